@@ -1,0 +1,5 @@
+-- User groups, to which report templates are granted.
+CREATE TABLE GRUPO_USUARIO (
+  GRUPO_USUARIO_ID INTEGER PRIMARY KEY,
+  DESC_GRUPO_USUARIO VARCHAR(100)
+);

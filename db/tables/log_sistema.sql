@@ -1,0 +1,9 @@
+-- Audit log: one row per audited action.
+CREATE TABLE LOG_SISTEMA (
+  LOG_SISTEMA_ID INTEGER,
+  TABELA_SISTEMA_ID INTEGER,
+  TAB_TIPO_ACAO_ID INTEGER,
+  USUARIO_ID INTEGER,
+  registro_id INTEGER,
+  data_log DATETIME
+);

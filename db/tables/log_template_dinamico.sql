@@ -1,0 +1,9 @@
+-- Generation log of report runs: one entry per run of a template, opened
+-- before its query runs and closed after.
+CREATE TABLE LOG_TEMPLATE_DINAMICO (
+  LOG_TEMPLATE_DINAMICO_ID INTEGER PRIMARY KEY AUTOINCREMENT,
+  USUARIO_INTERNET_ID INTEGER,
+  TEMPLATE_DINAMICO_ID INTEGER,
+  DATA_INICIO DATETIME,
+  DATA_FIM DATETIME
+);

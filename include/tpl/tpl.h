@@ -1,0 +1,165 @@
+// TPL: the library's one public class (programmatic identifier
+// "KMBTPLB11.TPL", dispatch interface _TPL). It runs dynamic reports for a
+// host application: every method takes the connection string, the user's
+// identifier, a message slot and the Database kind, works, releases
+// everything it opened, and answers with a result code and, where something
+// needs telling, one sentence in Brazilian Portuguese.
+//
+// Methods may be called directly (early binding) or by name or dispatch
+// identifier through Invoke (late binding). Every parameter is passed by
+// reference and may be written back. No method raises to its host: every
+// failure ends in the result code (16-bit 10, or false) and the message.
+// Invoke itself raises RuntimeError only for calls it cannot make: an
+// unknown method (438), a wrong number of arguments (450) or an argument
+// that does not convert to its typed parameter (13).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tpl/variant.h"
+
+namespace tpl {
+
+enum class ParameterType { Variant, Long, String };
+enum class ResultType { Variant, Boolean };
+
+struct ParameterInfo {
+  std::string_view name;
+  ParameterType type = ParameterType::Variant;
+};
+
+struct MethodInfo {
+  int32_t dispatch_id;
+  std::string_view name;
+  ResultType result;
+  std::vector<ParameterInfo> parameters;  // interface order
+};
+
+class TPL {
+ public:
+  static constexpr std::string_view kProgId = "KMBTPLB11.TPL";
+
+  // The dispatch interface, in interface order.
+  static const std::vector<MethodInfo>& Methods();
+  // Look-up by name ignores case, as automation does; nullptr when absent.
+  static const MethodInfo* FindMethod(std::string_view name);
+  static const MethodInfo* FindMethod(int32_t dispatch_id);
+
+  // Late binding. `args` holds the parameters in interface order; each is
+  // passed by reference, typed ones converted on the way in and written
+  // back (as Long or String) on the way out.
+  Variant Invoke(std::string_view name, std::vector<Variant>& args);
+  Variant Invoke(int32_t dispatch_id, std::vector<Variant>& args);
+
+  // Edits the host's filter list: adds, edits ("ED") or deletes ("EX") one
+  // row after checking the new values. Result 0 or 10.
+  Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                        Variant& outvntMsg_Ret, Variant& invntBase_dados,
+                        Variant& invntTemplate_id, Variant& IOVntQtde_Lin_Matriz_Filtro,
+                        Variant& IOVntQtde_Col_Matriz_Filtro, Variant& IOVntArrMatriz_Filtro,
+                        Variant& InVntCOLUNA_ID, Variant& InVntExibir, Variant& InVntValor,
+                        Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
+                        Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
+                        Variant& InVntTipo_Acao);
+
+  // Fetches one stored document: the column vntCampo of the row of table
+  // vntTabela whose vntColunaId equals vntArquivoId. Result 0 or 10.
+  Variant gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
+                             Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
+                             Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
+                             Variant& outstrMsg_ret);
+
+  // Runs a report: checks and substitutes the user's filter values, runs
+  // the query into the result matrix and either returns it (0) or hands it
+  // to a background job or an e-mail request (10 with the sentence).
+  Variant gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                          Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
+                          Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+                          Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
+                          Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
+                          Variant& vntfLAG_gERA_EXCEL, Variant& vntTitulo_Tela,
+                          Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
+                          Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
+                          Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email);
+
+  // Hands an oversized report to background file generation. False when
+  // the job was registered; true when the hand-over did not happen.
+  bool gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
+                         Variant& InVntarrMatrizFiltros, Variant& vntTitulo_Tela,
+                         Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
+                         Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                         Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                         Variant& INvntTipo_Exibicao);
+
+  // Finds the user's e-mail address and registers the report's background
+  // job. True when the job was registered.
+  bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                      Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& vntTitulo_Tela,
+                      Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
+                      Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                      Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                      Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                      Variant& INvntTipo_Exibicao);
+
+  // Registers a background job: validation, job row, parameter text.
+  bool gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
+                   Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+                   Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                   Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                   Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                   Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
+                   Variant& InVntData_Inicio, Variant& invntEmail_Remetente,
+                   Variant& invntEndereco_Anexo);
+
+  // Stores a job's parameter text in its row.
+  bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
+                              std::string& instrConecta_db, std::string& InStrBanco_Dados,
+                              int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret);
+
+  // Builds a job's parameter text: the identifier, "__JOB__", then "__"
+  // and each parameter.
+  bool mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrConecta_db,
+                        int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
+                        Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                        std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID);
+
+  // Inserts the job row and returns its identifier.
+  bool mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
+                   std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
+                   Variant& OutVntLog_Gerador_ID, std::string& instrConecta_db,
+                   std::string& InStrBanco_Dados, std::string& InStrTexto_EMail,
+                   std::string& InStrEndereco_EMail, Variant& outvntMsg_Ret,
+                   std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
+                   std::string& instrEndereco_anexo);
+
+  // Checks a job request; may rewrite the e-mail fields and the start date.
+  bool mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instrConecta_db,
+                            int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
+                            Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                            Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
+                            Variant& InVntEndereco_EMail, Variant& InVntData_Inicio);
+
+ private:
+  // The two steps that stand in for the job procedures on Oracle: each
+  // writes the row itself and answers, in `OutStrSQL`, the text whose row
+  // set its caller reads in place of the procedure's answer.
+  bool mTrataSP_KMB_INC_JOB(int32_t& inlngLOG_GERADOR_ID_Out, int32_t& InLngUsuario_Internet_ID,
+                            int32_t& InLngFuncao_ID, std::string& InStrTitulo_EMail,
+                            std::string& InStrFlag_Envia_EMail, std::string& InStrTexto_EMail,
+                            std::string& InStrEndereco_EMail, int32_t& InLngStatus,
+                            std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
+                            std::string& instrEndereco_anexo, std::string& instrConecta_db,
+                            std::string& InStrBanco_Dados, Variant& outvntMsg_Ret,
+                            std::string& OutStrSQL);
+  bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
+                                         std::string& instrConecta_db,
+                                         std::string& InStrBanco_Dados,
+                                         int32_t& InLngUsuario_Internet_ID,
+                                         Variant& outvntMsg_Ret, std::string& OutStrSQL);
+};
+
+}  // namespace tpl

@@ -1,0 +1,21 @@
+#include <string_view>
+
+#include "frame/value_helpers.h"
+#include "tpl/text.h"
+
+namespace tpl {
+
+std::string mRetira_Caracteres(std::string_view text) {
+  if (Trim(text).empty()) return {};
+  // All the characters are ASCII, so dropping bytes never splits a UTF-8
+  // sequence.
+  constexpr std::string_view kForbidden = "'<>();%&+\"";
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    if (kForbidden.find(c) == std::string_view::npos) kept.push_back(c);
+  }
+  return kept;
+}
+
+}  // namespace tpl

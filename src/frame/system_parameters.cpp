@@ -1,0 +1,42 @@
+#include "frame/system_parameters.h"
+
+#include "frame/error_trap.h"
+#include "frame/oracle_literals.h"
+#include "frame/value_helpers.h"
+#include "platform/database/recordset.h"
+#include "tpl/conversions.h"
+
+namespace tpl {
+namespace {
+
+const RoutineTrap kTrap{
+    "Acesso aos dados dos parâmetros do sistema não disponível. Favor tentar mais tarde.",
+    " KMBICC.mBusca_Tab_Parametro_Sistema ( "};
+
+}  // namespace
+
+std::string SystemParameterQuery(const Variant& database_kind, const Variant& parameter_id) {
+  // The kind is compared exactly: "oracle" in lower case takes the SQL
+  // Server form.
+  Variant literal = TextEquals(database_kind, "ORACLE") ? gMonta_Numero_Oracle(parameter_id)
+                                                         : mTrata_Numero_SQL(parameter_id);
+  return std::string(" Select Parametro ") + " From Tab_Parametro_Sistema " +
+         " WHERE Tab_Parametro_Sistema_ID =  " + CStr(literal) + " ";
+}
+
+bool mBusca_Tab_Parametro_Sistema(const Variant& database_kind, const Variant& user,
+                                  const Variant& connection_string, Variant& message,
+                                  const Variant& parameter_id, Variant& value) {
+  std::string sql;
+  return RunRoutine(kTrap, sql, database_kind, connection_string, user, message, [&] {
+    sql = SystemParameterQuery(database_kind, parameter_id);
+    db::Recordset recordset;
+    recordset.Open(sql, CStr(connection_string));
+    if (recordset.IsOpen() && !recordset.Eof()) {
+      value = Variant(CStr(mTrata_Nulo(recordset.Value("PARAMETRO"))));
+    }
+    return true;
+  });
+}
+
+}  // namespace tpl

@@ -1,0 +1,65 @@
+// The small value routines shared by the whole library: SQL literals for
+// SQL Server, number texts between the "," and "." conventions, decimal
+// texts for the result matrix, the date-shape test and the filter that
+// strips characters which must never reach SQL text. None touches the
+// database.
+//
+// mNormaliza_Numero, mFormata_Decimal, mFormata_Decimal_Simples,
+// mTrata_Nulo and mConsiste_Formato_Data trap their own failures and never
+// throw. The others let a failure (a Null whose text cannot be taken, an
+// array) reach the trap of their caller.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tpl/variant.h"
+
+namespace tpl {
+
+// Replaces a single foreign decimal separator by the platform's own
+// ("12.5" gives "12,5"); any other value comes back unchanged. Null and
+// the empty text give the Integer 0; a failure gives the Integer 0.
+Variant mNormaliza_Numero(const Variant& value);
+
+// Text of a decimal number with exactly `decimals` places and a decimal
+// comma; extra places are cut, not rounded, except that values between -1
+// and 1 are first rounded (half to even). Zero gives the fallback, or
+// "0,00" when the zero-display flag is "S". A failure gives the Integer 0.
+Variant mFormata_Decimal(const Variant& value, const Variant& fallback, const Variant& decimals,
+                         const Variant& zero_display_flag);
+// The same without the zero-display flag: zero always gives the fallback.
+Variant mFormata_Decimal_Simples(const Variant& value, const Variant& fallback,
+                                 const Variant& decimals);
+
+// Null gives the empty text; anything else comes back unchanged.
+Variant mTrata_Nulo(const Variant& value);
+// "null" when the leading-number reading of the value's text is 0,
+// otherwise the value unchanged.
+Variant mTrata_Numero_SQL(const Variant& value);
+// "'" + value + "'" (apostrophes inside are not doubled: callers filter
+// them first), or "null" for the empty text.
+Variant mTrata_Texto_SQL(const Variant& value);
+// "'" + the value as yyyy/mm/dd hh:mm + "'", or "null" for the empty text.
+Variant mTrata_Data_SQL(const Variant& value);
+// Every "," of `in` replaced by "." into `out`; always true.
+bool mTroca_Virgula(const std::string& in, std::string& out);
+// The text without ' < > ( ) ; % & + and "; blanks kept. A text that is
+// blank once trimmed gives the empty text.
+std::string mRetira_Caracteres(std::string_view text);
+// True when the value, filtered by mRetira_Caracteres (written back), is a
+// date written dd/mm/yyyy, mm/dd/yyyy or yyyy/mm/dd ("/" or "-").
+bool mConsiste_Formato_Data(Variant& value);
+
+// Text of a value with Null read as the empty text (the platform's habit of
+// concatenating a value with ""). Arrays and objects raise 13.
+std::string TextOrEmpty(const Variant& value);
+// TextOrEmpty without surrounding blanks.
+std::string TrimmedText(const Variant& value);
+// True when the value reads as exactly `text` (Null never does).
+bool TextEquals(const Variant& value, std::string_view text);
+// True when the value is a number equal to `number` or a text that reads
+// as one; never raises.
+bool NumberEquals(const Variant& value, double number);
+
+}  // namespace tpl

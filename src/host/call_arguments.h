@@ -1,0 +1,21 @@
+// The arguments of `tpl call`, from the JSON array read to the Variants
+// handed to TPL::Invoke. Everything Invoke would refuse as a call it cannot
+// make (wrong count, a typed parameter given a value that does not convert)
+// is refused here first, so that an error raised by Invoke always comes from
+// inside the method.
+#pragma once
+
+#include <vector>
+
+#include "host/json_document.h"
+#include "tpl/tpl.h"
+#include "tpl/variant.h"
+
+namespace tpl::host {
+
+// Raises InputError naming the argument at fault.
+std::vector<Variant> DecodeCallArguments(const MethodInfo& method, const Json& document);
+
+Json EncodeCallArguments(const std::vector<Variant>& arguments);
+
+}  // namespace tpl::host

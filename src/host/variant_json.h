@@ -1,0 +1,31 @@
+// The host's JSON encoding of Variants, used both ways by `tpl call`.
+//
+//   String "text"            Boolean true / false       Null null
+//   Empty {"Empty":null}     Integer {"Integer":10}     Long {"Long":7}
+//   Double {"Double":1.5}    Date {"Date":"2001-10-13T10:20:00"}
+//   one-dimensional array    {"Array":[V, ...]}
+//   two-dimensional array    {"Matrix":[[V, ...], ...]}, row by row
+//   Dictionary               {"Dictionary":{"KEY":V, ...}}, in key order
+//   any other object         {"Object":"TypeName"} ("Nothing" when unset)
+//
+// Output always uses the tagged forms for numbers and dates; a Double that
+// is not finite is written as the text "NaN", "Infinity" or "-Infinity".
+// Input also accepts a bare number (a Long when it is whole and fits in 32
+// bits, otherwise a Double), a date without its time ("2001-10-13"), and
+// {"Object":"Nothing"} for an unset object reference.
+#pragma once
+
+#include <string>
+
+#include "host/json_document.h"
+#include "tpl/variant.h"
+
+namespace tpl::host {
+
+Json EncodeVariant(const Variant& value);
+
+// Raises InputError naming `where` (and the place inside the value) when
+// the JSON does not follow the encoding above.
+Variant DecodeVariant(const Json& json, const std::string& where = "value");
+
+}  // namespace tpl::host

@@ -1,0 +1,146 @@
+// Hand-over of a report that is too large for the screen, or was asked for
+// as a file, to the background job processor: the job carries the
+// template, the titles, the filter values and the user's e-mail address.
+#include <string>
+
+#include "frame/error_trap.h"
+#include "frame/system_parameters.h"
+#include "frame/value_helpers.h"
+#include "output/report_handover.h"
+#include "platform/database/recordset.h"
+#include "tpl/conversions.h"
+#include "tpl/text.h"
+#include "tpl/tpl.h"
+
+namespace tpl {
+namespace {
+
+const RoutineTrap kHandOverTrap{
+    "Acesso a geração dos arquivos não disponível. Favor tentar mais tarde.",
+    " KMBGAEF.gGera_Arquivo ( ", " no nº ", " strsq: "};
+const RoutineTrap kJobTrap{
+    "Acesso ao agendamento da geração do arquivo não disponível. Favor tentar mais tarde. ",
+    "KMBTPL.mVerifica_JOBs ( ", " no nº ", ", strSq: "};
+
+constexpr int32_t kSupplierLookupParameter = 2001849;
+constexpr int32_t kTextFileFunction = 3016;
+constexpr int32_t kSpreadsheetFunction = 80712;
+constexpr int32_t kJobParameterCount = 7;
+
+// The address used when the user has none, unless the deployment set its
+// own in the system parameter.
+constexpr const char* kDefaultSupportMailbox = "suporte@localhost";
+
+std::string SupportMailbox(const Variant& kind, const Variant& user, const Variant& connection) {
+  Variant value("");
+  Variant scratch;
+  mBusca_Tab_Parametro_Sistema(kind, user, connection, scratch,
+                               Variant::Long(kSupportMailboxParameter), value);
+  std::string address = TrimmedText(value);
+  return address.empty() ? kDefaultSupportMailbox : address;
+}
+
+}  // namespace
+
+std::string EmailLookupQuery(bool supplier_groups, int32_t user) {
+  std::string sql;
+  if (supplier_groups) {
+    sql = std::string(" SELECT ISNULL(PESSOA.EMAIL, GRUPO_FORNECEDOR.EMAIL) EMAIL ") +
+          " From USUARIO " +
+          " LEFT JOIN COLABORADOR ON USUARIO.COLABORADOR_ID  = COLABORADOR.COLABORADOR_ID " +
+          " LEFT JOIN PESSOA ON PESSOA.PESSOA_ID        = COLABORADOR.PESSOA_ID " +
+          " LEFT JOIN GRUPO_FORNECEDOR ON USUARIO.GRUPO_FORNECEDOR_ID  = "
+          "GRUPO_FORNECEDOR.GRUPO_FORNECEDOR_ID " +
+          " WHERE USUARIO.USUARIO_ID = ";
+  } else {
+    sql = std::string(" SELECT PESSOA.EMAIL ") + " From PESSOA" +
+          " INNER JOIN COLABORADOR ON PESSOA.PESSOA_ID        = COLABORADOR.PESSOA_ID " +
+          " INNER JOIN USUARIO ON USUARIO.COLABORADOR_ID      = COLABORADOR.COLABORADOR_ID " +
+          " WHERE USUARIO.USUARIO_ID = ";
+  }
+  return sql + std::to_string(user);
+}
+
+std::string FilterValuesText(const Variant& filters, const Variant& line_count) {
+  double lines = CDbl(mNormaliza_Numero(line_count));
+  if (lines <= 0) return {};
+  const Array& matrix = filters.AsArray();
+  std::string text;
+  for (int32_t row = 0; row <= lines - 1; ++row) text += TrimmedText(matrix.at(row, 6)) + "@@@";
+  return Replace(text, "'", "");
+}
+
+bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                            Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                            Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                            Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                            Variant& InVntQtde_Lin_Matriz_Filtro,
+                            Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                            Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                            Variant& INvntTipo_Exibicao) {
+  bool not_handed_over = true;
+  std::string no_sql;
+  RunRoutine(kHandOverTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
+             outvntMsg_Ret, [&] {
+               if (mVerifica_JOBs(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                                  invntBanco_Dados, vntTitulo_Tela, vntSub_Titulo_Tela,
+                                  InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+                                  OutVntarrvntMatriz, InVntQuery, InVntarrMatrizFiltros,
+                                  invntTemplate_id, INFlag_Opcoes_Exportacao,
+                                  INvntTipo_Exibicao))
+                 not_handed_over = false;
+               return true;
+             });
+  return not_handed_over;
+}
+
+bool TPL::mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                         Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                         Variant& InVntQtde_Lin_Matriz_Filtro,
+                         Variant& InVntQtde_Col_Matriz_Filtro, Variant& /*OutVntarrvntMatriz*/,
+                         Variant& /*InVntQuery*/, Variant& InVntarrMatrizFiltros,
+                         Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                         Variant& INvntTipo_Exibicao) {
+  std::string sql;
+  return RunRoutine(
+      kJobTrap, sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+      [&] {
+        Variant supplier_groups("");
+        if (!mBusca_Tab_Parametro_Sistema(invntBanco_Dados, invntUsuario_Internet_id,
+                                          invntConecta_db, outvntMsg_Ret,
+                                          Variant::Long(kSupplierLookupParameter),
+                                          supplier_groups))
+          return false;
+
+        sql = EmailLookupQuery(TextEquals(supplier_groups, "S"), CLng(invntUsuario_Internet_id));
+        db::Recordset recordset;
+        recordset.Open(sql, CStr(invntConecta_db));
+        std::string address = TextOrEmpty(recordset.Value("EMAIL"));
+        recordset.Close();
+        if (Trim(address).empty())
+          address = SupportMailbox(invntBanco_Dados, invntUsuario_Internet_id, invntConecta_db);
+
+        Array parameters = Array::Vector(kJobParameterCount - 1);
+        parameters.at(0) = vntTitulo_Tela;
+        parameters.at(1) = vntSub_Titulo_Tela;
+        parameters.at(2) = InVntQtde_Lin_Matriz_Filtro;
+        parameters.at(3) = InVntQtde_Col_Matriz_Filtro;
+        parameters.at(4) = Variant(address);
+        parameters.at(5) = invntTemplate_id;
+        parameters.at(6) = Variant(FilterValuesText(InVntarrMatrizFiltros,
+                                                    InVntQtde_Lin_Matriz_Filtro));
+
+        bool text_file =
+            TrimmedText(INFlag_Opcoes_Exportacao) == "S" && TextEquals(INvntTipo_Exibicao, "TXT");
+        Variant function = Variant::Long(text_file ? kTextFileFunction : kSpreadsheetFunction);
+        Variant title(""), flag("N"), job_id, parameter_array(std::move(parameters));
+        Variant size = Variant::Long(kJobParameterCount);
+        Variant text(""), recipient(address), start(""), sender(""), attachment("");
+        return gInclui_JOB(invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
+                           outvntMsg_Ret, function, title, flag, job_id, parameter_array, size,
+                           text, recipient, start, sender, attachment);
+      });
+}
+
+}  // namespace tpl

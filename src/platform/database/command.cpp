@@ -1,0 +1,34 @@
+#include "platform/database/command.h"
+
+#include "tpl/runtime_error.h"
+#include "tpl/text.h"
+
+namespace tpl::db {
+namespace {
+
+// Parameter names match without case and without a leading "@".
+std::string ParameterKey(std::string_view name) {
+  if (!name.empty() && name.front() == '@') name.remove_prefix(1);
+  return UCase(name);
+}
+
+}  // namespace
+
+void Command::AppendParameter(std::string name, DataType type, ParameterDirection direction,
+                              int32_t size, Variant value) {
+  parameters_.push_back(Parameter{std::move(name), type, direction, size, std::move(value)});
+}
+
+const Variant& Command::ParameterValue(std::string_view name) const {
+  std::string wanted = ParameterKey(name);
+  for (const Parameter& parameter : parameters_) {
+    if (ParameterKey(parameter.name) == wanted) return parameter.value;
+  }
+  Raise(error::kItemNotFound);
+}
+
+Recordset Command::Execute() {
+  return Recordset(connection_->provider().Execute(type_, text_, parameters_, timeout_));
+}
+
+}  // namespace tpl::db

@@ -1,0 +1,41 @@
+// Command: a SQL text or a stored procedure with named parameters, run on
+// an open connection. Output parameters are read back by name after
+// Execute.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/database/connection.h"
+#include "platform/database/provider.h"
+#include "platform/database/recordset.h"
+
+namespace tpl::db {
+
+class Command {
+ public:
+  explicit Command(Connection& connection) : connection_(&connection) {}
+
+  void SetCommandText(std::string text) { text_ = std::move(text); }
+  void SetCommandType(CommandType type) { type_ = type; }
+  void SetCommandTimeout(int32_t seconds) { timeout_ = seconds; }
+
+  void AppendParameter(std::string name, DataType type, ParameterDirection direction,
+                       int32_t size, Variant value);
+  // Value of a parameter after Execute; raises kItemNotFound for a name
+  // that was never appended.
+  const Variant& ParameterValue(std::string_view name) const;
+
+  Recordset Execute();
+
+ private:
+  Connection* connection_;
+  std::string text_;
+  CommandType type_ = CommandType::Text;
+  int32_t timeout_ = kDefaultCommandTimeout;
+  std::vector<Parameter> parameters_;
+};
+
+}  // namespace tpl::db

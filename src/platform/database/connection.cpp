@@ -1,0 +1,58 @@
+#include "platform/database/connection.h"
+
+#include "tpl/runtime_error.h"
+
+namespace tpl::db {
+
+Connection& Connection::operator=(Connection&& other) noexcept {
+  if (this != &other) {
+    Close();
+    provider_ = std::move(other.provider_);
+    in_transaction_ = other.in_transaction_;
+    other.in_transaction_ = false;
+  }
+  return *this;
+}
+
+Connection::~Connection() { Close(); }
+
+void Connection::Open(const std::string& connection_string) {
+  Close();
+  provider_ = OpenProvider(connection_string);
+}
+
+void Connection::Close() noexcept {
+  if (!provider_) return;
+  if (in_transaction_) {
+    // A transaction never outlives its connection: what was not committed
+    // is undone.
+    try {
+      provider_->RollbackTransaction();
+    } catch (...) {
+    }
+    in_transaction_ = false;
+  }
+  provider_.reset();
+}
+
+Provider& Connection::provider() {
+  if (!provider_) Raise(error::kObjectClosed);
+  return *provider_;
+}
+
+void Connection::BeginTrans() {
+  provider().BeginTransaction();
+  in_transaction_ = true;
+}
+
+void Connection::CommitTrans() {
+  provider().CommitTransaction();
+  in_transaction_ = false;
+}
+
+void Connection::RollbackTrans() {
+  provider().RollbackTransaction();
+  in_transaction_ = false;
+}
+
+}  // namespace tpl::db

@@ -1,0 +1,43 @@
+// Connection: one open session on the database named by a connection
+// string, in the shape the library's routines expect (read-uncommitted
+// isolation and client-side cursors are implied). RAII: the destructor
+// rolls back a transaction that was neither committed nor rolled back and
+// closes the session.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/database/provider.h"
+
+namespace tpl::db {
+
+class Connection {
+ public:
+  Connection() = default;
+  explicit Connection(const std::string& connection_string) { Open(connection_string); }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  Connection(Connection&&) noexcept = default;
+  Connection& operator=(Connection&&) noexcept;
+  ~Connection();
+
+  // Opens the connection string unchanged; raises on failure.
+  void Open(const std::string& connection_string);
+  bool IsOpen() const noexcept { return provider_ != nullptr; }
+  void Close() noexcept;
+
+  void BeginTrans();
+  void CommitTrans();
+  void RollbackTrans();
+  bool InTransaction() const noexcept { return in_transaction_; }
+
+  // The open session; raises error::kObjectClosed when closed.
+  Provider& provider();
+
+ private:
+  std::unique_ptr<Provider> provider_;
+  bool in_transaction_ = false;
+};
+
+}  // namespace tpl::db

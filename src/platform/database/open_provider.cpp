@@ -1,0 +1,25 @@
+// Chooses the provider that serves a connection string.
+#include "platform/database/connection_string.h"
+#include "platform/database/provider.h"
+#include "platform/odbc/odbc_provider.h"
+#include "platform/sqlite/sqlite_provider.h"
+#include "tpl/runtime_error.h"
+#include "tpl/text.h"
+
+namespace tpl::db {
+
+std::unique_ptr<Provider> OpenProvider(const std::string& connection_string) {
+  // The driver manager receives ODBC connection strings exactly as given.
+  if (ConnectionStringValue(connection_string, "Driver") ||
+      ConnectionStringValue(connection_string, "DSN")) {
+    return OpenOdbcProvider(connection_string);
+  }
+  auto provider = ConnectionStringValue(connection_string, "Provider");
+  auto file = ConnectionStringValue(connection_string, "Data Source");
+  if (file && !file->empty() && (!provider || UCase(*provider) == "SQLITE")) {
+    return OpenSqliteProvider(*file);
+  }
+  throw RuntimeError(error::kProviderNotFound, StandardDescription(error::kProviderNotFound));
+}
+
+}  // namespace tpl::db

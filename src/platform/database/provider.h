@@ -1,0 +1,90 @@
+// The contract between the ADO-shaped database layer (connection.h,
+// command.h, recordset.h) and the two providers that do the real work:
+// embedded SQLite and ODBC. A provider owns one open database session.
+//
+// Every method raises RuntimeError on failure, with the provider's own
+// error number and message; a command that runs past its time-out raises
+// error::kCommandTimeout.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tpl/variant.h"
+
+namespace tpl::db {
+
+// Standard data-type codes of fields and parameters.
+enum class DataType : int32_t {
+  Empty = 0,
+  SmallInt = 2,
+  Integer = 3,
+  Double = 5,
+  Date = 7,
+  Boolean = 11,
+  Decimal = 14,
+  BigInt = 20,
+  Binary = 128,
+  Char = 129,
+  Numeric = 131,
+  DBDate = 133,
+  DBTimeStamp = 135,
+  VarNumeric = 139,
+  VarChar = 200,
+  LongVarChar = 201,
+  LongVarBinary = 205,
+};
+
+enum class CommandType : int32_t { Text = 1, StoredProcedure = 4 };
+enum class ParameterDirection : int32_t { Input = 1, Output = 2 };
+
+struct Parameter {
+  std::string name;  // as created, "pTEMPLATE_ID"; matched without case
+  DataType type = DataType::VarChar;
+  ParameterDirection direction = ParameterDirection::Input;
+  int32_t size = 0;
+  Variant value;     // input value; receives the output value
+};
+
+struct ColumnInfo {
+  std::string name;
+  DataType type = DataType::VarChar;
+  int32_t numeric_scale = 0;
+};
+
+// One row set, fully fetched (client-side cursor): cells in row order.
+struct ResultSet {
+  std::vector<ColumnInfo> columns;
+  std::vector<Variant> cells;  // row r, column c at r * columns.size() + c
+  size_t row_count() const { return columns.empty() ? 0 : cells.size() / columns.size(); }
+};
+
+class Provider {
+ public:
+  virtual ~Provider() = default;
+
+  // Runs a command and returns every row set it produced, in order. A
+  // statement that returns rows gives a row set even when it has no row;
+  // statements that return no rows give none. Text commands may hold a
+  // batch of several statements and "?" markers bound from parameters in
+  // order; stored-procedure commands name the procedure in `text` and
+  // bind the parameters by name, output values being written back into
+  // `parameters`. A time-out of 0 means no limit.
+  virtual std::vector<ResultSet> Execute(CommandType type, std::string_view text,
+                                         std::vector<Parameter>& parameters,
+                                         int32_t timeout_seconds) = 0;
+
+  virtual void BeginTransaction() = 0;
+  virtual void CommitTransaction() = 0;
+  virtual void RollbackTransaction() = 0;
+};
+
+// Opens a session for a connection string: "Driver=" or "DSN=" go to ODBC
+// unchanged; "Data Source=<file>" (optionally with "Provider=SQLite") opens
+// the embedded database. Anything else raises error::kProviderNotFound.
+std::unique_ptr<Provider> OpenProvider(const std::string& connection_string);
+
+}  // namespace tpl::db

@@ -1,0 +1,50 @@
+// The buffers behind the "?" markers of a statement. Parameters are bound
+// in order; each keeps its buffer here for as long as the statement runs,
+// and output parameters are read back from their buffers afterwards.
+//
+// Types: Integer and SmallInt go as 32-bit integers, BigInt as 64-bit,
+// Double and the decimal types as doubles, Date and DBTimeStamp as
+// timestamps, DBDate as a date, Boolean as a bit, the binary types as
+// bytes and everything else as UTF-8 text (Char as SQL_CHAR, LongVarChar
+// as SQL_LONGVARCHAR, the rest as SQL_VARCHAR) of the parameter's size.
+// Input values are converted with the platform's rules (CLng, CDbl...);
+// Null and Empty go as NULL.
+#pragma once
+
+#include <sql.h>
+
+#include <vector>
+
+#include "platform/database/provider.h"
+
+namespace tpl::db::odbc {
+
+class ParameterBindings {
+ public:
+  // Binds `parameters` to the markers of `statement`, raising on a value
+  // that does not convert or a bind the driver refuses.
+  ParameterBindings(SQLHSTMT statement, const std::vector<Parameter>& parameters);
+  ParameterBindings(const ParameterBindings&) = delete;
+  ParameterBindings& operator=(const ParameterBindings&) = delete;
+
+  // Writes the values the driver left in the output buffers into the output
+  // parameters; a buffer the driver never wrote reads as Null.
+  void WriteBackOutputs(std::vector<Parameter>& parameters) const;
+
+ private:
+  struct Bound {
+    SQLSMALLINT c_type = 0;
+    SQLSMALLINT sql_type = 0;
+    SQLULEN column_size = 0;
+    std::vector<char> buffer;
+    SQLLEN indicator = SQL_NULL_DATA;
+    bool output = false;
+  };
+
+  static Bound Prepare(const Parameter& parameter);
+  static Variant ValueOf(const Bound& bound);
+
+  std::vector<Bound> bound_;
+};
+
+}  // namespace tpl::db::odbc

@@ -1,0 +1,104 @@
+#include "platform/sqlite/sqlite_provider.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/sqlite/batch_reader.h"
+#include "platform/sqlite/command_parameter_binder.h"
+#include "platform/sqlite/dialect_rewriter.h"
+#include "platform/sqlite/procedure_call.h"
+#include "platform/sqlite/procedure_catalog.h"
+#include "platform/sqlite/procedure_runner.h"
+#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_session.h"
+#include "platform/sqlite/sqlite_statement.h"
+#include "platform/sqlite/statement_deadline.h"
+#include "platform/sqlite/statement_runner.h"
+#include "tpl/runtime_error.h"
+
+namespace tpl::db {
+namespace {
+
+using namespace sqlite;
+
+class SqliteProvider final : public Provider {
+ public:
+  explicit SqliteProvider(SqliteConnection connection) noexcept : connection_(std::move(connection)) {}
+
+  std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
+                                 int32_t timeout_seconds) override {
+    StatementDeadline deadline(db(), timeout_seconds);
+    try {
+      if (type == CommandType::StoredProcedure) return RunProcedureNamed(ProcedureNameOf(text), parameters);
+      return RunBatch(text, parameters);
+    } catch (const RuntimeError&) {
+      if (deadline.expired()) throw RuntimeError(error::kCommandTimeout, "Tempo limite da consulta expirado");
+      throw;
+    }
+  }
+
+  void BeginTransaction() override { ExecuteScript(db(), "BEGIN IMMEDIATE"); }
+  void CommitTransaction() override { ExecuteScript(db(), "COMMIT"); }
+  void RollbackTransaction() override {
+    // A failed statement may already have ended the transaction.
+    if (sqlite3_get_autocommit(db()) == 0) ExecuteScript(db(), "ROLLBACK");
+  }
+
+ private:
+  sqlite3* db() const noexcept { return connection_.get(); }
+
+  std::vector<ResultSet> RunBatch(std::string_view text, std::vector<Parameter>& parameters) {
+    const std::string sql = RewriteForeignDialect(text);
+    CommandParameterBinder binder(db(), parameters);
+    std::vector<ResultSet> results;
+    BatchReader reader(sql);
+    while (auto statement = reader.Next()) {
+      switch (statement->kind) {
+        case BatchStatementKind::SessionOption:
+          break;
+        case BatchStatementKind::ProcedureCall: {
+          const ProcedureCall call = ParseProcedureCall(statement->text);
+          std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
+          for (ResultSet& result : RunProcedureNamed(call.name, arguments)) results.push_back(std::move(result));
+          break;
+        }
+        case BatchStatementKind::Sql:
+          RunStatements(db(), statement->text, binder, results);
+          break;
+      }
+    }
+    return results;
+  }
+
+  // The literal arguments of an EXEC ("57, 'texto', null, GETDATE()") are
+  // evaluated by SQLite itself as the columns of one SELECT and passed on
+  // by position.
+  std::vector<Parameter> EvaluateArguments(std::string_view arguments, CommandParameterBinder& binder) {
+    std::vector<Parameter> values;
+    if (arguments.empty()) return values;
+    std::vector<ResultSet> row;
+    RunStatements(db(), "SELECT " + std::string(arguments), binder, row);
+    if (row.size() != 1 || row.front().row_count() != 1) {
+      RaiseSqlError("Argumentos inválidos na chamada de procedimento: " + std::string(arguments));
+    }
+    values.resize(row.front().cells.size());
+    for (size_t i = 0; i < values.size(); ++i) values[i].value = std::move(row.front().cells[i]);
+    return values;
+  }
+
+  std::vector<ResultSet> RunProcedureNamed(const std::string& name, std::vector<Parameter>& arguments) {
+    const auto procedure = FindProcedure(db(), name);
+    if (!procedure) throw RuntimeError(kUnknownProcedure, "Procedimento armazenado não encontrado: " + name);
+    return RunProcedure(db(), *procedure, arguments);
+  }
+
+  SqliteConnection connection_;
+};
+
+}  // namespace
+
+std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file) {
+  return std::make_unique<SqliteProvider>(OpenSqliteSession(file));
+}
+
+}  // namespace tpl::db

@@ -1,0 +1,60 @@
+// gBusca_Arquivo_Xml: fetches one stored document (a text column such as an
+// XML file kept in a table) by column, table, identifier column and
+// identifier. Any table the connection can read may be named.
+#include <string>
+
+#include "frame/error_trap.h"
+#include "frame/value_helpers.h"
+#include "platform/database/recordset.h"
+#include "templates/plain_identifier.h"
+#include "tpl/conversions.h"
+#include "tpl/runtime_error.h"
+#include "tpl/tpl.h"
+
+namespace tpl {
+namespace {
+
+const RoutineTrap kTrap{"Acesso aos arquivo XML não disponível. Favor tentar mais tarde.",
+                        " KMBICC.gBusca_Arquivo_Xml ( "};
+
+// The names are inserted into the statement as they are, so only plain
+// identifiers are let through: a name can then never change the
+// statement's structure. Anything else fails like a name the database
+// does not know.
+void RequirePlainNames(const std::string& column, const std::string& table,
+                       const std::string& id_column) {
+  for (const std::string* name : {&column, &id_column}) {
+    if (!IsPlainIdentifier(*name))
+      throw RuntimeError(error::kInvalidProcedureCall, "Nome de coluna inválido: " + *name);
+  }
+  if (!IsQualifiedIdentifier(table))
+    throw RuntimeError(error::kInvalidProcedureCall, "Nome de tabela inválido: " + table);
+}
+
+}  // namespace
+
+Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
+                                Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
+                                Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
+                                Variant& outstrMsg_ret) {
+  std::string sql;
+  bool done = RunRoutine(
+      kTrap, sql, InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID, outstrMsg_ret,
+      [&] {
+        std::string column = TextOrEmpty(vntCampo);
+        std::string table = TextOrEmpty(vntTabela);
+        std::string id_column = TextOrEmpty(vntColunaId);
+        sql = " Select " + column + " From " + table + " WHERE " + id_column + " = " +
+              CStr(mTrata_Numero_SQL(vntArquivoId)) + " ";
+        RequirePlainNames(column, table, id_column);
+        db::Recordset recordset;
+        recordset.Open(sql, CStr(instrConecta_db));
+        if (recordset.IsOpen() && !recordset.Eof()) {
+          vntArquivo = mTrata_Nulo(recordset.Value(column));
+        }
+        return true;
+      });
+  return Variant::Integer(done ? kResultCompleted : kResultFailed);
+}
+
+}  // namespace tpl

@@ -1,0 +1,48 @@
+#!/bin/sh
+# Runs the real `tpl` program: creates a database, lists the methods, makes
+# one call and checks one refusal. Usage: tpl_end_to_end.sh PATH_TO_TPL
+set -eu
+
+tpl=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+"$tpl" init-db "$work/tpl.db" >"$work/init.out" || fail "init-db exited with $?"
+[ -s "$work/tpl.db" ] || fail "init-db left no database file"
+if "$tpl" init-db "$work/tpl.db" 2>/dev/null; then
+  fail "init-db accepted an existing file"
+fi
+
+"$tpl" methods >"$work/methods.out" || fail "methods exited with $?"
+grep -q '^60030010 gGrava_Filtro Variant invntConecta_db:Variant ' "$work/methods.out" ||
+  fail "methods did not list gGrava_Filtro"
+grep -q '^60030013 gBusca_Arquivo_Xml Variant ' "$work/methods.out" ||
+  fail "methods did not list gBusca_Arquivo_Xml"
+"$tpl" methods --json >/dev/null || fail "methods --json exited with $?"
+
+printf '%s' '["", 5, "", "SQLSERVER", "", 0, 0, {"Empty":null}, "", "Data inicial",
+             "{DATA_INI}", "D", "S", "30", 0, ""]' |
+  "$tpl" call gGrava_Filtro >"$work/call.out" || fail "call exited with $?"
+grep -q '^{"result":{"Integer":0},"args":\[' "$work/call.out" ||
+  fail "unexpected answer: $(cat "$work/call.out")"
+grep -q '"Data inicial","{DATA_INI}","D","S","30",""' "$work/call.out" ||
+  fail "the new filter row is missing: $(cat "$work/call.out")"
+
+# A stored value read back through the new database.
+printf '%s' "[\"Provider=SQLITE;Data Source=$work/tpl.db\", 5, \"SQLSERVER\", \"Parametro\",
+             \"Tab_Parametro_Sistema\", \"Tab_Parametro_Sistema_ID\", 23042, \"\", \"\"]" |
+  "$tpl" call gBusca_Arquivo_Xml >"$work/document.out" || fail "call exited with $?"
+grep -q '^{"result":{"Integer":0},.*{"Long":23042},"1000",""\]}$' "$work/document.out" ||
+  fail "unexpected stored value: $(cat "$work/document.out")"
+
+status=0
+echo '[]' | "$tpl" call gNao_Existe 2>"$work/unknown.err" || status=$?
+[ "$status" -eq 2 ] || fail "an unknown method gave exit status $status"
+grep -q "unknown method 'gNao_Existe'" "$work/unknown.err" || fail "no message for an unknown method"
+
+echo "tpl end to end: ok"
