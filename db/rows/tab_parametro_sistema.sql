@@ -8,4 +8,5 @@ INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro, Descrica
   (23017, '/var/tmp/tpl', 'Pasta em que as planilhas são gravadas'),
   (23018, '', 'Prefixo posto antes do nome da planilha devolvida'),
   (23022, '', 'Lido pela exportação de planilhas; não usado'),
-  (6408, '', 'Lido pela exportação de planilhas; não usado');
+  (6408, '', 'Lido pela exportação de planilhas; não usado'),
+  (2001850, 'suporte@localhost', 'E-mail de suporte que recebe os relatórios de usuários sem e-mail');

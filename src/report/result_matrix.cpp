@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/value_helpers.h"
@@ -24,10 +25,28 @@ bool IsDateType(db::DataType type) {
   return type == db::DataType::Date || type == db::DataType::DBDate;
 }
 
+// A plain ASCII text that no filtering would change passes the date-shape
+// test only with "/" or "-" at positions 3 and 6, or 5 and 8: most texts
+// are ruled out here without parsing them.
+bool CannotHaveDateShape(const std::string& text) {
+  if (text.size() < static_cast<size_t>(kShortestDateText)) return true;
+  for (size_t i = 0; i < static_cast<size_t>(kShortestDateText); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80 || std::string_view("'<>();%&+\"").find(static_cast<char>(c)) !=
+                         std::string_view::npos)
+      return false;
+  }
+  auto separator = [&](size_t position) {
+    return text[position - 1] == '/' || text[position - 1] == '-';
+  };
+  return !(separator(3) && separator(6)) && !(separator(5) && separator(8));
+}
+
 // Whether a value of a column without a date type still reads as a date.
 bool LooksLikeDate(const Variant& value, bool main_matrix) {
   if (!value.IsString() && value.type() != VarType::Date) return false;
   if (main_matrix) {
+    if (value.IsString() && CannotHaveDateShape(value.AsString())) return false;
     // The date-shape test writes back a filtered copy, never the cell.
     Variant copy = value;
     return mConsiste_Formato_Data(copy) && Len(CStr(value)) >= kShortestDateText;

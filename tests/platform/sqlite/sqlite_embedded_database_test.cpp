@@ -65,13 +65,14 @@ TEST_F(SqliteEmbeddedDatabase, HoldsTheDefaultSystemParameters) {
     const char* value;
   };
   const Row rows[] = {{2001780, "90"}, {15000, "N"}, {7018, "N"}, {23042, "1000"}, {5070, "50"},
-                      {2001849, "N"},  {23017, "/var/tmp/tpl"}, {23018, ""}, {23022, ""}, {6408, ""}};
+                      {2001849, "N"},  {23017, "/var/tmp/tpl"}, {23018, ""}, {23022, ""}, {6408, ""},
+                      {2001850, "suporte@localhost"}};
   for (const Row& row : rows) {
     const std::string sql = " Select Parametro  From Tab_Parametro_Sistema  WHERE Tab_Parametro_Sistema_ID =  " +
                             std::to_string(row.id) + " ";
     EXPECT_EQ(RunScalar(*provider_, sql), Variant(row.value)) << row.id;
   }
-  EXPECT_EQ(RunScalar(*provider_, "SELECT COUNT(*) FROM Tab_Parametro_Sistema"), Variant(10));
+  EXPECT_EQ(RunScalar(*provider_, "SELECT COUNT(*) FROM Tab_Parametro_Sistema"), Variant(11));
 }
 
 TEST_F(SqliteEmbeddedDatabase, CountersStartAtZeroInOneRow) {
