@@ -9,11 +9,10 @@ std::string mRetira_Caracteres(std::string_view text) {
   if (Trim(text).empty()) return {};
   // All the characters are ASCII, so dropping bytes never splits a UTF-8
   // sequence.
-  constexpr std::string_view kForbidden = "'<>();%&+\"";
   std::string kept;
   kept.reserve(text.size());
   for (char c : text) {
-    if (kForbidden.find(c) == std::string_view::npos) kept.push_back(c);
+    if (kForbiddenCharacters.find(c) == std::string_view::npos) kept.push_back(c);
   }
   return kept;
 }

@@ -44,6 +44,9 @@ Variant mTrata_Texto_SQL(const Variant& value);
 Variant mTrata_Data_SQL(const Variant& value);
 // Every "," of `in` replaced by "." into `out`; always true.
 bool mTroca_Virgula(const std::string& in, std::string& out);
+// The characters that must never reach SQL text.
+inline constexpr std::string_view kForbiddenCharacters = "'<>();%&+\"";
+
 // The text without ' < > ( ) ; % & + and "; blanks kept. A text that is
 // blank once trimmed gives the empty text.
 std::string mRetira_Caracteres(std::string_view text);

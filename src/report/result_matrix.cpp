@@ -32,8 +32,7 @@ bool CannotHaveDateShape(const std::string& text) {
   if (text.size() < static_cast<size_t>(kShortestDateText)) return true;
   for (size_t i = 0; i < static_cast<size_t>(kShortestDateText); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x80 || std::string_view("'<>();%&+\"").find(static_cast<char>(c)) !=
-                         std::string_view::npos)
+    if (c >= 0x80 || kForbiddenCharacters.find(static_cast<char>(c)) != std::string_view::npos)
       return false;
   }
   auto separator = [&](size_t position) {
