@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/sqlite/column_type.h"
+#include "platform/sqlite/sql_date_text.h"
 #include "platform/sqlite/sqlite_error.h"
 #include "tpl/datetime.h"
 
@@ -40,31 +41,6 @@ Variant StoredCell(sqlite3_stmt* statement, int column, int storage) {
   }
 }
 
-// Dates the database wrote itself ('yyyy/mm/dd hh:mm:ss', or with "-", or
-// the date alone) are read directly; anything else goes through the
-// platform's lenient recognition.
-bool TryReadStoredDate(std::string_view text, Date& out) {
-  if (text.size() != 10 && text.size() != 19) return false;
-  auto digits = [&](size_t at, size_t count, int& value) {
-    value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-      if (text[i] < '0' || text[i] > '9') return false;
-      value = value * 10 + (text[i] - '0');
-    }
-    return true;
-  };
-  DateParts parts;
-  bool separators = (text[4] == '/' || text[4] == '-') && text[7] == text[4];
-  if (!separators || !digits(0, 4, parts.year) || !digits(5, 2, parts.month) ||
-      !digits(8, 2, parts.day))
-    return false;
-  if (text.size() == 19 && (text[10] != ' ' || text[13] != ':' || text[16] != ':' ||
-                            !digits(11, 2, parts.hour) || !digits(14, 2, parts.minute) ||
-                            !digits(17, 2, parts.second)))
-    return false;
-  return TryMakeDate(parts, out);
-}
-
 Variant ReadCell(sqlite3_stmt* statement, int column, int storage, CellReading reading) {
   if (storage == SQLITE_NULL) return Variant::Null();
   switch (reading) {
@@ -80,7 +56,7 @@ Variant ReadCell(sqlite3_stmt* statement, int column, int storage, CellReading r
       if (storage == SQLITE_TEXT) {
         const std::string_view text = TextOf(statement, column);
         Date date;
-        if (TryReadStoredDate(text, date) || TryParseDate(text, date)) return Variant(date);
+        if (TryReadSqlDateText(text, date) || TryParseDate(text, date)) return Variant(date);
         return Variant(text);
       }
       return StoredCell(statement, column, storage);

@@ -14,6 +14,28 @@ std::string SqlDateText(const DateParts& parts) {
 
 std::string SqlDateText(Date date) { return SqlDateText(SplitDate(date)); }
 
+bool TryReadSqlDateText(std::string_view text, Date& out) {
+  if (text.size() != 10 && text.size() != 19) return false;
+  auto digits = [&](size_t at, size_t count, int& value) {
+    value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+      if (text[i] < '0' || text[i] > '9') return false;
+      value = value * 10 + (text[i] - '0');
+    }
+    return true;
+  };
+  DateParts parts;
+  bool separators = (text[4] == '/' || text[4] == '-') && text[7] == text[4];
+  if (!separators || !digits(0, 4, parts.year) || !digits(5, 2, parts.month) ||
+      !digits(8, 2, parts.day))
+    return false;
+  if (text.size() == 19 && (text[10] != ' ' || text[13] != ':' || text[16] != ':' ||
+                            !digits(11, 2, parts.hour) || !digits(14, 2, parts.minute) ||
+                            !digits(17, 2, parts.second)))
+    return false;
+  return TryMakeDate(parts, out);
+}
+
 DateParts LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};

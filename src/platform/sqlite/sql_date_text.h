@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "tpl/datetime.h"
 #include "tpl/variant.h"
@@ -14,6 +15,11 @@ namespace tpl::db::sqlite {
 
 std::string SqlDateText(const DateParts& parts);
 std::string SqlDateText(Date date);
+
+// Reads back the text SqlDateText writes (also with "-" between the parts,
+// or the date alone) without the cost of the lenient recognition; false for
+// any other text.
+bool TryReadSqlDateText(std::string_view text, Date& out);
 
 // The machine's local date and time, to the second.
 DateParts LocalNow();

@@ -17,6 +17,7 @@ namespace {
 using sqlite::ReadOracleDate;
 using sqlite::RewriteForeignDialect;
 using sqlite::SqlDateText;
+using sqlite::TryReadSqlDateText;
 
 TEST(SqliteDialectRewriter, RewritesOnlyTheForeignWords) {
   struct Row {
@@ -35,6 +36,19 @@ TEST(SqliteDialectRewriter, RewritesOnlyTheForeignWords) {
       {"SELECT 1", "SELECT 1"},
   };
   for (const Row& row : rows) EXPECT_EQ(RewriteForeignDialect(row.sql), row.rewritten) << row.sql;
+}
+
+TEST(SqliteStoredDateText, ReadsBackWhatIsWritten) {
+  Date written;
+  ASSERT_TRUE(TryMakeDate({2001, 10, 13, 10, 20, 30}, written));
+  Date read;
+  ASSERT_TRUE(TryReadSqlDateText(SqlDateText(written), read));
+  EXPECT_EQ(read, written);
+  for (const char* text : {"2001-10-13 10:20:30", "2001/10/13"})
+    EXPECT_TRUE(TryReadSqlDateText(text, read)) << text;
+  for (const char* text : {"2001/02/30", "13/10/2001", "2001/10-13", "2001/10/13 25:00:00",
+                           "2001/10/13T10:20:30", "2001/10/1"})
+    EXPECT_FALSE(TryReadSqlDateText(text, read)) << text;
 }
 
 TEST(SqliteOracleDateMask, ReadsDatesWrittenWithTheMask) {
