@@ -17,6 +17,8 @@
 #include <variant>
 #include <vector>
 
+#include "tpl/bulk_allocator.h"
+
 namespace tpl {
 
 // Type codes as the platform numbers them (VarType).
@@ -112,11 +114,17 @@ class Variant {
 
 // An array of Variants with one or two dimensions, each indexed from 0 to
 // its upper bound. An upper bound of -1 gives an empty dimension.
+// The element storage of arrays and row sets.
+using VariantVector = std::vector<Variant, BulkAllocator<Variant>>;
+
 class Array {
  public:
   Array() = default;  // one dimension, no elements
   static Array Vector(int32_t upper);
   static Array Matrix(int32_t upper_rows, int32_t upper_columns);
+  // A matrix over elements already laid out in row order; their count
+  // must match the bounds (subscript out of range otherwise).
+  static Array Matrix(int32_t upper_rows, int32_t upper_columns, VariantVector elements);
 
   int Dimensions() const noexcept { return dimensions_; }
   // Upper bound of dimension 1 or 2; subscript out of range (9) otherwise.
@@ -135,15 +143,15 @@ class Array {
   void Redim(int32_t upper_rows, int32_t upper_columns);
 
   // Elements in row order (row 0 first) for fast whole-array work.
-  std::vector<Variant>& elements() noexcept { return elements_; }
-  const std::vector<Variant>& elements() const noexcept { return elements_; }
+  VariantVector& elements() noexcept { return elements_; }
+  const VariantVector& elements() const noexcept { return elements_; }
 
   friend bool operator==(const Array& a, const Array& b);
 
  private:
   int dimensions_ = 1;
   int32_t upper_[2] = {-1, -1};
-  std::vector<Variant> elements_;
+  VariantVector elements_;
 };
 
 }  // namespace tpl

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "frame/value_helpers.h"
 #include "tpl/conversions.h"
@@ -48,7 +49,35 @@ std::string DecimalText(const Variant& value, int places) {
   return Trim(integer_part) + "," + decimal_part;
 }
 
+// The same text for a finite number, without the round trips through
+// Variant and the character-counting routines: a number's text is plain
+// ASCII (digits, sign, comma, exponent), so bytes are characters here.
+std::string NumberDecimalText(double number, int places) {
+  std::string text = CStr(Variant(number));
+  const size_t comma = text.find(',');
+  std::string decimal_part = comma == std::string::npos ? std::string() : text.substr(comma + 1);
+  if (comma != std::string::npos) text.resize(comma);
+  decimal_part.resize(static_cast<size_t>(places), '0');  // cuts or pads
+  if (text.empty()) text.assign(1, '0');
+  text += ',';
+  text += decimal_part;
+  return text;
+}
+
+bool IsFiniteNumber(const Variant& value) {
+  return value.IsNumber() && std::isfinite(CDbl(value));
+}
+
 }  // namespace
+
+Variant FormatDecimalNumber(double number, int places, const Variant& result_if_zero) {
+  if (number > -1 && number < 1) {
+    double scale = std::pow(10.0, places);
+    number = RoundHalfEven(number * scale) / scale;
+  }
+  if (number == 0) return result_if_zero;
+  return Variant(NumberDecimalText(number, places));
+}
 
 Variant mFormata_Decimal(const Variant& value, const Variant& fallback, const Variant& decimals,
                          const Variant& zero_display_flag) {
@@ -57,6 +86,7 @@ Variant mFormata_Decimal(const Variant& value, const Variant& fallback, const Va
     bool show_zero = TrimmedText(zero_display_flag) == "S";
     Variant result_if_zero = fallback;
     if (show_zero && IsNumeric(value)) result_if_zero = Variant("0,00");
+    if (IsFiniteNumber(value)) return FormatDecimalNumber(CDbl(value), places, result_if_zero);
     if (value.IsNull() || value.IsEmpty() || TextEquals(value, "")) return result_if_zero;
     if (!show_zero && IsZero(value)) return result_if_zero;
     Variant rounded = RoundSmallValue(value, places);
@@ -71,6 +101,7 @@ Variant mFormata_Decimal_Simples(const Variant& value, const Variant& fallback,
                                  const Variant& decimals) {
   try {
     int places = DecimalPlaces(decimals);
+    if (IsFiniteNumber(value)) return FormatDecimalNumber(CDbl(value), places, fallback);
     if (value.IsNull() || value.IsEmpty() || TextEquals(value, "")) return fallback;
     if (IsZero(value)) return fallback;
     Variant rounded = RoundSmallValue(value, places);

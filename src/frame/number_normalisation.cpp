@@ -25,6 +25,9 @@ size_t CountOccurrences(std::string_view text, std::string_view what) {
 
 Variant mNormaliza_Numero(const Variant& value) {
   try {
+    // A number's own text holds only the platform's separator, never the
+    // foreign one, so a number always comes back unchanged.
+    if (value.IsNumber()) return value;
     std::string_view own = DecimalSeparator();
     std::string_view foreign = own == "." ? "," : ".";
     if (value.IsNull() || value.IsEmpty() || TextEquals(value, "")) return Variant::Integer(0);

@@ -31,6 +31,10 @@ Variant mFormata_Decimal(const Variant& value, const Variant& fallback, const Va
 // The same without the zero-display flag: zero always gives the fallback.
 Variant mFormata_Decimal_Simples(const Variant& value, const Variant& fallback,
                                  const Variant& decimals);
+// What both give for a finite number with `places` decimals, zero giving
+// `result_if_zero`; for callers that format many numbers alike and have
+// read the places and the flag once.
+Variant FormatDecimalNumber(double number, int places, const Variant& result_if_zero);
 
 // Null gives the empty text; anything else comes back unchanged.
 Variant mTrata_Nulo(const Variant& value);

@@ -26,6 +26,18 @@ Array Array::Matrix(int32_t upper_rows, int32_t upper_columns) {
   return a;
 }
 
+Array Array::Matrix(int32_t upper_rows, int32_t upper_columns, VariantVector elements) {
+  if (elements.size() != Extent(upper_rows) * Extent(upper_columns)) {
+    Raise(error::kSubscriptOutOfRange);
+  }
+  Array a;
+  a.elements_ = std::move(elements);
+  a.dimensions_ = 2;
+  a.upper_[0] = upper_rows;
+  a.upper_[1] = upper_columns;
+  return a;
+}
+
 int32_t Array::UBound(int dimension) const {
   if (dimension < 1 || dimension > dimensions_) Raise(error::kSubscriptOutOfRange);
   return upper_[dimension - 1];

@@ -1,6 +1,7 @@
 #include "report/result_matrix.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,58 +92,103 @@ const char* Alignment(CellKind kind) {
   return "Left";
 }
 
-Variant ConvertCell(CellKind kind, Variant&& value, const db::ColumnInfo& column,
-                    const ResultMatrixRules& rules) {
-  switch (kind) {
-    case CellKind::Decimal: {
-      Variant places(std::to_string(std::max<int32_t>(column.numeric_scale, 2)));
-      Variant number(CDbl(mNormaliza_Numero(value)));
-      return rules.main_matrix
-                 ? mFormata_Decimal(number, Variant(""), places, rules.zero_display_flag)
-                 : mFormata_Decimal_Simples(number, Variant(""), places);
+// Converts the cells of one column kind. Decimal cells that hold a finite
+// number, the usual case, are formatted directly with the places and the
+// zero result read once for the whole matrix.
+class CellConverter {
+ public:
+  explicit CellConverter(const ResultMatrixRules& rules)
+      : rules_(rules),
+        zero_result_(rules.main_matrix ? mFormata_Decimal(Variant(0.0), Variant(""), Variant("2"),
+                                                          rules.zero_display_flag)
+                                       : Variant("")),
+        // A flag that cannot be read fails every decimal cell; only the
+        // routine's own path gives that answer.
+        direct_decimals_(zero_result_.IsString()) {}
+
+  // Appends the converted value, moving it when it needs no conversion.
+  void Append(CellKind kind, Variant& value, const db::ColumnInfo& column, VariantVector& out) const {
+    switch (kind) {
+      case CellKind::Decimal:
+        out.push_back(Decimal(value, std::max<int32_t>(column.numeric_scale, 2)));
+        return;
+      case CellKind::Whole:
+        out.push_back(mNormaliza_Numero(value));
+        return;
+      case CellKind::Date:
+      case CellKind::Integer:
+      case CellKind::Text:
+        if (value.IsNull()) {
+          out.emplace_back("");
+        } else {
+          out.push_back(std::move(value));
+        }
+        return;
     }
-    case CellKind::Whole:
-      return mNormaliza_Numero(value);
-    case CellKind::Date:
-    case CellKind::Integer:
-    case CellKind::Text:
-      if (value.IsNull()) return Variant("");
-      return std::move(value);
   }
-  return std::move(value);
-}
+
+ private:
+  Variant Decimal(const Variant& value, int32_t places) const {
+    if (direct_decimals_ && value.IsNumber() && std::isfinite(CDbl(value))) {
+      return FormatDecimalNumber(CDbl(value), places, zero_result_);
+    }
+    Variant number(CDbl(mNormaliza_Numero(value)));
+    Variant places_text(std::to_string(places));
+    return rules_.main_matrix
+               ? mFormata_Decimal(number, Variant(""), places_text, rules_.zero_display_flag)
+               : mFormata_Decimal_Simples(number, Variant(""), places_text);
+  }
+
+  const ResultMatrixRules& rules_;
+  const Variant zero_result_;
+  const bool direct_decimals_;
+};
 
 }  // namespace
 
+// The matrix is written once, in row order, straight into its storage:
+// no cell is built twice.
 ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
   const int32_t record_count = static_cast<int32_t>(rows.row_count());
   const int32_t field_count = static_cast<int32_t>(rows.columns.size());
   ResultMatrix result;
   result.line_count = record_count + 2;
   result.column_count = field_count + 1;
-  result.cells = Array::Matrix(result.line_count, result.column_count);
-  Array& cells = result.cells;
+  VariantVector cells;
+  cells.reserve(static_cast<size_t>(result.line_count + 1) * static_cast<size_t>(result.column_count + 1));
+  auto end_row = [&cells](Variant second_last, Variant last) {
+    cells.push_back(std::move(second_last));
+    cells.push_back(std::move(last));
+  };
 
-  for (int32_t j = 0; j < field_count; ++j) cells.at(0, j) = Variant(rows.columns[j].name);
+  for (const db::ColumnInfo& column : rows.columns) cells.emplace_back(column.name);
+  end_row(Variant(), Variant());
 
+  const CellConverter convert(rules);
   std::vector<CellKind> last_kind(field_count, CellKind::Text);
-  for (int32_t r = 1; r <= record_count; ++r) {
-    Variant* source = &rows.cells[static_cast<size_t>(r - 1) * field_count];
-    for (int32_t j = 0; j < field_count; ++j) {
+  size_t next = 0;
+  for (int32_t r = 0; r < record_count; ++r) {
+    for (int32_t j = 0; j < field_count; ++j, ++next) {
       const db::ColumnInfo& column = rows.columns[j];
-      CellKind kind = KindOf(column, source[j], rules.main_matrix);
-      cells.at(r, j) = ConvertCell(kind, std::move(source[j]), column, rules);
+      Variant& source = rows.cells[next];
+      const CellKind kind = KindOf(column, source, rules.main_matrix);
+      convert.Append(kind, source, column, cells);
       last_kind[j] = kind;
     }
-    cells.at(r, result.column_count - 1) = Variant("DET");
-    cells.at(r, result.column_count) = Variant("");
+    end_row(Variant("DET"), Variant(""));
   }
-  if (record_count > 0) {
-    for (int32_t j = 0; j < field_count; ++j) {
-      cells.at(result.line_count - 1, j) = Variant(TypeCode(last_kind[j]));
-      cells.at(result.line_count, j) = Variant(Alignment(last_kind[j]));
-    }
+
+  const bool has_rows = record_count > 0;
+  for (int32_t j = 0; j < field_count; ++j) {
+    cells.push_back(has_rows ? Variant(TypeCode(last_kind[j])) : Variant());
   }
+  end_row(Variant(), Variant());
+  for (int32_t j = 0; j < field_count; ++j) {
+    cells.push_back(has_rows ? Variant(Alignment(last_kind[j])) : Variant());
+  }
+  end_row(Variant(), Variant());
+
+  result.cells = Array::Matrix(result.line_count, result.column_count, std::move(cells));
   return result;
 }
 

@@ -27,7 +27,7 @@ Variant MakeDate(int year, int month, int day, int hour = 0, int minute = 0, int
 
 Variant Vector(const std::vector<Variant>& elements) {
   Array array = Array::Vector(static_cast<int32_t>(elements.size()) - 1);
-  array.elements() = elements;
+  array.elements().assign(elements.begin(), elements.end());
   return Variant(std::move(array));
 }
 

@@ -138,6 +138,9 @@ TEST(ArrayTest, BoundsAndDimensions) {
   EXPECT_EQ(m.size(), 12u);
   m.at(1, 2) = Variant("x");
   EXPECT_EQ(m.elements()[1 * 4 + 2].AsString(), "x");  // row order
+
+  Array laid_out = Array::Matrix(1, 0, VariantVector{Variant("a"), Variant("b")});
+  EXPECT_EQ(laid_out.at(1, 0), Variant("b"));
 }
 
 TEST(ArrayTest, OutOfRangeRaisesNine) {
@@ -157,6 +160,8 @@ TEST(ArrayTest, OutOfRangeRaisesNine) {
       {"UBound of dimension 2 of a vector", [&] { v.UBound(2); }},
       {"UBound of dimension 0", [&] { m.UBound(0); }},
       {"ReDim below -1", [&] { v.Redim(-2); }},
+      {"laid-out elements short of the bounds",
+       [] { Array::Matrix(1, 1, VariantVector(3)); }},
       {"empty vector", [] { Array().at(0); }},
   };
   for (const auto& row : rows) EXPECT_EQ(ErrorNumber(row.call), 9) << row.what;

@@ -15,7 +15,7 @@ namespace {
 using db::ColumnInfo;
 using db::DataType;
 
-db::ResultSet Rows(std::vector<ColumnInfo> columns, std::vector<Variant> cells) {
+db::ResultSet Rows(std::vector<ColumnInfo> columns, db::CellStore cells) {
   db::ResultSet set;
   set.columns = std::move(columns);
   set.cells = std::move(cells);
@@ -99,6 +99,10 @@ TEST(ResultMatrix, ZeroDisplayFlagAndAdditionalMatrixRules) {
   EXPECT_EQ(BuildResultMatrix(hidden, {true, Variant("N")}).cells.at(1, 0), Variant(""));
   db::ResultSet additional = Rows({decimal}, {Variant(0.0)});
   EXPECT_EQ(BuildResultMatrix(additional, {false, Variant("S")}).cells.at(1, 0), Variant(""));
+  // A flag that cannot be read as text fails every decimal cell alike.
+  db::ResultSet unreadable = Rows({decimal}, {Variant(12.5)});
+  EXPECT_EQ(BuildResultMatrix(unreadable, {true, Variant(Array::Vector(0))}).cells.at(1, 0),
+            Variant::Integer(0));
 
   // Additional matrices recognise dates the platform's way: the month-first
   // text passes there too, a long non-date text does not.
@@ -117,6 +121,25 @@ TEST(ResultMatrix, TypeRowFollowsTheLastDataRow) {
   EXPECT_EQ(m.cells.at(3, 0), Variant("D"));
   db::ResultSet reverse = Rows({text}, {Variant("13/10/2001"), Variant("abc")});
   EXPECT_EQ(BuildResultMatrix(reverse, {}).cells.at(3, 0), Variant("T"));
+}
+
+// Rows of a big result straddle the storage blocks of the row set.
+TEST(ResultMatrix, ManyRowsKeepTheirOrder) {
+  db::ResultSet set;
+  set.columns = {{"ID", DataType::Integer, 0}, {"V", DataType::Numeric, 2}, {"T", DataType::VarChar, 0}};
+  constexpr int32_t kRows = 5000;
+  for (int32_t i = 0; i < kRows; ++i) {
+    set.cells.push_back(Variant(i));
+    set.cells.push_back(Variant(i + 0.5));
+    set.cells.push_back(Variant("n" + std::to_string(i)));
+  }
+  ResultMatrix m = BuildResultMatrix(set, {});
+  ASSERT_EQ(m.line_count, kRows + 2);
+  for (int32_t i = 0; i < kRows; ++i) {
+    ASSERT_EQ(m.cells.at(i + 1, 0), Variant(i));
+    ASSERT_EQ(m.cells.at(i + 1, 1), Variant(std::to_string(i) + ",50"));
+    ASSERT_EQ(m.cells.at(i + 1, 2), Variant("n" + std::to_string(i)));
+  }
 }
 
 TEST(ResultMatrix, DecimalThatIsNoNumberFails) {

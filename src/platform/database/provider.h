@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/database/cell_store.h"
 #include "tpl/variant.h"
 
 namespace tpl::db {
@@ -58,7 +59,7 @@ struct ColumnInfo {
 // One row set, fully fetched (client-side cursor): cells in row order.
 struct ResultSet {
   std::vector<ColumnInfo> columns;
-  std::vector<Variant> cells;  // row r, column c at r * columns.size() + c
+  CellStore cells;  // row r, column c at r * columns.size() + c
   size_t row_count() const { return columns.empty() ? 0 : cells.size() / columns.size(); }
 };
 

@@ -22,7 +22,7 @@ TEST_F(OdbcTest, OnlyStatementsReturningColumnsGiveRowSets) {
 
   const std::vector<ResultSet> two = Run("SELECT i FROM t ORDER BY i");
   ASSERT_EQ(two.size(), 1u);
-  EXPECT_EQ(two[0].cells, (std::vector<Variant>{Variant(int32_t{1}), Variant(int32_t{2})}));
+  EXPECT_EQ(two[0].cells, (CellStore{Variant(int32_t{1}), Variant(int32_t{2})}));
 }
 
 TEST_F(OdbcTest, InputParametersReachTheirColumns) {
@@ -86,7 +86,7 @@ TEST_F(OdbcTest, ParametersAreBoundInOrder) {
                                     {"b", DataType::VarChar, ParameterDirection::Input, 5, Variant("x")}};
   const std::vector<ResultSet> results = Run("SELECT ? - 1, ? || 'y'", parameters);
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].cells, (std::vector<Variant>{Variant(int32_t{9}), Variant("xy")}));
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(int32_t{9}), Variant("xy")}));
 }
 
 // The SQLite driver never writes output parameters: their old value must

@@ -79,7 +79,7 @@ TEST_F(SqliteBatch, EveryRowReturningStatementGivesARowSetEvenWhenEmpty) {
   EXPECT_EQ(results[1].row_count(), 0u);
   ASSERT_EQ(results[1].columns.size(), 1u) << "an empty row set keeps its columns";
   EXPECT_EQ(results[1].columns[0].name, "a");
-  EXPECT_EQ(results[2].cells, std::vector<Variant>{Variant("z")});
+  EXPECT_EQ(results[2].cells, CellStore{Variant("z")});
 }
 
 TEST_F(SqliteBatch, QuestionMarksTakeTheParametersInOrderAcrossStatements) {
@@ -102,7 +102,7 @@ TEST_F(SqliteBatch, NamedMarkersTakeTheParameterOfThatName) {
   parameters[1].value = Variant(1);
   auto results = RunSql(*provider_, "SELECT @pa AS a, :PB AS b", parameters);
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].cells, (std::vector<Variant>{Variant(1), Variant(2)}));
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(1), Variant(2)}));
 }
 
 TEST_F(SqliteBatch, ParameterValuesOfEveryKindAreStored) {
@@ -116,7 +116,7 @@ TEST_F(SqliteBatch, ParameterValuesOfEveryKindAreStored) {
   parameters[4].value = Variant();
   auto results = RunSql(*provider_, "SELECT ?, ?, ?, ?, ?", parameters);
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].cells, (std::vector<Variant>{Variant("2001/10/13 10:20:00"), Variant(1), Variant(3),
+  EXPECT_EQ(results[0].cells, (CellStore{Variant("2001/10/13 10:20:00"), Variant(1), Variant(3),
                                                      Variant(2.5), Variant::Null()}));
 }
 

@@ -78,7 +78,7 @@ TEST_F(SqliteEmbeddedDatabase, HoldsTheDefaultSystemParameters) {
 TEST_F(SqliteEmbeddedDatabase, CountersStartAtZeroInOneRow) {
   auto results = RunSql(*provider_, "SELECT * FROM infra_ids");
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].cells, (std::vector<Variant>{Variant(0), Variant(0)}));
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(0), Variant(0)}));
   EXPECT_THROW(RunSql(*provider_, "INSERT INTO infra_ids VALUES (1, 1)"), RuntimeError);
 }
 

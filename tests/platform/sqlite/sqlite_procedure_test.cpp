@@ -88,12 +88,12 @@ TEST_F(SqliteProcedure, ExecWithLiteralArgumentsAsTheLibraryWritesThem) {
                      "EXEC SP_TEST_INC_JOB   57, 12, 'Relatório', 'S', 57, 'Segue', 'destino' , 1 , null , null , "
                      "null  ");
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].cells, (std::vector<Variant>{Variant(0), Variant(""), Variant(1)}));
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(0), Variant(""), Variant(1)}));
   auto job = RunSql(*provider_,
                  "SELECT USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL, FLAG_ENVIA_EMAIL, TEXTO_EMAIL, "
                  "Tab_Status_JOB_ID, Email_Remetente, Data_Inicio FROM LOG_GERADOR WHERE LOG_GERADOR_ID = 1");
   ASSERT_EQ(job.size(), 1u);
-  EXPECT_EQ(job[0].cells, (std::vector<Variant>{Variant(57), Variant(12), Variant("Relatório"), Variant("S"),
+  EXPECT_EQ(job[0].cells, (CellStore{Variant(57), Variant(12), Variant("Relatório"), Variant("S"),
                                                  Variant("Segue"), Variant(1), Variant::Null(), Variant::Null()}));
 }
 
@@ -125,9 +125,9 @@ TEST_F(SqliteProcedure, CommandWithNamedInputAndOutputParameters) {
   EXPECT_EQ(parameters[3].value, Variant("soma=8"));
   EXPECT_EQ(parameters[0].value, Variant(5)) << "inputs are left alone";
   ASSERT_EQ(results.size(), 3u);
-  EXPECT_EQ(results[0].cells, std::vector<Variant>{Variant(8)});
+  EXPECT_EQ(results[0].cells, CellStore{Variant(8)});
   EXPECT_EQ(results[1].row_count(), 0u);
-  EXPECT_EQ(results[2].cells, (std::vector<Variant>{Variant("soma=8"), Variant(3)}));
+  EXPECT_EQ(results[2].cells, (CellStore{Variant("soma=8"), Variant(3)}));
 }
 
 TEST_F(SqliteProcedure, ParametersWithoutArgumentStartAsNull) {
@@ -192,7 +192,7 @@ TEST_F(SqliteProcedure, InstallingAgainReplacesTheProcedure) {
   std::vector<Parameter> none;
   auto results = provider_->Execute(CommandType::StoredProcedure, "SP_TEST_ROW_SETS", none, 0);
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0].cells, std::vector<Variant>{Variant("nova")});
+  EXPECT_EQ(results[0].cells, CellStore{Variant("nova")});
 }
 
 TEST(SqliteProcedureSource, ReadsTheDeclaration) {

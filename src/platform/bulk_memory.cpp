@@ -1,0 +1,50 @@
+// Big blocks are mapped on a huge-page boundary and advised for huge pages;
+// the system backs them with 2 MiB pages where it can and with ordinary
+// pages otherwise, so the advice is only ever a gain.
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <new>
+
+#include "tpl/bulk_allocator.h"
+
+namespace tpl::detail {
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Below this the rounding to whole huge pages would waste too much.
+constexpr std::size_t kBulkThreshold = std::size_t{8} << 20;
+
+std::size_t MappedSize(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
+
+}  // namespace
+
+void* AllocateBulk(std::size_t bytes) {
+  if (bytes < kBulkThreshold) return ::operator new(bytes);
+  const std::size_t size = MappedSize(bytes);
+  // Map one huge page more than needed and give back the ends, so that the
+  // block starts on a huge-page boundary.
+  void* mapped = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  auto* start = static_cast<char*>(mapped);
+  const auto address = reinterpret_cast<std::uintptr_t>(start);
+  char* block = start + ((kHugePage - address % kHugePage) % kHugePage);
+  if (block > start) munmap(start, static_cast<std::size_t>(block - start));
+  char* end = start + size + kHugePage;
+  if (block + size < end) munmap(block + size, static_cast<std::size_t>(end - (block + size)));
+#ifdef MADV_HUGEPAGE
+  madvise(block, size, MADV_HUGEPAGE);
+#endif
+  return block;
+}
+
+void ReleaseBulk(void* block, std::size_t bytes) noexcept {
+  if (bytes < kBulkThreshold) {
+    ::operator delete(block);
+    return;
+  }
+  munmap(block, MappedSize(bytes));
+}
+
+}  // namespace tpl::detail
