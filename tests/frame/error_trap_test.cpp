@@ -1,91 +1,85 @@
 #include "frame/error_trap.h"
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 
-#include "support/temp_database.h"
-#include "tpl/conversions.h"
-#include "tpl/datetime.h"
+#include "frame/system_parameters.h"
+#include "support/suite.h"
 
 namespace tpl {
 namespace {
 
-using testing::TempDatabase;
+const std::string kSentence =
+    "Acesso a chamada de rotina de exclusão não disponível. Favor tentar mais tarde.";
+const MethodTrap kMethod{kSentence.c_str(), "KMBTPL01.gExclui_Template ( "};
 
-const MethodTrap kMethod{"Acesso a chamada de rotina de exclusão não disponível. Favor tentar "
-                         "mais tarde.",
-                         "KMBTPL01.gExclui_Template ( "};
-
-TEST(ErrorTrap, DetailTextsOfBothForms) {
-  RuntimeError error(13, "Tipos incompatíveis", 42);
-  EXPECT_EQ(MethodDetail(kMethod, error),
-            "KMBTPL01.gExclui_Template ( Tipos incompatíveis : 13 )  no nº 42");
-  MethodTrap with_sql{"s", "KMBTPL01.gExecutar_Query ( ", true};
-  EXPECT_EQ(MethodDetail(with_sql, error),
+// The other detail forms are checked through the envelopes below.
+TEST(ErrorTrap, MethodDetailWithSqlAndForeignExceptions) {
+  EXPECT_EQ(MethodDetail({"s", "KMBTPL01.gExecutar_Query ( ", true},
+                         RuntimeError(13, "Tipos incompatíveis", 42)),
             "KMBTPL01.gExecutar_Query ( Tipos incompatíveis : 13 )  no nº 42 strSq: ");
-  RoutineTrap routine{"s", " KMBICC.x ( "};
-  EXPECT_EQ(RoutineDetail(routine, error, "SELECT 1"),
-            " KMBICC.x ( Tipos incompatíveis : 13)   No Nº 42 Strsq: SELECT 1");
-}
-
-TEST(ErrorTrap, ForeignExceptionsBecomeNumberedErrors) {
   RuntimeError from_std = CurrentFailure(std::make_exception_ptr(std::logic_error("x")));
   EXPECT_NE(from_std.number(), 0);
   EXPECT_NE(from_std.description().find("x"), std::string::npos);
-  RuntimeError own = CurrentFailure(std::make_exception_ptr(RuntimeError(9, "fora")));
-  EXPECT_EQ(own.number(), 9);
+  EXPECT_EQ(CurrentFailure(std::make_exception_ptr(RuntimeError(9, "fora"))).number(), 9);
 }
 
-class MethodEnvelope : public ::testing::Test {
+class Envelope : public ::testing::Test {
  protected:
-  Variant Fail(const Variant& user, Variant& message) {
-    return RunMethod(kMethod, Variant(db_.connection_string()), user, message,
-                     []() -> bool { throw RuntimeError(6, "Estouro"); });
+  template <typename Body>
+  Variant Run(const Variant& user, Body body) {
+    return RunMethod(kMethod, Variant(db_.connection_string()), user, message_, body);
   }
-  TempDatabase db_;
+  testing::TempDatabase db_;
+  Variant message_{"antes"};
 };
 
-TEST_F(MethodEnvelope, OnlyUserOneSeesTheDetailAndTheLogAlwaysHasIt) {
-  Variant message;
-  EXPECT_EQ(Fail(Variant::Long(5), message), Variant::Integer(10));
-  EXPECT_EQ(message, Variant(std::string(kMethod.sentence)));
-
-  EXPECT_EQ(Fail(Variant("1"), message), Variant::Integer(10));
-  EXPECT_EQ(message, Variant(std::string(kMethod.sentence) +
-                             "KMBTPL01.gExclui_Template ( Estouro : 6 )  no nº 0"));
-
-  db::Recordset rows =
-      db_.Query("SELECT TAB_TIPO_MSG_ID, USUARIO_INTERNET_ID, MSG01 FROM LOG_MSG ORDER BY 2");
-  ASSERT_EQ(rows.RecordCount(), 2);
-  EXPECT_EQ(CLng(rows.Value(0)), 1);
-  // The log loses the parentheses, as every logged text does.
-  EXPECT_EQ(CStr(rows.Value(2)),
-            std::string(kMethod.sentence) + "KMBTPL01.gExclui_Template  Estouro : 6   no nº 0");
+TEST_F(Envelope, MethodFormResultsMessagesAndLog) {
+  EXPECT_EQ(Run(Variant::Long(5), [] { return true; }), Variant::Integer(0));
+  EXPECT_EQ(Run(Variant::Long(5), [] { return false; }), Variant::Integer(10));
+  EXPECT_EQ(message_, Variant("antes"));
+  EXPECT_EQ(db_.Count("LOG_MSG"), 0);
+  auto fail = []() -> bool { throw RuntimeError(6, "Estouro"); };
+  EXPECT_EQ(Run(Variant::Long(5), fail), Variant::Integer(10));
+  EXPECT_EQ(message_, Variant(kSentence));
+  EXPECT_EQ(Run(Variant("1"), fail), Variant::Integer(10));  // only user 1 sees the detail
+  EXPECT_EQ(message_, Variant(kSentence + "KMBTPL01.gExclui_Template ( Estouro : 6 )  no nº 0"));
+  // The log always has the detail, and loses the parentheses as every logged text does.
+  const std::string logged = kSentence + "KMBTPL01.gExclui_Template  Estouro : 6   no nº 0";
+  EXPECT_EQ(db_.Rows("SELECT TAB_TIPO_MSG_ID, USUARIO_INTERNET_ID, MSG01 FROM LOG_MSG ORDER BY 2"),
+            "1|1|" + logged + ";1|5|" + logged);
 }
 
-TEST_F(MethodEnvelope, SuccessAndRefusal) {
-  Variant message("antes");
-  EXPECT_EQ(RunMethod(kMethod, Variant(db_.connection_string()), Variant::Long(5), message,
-                      [] { return true; }),
-            Variant::Integer(0));
-  EXPECT_EQ(RunMethod(kMethod, Variant(db_.connection_string()), Variant::Long(5), message,
-                      [] { return false; }),
-            Variant::Integer(10));
-  EXPECT_EQ(message, Variant("antes"));
-  EXPECT_EQ(CLng(db_.Scalar("SELECT COUNT(*) FROM LOG_MSG")), 0);
-}
-
-TEST_F(MethodEnvelope, SecondFormLogsWithTheCallersKind) {
-  Variant message;
-  RoutineTrap trap{"Frase.", " KMBICC.rotina ( "};
+TEST_F(Envelope, RoutineFormLogsWithTheCallersKind) {
   std::string sql = "SELECT x";
-  EXPECT_FALSE(RunRoutine(trap, sql, Variant("OUTRO"), Variant(db_.connection_string()),
-                          Variant::Long(1), message,
+  EXPECT_FALSE(RunRoutine({"Frase.", " KMBICC.rotina ( "}, sql, Variant("OUTRO"),
+                          Variant(db_.connection_string()), Variant::Long(1), message_,
                           []() -> bool { throw RuntimeError(-5, "falhou", 3); }));
-  EXPECT_EQ(message, Variant("Frase. KMBICC.rotina ( falhou : -5)   No Nº 3 Strsq: SELECT x"));
+  EXPECT_EQ(message_, Variant("Frase. KMBICC.rotina ( falhou : -5)   No Nº 3 Strsq: SELECT x"));
   // Any kind other than the two writes the fixed date.
   EXPECT_EQ(FormatDate(db_.Scalar("SELECT DATA_LOG FROM LOG_MSG"), "yyyy/mm/dd"), "2002/01/01");
+}
+
+// Rows are read on both kinds by every report run, which reads its screen limits.
+TEST(SystemParameters, MissingRowKeepsTheValueNullGivesEmptyAndFailuresAreTrapped) {
+  testing::TempDatabase db;
+  Variant value("antes"), message;
+  auto lookup = [&](const char* kind, int32_t id) {
+    return mBusca_Tab_Parametro_Sistema(Variant(kind), Variant::Long(5), Variant(db.connection_string()),
+                                        message, Variant::Long(id), value);
+  };
+  ASSERT_TRUE(lookup("SQLSERVER", 999999));
+  EXPECT_EQ(value, Variant("antes"));
+  db.Execute("UPDATE Tab_Parametro_Sistema SET Parametro = NULL WHERE Tab_Parametro_Sistema_ID = 23042");
+  ASSERT_TRUE(lookup("SQLSERVER", 23042));
+  EXPECT_EQ(value, Variant(""));
+
+  db.Execute("DROP TABLE Tab_Parametro_Sistema");
+  value = Variant("antes");
+  EXPECT_FALSE(lookup("ORACLE", 23042));
+  EXPECT_EQ(value, Variant("antes"));
+  EXPECT_EQ(message, Variant("Acesso aos dados dos parâmetros do sistema não disponível. Favor "
+                             "tentar mais tarde."));
+  EXPECT_EQ(db.Count("LOG_MSG"), 1);
 }
 
 }  // namespace

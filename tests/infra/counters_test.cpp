@@ -1,149 +1,121 @@
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <set>
-#include <string>
-
 #include "infra/audit_log.h"
 #include "infra/identifier_counters.h"
-#include "support/temp_database.h"
-#include "tpl/conversions.h"
-#include "tpl/datetime.h"
+#include "infra/message_log.h"
+#include "support/suite.h"
 
 namespace tpl {
 namespace {
 
-using testing::TempDatabase;
-
+// Concurrent reservations are checked by the job registration tests, whose
+// Oracle path reserves its identifiers here.
 class Counters : public ::testing::Test {
  protected:
-  bool Reserve(int32_t& id, std::string& message, const std::string& kind = "ORACLE") {
-    return gAtualiza_infra_ids(kind, 5, "N", nullptr, db_.connection_string(), "LOG_GERADOR_ID",
+  bool Reserve(int32_t& id, std::string& message) {
+    return gAtualiza_infra_ids("ORACLE", 5, "N", nullptr, db_.connection_string(), "LOG_GERADOR_ID",
                                message, id);
   }
   bool Audit(const std::string& kind, int32_t record, int32_t& result, std::string& message) {
     int32_t table = 490, action = 1, user = 57;
-    return gGrava_Log_Sistema(kind, table, action, user, record, result, message,
-                              db_.connection_string());
+    return gGrava_Log_Sistema(kind, table, action, user, record, result, message, db_.connection_string());
   }
-  TempDatabase db_;
+  int32_t Stored() const { return CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")); }
+  testing::TempDatabase db_;
 };
 
-TEST_F(Counters, HandsOutTheNextIdentifierAndStoresIt) {
+TEST_F(Counters, HandsOutTheNextIdentifierAlsoInsideTheCallersTransaction) {
   db_.Execute("UPDATE infra_ids SET LOG_GERADOR_ID = 41");
   int32_t id = 0;
   std::string message;
   ASSERT_TRUE(Reserve(id, message)) << message;
   EXPECT_EQ(id, 42);
-  EXPECT_EQ(CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")), 42);
-}
+  EXPECT_EQ(Stored(), 42);
 
-TEST_F(Counters, WorksInsideTheCallersTransaction) {
   db::Connection connection(db_.connection_string());
   connection.BeginTrans();
-  int32_t id = 0;
-  std::string message;
-  ASSERT_TRUE(gAtualiza_infra_ids("ORACLE", 5, "S", &connection, "", "LOG_GERADOR_ID", message,
-                                  id))
+  ASSERT_TRUE(gAtualiza_infra_ids("ORACLE", 5, "S", &connection, "", "LOG_GERADOR_ID", message, id))
       << message;
-  EXPECT_EQ(id, 1);
+  EXPECT_EQ(id, 43);
   connection.RollbackTrans();
-  EXPECT_EQ(CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")), 0);
+  EXPECT_EQ(Stored(), 42);
 }
 
-TEST_F(Counters, EmptyTableIsRefusedByBoth) {
+TEST_F(Counters, EmptyTableIsRefusedByBothAndOtherFailuresAreTrapped) {
   db_.Execute("DELETE FROM infra_ids");
-  int32_t id = 99;
+  int32_t id = 99, result = 0;
   std::string message;
   EXPECT_FALSE(Reserve(id, message));
   EXPECT_EQ(message, "Não há registro no banco de dados na tabela Infra_ids. ");
   EXPECT_EQ(id, 99);
-
-  int32_t result = 0;
   message.clear();
   EXPECT_FALSE(Audit("ORACLE", 3, result, message));
   EXPECT_EQ(result, 10);
   EXPECT_EQ(message, "Não hã registro na tabela Infra_ids.");
-}
 
-TEST_F(Counters, FailureIsTrappedAndLogged) {
-  int32_t id = 0;
-  std::string message;
   EXPECT_FALSE(gAtualiza_infra_ids("SQLSERVER", 1, "N", nullptr, db_.connection_string(),
                                    "NO_SUCH_COUNTER", message, id));
   EXPECT_EQ(message.rfind("Acesso aos SQL não disponível. Favor tentar mais tarde. "
-                          "VRL_SQL1.gAtualiza_infra_ids ( ",
-                          0),
-            0u)
-      << message;
+                          "VRL_SQL1.gAtualiza_infra_ids ( ", 0), 0u) << message;
   EXPECT_NE(message.find(" strsq: UPDATE infra_ids SET NO_SUCH_COUNTER"), std::string::npos);
-  EXPECT_EQ(CLng(db_.Scalar("SELECT COUNT(*) FROM LOG_MSG")), 1);
-}
-
-TEST_F(Counters, ConcurrentProcessesNeverShareAnIdentifier) {
-  constexpr int kProcesses = 4;
-  constexpr int kEach = 25;
-  std::string path = (db_.file().parent_path() / "ids.txt").string();
-  for (int p = 0; p < kProcesses; ++p) {
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      FILE* out = fopen(path.c_str(), "a");
-      for (int i = 0; i < kEach; ++i) {
-        int32_t id = 0;
-        std::string message;
-        if (Reserve(id, message)) fprintf(out, "%d\n", id);
-        fflush(out);
-      }
-      fclose(out);
-      _exit(0);
-    }
-  }
-  for (int p = 0; p < kProcesses; ++p) wait(nullptr);
-
-  std::set<int> seen;
-  int count = 0;
-  FILE* in = fopen(path.c_str(), "r");
-  ASSERT_NE(in, nullptr);
-  int id;
-  while (fscanf(in, "%d", &id) == 1) {
-    ++count;
-    EXPECT_TRUE(seen.insert(id).second) << "identifier handed out twice: " << id;
-  }
-  fclose(in);
-  EXPECT_EQ(count, kProcesses * kEach);
-  EXPECT_EQ(CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")), kProcesses * kEach);
+  EXPECT_EQ(db_.Count("LOG_MSG"), 1);
 }
 
 TEST_F(Counters, AuditRowCarriesTheValuesAndTheKindsTime) {
   int32_t result = 0;
   std::string message;
-  ASSERT_TRUE(Audit("ORACLE", 0, result, message));
-  ASSERT_TRUE(Audit("OUTRO", 77, result, message));
-  db::Recordset rows = db_.Query(
-      "SELECT LOG_SISTEMA_ID, TABELA_SISTEMA_ID, TAB_TIPO_ACAO_ID, USUARIO_ID, registro_id, "
-      "data_log FROM LOG_SISTEMA ORDER BY LOG_SISTEMA_ID");
-  ASSERT_EQ(rows.RecordCount(), 2);
-  EXPECT_EQ(CLng(rows.Value(0)), 1);
-  EXPECT_EQ(CLng(rows.Value(1)), 490);
-  EXPECT_EQ(CLng(rows.Value(2)), 1);
-  EXPECT_EQ(CLng(rows.Value(3)), 57);
-  EXPECT_TRUE(rows.Value(4).IsNull()) << "a record identifier of 0 is written as null";
-  EXPECT_NEAR(rows.Value(5).AsDate().serial, Now().serial, 1.0 / 24 / 60);
-  rows.MoveNext();
-  EXPECT_EQ(CLng(rows.Value(0)), 2);
-  EXPECT_EQ(CLng(rows.Value(4)), 77);
-  EXPECT_EQ(FormatDate(rows.Value(5), "dd/mm/yyyy"), "01/01/2000");
+  for (auto [kind, record] : {std::pair{"ORACLE", 0}, {"OUTRO", 77}, {"SQLSERVER", 5}})
+    ASSERT_TRUE(Audit(kind, record, result, message)) << kind;
+  // A record identifier of 0 is written as null.
+  EXPECT_EQ(db_.Rows("SELECT LOG_SISTEMA_ID, TABELA_SISTEMA_ID, TAB_TIPO_ACAO_ID, USUARIO_ID, registro_id "
+                     "FROM LOG_SISTEMA ORDER BY LOG_SISTEMA_ID"),
+            "1|490|1|57|<null>;2|490|1|57|77;3|490|1|57|5");
+  for (int id : {1, 3}) {
+    EXPECT_NEAR(db_.Scalar("SELECT data_log FROM LOG_SISTEMA WHERE LOG_SISTEMA_ID = " + std::to_string(id))
+                    .AsDate().serial, Now().serial, 1.0 / 24 / 60) << id;
+  }
+  EXPECT_EQ(FormatDate(db_.Scalar("SELECT data_log FROM LOG_SISTEMA WHERE LOG_SISTEMA_ID = 2"), "dd/mm/yyyy"),
+            "01/01/2000");
 }
 
-TEST(AuditStatement, HasTheColumnLayout) {
-  EXPECT_EQ(AuditInsertStatement("SQLSERVER", 3, 490, 1, 57, 0),
-            " Insert  Into LOG_SISTEMA (  LOG_SISTEMA_ID,  TABELA_SISTEMA_ID,  TAB_TIPO_ACAO_ID, "
-            " USUARIO_ID,  registro_id,  data_log )  Values ( 3 , 490 , 1 , 57 , null ,  "
-            "getdate() ) ");
-  EXPECT_NE(AuditInsertStatement("ORACLE", 3, 490, 1, 57, 9).find(", 9 ,  SYSDATE )  "),
-            std::string::npos);
+class MessageLog : public ::testing::Test {
+ protected:
+  void Log(const Variant& kind, const Variant& user, const Variant& type, const std::string& text) {
+    gGrava_Log_Msg(kind, Variant(db_.connection_string()), user, type, Variant(text));
+  }
+  testing::TempDatabase db_;
+};
+
+TEST_F(MessageLog, CutsTheTextIntoFivePiecesOf255CharactersAndDropsTheRest) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += (i < 255 ? "á" : "b");
+  const std::string x(255, 'x');
+  Log("SQLSERVER", Variant::Long(7), Variant::Long(1), text);
+  Log("SQLSERVER", Variant::Long(8), Variant::Long(1), std::string(1300, 'x'));
+  EXPECT_EQ(db_.Rows("SELECT TAB_TIPO_MSG_ID, USUARIO_INTERNET_ID, MSG01, MSG02, MSG03, MSG04, MSG05 "
+                     "FROM LOG_MSG ORDER BY 2"),
+            "1|7|" + text.substr(0, 255 * 2) + "|" + std::string(45, 'b') + "|<null>|<null>|<null>;" +
+                "1|8|" + x + "|" + x + "|" + x + "|" + x + "|" + x);
+}
+
+TEST_F(MessageLog, FiltersTheTextWritesNonNumbersAsNullAndNothingWithoutKindConnectionOrText) {
+  Log("SQLSERVER", "abc", "x", "O'Brien (erro) ; 100% & +");
+  Log("  ", Variant::Long(1), Variant::Long(1), "texto");
+  Log("SQLSERVER", Variant::Long(1), Variant::Long(1), "<>();");
+  Log("SQLSERVER", Variant::Long(1), Variant::Long(1), "   ");
+  // A connection that cannot be opened is swallowed too.
+  gGrava_Log_Msg(Variant("SQLSERVER"), Variant("Data Source=/nonexistent/x.db"), Variant::Long(1),
+                 Variant::Long(1), Variant("texto"));
+  EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID, TAB_TIPO_MSG_ID, MSG01 FROM LOG_MSG"),
+            "<null>|<null>|OBrien erro  100  ");
+}
+
+// Other kinds write a fixed date: see the routine trap's test.
+TEST_F(MessageLog, TimeFollowsTheDatabaseKind) {
+  for (const char* kind : {"SQLSERVER", "ORACLE"}) {
+    Log(kind, Variant::Long(1), Variant::Long(1), kind);
+    Variant logged = db_.Scalar(std::string("SELECT DATA_LOG FROM LOG_MSG WHERE MSG01 = '") + kind + "'");
+    ASSERT_EQ(logged.type(), VarType::Date) << kind;
+    EXPECT_NEAR(logged.AsDate().serial, Now().serial, 1.0 / 24 / 60) << kind;
+  }
 }
 
 }  // namespace

@@ -1,16 +1,30 @@
-#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <string>
+#include <cstdio>
+#include <set>
 
-#include "output/job_request.h"
-#include "support/temp_database.h"
-#include "tpl/conversions.h"
+#include "support/suite.h"
 #include "tpl/text.h"
 
 namespace tpl {
 namespace {
 
-using testing::JobRequest;
+// A complete e-mail job request with every argument of gInclui_JOB.
+struct JobRequest {
+  Variant kind, connection, user = Variant::Long(57), message, function = Variant::Long(80712),
+      title = "Relatório mensal", flag = "S", job_id, parameters = testing::Vector({"A", "d'a"}),
+      count = Variant::Integer(2), text = "Segue", recipient = "ana@x.com",
+      start = "13/10/2001 10:20", sender = "o'brien@x.com", attachment = "/srv/d'agua.xlsx";
+
+  JobRequest(const std::string& database_kind, const std::string& connection_string)
+      : kind(database_kind), connection(connection_string) {}
+
+  bool Register() {
+    return TPL().gInclui_JOB(kind, connection, user, message, function, title, flag, job_id,
+                             parameters, count, text, recipient, start, sender, attachment);
+  }
+};
 
 class JobRegistration : public ::testing::TestWithParam<std::string> {
  protected:
@@ -19,13 +33,8 @@ class JobRegistration : public ::testing::TestWithParam<std::string> {
   std::string Stored(const std::string& text) const {
     return GetParam() == "ORACLE" ? UCase(text) : text;
   }
-  std::string Column(const std::string& column, int32_t job = 1) const {
-    Variant value = db_.Scalar("SELECT " + column + " FROM LOG_GERADOR WHERE LOG_GERADOR_ID = " +
-                               std::to_string(job));
-    return value.IsNull() ? "<null>" : CStr(value);
-  }
-  int32_t Count(const std::string& table) const {
-    return CLng(db_.Scalar("SELECT COUNT(*) FROM " + table));
+  std::string Job(const std::string& columns, int32_t id = 1) const {
+    return db_.Rows("SELECT " + columns + " FROM LOG_GERADOR WHERE LOG_GERADOR_ID = " + std::to_string(id));
   }
   testing::TempDatabase db_;
 };
@@ -35,18 +44,13 @@ TEST_P(JobRegistration, WritesTheRowAndItsParameterTextWithApostrophesIntact) {
   ASSERT_TRUE(request.Register()) << CStr(request.message);
   EXPECT_TRUE(request.message.IsEmpty());
   EXPECT_EQ(request.job_id, Variant::Long(1));
-  const std::pair<const char*, std::string> columns[] = {
-      {"USUARIO_INTERNET_ID", "57"}, {"FUNCAO_ID", "80712"},
-      {"TITULO_EMAIL", Stored("Relatório mensal")}, {"FLAG_ENVIA_EMAIL", "S"},
-      {"TEXTO_EMAIL", Stored("Segue")}, {"ENDERECO_EMAIL", Stored("ana@x.com")},
-      {"Tab_Status_JOB_ID", "1"}, {"Data_Inicio", "13/10/2001 10:20:00"},
-      {"Email_Remetente", Stored("o'brien@x.com")}, {"Endereco_anexo", Stored("/srv/d'agua.xlsx")},
-      {"TXT_QUERY", Stored("1__JOB____A__d'a")},
-  };
-  for (const auto& [column, expected] : columns) EXPECT_EQ(Column(column), expected) << column;
+  EXPECT_EQ(Job("USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL, FLAG_ENVIA_EMAIL, TEXTO_EMAIL, "
+                "ENDERECO_EMAIL, Tab_Status_JOB_ID, Data_Inicio, Email_Remetente, Endereco_anexo, TXT_QUERY"),
+            Stored("57|80712|Relatório mensal|S|Segue|ana@x.com|1|13/10/2001 10:20:00|o'brien@x.com|"
+                   "/srv/d'agua.xlsx|1__JOB____A__d'a"));
   // Oracle audits both writes; the procedures need no audit row.
-  EXPECT_EQ(Count("LOG_SISTEMA WHERE TABELA_SISTEMA_ID = 490 AND TAB_TIPO_ACAO_ID = 1 AND "
-                  "USUARIO_ID = 57 AND registro_id = 1"),
+  EXPECT_EQ(db_.Count("LOG_SISTEMA WHERE TABELA_SISTEMA_ID = 490 AND TAB_TIPO_ACAO_ID = 1 AND "
+                      "USUARIO_ID = 57 AND registro_id = 1"),
             GetParam() == "ORACLE" ? 2 : 0);
 
   // Validation filters apostrophes out of the e-mail fields; the row step keeps them.
@@ -56,7 +60,7 @@ TEST_P(JobRegistration, WritesTheRowAndItsParameterTextWithApostrophesIntact) {
   Variant job_id, message;
   ASSERT_TRUE(TPL().mInclui_JOB(user, function, title, flag, job_id, connection, kind, text,
                                 recipient, message, none, none, none));
-  EXPECT_EQ(Column("TITULO_EMAIL || TEXTO_EMAIL", 2), Stored("D'Ávilait's"));
+  EXPECT_EQ(Job("TITULO_EMAIL || TEXTO_EMAIL", 2), Stored("D'Ávilait's"));
 }
 
 TEST_P(JobRegistration, FlagNEmptiesTheEmailFieldsAndNoParametersLeaveTheMarker) {
@@ -67,49 +71,70 @@ TEST_P(JobRegistration, FlagNEmptiesTheEmailFieldsAndNoParametersLeaveTheMarker)
   request.count = Variant::Integer(0);
   ASSERT_TRUE(request.Register()) << CStr(request.message);
   EXPECT_EQ(CStr(request.title) + CStr(request.recipient) + CStr(request.text), "");
-  for (const char* column : {"TITULO_EMAIL", "TEXTO_EMAIL", "ENDERECO_EMAIL", "Data_Inicio"})
-    EXPECT_EQ(Column(column), "<null>") << column;
-  EXPECT_EQ(Column("TXT_QUERY"), "1__JOB__");
+  EXPECT_EQ(Job("TITULO_EMAIL, TEXTO_EMAIL, ENDERECO_EMAIL, Data_Inicio, TXT_QUERY"),
+            "<null>|<null>|<null>|<null>|1__JOB__");
 }
 
 TEST_P(JobRegistration, EachFailureLeavesOneLogRowAndNoJob) {
   const std::string trapped = "Acesso a inclusão do JOB não disponível. Favor tentar mais tarde.";
-  const std::string logged = "VRL_JOB.gInclui_JOB - ";
-  struct Row {
-    const char* name;
-    void (*change)(JobRequest&);
-    std::string message;  // the whole message, or how it starts when `starts` is set
-    bool starts;
-    std::string log;  // how the message log row starts (without parentheses)
+  const std::string function = "Código da Função deve ser igual ou maior que 1";
+  const std::string flag = "Preencha Envia E-Mail (S/N) com, no máximo, 1 caracteres.";
+  const Variant one = Variant::Long(1), other = Variant::Long(57);
+  const struct {
+    Variant JobRequest::*field;
+    Variant value, user;       // user 1 sees the detail: only the start of the message is known
+    std::string message, log;  // log: how the message log row starts, without parentheses
   } rows[] = {
-      {"function 0", [](JobRequest& r) { r.function = Variant::Integer(0); },
-       "Código da Função deve ser igual ou maior que 1", false,
-       logged + "Código da Função deve ser igual ou maior que 1"},
-      {"two-letter flag", [](JobRequest& r) { r.flag = "SN"; },
-       "Preencha Envia E-Mail (S/N) com, no máximo, 1 caracteres.", false,
-       logged + "Preencha Envia E-Mail S/N com, no máximo, 1 caracteres."},
-      {"Null attachment", [](JobRequest& r) { r.attachment = Variant::Null(); }, trapped, false,
+      {&JobRequest::function, Variant::Integer(0), other, function, "VRL_JOB.gInclui_JOB - " + function},
+      {&JobRequest::flag, "SN", other, flag,
+       "VRL_JOB.gInclui_JOB - Preencha Envia E-Mail S/N com, no máximo, 1 caracteres."},
+      {&JobRequest::attachment, Variant::Null(), other, trapped, trapped + " Vrl_JOGB.gInclui_JOB  "},
+      {&JobRequest::sender, Variant::Null(), one, trapped + " Vrl_JOGB.gInclui_JOB ( ",
        trapped + " Vrl_JOGB.gInclui_JOB  "},
-      {"Null sender for user 1",
-       [](JobRequest& r) {
-         r.sender = Variant::Null();
-         r.user = Variant::Long(1);
-       },
-       trapped + " Vrl_JOGB.gInclui_JOB ( ", true, trapped + " Vrl_JOGB.gInclui_JOB  "},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     db_.Execute("DELETE FROM LOG_MSG");
     JobRequest request = Request();
-    row.change(request);
-    EXPECT_FALSE(request.Register()) << row.name;
-    std::string message = CStr(request.message);
-    EXPECT_EQ(row.starts ? message.substr(0, row.message.size()) : message, row.message)
-        << row.name;
-    ASSERT_EQ(Count("LOG_MSG"), 1) << row.name;
-    EXPECT_EQ(CStr(db_.Scalar("SELECT MSG01 FROM LOG_MSG")).substr(0, row.log.size()), row.log)
-        << row.name;
+    request.*row.field = row.value;
+    request.user = row.user;
+    EXPECT_FALSE(request.Register()) << row.message;
+    const std::string message = CStr(request.message);
+    EXPECT_EQ(row.user == one ? message.substr(0, row.message.size()) : message, row.message);
+    ASSERT_EQ(db_.Count("LOG_MSG"), 1) << row.message;
+    EXPECT_EQ(CStr(db_.Scalar("SELECT MSG01 FROM LOG_MSG")).substr(0, row.log.size()), row.log);
   }
-  EXPECT_EQ(Count("LOG_GERADOR"), 0);
+  EXPECT_EQ(db_.Count("LOG_GERADOR"), 0);
+}
+
+// Several processes register at once; each writes the identifiers it got,
+// or 0 for a failed registration.
+TEST_P(JobRegistration, ConcurrentRegistrationsNeverShareAnIdentifier) {
+  constexpr int kProcesses = 4, kEach = 10, kTotal = kProcesses * kEach;
+  const std::string path = (db_.file().parent_path() / "jobs.txt").string();
+  for (int p = 0; p < kProcesses; ++p) {
+    if (fork() != 0) continue;
+    FILE* out = fopen(path.c_str(), "a");
+    for (int i = 0; i < kEach; ++i) {
+      JobRequest request = Request();
+      fprintf(out, "%d\n", request.Register() ? CLng(request.job_id) : 0);
+      fflush(out);
+    }
+    _exit(0);
+  }
+  for (int p = 0; p < kProcesses; ++p) wait(nullptr);
+  std::vector<int> ids;
+  FILE* in = fopen(path.c_str(), "r");
+  ASSERT_NE(in, nullptr);
+  for (int id; fscanf(in, "%d", &id) == 1;) ids.push_back(id);
+  fclose(in);
+  const std::set<int> distinct(ids.begin(), ids.end());
+  EXPECT_EQ(ids.size(), size_t{kTotal});
+  EXPECT_EQ(distinct.size(), size_t{kTotal}) << "an identifier was handed out twice";
+  EXPECT_EQ(distinct.count(0), 0u) << "a registration failed";
+  EXPECT_EQ(db_.Count("LOG_GERADOR WHERE TXT_QUERY = LOG_GERADOR_ID || '__JOB____A__D''A' COLLATE NOCASE"),
+            kTotal)
+      << "each job carries its own identifier in its parameter text";
+  EXPECT_EQ(CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")), kTotal);
 }
 
 INSTANTIATE_TEST_SUITE_P(JobByKind, JobRegistration, ::testing::Values("SQLSERVER", "ORACLE"),
@@ -127,7 +152,83 @@ TEST(JobKind, OnlyTheExactWordOracleSelectsTheOraclePath) {
               "Relatório mensal")
         << "[" << kind << "]";
   }
-  EXPECT_EQ(CLng(db.Scalar("SELECT COUNT(*) FROM LOG_SISTEMA")), 0);
+  EXPECT_EQ(db.Count("LOG_SISTEMA"), 0);
+}
+
+// The procedures of the embedded database that job registration, the
+// generation log and the e-mail request call, and the library's reading
+// of their answers.
+class JobProcedures : public ::testing::Test {
+ protected:
+  testing::TempDatabase db_;
+};
+
+TEST_F(JobProcedures, JobInsertRefusesFunctionCodesThatAreNotPositive) {
+  for (const char* function : {"0", "-1", "null"}) {
+    EXPECT_EQ(db_.Rows(std::string("EXEC SP_KMB_INC_JOB2 57, ") + function +
+                       ", 'T', 'S', 57, null, 'r', 1, null, null, null"),
+              "1|O código da função deve ser maior que zero.|0")
+        << function;
+  }
+  int32_t user = 57, function = 0;
+  std::string title = "t", flag = "S", connection = db_.connection_string(), kind = "SQLSERVER",
+              recipient = "r", none;
+  Variant job_id, message;
+  EXPECT_FALSE(TPL().mInclui_JOB(user, function, title, flag, job_id, connection, kind, none,
+                                 recipient, message, none, none, none));
+  EXPECT_EQ(CStr(message), "Problemas na inclusão do JOB (O código da função deve ser maior que zero.).");
+  EXPECT_TRUE(job_id.IsEmpty());
+  EXPECT_EQ(db_.Rows("SELECT COUNT(*), (SELECT LOG_GERADOR_ID FROM infra_ids) FROM LOG_GERADOR"), "0|0");
+
+  // The parameters of an unknown job are refused too.
+  int32_t unknown = 999;
+  std::string parameters = "999__JOB__";
+  EXPECT_FALSE(TPL().mInclui_Parametros_JOB(unknown, parameters, connection, kind, user, message));
+  EXPECT_EQ(CStr(message), "Problemas na inclusão dos parâmetros do JOB (JOB não encontrado.).");
+}
+
+TEST_F(JobProcedures, ProcedureAnswersBecomeTheRegistrationsMessage) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"SELECT 1 AS Retorno, ''Fila cheia'' AS Msg_Ret", "Problemas na inclusão do JOB (Fila cheia)."},
+      {"SELECT 2 AS Retorno, NULL AS Msg_Ret", "Problemas na inclusão do JOB ()."},
+      {"SELECT 0 AS Retorno WHERE 0", "Problemas na inclusão do JOB."},
+  };
+  for (const auto& [body, expected] : rows) {
+    db_.Execute(std::string("UPDATE TPL_PROCEDURE SET BODY = '") + body +
+                "' WHERE PROCEDURE_NAME = 'SP_KMB_INC_JOB2'");
+    db_.Execute("DELETE FROM LOG_MSG");
+    JobRequest request{"SQLSERVER", db_.connection_string()};
+    EXPECT_FALSE(request.Register()) << body;
+    EXPECT_EQ(CStr(request.message), expected) << body;
+    EXPECT_EQ(db_.Rows("SELECT MSG01 FROM LOG_MSG"),
+              "VRL_JOB.gInclui_JOB - " + Replace(Replace(expected, "(", ""), ")", ""))
+        << body;
+  }
+}
+
+TEST_F(JobProcedures, GenerationLogOpensAndClosesEntries) {
+  for (auto [arguments, id] : {std::pair{"'7', 12, null", 1}, {"'8', null, null", 2}, {"'7', 12, 1", 1}}) {
+    const std::string call = std::string("EXEC SP_KMB_GRAVA_LOG_TEMPLATE_DINAMICO ") + arguments;
+    EXPECT_EQ(CLng(db_.Scalar(call)), id) << call;
+  }
+  EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID, DATA_INICIO IS NOT NULL, "
+                     "DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO ORDER BY LOG_TEMPLATE_DINAMICO_ID"),
+            "7|12|1|1;8|<null>|1|0");
+}
+
+TEST_F(JobProcedures, EmailRequestRestoresApostrophesAndDropsTrailingBlanks) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"'SELECT * FROM T WHERE A = ##x## ', 7, 'Vendas'", "Vendas|SELECT * FROM T WHERE A = 'x'"},
+      {"'  SELECT ####   ', 7, 'D''Ávila'", "D'Ávila|  SELECT ''"},
+  };
+  for (const auto& [arguments, stored] : rows) {
+    db::Recordset answer = db_.Query(std::string("EXEC Sp_061_Envia_Rel_Din_Email02 ") + arguments);
+    EXPECT_EQ(CStr(answer.Value("Retorno")) + "|" + CStr(answer.Value("MsgRet")), "0|") << arguments;
+    EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID, TITULO, TXT_QUERY, DATA_SOLICITACAO IS NOT NULL, "
+                       "DATA_ENVIO IS NULL FROM REL_DIN_EMAIL ORDER BY REL_DIN_EMAIL_ID DESC LIMIT 1"),
+              std::string("7|") + stored + "|1|1")
+        << arguments;
+  }
 }
 
 }  // namespace

@@ -1,102 +1,77 @@
+// The two filter steps of a report run: validation of the user's values
+// and their substitution into the query.
 #include "report/filter_validation.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "support/temp_database.h"
-#include "tpl/conversions.h"
-#include "tpl/runtime_error.h"
+#include "report/query_preparation.h"
+#include "support/suite.h"
 
 namespace tpl {
 namespace {
 
-struct Filter {
-  const char* placeholder;
-  const char* type;
-  Variant mandatory;
-  Variant value;
-  const char* expected;  // column 6 when accepted, the message when refused
-};
+// `expected` is column 6 when the value is accepted, the message when it is refused.
+struct Filter { const char *placeholder, *type; Variant mandatory, value; std::string expected = ""; };
 
-// The arguments of one call; the rows are captioned F0, F1, ...
+// The arguments of one call of either step; the rows are captioned F0, F1, ...
 struct Call {
-  Variant conn{"Data Source=/nonexistent/tpl.db"}, user{Variant::Long(5)}, msg, kind{"SQLSERVER"};
-  Variant query{"SELECT A FROM T WHERE X = {X}"}, matrix, lines, columns{Variant::Integer(7)};
-  explicit Call(const std::vector<Filter>& filters) {
-    auto count = static_cast<int16_t>(filters.size());
-    Array m = Array::Matrix(count, 7);
-    for (int32_t r = 0; r < count; ++r) {
-      m.at(r, 1) = Variant("F" + std::to_string(r));
-      m.at(r, 2) = Variant(filters[r].placeholder);
-      m.at(r, 3) = Variant(filters[r].type);
-      m.at(r, 4) = filters[r].mandatory;
-      m.at(r, 6) = filters[r].value;
-    }
-    matrix = Variant(std::move(m));
-    lines = Variant::Integer(count);
+  Variant conn{"Data Source=/nonexistent/tpl.db"}, user{Variant::Long(5)}, msg, kind, query, matrix,
+      lines, columns{Variant::Integer(7)};
+  explicit Call(const std::vector<Filter>& filters, const char* database_kind = "SQLSERVER",
+                const std::string& text = "SELECT A FROM T WHERE X = {X}")
+      : kind(database_kind), query(text), lines(static_cast<int16_t>(filters.size())) {
+    std::vector<std::vector<Variant>> m;
+    for (const Filter& f : filters)
+      m.push_back({{}, "F" + std::to_string(m.size()), f.placeholder, f.type, f.mandatory, {}, f.value});
+    matrix = testing::FilterMatrix(m);
   }
   bool Run() { return mConsiste_Filtros(conn, user, msg, kind, query, matrix, lines, columns); }
+  bool Prepare() { return mPrepara_Query(conn, user, msg, kind, query, matrix, lines, columns); }
   std::string Value(int32_t row) const { return CStr(matrix.AsArray().at(row, 6)); }
 };
 
 const Variant kOne(Variant::Long(1));
 
-TEST(FilterValidation, AcceptedValuesAreWrittenBack) {
-  std::vector<Filter> rows = {
-      {"{D}", "D", kOne, "13/10/2001", "2001/10/13"},
-      {"{D}", " d ", "1", "13/10/2001", "2001/10/13"},
-      {"{D}", "D", 0, "", ""},            {"{N}", "N", kOne, "15", "15"},
-      {"{U}", "U", "1", "-7", "-7"},      {"{N}", "N", "S", "", ""},
-      {"{C}", "C", kOne, "a<b>c", "abc"}, {"{C}", "C", 0, Variant(), ""},
+TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
+  const std::vector<Filter> accepted = {  // expected: the value written back
+      {"{D}", "D", kOne, "13/10/2001", "2001/10/13"}, {"{D}", " d ", "1", "13/10/2001", "2001/10/13"},
+      {"{D}", "D", 0, "", ""}, {"{N}", "N", kOne, "15", "15"}, {"{U}", "U", "1", "-7", "-7"},
+      {"{N}", "N", "S", "", ""}, {"{C}", "C", kOne, "a<b>c", "abc"}, {"{C}", "C", 0, Variant(), ""},
       {"{V}", "V", kOne, "10,50", "10,50"}, {"{Z}", "Z", kOne, "x;y", "xy"},
       {"{@L@}", "N", kOne, "1,2", "1,2"}, {"{@ç@}", "N", kOne, "1, 2", "1, 2"},
       {"{@L@}", "U", kOne, " 7 ", " 7 "}, {"{@L@}", "V", kOne, "1,5", "1,5"},
       {"{@L@}", "D", kOne, "01/02/2020,05/02/2020", "01/02/2020,05/02/2020"},
       {"{@L@}", "D", kOne, "01/02/2020", "01/02/2020"}, {"{@L@}", "C", kOne, "a,(b)", "a,b"},
-      {"{@L@}", "Z", kOne, "", ""},       {" {@L@} ", "N", kOne, "1,2", "1,2"},
+      {"{@L@}", "Z", kOne, "", ""}, {" {@L@} ", "N", kOne, "1,2", "1,2"},
   };
-  for (const Filter& row : rows) {
-    Call call({row});
-    EXPECT_TRUE(call.Run()) << row.placeholder << row.type << CStr(row.value) << CStr(call.msg);
-    EXPECT_EQ(call.Value(0), row.expected) << row.placeholder << row.type << CStr(row.value);
-  }
-}
-
-TEST(FilterValidation, RefusedValuesGiveTheirMessage) {
-  const char* comma = "Valor inválido para o Filtro F0. Esse tipo de filtro não pode iniciar nem "
-                      "terminar com vírgula.";
-  const char* invalid = "O campo F0 é inválido.";
-  const char* decimals = "O campo F0 não permite a digitação de números com casas decimais(,)";
-  std::vector<Filter> rows = {
+  const std::string comma = "Valor inválido para o Filtro F0. Esse tipo de filtro não pode iniciar nem "
+                            "terminar com vírgula.";
+  const std::string no = "O campo F0 não permite a digitação de números com ";
+  const std::string invalid = "O campo F0 é inválido.";
+  const std::string decimals = no + "casas decimais(,)";
+  const std::vector<Filter> refused = {  // expected: the message
       {"{D}", "D", kOne, "", "Preencha F0"}, {"{N}", "N", "1", "", "Preencha F0"},
-      {"{C}", "C", kOne, "<>", "Preencha F0"},
-      {"{U}", "U", kOne, "abc", "Preencha F0 com valor numérico"},
+      {"{C}", "C", kOne, "<>", "Preencha F0"}, {"{U}", "U", kOne, "abc", "Preencha F0 com valor numérico"},
       {"{D}", "D", kOne, "31/12/1899", "F0 deve ser igual ou maior que 01/01/1900"},
       {"{N}", "N", kOne, "1,5", decimals}, {"{@X}", "N", kOne, "1,2", decimals},
-      {"{V}", "V", kOne, "1.5", "O campo F0 não permite a digitação de números com uso de "
-                                "separador de milhar(.)"},
-      {"{@L@}", "N", kOne, ",1,2", comma}, {"{@L@}", "N", kOne, "1,2,", comma},
-      {"{@}", "N", kOne, " ,1 ", comma},   {"{@L@}", "N", kOne, "1,x", invalid},
-      {"{@L@}", "N", kOne, "1,,2", invalid}, {"{@L@}", "C", kOne, "a,<>", invalid},
-      {"{@L@}", "D", kOne, "01/02/2020,31/02/2020", invalid},
-      {"{@L@}", "d", kOne, "31/12/1899", invalid},
-      {"{@L@}", "D", 0, "", invalid}, {"{@L@}", "N", 0, "", invalid},
-      {"{@L@}", "U", 0, "", invalid}, {"{@L@}", "C", 0, "", invalid},
+      {"{V}", "V", kOne, "1.5", no + "uso de separador de milhar(.)"}, {"{@L@}", "N", kOne, ",1,2", comma},
+      {"{@L@}", "N", kOne, "1,2,", comma}, {"{@}", "N", kOne, " ,1 ", comma},
+      {"{@L@}", "N", kOne, "1,x", invalid}, {"{@L@}", "N", kOne, "1,,2", invalid},
+      {"{@L@}", "C", kOne, "a,<>", invalid}, {"{@L@}", "D", kOne, "01/02/2020,31/02/2020", invalid},
+      {"{@L@}", "d", kOne, "31/12/1899", invalid}, {"{@L@}", "D", 0, "", invalid},
+      {"{@L@}", "N", 0, "", invalid}, {"{@L@}", "U", 0, "", invalid}, {"{@L@}", "C", 0, "", invalid},
       {"{@L@}", "V", 0, "", invalid},
   };
-  for (const Filter& row : rows) {
-    Call call({row});
-    EXPECT_FALSE(call.Run()) << row.placeholder << row.type << CStr(row.value);
-    EXPECT_EQ(CStr(call.msg), row.expected) << row.placeholder << row.type << CStr(row.value);
+  for (bool ok : {true, false}) {
+    for (const Filter& row : ok ? accepted : refused) {
+      Call call({row});
+      const std::string label = row.placeholder + std::string(row.type) + CStr(row.value);
+      EXPECT_EQ(call.Run(), ok) << label << " " << CStr(call.msg);
+      EXPECT_EQ(ok ? call.Value(0) : CStr(call.msg), row.expected) << label;
+    }
   }
-  Call date({{"{D}", "D", kOne, "31/12/1899", ""}});
-  date.Run();
-  EXPECT_EQ(date.Value(0), "1899/12/31");  // rearranged before the lower bound refused it
-  Call twice({{"{@L@}", "N", kOne, "( )", ""}});  // a second filter pass empties the blank
+  Call date({{"{D}", "D", kOne, "31/12/1899"}}), twice({{"{@L@}", "N", kOne, "( )"}});
+  EXPECT_FALSE(date.Run());
   EXPECT_FALSE(twice.Run());
-  EXPECT_EQ(twice.Value(0), "");
+  EXPECT_EQ(date.Value(0), "1899/12/31");  // rearranged before the lower bound refused it
+  EXPECT_EQ(twice.Value(0), "");           // a second filter pass empties the blank
 }
 
 TEST(FilterValidation, QueryChecks) {
@@ -104,12 +79,11 @@ TEST(FilterValidation, QueryChecks) {
   const std::string forbidden = "Comando não permitido por essa função.";
   std::vector<std::pair<Variant, std::string>> rows = {
       {"SELECT A FROM T WHERE DT >= {DATA_INI}", ""}, {"SELECT A FROM T; DELETE", ""},
-      {"SELECT A FROM T WHERE X = 'delete'", ""}, {"DELETE\tFROM T", ""},
-      {"", empty}, {"   ", empty}, {Variant(), empty},
-      {"SELECT A FROM T; delete from T", forbidden}, {"select a from t offset 10 rows", forbidden}};
-  for (const char* word :
-       {"update ", "INSERT ", "Truncate ", "CREATE ", "ALTER ", "DROP ", "BEGIN ", "TRIGGER "})
-    rows.push_back({std::string("SELECT 1; ") + word + "x", forbidden});
+      {"SELECT A FROM T WHERE X = 'delete'", ""}, {"DELETE\tFROM T", ""}, {"", empty}, {"   ", empty},
+      {Variant(), empty}, {"SELECT A FROM T; delete from T", forbidden},
+      {"select a from t offset 10 rows", forbidden}};
+  for (std::string word : {"update", "INSERT", "Truncate", "CREATE", "ALTER", "DROP", "BEGIN", "TRIGGER"})
+    rows.push_back({"SELECT 1; " + word + " x", forbidden});
   for (const auto& [query, message] : rows) {
     Call call({});
     call.query = query;
@@ -121,12 +95,12 @@ TEST(FilterValidation, QueryChecks) {
 
 TEST(FilterValidation, RowsUpToTheLineCountUntilTheFirstFailure) {
   for (Variant count : {Variant::Integer(2), Variant("2"), Variant(2.0)}) {
-    Call call({{"{A}", "Z", 1, "a;", ""}, {"{B}", "Z", 1, "b;", ""}, {"{C}", "Z", 1, "c;", ""}});
+    Call call({{"{A}", "Z", 1, "a;"}, {"{B}", "Z", 1, "b;"}, {"{C}", "Z", 1, "c;"}});
     call.lines = count;
     EXPECT_TRUE(call.Run()) << CStr(count);
     EXPECT_EQ(call.Value(1) + call.Value(2), "bc;") << CStr(count);
   }
-  Call call({{"{A}", "N", 1, "x", ""}, {"{B}", "Z", 1, "b;", ""}});
+  Call call({{"{A}", "N", 1, "x"}, {"{B}", "Z", 1, "b;"}});
   call.query = Variant("");
   EXPECT_FALSE(call.Run());
   EXPECT_EQ(CStr(call.msg), "Preencha F0 com valor numérico");  // not the empty query
@@ -139,26 +113,90 @@ TEST(FilterValidation, RowsUpToTheLineCountUntilTheFirstFailure) {
   }
 }
 
-TEST(FilterValidation, RunTimeFailuresGoThroughTheTrap) {
+TEST(QueryPreparation, SqlTextOfEachValue) {
+  const std::string date = "  to_date('2001/10/13 00:00:00', 'yyyy/mm/dd hh24:mi:ss')";
+  // Without an `other` text the value comes out the same for every kind, as lists do.
+  struct Row { const char *placeholder, *type, *value; std::string oracle, other; };
+  const std::vector<Row> rows = {
+      {"{D}", "D", "2001/10/13", date, "'2001/10/13'"}, {"{D}", "D", " 2001/10/13 ", date, "'2001/10/13'"},
+      {"{D}", "D", "", " null", "''"}, {"{N}", "N", "15", "  15", "15"}, {"{N}", "N", "0", " null", "null"},
+      {"{U}", "U", "", " null", "null"}, {"{C}", " c ", "abc", "  'ABC'", "'abc'"},
+      {"{C}", "C", "", " NULL", "null"}, {"{V}", "V", "10,50", "  10.50", "10.50"},
+      {"{V}", "V", "0,00", " null", "null"}, {"{Z}", "Z", "a,;b", "a,;b", "a,;b"},
+      {"{@L@}", "C", "a, b", "'a',' b'", ""},
+      {"{@L@}", "D", "01/02/2020,05/02/2020", "'01/02/2020','05/02/2020'", ""},
+      {"{@L@}", "C", "a;b,(c)", "'ab','c'", ""}, {"{@L@}", "C", "", "''", ""},
+      {"{@L@}", "N", "1,2,3", "1,2,3", ""}, {"{@L@}", "U", "1,(2)", "1,2", ""},
+      {"{@L@}", "V", "1,5", "1,5", ""},
+  };
+  // Database kinds, and whether they select Oracle's literals.
+  const std::vector<std::pair<const char*, bool>> kinds = {
+      {"ORACLE", true}, {" oracle ", true}, {"SQLSERVER", false}, {"", false}, {"ORACLE8", false}};
+  for (const Row& row : rows) {
+    for (auto [kind, oracle] : kinds) {
+      const std::string& expected = oracle || row.other.empty() ? row.oracle : row.other;
+      const std::string label = std::string(row.type) + row.value + kind;
+      Call call({{row.placeholder, row.type, {}, row.value}}, kind, std::string("X = ") + row.placeholder);
+      EXPECT_TRUE(call.Prepare()) << label;
+      EXPECT_EQ(call.Value(0), expected) << label;
+      EXPECT_EQ(CStr(call.query), "X = " + expected) << label;
+    }
+  }
+}
+
+TEST(QueryPreparation, PlaceholdersReplacedInOrderExactlyAsStored) {
+  struct Row { const char* query; std::vector<Filter> filters; const char* expected; };
+  const std::vector<Row> rows = {
+      {"{X} {X}-{X}", {{"{X}", "Z", {}, "7"}}, "7 7-7"},
+      {"{data_ini} {Y}", {{"{DATA_INI}", "Z", {}, "7"}}, "{data_ini} {Y}"},
+      {"a {X} b", {{"a {X}", "Z", {}, "7"}}, "7 b"},
+      {"{A} {B}", {{"{A}", "Z", {}, "{B}"}, {"{B}", "N", {}, "7"}}, "7 7"},
+      {"{B} {A}", {{"{A}", "Z", {}, "x"}, {"", "Z", {}, "y"}}, "{B} x"},
+  };
+  for (const Row& row : rows) {
+    Call call(row.filters, "SQLSERVER", row.query);
+    EXPECT_TRUE(call.Prepare()) << row.query;
+    EXPECT_EQ(CStr(call.query), row.expected) << row.query;
+  }
+  Call none({}, "ORACLE", "{X}");
+  none.lines = Variant("");
+  none.matrix = Variant();
+  EXPECT_TRUE(none.Prepare());
+  EXPECT_EQ(CStr(none.query), "{X}");
+}
+
+// Both steps trap run-time failures: every user gets the sentence, user 1
+// also the detail, and each failure leaves one log row.
+TEST(FilterSteps, RunTimeFailuresGoThroughTheTrap) {
   testing::TempDatabase db;
-  const std::string sentence =
-      "Acesso a consistência dos dados não disponível. Favor tentar mais tarde.";
-  const std::string overflow = sentence + " KMBTPL01.mConsiste_Filtros( " +
+  const std::string checking = "Acesso a consistência dos dados não disponível. Favor tentar mais tarde.";
+  const std::string overflow = checking + " KMBTPL01.mConsiste_Filtros( " +
                                StandardDescription(error::kOverflow) + " : 6)   No Nº ";
   // With a count of 1 the failure is the matrix that is not an array.
-  for (int32_t count : {32768, 40000, 1}) {
+  for (int32_t count : {32768, 1}) {
     Call call({});
     call.conn = Variant(db.connection_string());
     call.user = kOne;
     call.lines = Variant::Long(count);
     call.matrix = Variant("not a matrix");
     EXPECT_FALSE(call.Run()) << count;
-    EXPECT_EQ(CStr(call.msg).rfind(count > 1 ? overflow : sentence, 0), 0u) << CStr(call.msg);
+    EXPECT_EQ(CStr(call.msg).rfind(count > 1 ? overflow : checking, 0), 0u) << CStr(call.msg);
     call.user = Variant::Long(5);
     EXPECT_FALSE(call.Run()) << count;
-    EXPECT_EQ(CStr(call.msg), sentence) << count;
+    EXPECT_EQ(CStr(call.msg), checking) << count;
   }
-  EXPECT_EQ(CLng(db.Scalar("SELECT COUNT(*) FROM LOG_MSG WHERE TAB_TIPO_MSG_ID = 1")), 6);
+  const std::string preparing = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
+  // A date that cannot be read stops Oracle's date literal; the row before stays prepared.
+  Call call({{"{N}", "N", {}, "15"}, {"{D}", "D", {}, "abc"}}, "ORACLE", "{N} {D}");
+  call.conn = Variant(db.connection_string());
+  EXPECT_FALSE(call.Prepare());
+  EXPECT_EQ(CStr(call.msg), preparing);
+  EXPECT_EQ(CStr(call.query), "  15 {D}");
+  call.user = kOne;
+  call.lines = Variant::Long(40000);
+  EXPECT_FALSE(call.Prepare());
+  EXPECT_EQ(CStr(call.msg).rfind(preparing + " KMBTPL01.mPrepara_Query( ", 0), 0u) << CStr(call.msg);
+  EXPECT_EQ(db.Count("LOG_MSG WHERE TAB_TIPO_MSG_ID = 1"), 6);
 }
 
 }  // namespace

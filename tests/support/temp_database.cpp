@@ -5,6 +5,8 @@
 #include <atomic>
 
 #include "platform/sqlite/embedded_database.h"
+#include "support/test_values.h"
+#include "tpl/conversions.h"
 
 namespace tpl::testing {
 
@@ -37,6 +39,26 @@ Variant TempDatabase::Scalar(const std::string& sql) const {
   db::Recordset recordset = Query(sql);
   if (!recordset.IsOpen() || recordset.Eof()) return Variant();
   return recordset.Value(0);
+}
+
+std::string TempDatabase::Rows(const std::string& sql) const {
+  db::Recordset recordset = Query(sql);
+  std::string text;
+  for (int row = 0; recordset.IsOpen() && !recordset.Eof(); recordset.MoveNext(), ++row) {
+    if (row > 0) text += ";";
+    for (int32_t c = 0; c < recordset.FieldCount(); ++c)
+      text += (c > 0 ? "|" : "") + Show(recordset.Value(c));
+  }
+  return text;
+}
+
+int32_t TempDatabase::Count(const std::string& from) const {
+  return CLng(Scalar("SELECT COUNT(*) FROM " + from));
+}
+
+void TempDatabase::SetParameter(int32_t id, const std::string& value) const {
+  Execute("UPDATE Tab_Parametro_Sistema SET Parametro = '" + value +
+          "' WHERE Tab_Parametro_Sistema_ID = " + std::to_string(id));
 }
 
 }  // namespace tpl::testing

@@ -26,6 +26,13 @@ class TempDatabase {
   db::Recordset Query(const std::string& sql) const;
   // The first column of the first row (Empty when there is no row).
   Variant Scalar(const std::string& sql) const;
+  // Every row of a query as text: columns joined by '|', rows by ';', Null
+  // shown as <null>. One comparison then checks whole rows.
+  std::string Rows(const std::string& sql) const;
+  // SELECT COUNT(*) FROM `from` (a table, optionally with a WHERE clause).
+  int32_t Count(const std::string& from) const;
+  // Sets the text of one row of Tab_Parametro_Sistema.
+  void SetParameter(int32_t id, const std::string& value) const;
 
  private:
   std::filesystem::path folder_;

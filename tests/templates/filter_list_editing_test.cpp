@@ -1,202 +1,117 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "tpl/conversions.h"
-#include "tpl/tpl.h"
+#include "support/suite.h"
 
 namespace tpl {
 namespace {
 
-// The host's variables around one gGrava_Filtro call.
+using testing::ShowRows;
+
+// The host's variables around gGrava_Filtro calls; `in` holds the call's own
+// values: caption, placeholder, type, obligatory, largest interval, position, action.
 struct Host {
-  Variant connection{"Data Source=/nonexistent/tpl.db"};
-  Variant user{Variant::Long(5)};
-  Variant message;
-  Variant kind{"SQLSERVER"};
-  Variant template_id{Variant::Long(3)};
-  Variant lines;
-  Variant columns;
-  Variant matrix;
-  Variant column_id;
+  Variant connection{"Data Source=/nonexistent/tpl.db"}, user{Variant::Long(5)}, message,
+      kind{"SQLSERVER"}, template_id{Variant::Long(3)}, lines, columns, matrix, column_id;
+  std::vector<Variant> in;
 
-  Variant Apply(const char* caption, const char* placeholder, const char* type,
-                const char* mandatory, const char* days, Variant position, const char* action) {
-    caption_ = Variant(caption);
-    placeholder_ = Variant(placeholder);
-    type_ = Variant(type);
-    mandatory_ = Variant(mandatory);
-    days_ = Variant(days);
-    position_ = std::move(position);
-    action_ = Variant(action);
-    TPL tpl;
-    return tpl.gGrava_Filtro(connection, user, message, kind, template_id, lines, columns, matrix,
-                             column_id, caption_, placeholder_, type_, mandatory_, days_,
-                             position_, action_);
+  // With three filters shaped as read from the database: identifiers 11, 12, 13.
+  explicit Host(bool three_filters = true) {
+    if (!three_filters) return;
+    lines = Variant::Integer(3);
+    columns = Variant::Integer(7);
+    const Variant one = Variant::Long(1);
+    matrix = testing::FilterMatrix({{Variant::Long(11), "Data inicial", "{DATA_INI}", "D", one, "", ""},
+                                    {Variant::Long(12), "Cliente", "{@CLIENTES@}", "C", one, "", ""},
+                                    {Variant::Long(13), "Valor mínimo", "{VALOR}", "V", one, "", ""}});
   }
-  Variant Add(const char* caption, const char* placeholder, const char* type = "N") {
-    return Apply(caption, placeholder, type, "S", "", Variant(), "");
+  Variant Apply(std::vector<Variant> values) {
+    in = std::move(values);
+    return TPL().gGrava_Filtro(connection, user, message, kind, template_id, lines, columns, matrix,
+                               column_id, in[0], in[1], in[2], in[3], in[4], in[5], in[6]);
   }
-  const Variant& Cell(int32_t row, int32_t column) const {
-    return matrix.AsArray().at(row, column);
-  }
-
-  Variant caption_, placeholder_, type_, mandatory_, days_, position_, action_;
+  std::string Rows() const { return ShowRows(matrix.AsArray()); }
 };
 
-// Three filters shaped as read from the database: identifiers 11, 12, 13.
-Host HostWithThreeFilters() {
-  Host host;
-  host.lines = Variant::Integer(3);
-  host.columns = Variant::Integer(7);
-  Array matrix = Array::Matrix(3, 7);
-  const char* captions[] = {"Data inicial", "Cliente", "Valor mínimo"};
-  const char* placeholders[] = {"{DATA_INI}", "{@CLIENTES@}", "{VALOR}"};
-  const char* types[] = {"D", "C", "V"};
-  for (int32_t row = 0; row < 3; ++row) {
-    matrix.at(row, 0) = Variant::Long(11 + row);
-    matrix.at(row, 1) = Variant(captions[row]);
-    matrix.at(row, 2) = Variant(placeholders[row]);
-    matrix.at(row, 3) = Variant(types[row]);
-    matrix.at(row, 4) = Variant::Long(1);
-    matrix.at(row, 5) = Variant("");
-    matrix.at(row, 6) = Variant("");
-  }
-  host.matrix = Variant(std::move(matrix));
-  return host;
-}
+// The spare last row, and the first two of the three filters, as ShowRows gives them.
+const std::string kEmptyRow = "<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>";
+const std::string kOldRows =
+    "11|Data inicial|{DATA_INI}|D|1|||<empty>;12|Cliente|{@CLIENTES@}|C|1|||<empty>;";
 
 TEST(FilterListEditing, FirstFilterStartsTheList) {
   for (Variant empty_count : {Variant(), Variant::Integer(0), Variant("")}) {
-    Host host;
+    Host host(false);
     host.lines = empty_count;
-    ASSERT_EQ(host.Apply("Data", " {DATA_INI} ", "D", "", "30", Variant(), "AD"),
-              Variant::Integer(0))
+    ASSERT_EQ(host.Apply({"Data", " {DATA_INI} ", "D", "", "30", {}, "AD"}), Variant::Integer(0))
         << CStr(host.message);
     EXPECT_EQ(host.lines, Variant::Integer(1));
     EXPECT_EQ(host.columns, Variant::Integer(7));
-    const Array& m = host.matrix.AsArray();
-    EXPECT_EQ(m.UBound(1), 1);
-    EXPECT_EQ(m.UBound(2), 7);
-    std::vector<Variant> row0 = {Variant::Integer(0), Variant("Data"), Variant(" {DATA_INI} "),
-                                 Variant("D"), Variant("N"), Variant("30"), Variant("")};
-    for (int32_t c = 0; c < 7; ++c) EXPECT_EQ(m.at(0, c), row0[c]) << "column " << c;
-    EXPECT_TRUE(m.at(0, 7).IsEmpty());
-    EXPECT_TRUE(m.at(1, 0).IsEmpty());
+    EXPECT_EQ(host.Rows(), "0|Data| {DATA_INI} |D|N|30||<empty>;" + kEmptyRow);
   }
 }
 
-TEST(FilterListEditing, FourthFilterKeepsTheOldRows) {
-  Host host = HostWithThreeFilters();
-  ASSERT_EQ(host.Add("Número", "{NUM}"), Variant::Integer(0)) << CStr(host.message);
-  EXPECT_EQ(host.lines, Variant::Integer(4));
-  const Array& m = host.matrix.AsArray();
-  EXPECT_EQ(m.UBound(1), 4);
-  EXPECT_EQ(m.UBound(2), 7);
-  for (int32_t row = 0; row < 3; ++row) EXPECT_EQ(m.at(row, 0), Variant::Long(11 + row));
-  EXPECT_EQ(m.at(2, 1), Variant("Valor mínimo"));
-  EXPECT_EQ(m.at(3, 0), Variant::Integer(0));
-  EXPECT_EQ(m.at(3, 2), Variant("{NUM}"));
-  EXPECT_EQ(m.at(3, 6), Variant(""));
-  EXPECT_TRUE(m.at(4, 1).IsEmpty());
-}
-
-TEST(FilterListEditing, DeleteShiftsTheLaterRowsUp) {
-  Host host = HostWithThreeFilters();
-  ASSERT_EQ(host.Apply("", "", "", "", "", Variant::Long(1), "EX"), Variant::Integer(0));
-  EXPECT_EQ(host.lines, Variant::Integer(2));
-  const Array& m = host.matrix.AsArray();
-  EXPECT_EQ(m.UBound(1), 2);
-  EXPECT_EQ(m.at(0, 0), Variant::Long(11));
-  EXPECT_EQ(m.at(1, 0), Variant::Long(13));
-  EXPECT_EQ(m.at(1, 1), Variant("Valor mínimo"));
-  EXPECT_TRUE(m.at(2, 0).IsEmpty());
-}
-
-TEST(FilterListEditing, EditWritesColumnsOneToFiveOnly) {
-  Host host = HostWithThreeFilters();
-  // Its own caption is no duplicate: its own row is skipped.
-  ASSERT_EQ(host.Apply("Valor mínimo", "{VALOR_MIN}", "V", "N", "", Variant("2"), " ED "),
+// Lower case is no action code: "ed" adds, whatever the position.
+TEST(FilterListEditing, AddKeepsTheOldRowsAndADateMayCarryAnInterval) {
+  Host host;
+  ASSERT_EQ(host.Apply({"Data final", "{DATA_FIM}", " D ", "S", "30", Variant::Long(0), "ed"}),
             Variant::Integer(0))
       << CStr(host.message);
-  EXPECT_EQ(host.Cell(2, 0), Variant::Long(13));
-  EXPECT_EQ(host.Cell(2, 2), Variant("{VALOR_MIN}"));
-  EXPECT_EQ(host.Cell(2, 4), Variant("N"));
+  EXPECT_EQ(host.lines, Variant::Integer(4));
+  EXPECT_EQ(host.Rows(), kOldRows + "13|Valor mínimo|{VALOR}|V|1|||<empty>;"
+                         "0|Data final|{DATA_FIM}| D |S|30||<empty>;" + kEmptyRow);
+  EXPECT_EQ(host.matrix.AsArray().at(3, 0), Variant::Integer(0));
+}
+
+TEST(FilterListEditing, EditWritesColumnsOneToFiveOnlyAndDeleteShiftsRowsUp) {
+  Host host;
+  // Its own caption is no duplicate: its own row is skipped.
+  ASSERT_EQ(host.Apply({"Valor mínimo", "{VALOR_MIN}", "V", "N", "", "2", " ED "}), Variant::Integer(0))
+      << CStr(host.message);
   EXPECT_EQ(host.lines, Variant::Integer(3));
+  EXPECT_EQ(host.Rows(), kOldRows + "13|Valor mínimo|{VALOR_MIN}|V|N|||<empty>;" + kEmptyRow);
+  // A deletion needs no values.
+  ASSERT_EQ(host.Apply({"", "", "", "", "", Variant::Long(1), "EX"}), Variant::Integer(0));
+  EXPECT_EQ(host.lines, Variant::Integer(2));
+  EXPECT_EQ(host.Rows(), "11|Data inicial|{DATA_INI}|D|1|||<empty>;13|Valor mínimo|{VALOR_MIN}|V|N|||"
+                         "<empty>;" + kEmptyRow);
+  ASSERT_EQ(host.Apply({"", "", "", "", "", Variant::Long(0), "EX"}), Variant::Integer(0));
+  EXPECT_EQ(host.Rows(), "13|Valor mínimo|{VALOR_MIN}|V|N|||<empty>;" + kEmptyRow);
 }
 
 TEST(FilterListEditing, RefusalsLeaveTheListAsItWas) {
-  struct Row {
-    const char* caption;
-    const char* placeholder;
-    const char* type;
-    const char* days;
-    const char* action;
-    Variant position;
-    const char* message;
-  };
-  std::vector<Row> rows = {
-      {"", "{X}", "N", "", "", Variant(), "Preencha Exibir"},
-      {"Novo", "  ", "N", "", "", Variant(), "Preencha Valor"},
-      {"Novo", "DATA_INI", "N", "", "", Variant(), "O Valor do campo deve estar entre chaves. "
-                                                   "Ex: {DATA_INI}"},
-      {"Novo", "{X}", " ", "", "", Variant(), "Informe o tipo do campo."},
-      {"Novo", "{X}", "N", "30", "", Variant(),
+  struct Row { std::vector<Variant> in; std::string message; };
+  const std::string exists = "Já existe um filtro com ";
+  const std::vector<Row> rows = {
+      {{"", "{X}", "N", "S", "", {}, ""}, "Preencha Exibir"},
+      {{"Novo", "  ", "N", "S", "", {}, ""}, "Preencha Valor"},
+      {{"Novo", "DATA_INI", "N", "S", "", {}, ""},
+       "O Valor do campo deve estar entre chaves. Ex: {DATA_INI}"},
+      {{"Novo", "{X}", " ", "S", "", {}, ""}, "Informe o tipo do campo."},
+      {{"Novo", "{X}", "N", "S", "30", {}, ""},
        "O intervalo deve ser informado somente quando o tipo informado for uma data."},
-      {" cliente ", "{X}", "N", "", "", Variant(), "Já existe um filtro com a descrição  cliente ."},
-      {"Novo", "{valor}", "N", "", "", Variant(), "Já existe um filtro com valor {valor}."},
-      {"Cliente", "{X}", "N", "", "ED", Variant::Long(0),
-       "Já existe um filtro com a descrição Cliente."},
-      {"Novo", "{X}", "N", "", "ed", Variant(), "Já existe um filtro com valor {X}."},
+      {{" cliente ", "{X}", "N", "S", "", {}, ""}, exists + "a descrição  cliente ."},
+      {{"Novo", "{valor}", "N", "S", "", {}, ""}, exists + "valor {valor}."},
+      {{"Cliente", "{X}", "N", "S", "", Variant::Long(0), "ED"}, exists + "a descrição Cliente."},
   };
   for (const Row& row : rows) {
-    Host host = HostWithThreeFilters();
-    if (std::string(row.action) == "ed") {
-      // Lower case is no action code: it adds, so a second add collides.
-      ASSERT_EQ(host.Apply("Outro", "{X}", "N", "S", "", Variant(), ""), Variant::Integer(0));
-    }
-    Variant before = host.matrix;
-    Variant lines_before = host.lines;
-    EXPECT_EQ(host.Apply(row.caption, row.placeholder, row.type, "S", row.days, row.position,
-                         row.action),
-              Variant::Integer(10))
-        << row.caption << " " << row.placeholder;
-    EXPECT_EQ(host.message, Variant(row.message)) << row.caption << " " << row.placeholder;
-    EXPECT_EQ(host.matrix, before) << row.caption;
-    EXPECT_EQ(host.lines, lines_before) << row.caption;
+    Host host;
+    const Variant before = host.matrix, lines_before = host.lines;
+    EXPECT_EQ(host.Apply(row.in), Variant::Integer(10)) << row.message;
+    EXPECT_EQ(host.message, Variant(row.message));
+    EXPECT_EQ(host.matrix, before) << row.message;
+    EXPECT_EQ(host.lines, lines_before) << row.message;
   }
-}
-
-TEST(FilterListEditing, DateTypeMayCarryAnInterval) {
-  Host host = HostWithThreeFilters();
-  EXPECT_EQ(host.Apply("Data final", "{DATA_FIM}", " D ", "S", "30", Variant(), ""),
-            Variant::Integer(0))
-      << CStr(host.message);
-}
-
-TEST(FilterListEditing, ForbiddenCharactersAreFilteredEvenWhenRefused) {
-  Host host;
-  EXPECT_EQ(host.Apply("Data; (inicial)", "DATA<INI>", "D", "", "", Variant(), ""),
-            Variant::Integer(10));
-  EXPECT_EQ(host.caption_, Variant("Data inicial"));
-  EXPECT_EQ(host.placeholder_, Variant("DATAINI"));
-  EXPECT_EQ(host.mandatory_, Variant(""));  // the checks stopped before the flag
-}
-
-TEST(FilterListEditing, DeleteNeedsNoValues) {
-  Host host = HostWithThreeFilters();
-  EXPECT_EQ(host.Apply("", "", "", "", "", Variant::Long(0), "EX"), Variant::Integer(0));
-  EXPECT_EQ(host.Cell(0, 0), Variant::Long(12));
+  // The forbidden characters are filtered out even when the values are refused.
+  Host host(false);
+  EXPECT_EQ(host.Apply({"Data; (inicial)", "DATA<INI>", "D", "", "", {}, ""}), Variant::Integer(10));
+  EXPECT_EQ(host.in[0], Variant("Data inicial"));
+  EXPECT_EQ(host.in[1], Variant("DATAINI"));
+  EXPECT_EQ(host.in[3], Variant(""));  // the checks stopped before the flag
 }
 
 TEST(FilterListEditing, PositionOutsideTheListIsARunTimeFailure) {
   for (Variant position : {Variant::Long(3), Variant::Long(-1), Variant("x")}) {
     for (const char* action : {"ED", "EX"}) {
-      Host host = HostWithThreeFilters();
-      Variant before = host.matrix;
-      EXPECT_EQ(host.Apply("Novo", "{NOVO}", "N", "S", "", position, action),
-                Variant::Integer(10))
+      Host host;
+      const Variant before = host.matrix;
+      EXPECT_EQ(host.Apply({"Novo", "{NOVO}", "N", "S", "", position, action}), Variant::Integer(10))
           << action;
       EXPECT_EQ(host.message, Variant("Acesso a chamada de rotina de Gravação não disponível. "
                                       "Favor tentar mais tarde."))

@@ -9,25 +9,21 @@
 namespace tpl::db {
 namespace {
 
+Variant CellFor(int32_t i) { return i % 3 == 0 ? Variant("texto " + std::to_string(i)) : Variant(i); }
+
 // Enough cells to fill a dozen blocks, with values that tell their place.
 TEST(CellStore, KeepsEveryCellAtItsPlaceAcrossBlocks) {
   constexpr int32_t kCount = 300000;
   CellStore store;
-  for (int32_t i = 0; i < kCount; ++i) {
-    store.push_back(i % 3 == 0 ? Variant("texto " + std::to_string(i)) : Variant(i));
-  }
+  store.push_back(CellFor(0));
+  const Variant* first = &store[0];
+  for (int32_t i = 1; i < kCount; ++i) store.push_back(CellFor(i));
   ASSERT_EQ(store.size(), static_cast<size_t>(kCount));
-  const Variant* first_of_block = &store[0];
-  for (int32_t i = 0; i < kCount; ++i) {
-    const Variant expected = i % 3 == 0 ? Variant("texto " + std::to_string(i)) : Variant(i);
-    ASSERT_EQ(store[static_cast<size_t>(i)], expected) << i;
-  }
-  // Growing never moved what was already stored.
-  EXPECT_EQ(&store[0], first_of_block);
-
-  int32_t visited = 0;
-  for (const Variant& cell : store) visited += cell.IsString() ? 1 : 0;
-  EXPECT_EQ(visited, kCount / 3);
+  EXPECT_EQ(&store[0], first) << "growing moved a stored cell";
+  for (int32_t i = 0; i < kCount; ++i) ASSERT_EQ(store[static_cast<size_t>(i)], CellFor(i)) << i;
+  int32_t texts = 0;
+  for (const Variant& cell : store) texts += cell.IsString() ? 1 : 0;
+  EXPECT_EQ(texts, kCount / 3);
   EXPECT_THROW(store.at(kCount), std::out_of_range);
 }
 

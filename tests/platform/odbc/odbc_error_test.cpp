@@ -6,12 +6,12 @@
 namespace tpl::db::odbc {
 namespace {
 
-struct FailingCase {
-  const char* input;
-  const char* sql_state;
-  int32_t number;
-  const char* message_part;
-};
+struct FailingCase { const char* input; const char* sql_state; int32_t number; const char* message_part; };
+
+::testing::Matcher<std::string> DescribedFailure(const FailingCase& row) {
+  return ::testing::AllOf(::testing::StartsWith(std::to_string(row.number) + " " + row.sql_state + ": "),
+                          ::testing::HasSubstr(row.message_part));
+}
 
 TEST_F(OdbcTest, StatementErrorsCarryTheDriversDiagnostics) {
   Run("CREATE TABLE t (i INTEGER)");
@@ -21,16 +21,7 @@ TEST_F(OdbcTest, StatementErrorsCarryTheDriversDiagnostics) {
       // The SQLite driver runs one statement per call unless the batch starts with DDL.
       {"SELECT 1; SELECT 2", "HY000", -1, "only one SQL statement allowed"},
   };
-  for (const FailingCase& row : cases) {
-    try {
-      Run(row.input);
-      ADD_FAILURE() << "ran " << row.input;
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.sql_state(), row.sql_state) << row.input;
-      EXPECT_EQ(e.number(), row.number) << row.input;
-      EXPECT_NE(e.description().find(row.message_part), std::string::npos) << row.input << ": " << e.description();
-    }
-  }
+  for (const auto& row : cases) EXPECT_THAT(Failure([&] { Run(row.input); }), DescribedFailure(row));
   EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(int32_t{0})) << "the session survives its errors";
 }
 
@@ -41,45 +32,28 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
       {"", "IM002", kUnspecifiedOdbcError, "Data source name not found"},
       {"Driver=SQLite3;Database=/no/such/folder/x.db", "HY000", 14, "connect failed"},
   };
-  for (const FailingCase& row : cases) {
-    try {
-      OpenOdbcProvider(row.input);
-      ADD_FAILURE() << "connected to " << row.input;
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.sql_state(), row.sql_state) << row.input;
-      EXPECT_EQ(e.number(), row.number) << row.input;
-      EXPECT_NE(e.description().find(row.message_part), std::string::npos) << row.input << ": " << e.description();
-    }
-  }
+  for (const auto& row : cases) EXPECT_THAT(Failure([&] { OpenOdbcProvider(row.input); }), DescribedFailure(row));
 }
 
+// The last record gives the SQLSTATE, the last native number the number;
+// time-outs become kCommandTimeout; the descriptions are joined.
 TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
-  struct Row {
-    const char* name;
-    std::vector<DiagnosticRecord> records;
-    int32_t number;
-    const char* sql_state;
-    const char* description;
+  const struct { std::vector<DiagnosticRecord> records; int32_t number; const char *sql_state, *description; }
+  rows[] = {
+      {{{"42S02", 208, "Invalid object name 'x'."}}, 208, "42S02", "Invalid object name 'x'."},
+      {{{"IM002", 0, "Data source not found"}}, kUnspecifiedOdbcError, "IM002", "Data source not found"},
+      {{{"01000", 5701, "Changed database context"}, {"42000", 102, "Incorrect syntax"}}, 102, "42000",
+       "Changed database context; Incorrect syntax"},
+      {{{"01000", 0, "Can't open lib"}}, kUnspecifiedOdbcError, "01000", "Can't open lib"},
+      {{{"HYT00", 0, "Query timeout expired"}}, error::kCommandTimeout, "HYT00", "Query timeout expired"},
+      {{{"08S01", 11, "Link failure"}, {"HYT01", 0, "Connection timeout expired"}}, error::kCommandTimeout, "HYT01",
+       "Link failure; Connection timeout expired"},
   };
-  const Row rows[] = {
-      {"native number kept", {{"42S02", 208, "Invalid object name 'x'."}}, 208, "42S02", "Invalid object name 'x'."},
-      {"no native number", {{"IM002", 0, "Data source not found"}}, kUnspecifiedOdbcError, "IM002",
-       "Data source not found"},
-      {"warning before the error",
-       {{"01000", 5701, "Changed database context"}, {"42000", 102, "Incorrect syntax"}},
-       102, "42000", "Changed database context; Incorrect syntax"},
-      {"only a warning", {{"01000", 0, "Can't open lib"}}, kUnspecifiedOdbcError, "01000", "Can't open lib"},
-      {"query time-out", {{"HYT00", 0, "Query timeout expired"}}, error::kCommandTimeout, "HYT00",
-       "Query timeout expired"},
-      {"connection time-out after another record",
-       {{"08S01", 11, "Link failure"}, {"HYT01", 0, "Connection timeout expired"}},
-       error::kCommandTimeout, "HYT01", "Link failure; Connection timeout expired"},
-  };
-  for (const Row& row : rows) {
-    const RuntimeError e = ToRuntimeError(row.records);
-    EXPECT_EQ(e.number(), row.number) << row.name;
-    EXPECT_EQ(e.sql_state(), row.sql_state) << row.name;
-    EXPECT_EQ(e.description(), row.description) << row.name;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const RuntimeError e = ToRuntimeError(rows[i].records);
+    EXPECT_EQ(e.number(), rows[i].number) << "row " << i;
+    EXPECT_EQ(e.sql_state(), rows[i].sql_state) << "row " << i;
+    EXPECT_EQ(e.description(), rows[i].description) << "row " << i;
   }
   const RuntimeError silent = ToRuntimeError({});
   EXPECT_EQ(silent.number(), kUnspecifiedOdbcError);

@@ -2,32 +2,30 @@
 // per test, deleted when the test ends.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
 
+#include "platform/error_number.h"
 #include "platform/odbc/odbc_provider.h"
-#include "tpl/runtime_error.h"
+#include "tpl/datetime.h"
 
 namespace tpl::db::odbc {
+
+using platform_test::ErrorNumber;
+using platform_test::Failure;
 
 class OdbcTest : public ::testing::Test {
  protected:
   OdbcTest() {
     static std::atomic<int> counter{0};
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = std::filesystem::temp_directory_path() /
-            ("tpl_odbc_" + std::string(test->name()) + "_" + std::to_string(getpid()) + "_" +
-             std::to_string(counter++) + ".db");
+            ("tpl_odbc_" + std::to_string(getpid()) + "_" + std::to_string(counter++) + ".db");
     std::filesystem::remove(path_);
-    connection_string_ = "Driver=SQLite3;Database=" + path_.string();
-    provider_ = OpenOdbcProvider(connection_string_);
+    provider_ = OpenAnother();
   }
   ~OdbcTest() override {
     provider_.reset();
@@ -35,19 +33,16 @@ class OdbcTest : public ::testing::Test {
     std::filesystem::remove(path_, ignored);
   }
 
-  // A second, independent session on the same file.
-  std::unique_ptr<Provider> OpenAnother() const { return OpenOdbcProvider(connection_string_); }
+  // A new, independent session on the same file.
+  std::unique_ptr<Provider> OpenAnother() const {
+    return OpenOdbcProvider("Driver=SQLite3;Database=" + path_.string());
+  }
 
-  std::vector<ResultSet> Run(std::string_view sql) {
-    std::vector<Parameter> none;
-    return Run(*provider_, sql, none);
-  }
-  std::vector<ResultSet> Run(std::string_view sql, std::vector<Parameter>& parameters) {
-    return Run(*provider_, sql, parameters);
-  }
-  static std::vector<ResultSet> Run(Provider& provider, std::string_view sql,
-                                    std::vector<Parameter>& parameters) {
-    return provider.Execute(CommandType::Text, sql, parameters, 0);
+  // Runs a command; its parameters stay in parameters_ to be read back.
+  std::vector<ResultSet> Run(std::string_view sql, std::vector<Parameter> parameters = {},
+                             CommandType type = CommandType::Text) {
+    parameters_ = std::move(parameters);
+    return provider_->Execute(type, sql, parameters_, 0);
   }
   // The single value of a one-row, one-column query.
   Variant Scalar(std::string_view sql) {
@@ -58,8 +53,8 @@ class OdbcTest : public ::testing::Test {
   }
 
   std::filesystem::path path_;
-  std::string connection_string_;
   std::unique_ptr<Provider> provider_;
+  std::vector<Parameter> parameters_;
 };
 
 }  // namespace tpl::db::odbc

@@ -2,52 +2,95 @@
 // the object, and small helpers to run commands on it.
 #pragma once
 
-#include <cstdint>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
 #include <filesystem>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "platform/database/provider.h"
+#include "platform/error_number.h"
+#include "platform/sqlite/embedded_database.h"
+#include "platform/sqlite/procedure_catalog.h"
+#include "platform/sqlite/sqlite_provider.h"
+#include "platform/sqlite/sqlite_session.h"
+#include "tpl/datetime.h"
 
 namespace tpl::db::testing {
 
+using platform_test::ErrorNumber;
+using platform_test::Failure;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
 class SqliteTestFolder {
  public:
-  SqliteTestFolder();
-  SqliteTestFolder(const SqliteTestFolder&) = delete;
-  SqliteTestFolder& operator=(const SqliteTestFolder&) = delete;
-  ~SqliteTestFolder();
-
+  SqliteTestFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "tpl_sqlite_XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) ADD_FAILURE() << "no temporary folder " << name;
+    path_ = name;
+  }
+  SqliteTestFolder(const SqliteTestFolder&) = delete;  // one owner removes the folder
+  ~SqliteTestFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   const std::filesystem::path& path() const { return path_; }
 
  private:
   std::filesystem::path path_;
 };
 
+// "test.db", made by CreateEmbeddedDatabase.
 class SqliteTestDatabase {
  public:
-  SqliteTestDatabase();  // creates "test.db" with CreateEmbeddedDatabase
-
+  SqliteTestDatabase() { CreateEmbeddedDatabase(file_); }
   const std::string& file() const { return file_; }
-  const SqliteTestFolder& folder() const { return folder_; }
-  std::unique_ptr<Provider> Open() const;
+  std::unique_ptr<Provider> Open() const { return OpenSqliteProvider(file_); }
   // Installs a procedure through the loader that init-db uses.
-  void InstallProcedure(std::string_view source) const;
+  void InstallProcedure(std::string_view source) const {
+    sqlite::InstallProcedure(sqlite::OpenSqliteSession(file_).get(), source);
+  }
 
  private:
   SqliteTestFolder folder_;
-  std::string file_;
+  std::string file_ = (folder_.path() / "test.db").string();
 };
 
-std::vector<ResultSet> RunSql(Provider& provider, std::string_view sql, int32_t timeout_seconds = 0);
-std::vector<ResultSet> RunSql(Provider& provider, std::string_view sql, std::vector<Parameter>& parameters);
-// The only cell of a command's only row set.
-Variant RunScalar(Provider& provider, std::string_view sql);
-
-inline const Variant& Cell(const ResultSet& result, size_t row, size_t column) {
-  return result.cells.at(row * result.columns.size() + column);
+inline std::vector<ResultSet> RunSql(Provider& provider, std::string_view sql, int32_t timeout_seconds = 0) {
+  std::vector<Parameter> none;
+  return provider.Execute(CommandType::Text, sql, none, timeout_seconds);
 }
+// The only cell of a command's only row set.
+inline Variant RunScalar(Provider& provider, std::string_view sql) {
+  const std::vector<ResultSet> results = RunSql(provider, sql);
+  const bool one = results.size() == 1 && results[0].cells.size() == 1;
+  EXPECT_TRUE(one) << "expected one value from " << sql;
+  return one ? results[0].cells[0] : Variant();
+}
+
+inline Parameter Param(Variant value, std::string name = {},
+                       ParameterDirection direction = ParameterDirection::Input) {
+  return {std::move(name), DataType::VarChar, direction, 0, std::move(value)};
+}
+
+// A test with a fresh database and a provider open on it.
+class SqliteTest : public ::testing::Test {
+ protected:
+  std::vector<ResultSet> Run(std::string_view sql) { return RunSql(*provider_, sql); }
+  Variant Scalar(std::string_view sql) { return RunScalar(*provider_, sql); }
+  // Runs a command; its parameters stay in parameters_ to be read back.
+  std::vector<ResultSet> Run(std::string_view sql, std::vector<Parameter> parameters,
+                             CommandType type = CommandType::Text) {
+    parameters_ = std::move(parameters);
+    return provider_->Execute(type, sql, parameters_, 0);
+  }
+
+  SqliteTestDatabase database_;
+  std::unique_ptr<Provider> provider_ = database_.Open();
+  std::vector<Parameter> parameters_;
+};
 
 }  // namespace tpl::db::testing
