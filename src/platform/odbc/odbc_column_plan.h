@@ -57,8 +57,4 @@ struct ColumnPlan {
 
 ColumnPlan PlanColumn(const ReportedColumn& column);
 
-// The scale s of a declaration such as "NUMERIC(12,2)"; 0 for "NUMERIC(12)"
-// and nothing when the text carries no parenthesised size at all.
-std::optional<int32_t> ScaleOfDeclaration(std::string_view declaration);
-
 }  // namespace tpl::db::odbc

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/database/declared_type.h"
 #include "platform/odbc/odbc_column_plan.h"
 
 namespace tpl::db::odbc {
@@ -47,7 +48,7 @@ std::optional<int32_t> DeclaredScale(const OdbcSession& session, std::string_vie
     if (!SQL_SUCCEEDED(rc)) return std::nullopt;
     while (SQL_SUCCEEDED(SQLFetch(statement.get()))) {
       if (!SameNameIgnoringCase(TextCell(statement.get(), kColumnNameColumn), column)) continue;
-      return ScaleOfDeclaration(TextCell(statement.get(), kTypeNameColumn));
+      return db::DeclaredScale(TextCell(statement.get(), kTypeNameColumn));
     }
   } catch (...) {
     // Allocation failures fall back to the scale the driver reported.

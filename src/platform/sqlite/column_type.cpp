@@ -1,55 +1,22 @@
 #include "platform/sqlite/column_type.h"
 
-#include <charconv>
 #include <string>
 
 #include <sqlite3.h>
 
-#include "platform/sqlite/ascii_case.h"
+#include "platform/database/declared_type.h"
 
 namespace tpl::db::sqlite {
-namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const auto blanks = " \t\r\n";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-// The scale s of "(p,s)"; 0 when the declaration gives none.
-int32_t ScaleOf(std::string_view arguments) {
-  const size_t comma = arguments.find(',');
-  if (comma == std::string_view::npos) return 0;
-  std::string_view scale = Trimmed(arguments.substr(comma + 1));
-  if (!scale.empty() && scale.back() == ')') scale = Trimmed(scale.substr(0, scale.size() - 1));
-  int32_t value = 0;
-  std::from_chars(scale.data(), scale.data() + scale.size(), value);
-  return value;
-}
-
-bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-  for (std::string_view candidate : names) {
-    if (name == candidate) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 std::optional<ColumnType> TypeFromDeclaration(std::string_view declaration) {
-  declaration = Trimmed(declaration);
-  if (declaration.empty()) return std::nullopt;
-  const size_t parenthesis = declaration.find('(');
-  const std::string name = ToUpperAscii(Trimmed(declaration.substr(0, parenthesis)));
-  const std::string_view arguments =
-      parenthesis == std::string_view::npos ? std::string_view{} : declaration.substr(parenthesis + 1);
+  const std::string name = DeclaredTypeName(declaration);
+  if (name.empty()) return std::nullopt;
 
   if (IsOneOf(name, {"INTEGER", "INT", "SMALLINT", "BIGINT", "TINYINT", "MEDIUMINT"})) {
     return ColumnType{DataType::Integer, 0, CellReading::Integer};
   }
   if (IsOneOf(name, {"NUMERIC", "DECIMAL", "NUMBER"})) {
-    return ColumnType{DataType::Numeric, ScaleOf(arguments), CellReading::Number};
+    return ColumnType{DataType::Numeric, DeclaredScale(declaration).value_or(0), CellReading::Number};
   }
   if (IsOneOf(name, {"REAL", "FLOAT", "DOUBLE", "DOUBLE PRECISION"})) {
     return ColumnType{DataType::Double, 0, CellReading::Number};

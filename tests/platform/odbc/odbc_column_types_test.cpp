@@ -47,14 +47,6 @@ TEST(OdbcColumnPlan, MapsEachDriverDescription) {
   }
 }
 
-TEST(OdbcColumnPlan, ReadsTheScaleOfADeclaration) {
-  const std::pair<const char*, std::optional<int32_t>> rows[] = {
-      {"NUMERIC(12,2)", 2}, {"decimal( 10 , 3 )", 3}, {"NUMERIC(12)", 0}, {"NUMBER(38,0)", 0},
-      {"NUMERIC", std::nullopt}, {"", std::nullopt}, {"NUMERIC(12,x)", std::nullopt},
-      {"NUMERIC(12,-1)", std::nullopt}, {"NUMERIC(12,2", std::nullopt}};
-  for (const auto& [declaration, scale] : rows) EXPECT_EQ(ScaleOfDeclaration(declaration), scale) << declaration;
-}
-
 TEST_F(OdbcTest, CellsBecomeVariantsOfTheirColumnType) {
   Run("CREATE TABLE t (i INTEGER, big BIGINT, n NUMERIC(12,2), r REAL, d DATE, ts DATETIME, "
       "s VARCHAR(20), c CHAR(1), b BLOB)");
