@@ -57,7 +57,9 @@ int32_t TempDatabase::Count(const std::string& from) const {
 }
 
 void TempDatabase::SetParameter(int32_t id, const std::string& value) const {
-  Execute("UPDATE Tab_Parametro_Sistema SET Parametro = '" + value +
+  std::string quoted;
+  for (char c : value) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  Execute("UPDATE Tab_Parametro_Sistema SET Parametro = '" + quoted +
           "' WHERE Tab_Parametro_Sistema_ID = " + std::to_string(id));
 }
 
