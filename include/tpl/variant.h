@@ -112,11 +112,11 @@ class Variant {
       value_;
 };
 
-// An array of Variants with one or two dimensions, each indexed from 0 to
-// its upper bound. An upper bound of -1 gives an empty dimension.
 // The element storage of arrays and row sets.
 using VariantVector = std::vector<Variant, BulkAllocator<Variant>>;
 
+// An array of Variants with one or two dimensions, each indexed from 0 to
+// its upper bound. An upper bound of -1 gives an empty dimension.
 class Array {
  public:
   Array() = default;  // one dimension, no elements
