@@ -1,34 +1,14 @@
 #include "platform/database/connection_string.h"
 
-#include <cctype>
+#include "platform/database/ascii_text.h"
 
 namespace tpl::db {
-namespace {
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::optional<std::string> ConnectionStringValue(std::string_view text, std::string_view key) {
   size_t pos = 0;
   while (pos < text.size()) {
     size_t equals = text.find('=', pos);
     if (equals == std::string_view::npos) break;
-    std::string_view name = TrimBlanks(text.substr(pos, equals - pos));
+    std::string_view name = TrimAsciiSpace(text.substr(pos, equals - pos));
     size_t value_start = equals + 1;
     while (value_start < text.size() && text[value_start] == ' ') ++value_start;
 
@@ -44,11 +24,11 @@ std::optional<std::string> ConnectionStringValue(std::string_view text, std::str
       next = text.find(';', end);
     } else {
       next = text.find(';', value_start);
-      value = std::string(TrimBlanks(text.substr(value_start, next == std::string_view::npos
+      value = std::string(TrimAsciiSpace(text.substr(value_start, next == std::string_view::npos
                                                                    ? std::string_view::npos
                                                                    : next - value_start)));
     }
-    if (SameKey(name, key)) return value;
+    if (EqualsIgnoringCase(name, key)) return value;
     if (next == std::string_view::npos) break;
     pos = next + 1;
   }

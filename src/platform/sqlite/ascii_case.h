@@ -1,25 +1,12 @@
-// Case-insensitive handling of SQL names and keywords, which are ASCII:
-// bytes of other characters are compared exactly.
+// Names as the embedded provider meets them: the ASCII helpers of the
+// database layer, and parameter names with or without their marker.
 #pragma once
 
-#include <algorithm>
-#include <string>
 #include <string_view>
 
+#include "platform/database/ascii_text.h"
+
 namespace tpl::db::sqlite {
-
-constexpr char ToUpperAscii(char c) noexcept { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
-
-constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) noexcept {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return ToUpperAscii(x) == ToUpperAscii(y); });
-}
-
-inline std::string ToUpperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = ToUpperAscii(c);
-  return upper;
-}
 
 // A parameter name without the marker that may precede it: "@pID", ":pID"
 // and "pID" all name pID.

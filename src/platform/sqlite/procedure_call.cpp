@@ -1,17 +1,11 @@
 #include "platform/sqlite/procedure_call.h"
 
+#include "platform/database/ascii_text.h"
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/sqlite_error.h"
 
 namespace tpl::db::sqlite {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const auto blanks = " \t\r\n\f\v";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 std::string Unquoted(const SqlToken& part) {
   if (part.kind != SqlTokenKind::QuotedName) return std::string(part.text);
@@ -54,8 +48,8 @@ ProcedureCall ParseProcedureCall(std::string_view statement) {
   }
   ProcedureCall call;
   call.name = ReadQualifiedName(scanner, statement);
-  std::string_view arguments = Trimmed(statement.substr(scanner.position()));
-  if (!arguments.empty() && arguments.back() == ';') arguments = Trimmed(arguments.substr(0, arguments.size() - 1));
+  std::string_view arguments = TrimAsciiSpace(statement.substr(scanner.position()));
+  if (!arguments.empty() && arguments.back() == ';') arguments = TrimAsciiSpace(arguments.substr(0, arguments.size() - 1));
   call.arguments = arguments;
   return call;
 }
