@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/database/command.h"
-#include "platform/sqlite/embedded_database.h"
+#include "tpl/embedded_database.h"
 #include "report/query_execution.h"
 #include "report/result_matrix.h"
 

@@ -142,24 +142,6 @@ class TPL {
                             Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
                             Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
                             Variant& InVntEndereco_EMail, Variant& InVntData_Inicio);
-
- private:
-  // The two steps that stand in for the job procedures on Oracle: each
-  // writes the row itself and answers, in `OutStrSQL`, the text whose row
-  // set its caller reads in place of the procedure's answer.
-  bool mTrataSP_KMB_INC_JOB(int32_t& inlngLOG_GERADOR_ID_Out, int32_t& InLngUsuario_Internet_ID,
-                            int32_t& InLngFuncao_ID, std::string& InStrTitulo_EMail,
-                            std::string& InStrFlag_Envia_EMail, std::string& InStrTexto_EMail,
-                            std::string& InStrEndereco_EMail, int32_t& InLngStatus,
-                            std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
-                            std::string& instrEndereco_anexo, std::string& instrConecta_db,
-                            std::string& InStrBanco_Dados, Variant& outvntMsg_Ret,
-                            std::string& OutStrSQL);
-  bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
-                                         std::string& instrConecta_db,
-                                         std::string& InStrBanco_Dados,
-                                         int32_t& InLngUsuario_Internet_ID,
-                                         Variant& outvntMsg_Ret, std::string& OutStrSQL);
 };
 
 }  // namespace tpl

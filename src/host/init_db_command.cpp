@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "host/commands.h"
-#include "platform/sqlite/embedded_database.h"
+#include "tpl/embedded_database.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::host {

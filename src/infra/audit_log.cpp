@@ -1,6 +1,6 @@
 #include "infra/audit_log.h"
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "platform/database/transaction_scope.h"
 #include "tpl/conversions.h"

@@ -1,7 +1,7 @@
 #include "infra/identifier_counters.h"
 
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "platform/database/transaction_scope.h"
 #include "tpl/conversions.h"

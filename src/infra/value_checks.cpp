@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

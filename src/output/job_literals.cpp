@@ -1,7 +1,7 @@
 #include "output/job_literals.h"
 
-#include "frame/oracle_literals.h"
-#include "frame/value_helpers.h"
+#include "shared/oracle_literals.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

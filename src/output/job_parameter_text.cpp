@@ -1,10 +1,10 @@
 // mMonta_Parametro: the job parameter text that the job processor reads,
 // the job identifier, "__JOB__", then "__" and each parameter in order:
 // job 123 with parameters A and B gives 123__JOB____A__B.
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -15,7 +15,7 @@ const RoutineTrap kTrap{
 
 }  // namespace
 
-bool TPL::mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrConecta_db,
+bool mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrConecta_db,
                            int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
                            Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
                            std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID) {

@@ -1,9 +1,9 @@
 // mInclui_Parametros_JOB: stores the job parameter text in the job row.
-#include "frame/error_trap.h"
+#include "shared/error_trap.h"
 #include "output/job_answer.h"
 #include "output/job_statements.h"
 #include "platform/database/recordset.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -14,7 +14,7 @@ const RoutineTrap kTrap{
 
 }  // namespace
 
-bool TPL::mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
+bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
                                  std::string& instrConecta_db, std::string& InStrBanco_Dados,
                                  int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret) {
   std::string sql;

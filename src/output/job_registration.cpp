@@ -2,11 +2,11 @@
 // row, parameter text built, parameter text stored). A step that fails
 // stops the registration; what was already written stays, and the failure
 // is recorded in the message log.
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
-#include "infra/message_log.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
+#include "shared/message_log.h"
 #include "tpl/conversions.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -16,7 +16,7 @@ const RoutineTrap kTrap{"Acesso a inclusão do JOB não disponível. Favor tenta
 
 }  // namespace
 
-bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
+bool gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
                       Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
                       Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
                       Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,

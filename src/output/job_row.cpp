@@ -1,13 +1,13 @@
 // mInclui_JOB: inserts the job row and hands back its identifier. SQL
 // Server runs the job procedure; Oracle writes the row itself and reads
 // the same kind of answer from a small query.
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "output/job_answer.h"
 #include "output/job_statements.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -17,7 +17,7 @@ const RoutineTrap kTrap{"Acesso a inclusão do JOB não disponível. Favor tenta
 
 }  // namespace
 
-bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
+bool mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
                       std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
                       Variant& OutVntLog_Gerador_ID, std::string& instrConecta_db,
                       std::string& InStrBanco_Dados, std::string& InStrTexto_EMail,

@@ -1,11 +1,11 @@
 // mConsiste_Inclui_JOB: checks a job request before anything is written.
 // The checks may rewrite the host's variables: filtered texts, an empty
 // start date, and the e-mail fields emptied when no e-mail is wanted.
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "infra/value_checks.h"
 #include "tpl/conversions.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -34,7 +34,7 @@ bool CheckStartDate(Variant& start_date, Variant& message) {
 
 }  // namespace
 
-bool TPL::mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instrConecta_db,
+bool mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instrConecta_db,
                                int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
                                Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
                                Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,

@@ -1,12 +1,12 @@
 // The Oracle stand-ins for the two job procedures. Each writes the job row
 // itself, records the action in the audit log, and answers with the text
 // of a query whose first row reads like the procedure's answer.
-#include "frame/error_trap.h"
+#include "shared/error_trap.h"
 #include "infra/audit_log.h"
 #include "infra/identifier_counters.h"
 #include "output/job_statements.h"
 #include "platform/database/recordset.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -36,7 +36,7 @@ bool AuditJob(const std::string& database_kind, int32_t user, int32_t job_id,
 
 }  // namespace
 
-bool TPL::mTrataSP_KMB_INC_JOB(int32_t& inlngLOG_GERADOR_ID_Out,
+bool mTrataSP_KMB_INC_JOB(int32_t& inlngLOG_GERADOR_ID_Out,
                                int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
                                std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
                                std::string& InStrTexto_EMail, std::string& InStrEndereco_EMail,
@@ -72,7 +72,7 @@ bool TPL::mTrataSP_KMB_INC_JOB(int32_t& inlngLOG_GERADOR_ID_Out,
       });
 }
 
-bool TPL::mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID,
+bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID,
                                             std::string& InStrTxt_Query,
                                             std::string& instrConecta_db,
                                             std::string& InStrBanco_Dados,

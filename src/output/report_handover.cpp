@@ -3,14 +3,14 @@
 // template, the titles, the filter values and the user's e-mail address.
 #include <string>
 
-#include "frame/error_trap.h"
-#include "frame/system_parameters.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/system_parameters.h"
+#include "shared/value_helpers.h"
 #include "output/report_handover.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
-#include "tpl/tpl.h"
+#include "output/job_registration.h"
 
 namespace tpl {
 namespace {
@@ -70,7 +70,7 @@ std::string FilterValuesText(const Variant& filters, const Variant& line_count) 
   return Replace(text, "'", "");
 }
 
-bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+bool gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                             Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                             Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
                             Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
@@ -94,7 +94,7 @@ bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Inte
   return not_handed_over;
 }
 
-bool TPL::mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                          Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                          Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
                          Variant& InVntQtde_Lin_Matriz_Filtro,

@@ -1,4 +1,7 @@
-// Pieces of the report hand-over that are worth seeing on their own.
+// Hand-over of a report too large for the screen, or asked for as a file,
+// to a background job that e-mails it. gGera_Arquivo_EDI answers false when
+// the job was registered and true when the hand-over did not happen;
+// mVerifica_JOBs finds the user's e-mail address and registers the job.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +21,20 @@ std::string EmailLookupQuery(bool supplier_groups, int32_t user);
 
 // Each filter's trimmed value followed by "@@@", apostrophes removed.
 std::string FilterValuesText(const Variant& filters, const Variant& line_count);
+
+bool gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                       Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
+                       Variant& InVntarrMatrizFiltros, Variant& vntTitulo_Tela,
+                       Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
+                       Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                       Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                       Variant& INvntTipo_Exibicao);
+
+bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& vntTitulo_Tela,
+                    Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
+                    Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                    Variant& InVntQuery, Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
+                    Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao);
 
 }  // namespace tpl

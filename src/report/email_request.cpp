@@ -1,7 +1,7 @@
 #include "report/email_request.h"
 
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "infra/value_checks.h"
 #include "report/filter_matrix.h"
 #include "report/forbidden_commands.h"

@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "frame/error_trap.h"
-#include "frame/system_parameters.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/system_parameters.h"
+#include "shared/value_helpers.h"
 #include "platform/database/command.h"
 #include "report/email_request.h"
 #include "report/generation_log.h"

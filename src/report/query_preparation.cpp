@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "frame/error_trap.h"
-#include "frame/oracle_literals.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/oracle_literals.h"
+#include "shared/value_helpers.h"
 #include "report/filter_matrix.h"
 #include "report/list_filter.h"
 #include "tpl/text.h"

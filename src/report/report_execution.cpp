@@ -4,14 +4,15 @@
 // report is handed to a background job that e-mails it.
 #include <string>
 
-#include "frame/error_trap.h"
-#include "frame/system_parameters.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/system_parameters.h"
+#include "shared/value_helpers.h"
 #include "report/filter_validation.h"
 #include "report/query_execution.h"
 #include "report/query_preparation.h"
 #include "tpl/conversions.h"
-#include "tpl/tpl.h"
+#include "report/report_execution.h"
+#include "output/report_handover.h"
 
 namespace tpl {
 namespace {
@@ -39,7 +40,7 @@ std::string HandOverSentence(bool export_asked, const Variant& display) {
 
 }  // namespace
 
-Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+Variant gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                              Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                              Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
                              Variant& InVntQtde_Lin_Matriz_Filtro,

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

@@ -3,13 +3,13 @@
 // identifier. Any table the connection can read may be named.
 #include <string>
 
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "templates/plain_identifier.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
-#include "tpl/tpl.h"
+#include "templates/document_lookup.h"
 
 namespace tpl {
 namespace {
@@ -33,7 +33,7 @@ void RequirePlainNames(const std::string& column, const std::string& table,
 
 }  // namespace
 
-Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
+Variant gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
                                 Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
                                 Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
                                 Variant& outstrMsg_ret) {

@@ -4,13 +4,13 @@
 // by the error log. A refusal leaves the list and its counts as they were.
 #include <string>
 
-#include "frame/error_trap.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/value_helpers.h"
 #include "infra/value_checks.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
-#include "tpl/tpl.h"
+#include "templates/filter_list_editing.h"
 
 namespace tpl {
 namespace {
@@ -110,7 +110,7 @@ int32_t RowOfPosition(const Variant& position, double line_count) {
 
 }  // namespace
 
-Variant TPL::gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                            Variant& outvntMsg_Ret, Variant& /*invntBase_dados*/,
                            Variant& /*invntTemplate_id*/, Variant& IOVntQtde_Lin_Matriz_Filtro,
                            Variant& IOVntQtde_Col_Matriz_Filtro, Variant& IOVntArrMatriz_Filtro,

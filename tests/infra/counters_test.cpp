@@ -1,6 +1,6 @@
 #include "infra/audit_log.h"
 #include "infra/identifier_counters.h"
-#include "infra/message_log.h"
+#include "shared/message_log.h"
 #include "support/suite.h"
 
 namespace tpl {

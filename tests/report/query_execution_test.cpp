@@ -1,6 +1,6 @@
 #include "report/query_execution.h"
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "support/suite.h"
 #include "tpl/dictionary.h"
 

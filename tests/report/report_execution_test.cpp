@@ -1,4 +1,4 @@
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "support/suite.h"
 
 namespace tpl {

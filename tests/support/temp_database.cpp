@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "platform/sqlite/embedded_database.h"
+#include "tpl/embedded_database.h"
 #include "support/test_values.h"
 #include "tpl/conversions.h"
 

@@ -1,4 +1,4 @@
-#include "platform/sqlite/embedded_database.h"
+#include "tpl/embedded_database.h"
 
 #include <cerrno>
 #include <cstdio>

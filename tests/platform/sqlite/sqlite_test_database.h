@@ -11,7 +11,7 @@
 
 #include "platform/database/provider.h"
 #include "platform/error_number.h"
-#include "platform/sqlite/embedded_database.h"
+#include "tpl/embedded_database.h"
 #include "platform/sqlite/procedure_catalog.h"
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/sqlite_session.h"

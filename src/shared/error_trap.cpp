@@ -1,10 +1,10 @@
-#include "frame/error_trap.h"
+#include "shared/error_trap.h"
 
 #include <new>
 #include <string>
 
-#include "frame/value_helpers.h"
-#include "infra/message_log.h"
+#include "shared/value_helpers.h"
+#include "shared/message_log.h"
 
 namespace tpl {
 namespace {

@@ -1,8 +1,8 @@
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 
 #include <tuple>
 
-#include "frame/oracle_literals.h"
+#include "shared/oracle_literals.h"
 #include "support/suite.h"
 
 namespace tpl {

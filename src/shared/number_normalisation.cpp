@@ -1,6 +1,6 @@
 #include <string>
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

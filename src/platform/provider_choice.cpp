@@ -1,4 +1,5 @@
-// Chooses the provider that serves a connection string.
+// Chooses the provider that serves a connection string. It lives beside the
+// providers so that the access layer in database/ knows neither of them.
 #include "platform/database/connection_string.h"
 #include "platform/database/provider.h"
 #include "platform/odbc/odbc_provider.h"

@@ -1,6 +1,6 @@
 #include <string_view>
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "tpl/text.h"
 
 namespace tpl {

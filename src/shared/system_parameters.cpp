@@ -1,8 +1,8 @@
-#include "frame/system_parameters.h"
+#include "shared/system_parameters.h"
 
-#include "frame/error_trap.h"
-#include "frame/oracle_literals.h"
-#include "frame/value_helpers.h"
+#include "shared/error_trap.h"
+#include "shared/oracle_literals.h"
+#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
 

@@ -1,6 +1,6 @@
-#include "infra/message_log.h"
+#include "shared/message_log.h"
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"

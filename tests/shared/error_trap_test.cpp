@@ -1,8 +1,8 @@
-#include "frame/error_trap.h"
+#include "shared/error_trap.h"
 
 #include <stdexcept>
 
-#include "frame/system_parameters.h"
+#include "shared/system_parameters.h"
 #include "support/suite.h"
 
 namespace tpl {

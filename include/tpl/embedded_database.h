@@ -1,4 +1,4 @@
-// Creation of the embedded database that `tpl init-db FILE` performs.
+// Creation of a new embedded database, as `tpl init-db FILE` performs it.
 #pragma once
 
 #include <string>

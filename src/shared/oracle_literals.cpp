@@ -1,6 +1,6 @@
-#include "frame/oracle_literals.h"
+#include "shared/oracle_literals.h"
 
-#include "frame/value_helpers.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/text.h"

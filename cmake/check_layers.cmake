@@ -1,0 +1,67 @@
+# Fails when an include of src/ crosses the layers the wrong way.
+#   cmake -DSOURCE_DIR=<src> -P check_layers.cmake
+# The rank of a folder is its place in the stack; a file may include
+# headers of its own folder and of lower ones only. Inside platform the
+# access layer (database/) must not know the providers, nor the providers
+# each other. The libraries of the outside world are platform's alone.
+cmake_minimum_required(VERSION 3.25)
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "SOURCE_DIR is not set")
+endif()
+
+set(ranks platform shared infra output report templates frame host)
+set(external_headers sqlite3.h sql.h sqlext.h sqltypes.h sqlucode.h utf8proc.h xlsxwriter.h)
+
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+list(SORT files)
+set(faults "")
+foreach(file IN LISTS files)
+  string(REGEX MATCH "^[^/]+" folder "${file}")
+  list(FIND ranks "${folder}" rank)
+  set(subfolder "")
+  if(folder STREQUAL "platform" AND file MATCHES "^platform/([^/]+)/")
+    set(subfolder "${CMAKE_MATCH_1}")
+  endif()
+  file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
+      set(header "${CMAKE_MATCH_1}")
+      get_filename_component(name "${header}" NAME)
+      if(NOT folder STREQUAL "platform" AND name IN_LIST external_headers)
+        list(APPEND faults "${file}: <${header}> belongs to platform alone")
+      endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      set(header "${CMAKE_MATCH_1}")
+      if(header MATCHES "\\.\\./")
+        list(APPEND faults "${file}: \"${header}\" climbs out of its folder")
+        continue()
+      endif()
+      if(header MATCHES "^tpl/")
+        continue()  # the public headers
+      endif()
+      string(REGEX MATCH "^[^/]+" target "${header}")
+      list(FIND ranks "${target}" target_rank)
+      if(target_rank EQUAL -1)
+        list(APPEND faults "${file}: \"${header}\" names no folder of src/")
+      elseif(target_rank GREATER rank)
+        list(APPEND faults "${file}: \"${header}\" is a higher layer")
+      elseif(target STREQUAL "platform" AND NOT folder STREQUAL "platform"
+             AND NOT header MATCHES "^platform/database/")
+        list(APPEND faults "${file}: \"${header}\" is private to platform")
+      elseif(folder STREQUAL "platform" AND header MATCHES "^platform/([^/]+)/")
+        set(target_subfolder "${CMAKE_MATCH_1}")
+        if(subfolder STREQUAL "database" AND NOT target_subfolder STREQUAL "database")
+          list(APPEND faults "${file}: the access layer must not know \"${header}\"")
+        elseif(subfolder MATCHES "^(sqlite|odbc)$" AND target_subfolder MATCHES "^(sqlite|odbc)$"
+               AND NOT subfolder STREQUAL target_subfolder)
+          list(APPEND faults "${file}: one provider must not know the other (\"${header}\")")
+        endif()
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "Includes against the layers:\n  ${text}")
+endif()

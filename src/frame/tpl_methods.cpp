@@ -1,0 +1,137 @@
+// The public methods of TPL. The class keeps no state: each method hands
+// its arguments, by reference, to the routine of the subsystem that does
+// the work, whose name it shares.
+#include "output/job_registration.h"
+#include "output/report_handover.h"
+#include "report/report_execution.h"
+#include "templates/document_lookup.h"
+#include "templates/filter_list_editing.h"
+#include "tpl/tpl.h"
+
+namespace tpl {
+
+Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                             Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
+                             Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
+                             Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
+                             Variant& vntfLAG_gERA_EXCEL, Variant& vntTitulo_Tela,
+                             Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
+                             Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
+                             Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
+  return ::tpl::gExecutar_Query(
+      invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados, InVntQuery,
+      InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+      OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz, OutVntarrvntMatriz, vntfLAG_gERA_EXCEL,
+      vntTitulo_Tela, vntSub_Titulo_Tela, invntTemplate_id, INFlag_Opcoes_Exportacao,
+      INvntTipo_Exibicao, dicArrayMatriz, InVntFlag_Envio_Email);
+}
+
+bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                            Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
+                            Variant& InVntarrMatrizFiltros, Variant& vntTitulo_Tela,
+                            Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
+                            Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                            Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                            Variant& INvntTipo_Exibicao) {
+  return ::tpl::gGera_Arquivo_EDI(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                                  invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros,
+                                  vntTitulo_Tela, vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
+                                  InVntQtde_Col_Matriz_Filtro, OutVntarrvntMatriz, invntTemplate_id,
+                                  INFlag_Opcoes_Exportacao, INvntTipo_Exibicao);
+}
+
+bool TPL::mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& vntTitulo_Tela,
+                         Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
+                         Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
+                         Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                         Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
+                         Variant& INvntTipo_Exibicao) {
+  return ::tpl::mVerifica_JOBs(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                               invntBanco_Dados, vntTitulo_Tela, vntSub_Titulo_Tela,
+                               InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+                               OutVntarrvntMatriz, InVntQuery, InVntarrMatrizFiltros,
+                               invntTemplate_id, INFlag_Opcoes_Exportacao, INvntTipo_Exibicao);
+}
+
+bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
+                      Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+                      Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                      Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                      Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                      Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
+                      Variant& InVntData_Inicio, Variant& invntEmail_Remetente,
+                      Variant& invntEndereco_Anexo) {
+  return ::tpl::gInclui_JOB(invntBase_dados, invntConecta_db, invntUsuario_Internet_id,
+                            outvntMsg_Ret, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
+                            OutVntLog_Gerador_ID, InArrVntParametro, InVntTam_Arr_Parametro,
+                            InVntTexto_EMail, InVntEndereco_EMail, InVntData_Inicio,
+                            invntEmail_Remetente, invntEndereco_Anexo);
+}
+
+bool TPL::mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
+                                 std::string& instrConecta_db, std::string& InStrBanco_Dados,
+                                 int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret) {
+  return ::tpl::mInclui_Parametros_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query, instrConecta_db,
+                                       InStrBanco_Dados, InLngUsuario_Internet_ID, outvntMsg_Ret);
+}
+
+bool TPL::mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrConecta_db,
+                           int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
+                           Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                           std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID) {
+  return ::tpl::mMonta_Parametro(InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID,
+                                 outvntMsg_Ret, InArrVntParametro, InVntTam_Arr_Parametro,
+                                 OutStrParametros, inlngLOG_GERADOR_ID);
+}
+
+bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
+                      std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
+                      Variant& OutVntLog_Gerador_ID, std::string& instrConecta_db,
+                      std::string& InStrBanco_Dados, std::string& InStrTexto_EMail,
+                      std::string& InStrEndereco_EMail, Variant& outvntMsg_Ret,
+                      std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
+                      std::string& instrEndereco_anexo) {
+  return ::tpl::mInclui_JOB(InLngUsuario_Internet_ID, InLngFuncao_ID, InStrTitulo_EMail,
+                            InStrFlag_Envia_EMail, OutVntLog_Gerador_ID, instrConecta_db,
+                            InStrBanco_Dados, InStrTexto_EMail, InStrEndereco_EMail, outvntMsg_Ret,
+                            InStrData_Inicio, instrEmail_Remetente, instrEndereco_anexo);
+}
+
+bool TPL::mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instrConecta_db,
+                               int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
+                               Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                               Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
+                               Variant& InVntEndereco_EMail, Variant& InVntData_Inicio) {
+  return ::tpl::mConsiste_Inclui_JOB(InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID,
+                                     outvntMsg_Ret, InVntFuncao_ID, InVntTitulo_EMail,
+                                     InVntFlag_Envia_EMail, InVntTexto_EMail, InVntEndereco_EMail,
+                                     InVntData_Inicio);
+}
+
+Variant TPL::gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                           Variant& outvntMsg_Ret, Variant& invntBase_dados,
+                           Variant& invntTemplate_id, Variant& IOVntQtde_Lin_Matriz_Filtro,
+                           Variant& IOVntQtde_Col_Matriz_Filtro, Variant& IOVntArrMatriz_Filtro,
+                           Variant& InVntCOLUNA_ID, Variant& InVntExibir, Variant& InVntValor,
+                           Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
+                           Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
+                           Variant& InVntTipo_Acao) {
+  return ::tpl::gGrava_Filtro(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                              invntBase_dados, invntTemplate_id, IOVntQtde_Lin_Matriz_Filtro,
+                              IOVntQtde_Col_Matriz_Filtro, IOVntArrMatriz_Filtro, InVntCOLUNA_ID,
+                              InVntExibir, InVntValor, InVntTipoVariavel, InVntObrigatorio,
+                              InVntQtdeDiasMax, InVntPosicao, InVntTipo_Acao);
+}
+
+Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
+                                Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
+                                Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
+                                Variant& outstrMsg_ret) {
+  return ::tpl::gBusca_Arquivo_Xml(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
+                                   vntCampo, vntTabela, vntColunaId, vntArquivoId, vntArquivo,
+                                   outstrMsg_ret);
+}
+
+}  // namespace tpl
