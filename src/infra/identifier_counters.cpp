@@ -1,19 +1,14 @@
 #include "infra/identifier_counters.h"
 
-#include "shared/error_trap.h"
-#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "platform/database/transaction_scope.h"
+#include "shared/error_trap.h"
+#include "shared/sentences.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 
 namespace tpl {
-namespace {
-
-const RoutineTrap kTrap{"Acesso aos SQL não disponível. Favor tentar mais tarde.",
-                        " VRL_SQL1.gAtualiza_infra_ids ( ", " no nº ", " strsq: "};
-
-}  // namespace
 
 bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          const std::string& connection_choice, db::Connection* connection,
@@ -22,7 +17,7 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
   std::string sql;
   Variant slot(message);
   bool done = RunRoutine(
-      kTrap, sql, Variant(database_kind), Variant(connection_string), Variant(user), slot, [&] {
+      traps::kInfraIdsTrap, sql, Variant(database_kind), Variant(connection_string), Variant(user), slot, [&] {
         db::Connection own;
         db::Connection* session = connection;
         if (connection_choice != "S" || session == nullptr) {
@@ -40,7 +35,7 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
         sql = "SELECT  " + counter_column + " FROM infra_ids ";
         recordset.Open(sql, *session);
         if (!recordset.IsOpen() || recordset.Eof()) {
-          slot = Variant("Não há registro no banco de dados na tabela Infra_ids. ");
+          slot = Variant(sentences::kNoCounterRow);
           return false;
         }
         int32_t next = CLng(mNormaliza_Numero(recordset.Value(Trim(counter_column)))) + 1;
@@ -54,6 +49,61 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
       });
   message = TextOrEmpty(slot);
   return done;
+}
+
+namespace {
+
+std::string NumberLiteral(int32_t number) {
+  return CStr(mTrata_Numero_SQL(Variant(Trim(std::to_string(number)))));
+}
+
+std::string TimeExpression(const std::string& database_kind) {
+  if (database_kind == "SQLSERVER") return " getdate() ) ";
+  if (database_kind == "ORACLE") return " SYSDATE )  ";
+  return " '01/01/2000' ) ";
+}
+
+}  // namespace
+
+std::string AuditInsertStatement(const std::string& database_kind, int32_t identifier,
+                                 int32_t table_code, int32_t action_code, int32_t user,
+                                 int32_t record_id) {
+  return std::string(" Insert ") + " Into LOG_SISTEMA ( " + " LOG_SISTEMA_ID, " +
+         " TABELA_SISTEMA_ID, " + " TAB_TIPO_ACAO_ID, " + " USUARIO_ID, " + " registro_id, " +
+         " data_log ) " + " Values ( " + NumberLiteral(identifier) + " , " +
+         NumberLiteral(table_code) + " , " + NumberLiteral(action_code) + " , " +
+         NumberLiteral(user) + " , " + NumberLiteral(record_id) + " , " +
+         TimeExpression(database_kind);
+}
+
+bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code,
+                        int32_t& action_code, int32_t& user, int32_t& record_id,
+                        int32_t& result_code, std::string& message,
+                        const std::string& connection_string) {
+  try {
+    db::Connection connection(connection_string);
+    db::TransactionScope transaction(connection);
+    db::Recordset recordset;
+    // Claim the counter's row before reading it (see gAtualiza_infra_ids).
+    recordset.Open("UPDATE infra_ids SET LOG_SISTEMA_ID = LOG_SISTEMA_ID", connection);
+    recordset.Open("SELECT LOG_SISTEMA_ID FROM infra_ids ", connection);
+    if (!recordset.IsOpen() || recordset.Eof()) {
+      result_code = 10;
+      message = sentences::kNoAuditCounterRow;
+      return false;
+    }
+    int32_t identifier = CLng(mNormaliza_Numero(recordset.Value("LOG_SISTEMA_ID"))) + 1;
+    recordset.Close();
+    recordset.Open(" Update infra_ids set LOG_SISTEMA_ID = " + NumberLiteral(identifier),
+                   connection);
+    recordset.Open(AuditInsertStatement(database_kind, identifier, table_code, action_code, user,
+                                        record_id),
+                   connection);
+    transaction.Commit();
+  } catch (...) {
+    // The audit row is a trace; its failure is not the caller's failure.
+  }
+  return true;
 }
 
 }  // namespace tpl

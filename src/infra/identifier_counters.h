@@ -1,5 +1,7 @@
-// Identifier counters kept in the single-row table infra_ids: one column
-// per counter holding the last identifier handed out.
+// Identifier counters kept in the single-row table infra_ids (one column
+// per counter holding the last identifier handed out), and the audit log
+// LOG_SISTEMA, whose rows draw their identifiers from the LOG_SISTEMA_ID
+// counter.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +22,18 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          const std::string& connection_choice, db::Connection* connection,
                          const std::string& connection_string, const std::string& counter_column,
                          std::string& message, int32_t& new_identifier);
+
+// Writes one audit row. Database errors never reach the caller (the row is
+// then simply not written); false only when infra_ids is empty, with
+// result code 10 and its message.
+bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code,
+                        int32_t& action_code, int32_t& user, int32_t& record_id,
+                        int32_t& result_code, std::string& message,
+                        const std::string& connection_string);
+
+// The INSERT of one audit row with identifier `identifier`.
+std::string AuditInsertStatement(const std::string& database_kind, int32_t identifier,
+                                 int32_t table_code, int32_t action_code, int32_t user,
+                                 int32_t record_id);
 
 }  // namespace tpl

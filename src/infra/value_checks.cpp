@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "shared/error_trap.h"
+#include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
@@ -12,36 +13,17 @@
 namespace tpl {
 namespace {
 
-struct CheckTrap {
-  std::string_view routine;
-  std::string_view sentence;
-};
-
-constexpr CheckTrap kDateTrap{
-    "gConsiste_Data", "Acesso a consistência de datas não disponível. Favor tentar mais tarde. "};
-constexpr CheckTrap kIntegerTrap{
-    "gConsiste_Inteiro",
-    "Acesso a consistência de campo inteiro não disponível. Favor tentar mais tarde. "};
-constexpr CheckTrap kNumberTrap{
-    "gConsiste_Numero",
-    "Acesso a consistência de campo numérico não disponível. Favor tentar mais tarde. "};
-constexpr CheckTrap kStringTrap{
-    "gConsiste_String",
-    "Acesso a consistência de campos alfanuméricos disponível. Favor tentar mais tarde. "};
 
 // Runs a check; an unexpected failure leaves the check's sentence (and the
 // detail for the detail user) and gives false. Nothing is logged.
 template <typename Check>
-bool RunCheck(const CheckTrap& trap, const Variant& detail_user, Variant& message, Check&& check) {
+bool RunCheck(const RoutineTrap& trap, const Variant& detail_user, Variant& message, Check&& check) {
   try {
     return check();
   } catch (...) {
     RuntimeError error = CurrentFailure(std::current_exception());
     std::string text(trap.sentence);
-    if (IsDetailUser(detail_user)) {
-      text += " - VRLCCA." + std::string(trap.routine) + " (" + error.description() + " : " +
-              std::to_string(error.number()) + ")  " + " No Nº " + std::to_string(error.line());
-    }
+    if (IsDetailUser(detail_user)) text += RoutineDetail(trap, error, "");
     message = Variant(text);
     return false;
   }
@@ -57,7 +39,7 @@ std::optional<bool> CommonOpening(const Variant& caption, Variant& value,
   if (!ReadsEmpty(value)) value = Variant(mRetira_Caracteres(CStr(value)));
   if (TextEquals(mandatory, "N") && ReadsEmpty(value)) return true;
   if (ReadsEmpty(value)) {
-    message = Variant("Preencha " + TextOrEmpty(caption));
+    message = Variant(Compose(sentences::kFillIn, TextOrEmpty(caption)));
     return false;
   }
   return std::nullopt;
@@ -72,11 +54,11 @@ bool NumberInBounds(const Variant& caption, const Variant& value, const Variant&
                     const Variant& maximum, Variant& message) {
   double number = CDbl(mNormaliza_Numero(value));
   if (!ReadsEmpty(minimum) && number < CDbl(mNormaliza_Numero(minimum))) {
-    message = Variant(TextOrEmpty(caption) + " deve ser igual ou maior que " + CStr(minimum));
+    message = Variant(Compose(sentences::kAtLeast, TextOrEmpty(caption), CStr(minimum)));
     return false;
   }
   if (!ReadsEmpty(maximum) && number > CDbl(mNormaliza_Numero(maximum))) {
-    message = Variant(TextOrEmpty(caption) + " deve ser igual ou menor que " + CStr(maximum));
+    message = Variant(Compose(sentences::kAtMost, TextOrEmpty(caption), CStr(maximum)));
     return false;
   }
   return true;
@@ -89,17 +71,15 @@ bool CheckNumber(const Variant& caption, Variant& value, const Variant& minimum,
   std::string text = CStr(value);
   std::string name = TextOrEmpty(caption);
   if (InStr(text, ".") > 0) {
-    message = Variant("O campo " + name +
-                      " não permite a digitação de números com uso de separador de milhar(.)");
+    message = Variant(Compose(sentences::kNoThousandsSeparator, name));
     return false;
   }
   if (whole && InStr(text, ",") > 0) {
-    message = Variant("O campo " + name +
-                      " não permite a digitação de números com casas decimais(,)");
+    message = Variant(Compose(sentences::kNoDecimalPlaces, name));
     return false;
   }
   if (!IsNumeric(value)) {
-    message = Variant("Preencha " + name + " com valor numérico");
+    message = Variant(Compose(sentences::kFillInNumber, name));
     return false;
   }
   return NumberInBounds(caption, value, minimum, maximum, message);
@@ -110,23 +90,20 @@ bool CheckNumber(const Variant& caption, Variant& value, const Variant& minimum,
 bool gConsiste_Data(const Variant& caption, Variant& value, const Variant& minimum,
                     const Variant& maximum, const Variant& detail_user, Variant& message,
                     Variant& date_ymd, const Variant& mandatory) {
-  return RunCheck(kDateTrap, detail_user, message, [&] {
+  return RunCheck(traps::kConsisteDataTrap, detail_user, message, [&] {
     if (auto outcome = CommonOpening(caption, value, mandatory, message)) return *outcome;
     std::string name = TextOrEmpty(caption);
     std::string text = CStr(value);
     if (Len(Trim(text)) != 10) {
-      message = Variant("Preencha " + name +
-                        " com uma data válida, com 10 dígitos, no formato dd/mm/aaaa "
-                        "(Exemplo: 13/10/2001)");
+      message = Variant(Compose(sentences::kFillInTenDigitDate, name));
       return false;
     }
     if (!IsDate(value)) {
-      message = Variant("Preencha " + name +
-                        " com uma data válida, no formato dd/mm/aaaa (Exemplo: 13/10/2001)");
+      message = Variant(Compose(sentences::kFillInDate, name));
       return false;
     }
     if (Val(Mid(text, 4, 2)) > 12) {
-      message = Variant("O mês da data do campo " + name + " deve ser menor ou igual a 12");
+      message = Variant(Compose(sentences::kMonthAtMostTwelve, name));
       return false;
     }
     // `value` and `date_ymd` may be one variable: everything needed from
@@ -134,11 +111,11 @@ bool gConsiste_Data(const Variant& caption, Variant& value, const Variant& minim
     std::string ymd = YearMonthDay(text);
     date_ymd = Variant(ymd);
     if (!ReadsEmpty(minimum) && ymd < YearMonthDay(CStr(minimum))) {
-      message = Variant(name + " deve ser igual ou maior que " + CStr(minimum));
+      message = Variant(Compose(sentences::kAtLeast, name, CStr(minimum)));
       return false;
     }
     if (!ReadsEmpty(maximum) && ymd > YearMonthDay(CStr(maximum))) {
-      message = Variant(name + " deve ser igual ou menor que " + CStr(maximum));
+      message = Variant(Compose(sentences::kAtMost, name, CStr(maximum)));
       return false;
     }
     return true;
@@ -148,7 +125,7 @@ bool gConsiste_Data(const Variant& caption, Variant& value, const Variant& minim
 bool gConsiste_Inteiro(const Variant& caption, Variant& value, const Variant& minimum,
                        const Variant& maximum, const Variant& detail_user, Variant& message,
                        const Variant& mandatory) {
-  return RunCheck(kIntegerTrap, detail_user, message, [&] {
+  return RunCheck(traps::kConsisteInteiroTrap, detail_user, message, [&] {
     return CheckNumber(caption, value, minimum, maximum, message, mandatory, true);
   });
 }
@@ -156,19 +133,18 @@ bool gConsiste_Inteiro(const Variant& caption, Variant& value, const Variant& mi
 bool gConsiste_Numero(const Variant& caption, Variant& value, const Variant& minimum,
                       const Variant& maximum, const Variant& detail_user, Variant& message,
                       const Variant& mandatory) {
-  return RunCheck(kNumberTrap, detail_user, message, [&] {
+  return RunCheck(traps::kConsisteNumeroTrap, detail_user, message, [&] {
     return CheckNumber(caption, value, minimum, maximum, message, mandatory, false);
   });
 }
 
 bool gConsiste_String(const Variant& caption, Variant& value, const Variant& maximum_length,
                       const Variant& detail_user, Variant& message, const Variant& mandatory) {
-  return RunCheck(kStringTrap, detail_user, message, [&] {
+  return RunCheck(traps::kConsisteStringTrap, detail_user, message, [&] {
     if (auto outcome = CommonOpening(caption, value, mandatory, message)) return *outcome;
     double limit = Val(TextOrEmpty(maximum_length));
     if (limit > 0 && static_cast<double>(Len(CStr(value))) > limit) {
-      message = Variant("Preencha " + TextOrEmpty(caption) + " com, no máximo, " +
-                        CStr(Variant(limit)) + " caracteres.");
+      message = Variant(Compose(sentences::kFillInAtMost, TextOrEmpty(caption), CStr(Variant(limit))));
       return false;
     }
     return true;

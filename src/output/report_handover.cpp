@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shared/error_trap.h"
+#include "shared/sentences.h"
 #include "shared/system_parameters.h"
 #include "shared/value_helpers.h"
 #include "output/report_handover.h"
@@ -14,13 +15,6 @@
 
 namespace tpl {
 namespace {
-
-const RoutineTrap kHandOverTrap{
-    "Acesso a geração dos arquivos não disponível. Favor tentar mais tarde.",
-    " KMBGAEF.gGera_Arquivo ( ", " no nº ", " strsq: "};
-const RoutineTrap kJobTrap{
-    "Acesso ao agendamento da geração do arquivo não disponível. Favor tentar mais tarde. ",
-    "KMBTPL.mVerifica_JOBs ( ", " no nº ", ", strSq: "};
 
 constexpr int32_t kSupplierLookupParameter = 2001849;
 constexpr int32_t kTextFileFunction = 3016;
@@ -80,7 +74,7 @@ bool gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_
                             Variant& INvntTipo_Exibicao) {
   bool not_handed_over = true;
   std::string no_sql;
-  RunRoutine(kHandOverTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
+  RunRoutine(traps::kGeraArquivoTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
              outvntMsg_Ret, [&] {
                if (mVerifica_JOBs(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                                   invntBanco_Dados, vntTitulo_Tela, vntSub_Titulo_Tela,
@@ -104,7 +98,7 @@ bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                          Variant& INvntTipo_Exibicao) {
   std::string sql;
   return RunRoutine(
-      kJobTrap, sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+      traps::kVerificaJobsTrap, sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
       [&] {
         Variant supplier_groups("");
         if (!mBusca_Tab_Parametro_Sistema(invntBanco_Dados, invntUsuario_Internet_id,

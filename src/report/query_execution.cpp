@@ -3,34 +3,75 @@
 #include <memory>
 #include <string>
 
+#include "platform/database/command.h"
+#include "platform/database/recordset.h"
+#include "report/result_matrix.h"
 #include "shared/error_trap.h"
+#include "shared/sentences.h"
 #include "shared/system_parameters.h"
 #include "shared/value_helpers.h"
-#include "platform/database/command.h"
-#include "report/email_request.h"
-#include "report/generation_log.h"
-#include "report/result_matrix.h"
 #include "tpl/conversions.h"
 #include "tpl/dictionary.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
 namespace tpl {
+
+std::string GenerationLogCommand(const Variant& user, const Variant& template_id, int32_t log_id) {
+  return "EXEC SP_KMB_GRAVA_LOG_TEMPLATE_DINAMICO " + CStr(mTrata_Texto_SQL(user)) + ", " +
+         CStr(mTrata_Numero_SQL(template_id)) + ", " +
+         CStr(mTrata_Numero_SQL(Variant::Long(log_id)));
+}
+
+bool mGrava_Log_Template_Dinamico(const Variant& connection_string, const Variant& database_kind,
+                                  const Variant& user, const Variant& template_id,
+                                  Variant& message, int32_t& log_id) {
+  std::string sql;
+  return RunRoutine(traps::kLogTemplateTrap, sql, database_kind, connection_string, user, message, [&] {
+    sql = GenerationLogCommand(user, template_id, log_id);
+    db::Recordset recordset;
+    recordset.Open(sql, CStr(connection_string));
+    if (recordset.IsOpen() && !recordset.Eof()) {
+      log_id = CLng(mNormaliza_Numero(recordset.Value("Log_Template_Id")));
+    }
+    return true;
+  });
+}
+
+std::string EmailRequestCommand(const Variant& user, const Variant& query, const Variant& title) {
+  std::string quoted_query = Replace(TextOrEmpty(query), "'", "##");
+  // An apostrophe in the title is doubled, the escape of the SQL texts the
+  // procedure receives, so that a title can never end its literal early.
+  std::string quoted_title = Replace(TextOrEmpty(title), "'", "''");
+  return std::string("EXEC Sp_061_Envia_Rel_Din_Email02 ") + "'" + quoted_query + " ', " +
+         CStr(user) + ", " + "'" + quoted_title + "'";
+}
+
+bool mEnvia_Rel_Din_Email(const Variant& connection_string, const Variant& user,
+                          Variant& message, const Variant& database_kind, const Variant& query,
+                          const Variant& title) {
+  std::string sql;
+  return RunRoutine(traps::kEnviaEmailTrap, sql, database_kind, connection_string, user, message, [&] {
+    sql = EmailRequestCommand(user, query, title);
+    db::Recordset recordset;
+    recordset.Open(sql, CStr(connection_string));
+    Variant answer = mNormaliza_Numero(recordset.Value("Retorno"));
+    if (CompareWithNumber(answer, 0) != 0) {
+      message = mTrata_Nulo(recordset.Value("MsgRet"));
+      return false;
+    }
+    return true;
+  });
+}
+
 namespace {
 
-const RoutineTrap kTrap{"Acesso a geração do relatório não disponível. Favor tentar mais tarde.",
-                        " KMBTPL01.mExecutar_Query( "};
-const RoutineTrap kAdditionalTrap{
-    "Acesso a geração do relatório não disponível. Favor tentar mais tarde.",
-    " KMBTPL01.mMonta_ArrayMatriz_Adicional( "};
 
 constexpr int32_t kTimeoutParameter = 2001780;
 constexpr int32_t kTimeoutToEmailParameter = 15000;
 constexpr int32_t kZeroDisplayParameter = 7018;
 constexpr int32_t kDefaultTimeoutSeconds = 90;
 
-const char kLogFailure[] =
-    "Problemas na gravação do log do relatório. Contacte administrador do sistema.";
 
 struct ExecutionSettings {
   int32_t timeout_seconds = kDefaultTimeoutSeconds;
@@ -82,13 +123,12 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
     int32_t log_id = 0;
     if (!mGrava_Log_Template_Dinamico(connection_string, database_kind, user, template_id,
                                       message, log_id)) {
-      message = Variant(kLogFailure);
+      message = Variant(sentences::kReportLogProblem);
       return false;
     }
     if (TrimmedText(email_flag) == "S") {
       if (mEnvia_Rel_Din_Email(connection_string, user, message, database_kind, query, title)) {
-        message = Variant("Solicitação gravada com sucesso. O sistema enviará o relatório por "
-                          "email.");
+        message = Variant(sentences::kEmailRequestRecorded);
       }
       return false;
     }
@@ -96,12 +136,12 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
     db::Recordset recordset = command.Execute();
     if (!mGrava_Log_Template_Dinamico(connection_string, database_kind, user, template_id,
                                       message, log_id)) {
-      message = Variant(kLogFailure);
+      message = Variant(sentences::kReportLogProblem);
       return false;
     }
     if (recordset.Eof()) {
-      std::string text = "Não foram encontrados registros para esse relatório.";
-      if (TrimmedText(user) == "1") text += " - InVntQuery = " + query_text;
+      std::string text(sentences::kNoRecords);
+      if (TrimmedText(user) == "1") text += std::string(sentences::kNoRecordsQueryLabel) + query_text;
       message = Variant(text);
       return false;
     }
@@ -123,12 +163,11 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
     RuntimeError failure = CurrentFailure(std::current_exception());
     if (failure.number() == error::kCommandTimeout && Trim(settings.timeout_to_email) == "S") {
       if (mEnvia_Rel_Din_Email(connection_string, user, message, database_kind, query, title)) {
-        message = Variant("Tempo de resposta do servidor excedido. O sistema enviará o relatório "
-                          "por email.");
+        message = Variant(sentences::kServerTimeOut);
       }
       return false;
     }
-    HandleRoutineFailure(kTrap, failure, query_text, database_kind, connection_string, user,
+    HandleRoutineFailure(traps::kExecutarQueryRoutineTrap, failure, query_text, database_kind, connection_string, user,
                          message);
     return false;
   }
@@ -138,7 +177,7 @@ bool mMonta_ArrayMatriz_Adicional(const Variant& connection_string, const Varian
                                   const Variant& user, db::Recordset& recordset, Variant& message,
                                   Variant& additional) {
   std::string no_sql;
-  return RunRoutine(kAdditionalTrap, no_sql, database_kind, connection_string, user, message,
+  return RunRoutine(traps::kMatrizAdicionalTrap, no_sql, database_kind, connection_string, user, message,
                     [&] {
                       auto& dictionary = dynamic_cast<Dictionary&>(*additional.AsObject());
                       ResultMatrixRules rules{false, Variant("N")};

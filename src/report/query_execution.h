@@ -1,12 +1,38 @@
 // Execution of a prepared report query into the result matrix, with its
-// time-out, generation log and additional matrices, or its hand-over to
-// e-mail delivery.
+// time-out and additional matrices; the generation log of the run (an entry
+// opened before the query runs and closed after it, by
+// SP_KMB_GRAVA_LOG_TEMPLATE_DINAMICO); and the hand-over of the query to the
+// database side, which runs it later and e-mails the result to the user
+// (Sp_061_Envia_Rel_Din_Email02).
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 #include "platform/database/recordset.h"
 #include "tpl/variant.h"
 
 namespace tpl {
+
+// With `log_id` 0 opens a new entry and puts its identifier there; with an
+// identifier, closes that entry. A procedure that answers no row leaves
+// `log_id` unchanged. False only after a trapped failure.
+bool mGrava_Log_Template_Dinamico(const Variant& connection_string, const Variant& database_kind,
+                                  const Variant& user, const Variant& template_id,
+                                  Variant& message, int32_t& log_id);
+
+std::string GenerationLogCommand(const Variant& user, const Variant& template_id, int32_t log_id);
+
+// Records the request through Sp_061_Envia_Rel_Din_Email02. False with the
+// procedure's MsgRet when it refuses (Retorno not 0), or after a trapped
+// failure.
+bool mEnvia_Rel_Din_Email(const Variant& connection_string, const Variant& user,
+                          Variant& message, const Variant& database_kind, const Variant& query,
+                          const Variant& title);
+
+// The EXEC text: the query's apostrophes travel as "##" (the procedure
+// restores them).
+std::string EmailRequestCommand(const Variant& user, const Variant& query, const Variant& title);
 
 // Runs the query and fills the counts (line count N + 2, column count
 // F + 1, as Longs), the result matrix and, when the batch returned further

@@ -3,17 +3,14 @@
 #include <string>
 
 #include "shared/error_trap.h"
-#include "shared/oracle_literals.h"
+#include "shared/sentences.h"
 #include "shared/value_helpers.h"
-#include "report/filter_matrix.h"
-#include "report/list_filter.h"
+#include "report/filters.h"
 #include "tpl/text.h"
 
 namespace tpl {
 namespace {
 
-const RoutineTrap kTrap{"Acesso a geração do relatório não disponível. Favor tentar mais tarde.",
-                        " KMBTPL01.mPrepara_Query( "};
 
 // a,b becomes 'a','b'; blanks after a comma stay inside the quotes.
 Variant QuotedList(const Variant& value) {
@@ -65,7 +62,7 @@ bool mPrepara_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                     Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
                     Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
-  return RunRoutine(kTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
+  return RunRoutine(traps::kPreparaQueryTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
                     outvntMsg_Ret, [&] {
                       bool oracle = UCase(TrimmedText(invntBanco_Dados)) == "ORACLE";
                       return VisitFilterRows(InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,

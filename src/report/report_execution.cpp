@@ -5,9 +5,10 @@
 #include <string>
 
 #include "shared/error_trap.h"
+#include "shared/sentences.h"
 #include "shared/system_parameters.h"
 #include "shared/value_helpers.h"
-#include "report/filter_validation.h"
+#include "report/filters.h"
 #include "report/query_execution.h"
 #include "report/query_preparation.h"
 #include "tpl/conversions.h"
@@ -17,9 +18,6 @@
 namespace tpl {
 namespace {
 
-const MethodTrap kTrap{
-    "Acesso a chamada de rotina de Gravação não disponível. Favor tentar mais tarde.",
-    "KMBTPL01.gExecutar_Query ( ", true};
 
 constexpr int32_t kMaxLinesParameter = 23042;
 constexpr int32_t kMaxColumnsParameter = 5070;
@@ -31,11 +29,10 @@ bool IsExportKind(const Variant& display) {
 // The sentence shown when the report goes to the background.
 std::string HandOverSentence(bool export_asked, const Variant& display) {
   if (export_asked && TextEquals(display, "Excel"))
-    return "Enviado para seu e-mail a planilha com as informações solicitadas.";
+    return std::string(sentences::kSpreadsheetSent);
   if (export_asked && TextEquals(display, "TXT"))
-    return "Enviado para seu e-mail o arquivo TXT com as informações solicitadas.";
-  return "A quantidade de informações é superior ao permitido na tela. Foi enviado para seu "
-         "e-mail com as informações solicitadas";
+    return std::string(sentences::kTextFileSent);
+  return std::string(sentences::kTooLargeForScreen);
 }
 
 }  // namespace
@@ -50,7 +47,7 @@ Variant gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet
                              Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
                              Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
                              Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
-  return RunMethod(kTrap, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, [&] {
+  return RunMethod(traps::kExecutarQueryTrap, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, [&] {
     if (!mConsiste_Filtros(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                            invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros,
                            InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro))

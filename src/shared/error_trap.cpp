@@ -5,6 +5,7 @@
 
 #include "shared/value_helpers.h"
 #include "shared/message_log.h"
+#include "shared/sentences.h"
 
 namespace tpl {
 namespace {
@@ -20,11 +21,11 @@ RuntimeError CurrentFailure(std::exception_ptr failure) {
   } catch (const RuntimeError& error) {
     return error;
   } catch (const std::bad_alloc&) {
-    return RuntimeError(kOutOfMemory, "Memória insuficiente");
+    return RuntimeError(kOutOfMemory, std::string(sentences::kOutOfMemory));
   } catch (const std::exception& error) {
-    return RuntimeError(kInternalError, std::string("Erro interno: ") + error.what());
+    return RuntimeError(kInternalError, Compose(sentences::kInternalErrorWith, error.what()));
   } catch (...) {
-    return RuntimeError(kInternalError, "Erro interno");
+    return RuntimeError(kInternalError, std::string(sentences::kInternalError));
   }
 }
 

@@ -1,20 +1,12 @@
 #include "shared/system_parameters.h"
 
 #include "shared/error_trap.h"
-#include "shared/oracle_literals.h"
+#include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
 
 namespace tpl {
-namespace {
-
-const RoutineTrap kTrap{
-    "Acesso aos dados dos parâmetros do sistema não disponível. Favor tentar mais tarde.",
-    " KMBICC.mBusca_Tab_Parametro_Sistema ( "};
-
-}  // namespace
-
 std::string SystemParameterQuery(const Variant& database_kind, const Variant& parameter_id) {
   // The kind is compared exactly: "oracle" in lower case takes the SQL
   // Server form.
@@ -28,7 +20,7 @@ bool mBusca_Tab_Parametro_Sistema(const Variant& database_kind, const Variant& u
                                   const Variant& connection_string, Variant& message,
                                   const Variant& parameter_id, Variant& value) {
   std::string sql;
-  return RunRoutine(kTrap, sql, database_kind, connection_string, user, message, [&] {
+  return RunRoutine(traps::kParametroSistemaTrap, sql, database_kind, connection_string, user, message, [&] {
     sql = SystemParameterQuery(database_kind, parameter_id);
     db::Recordset recordset;
     recordset.Open(sql, CStr(connection_string));

@@ -1,8 +1,9 @@
 // The small value routines shared by the whole library: SQL literals for
-// SQL Server, number texts between the "," and "." conventions, decimal
-// texts for the result matrix, the date-shape test and the filter that
-// strips characters which must never reach SQL text. None touches the
-// database.
+// SQL Server and Oracle, number texts between the "," and "." conventions,
+// decimal texts for the result matrix, the date-shape test, the filter that
+// strips characters which must never reach SQL text, the names that may be
+// written into a statement as they are, and the one rule for the Database
+// kind. None touches the database.
 //
 // mNormaliza_Numero, mFormata_Decimal, mFormata_Decimal_Simples,
 // mTrata_Nulo and mConsiste_Formato_Data trap their own failures and never
@@ -68,5 +69,18 @@ bool TextEquals(const Variant& value, std::string_view text);
 // True when the value is a number equal to `number` or a text that reads
 // as one; never raises.
 bool NumberEquals(const Variant& value, double number);
+
+// "  to_date('yyyy/mm/dd hh:mm:ss', 'yyyy/mm/dd hh24:mi:ss')", or " null"
+// for Null and the empty text.
+Variant gMonta_Data_Oracle(const Variant& value);
+// "  " + value, or " null" when the value's leading-number reading is 0.
+Variant gMonta_Numero_Oracle(const Variant& value);
+// "  '" + value + "'" in upper case, or " NULL" for the empty text.
+Variant gMonta_Texto_Oracle(const Variant& value);
+
+// A letter or "_" followed by letters, digits and "_" (ASCII only).
+bool IsPlainIdentifier(std::string_view name);
+// Plain identifiers joined by "." (schema.table).
+bool IsQualifiedIdentifier(std::string_view name);
 
 }  // namespace tpl

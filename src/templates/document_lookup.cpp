@@ -4,9 +4,9 @@
 #include <string>
 
 #include "shared/error_trap.h"
+#include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
-#include "templates/plain_identifier.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "templates/document_lookup.h"
@@ -14,8 +14,6 @@
 namespace tpl {
 namespace {
 
-const RoutineTrap kTrap{"Acesso aos arquivo XML não disponível. Favor tentar mais tarde.",
-                        " KMBICC.gBusca_Arquivo_Xml ( "};
 
 // The names are inserted into the statement as they are, so only plain
 // identifiers are let through: a name can then never change the
@@ -25,10 +23,10 @@ void RequirePlainNames(const std::string& column, const std::string& table,
                        const std::string& id_column) {
   for (const std::string* name : {&column, &id_column}) {
     if (!IsPlainIdentifier(*name))
-      throw RuntimeError(error::kInvalidProcedureCall, "Nome de coluna inválido: " + *name);
+      throw RuntimeError(error::kInvalidProcedureCall, Compose(sentences::kInvalidColumnName, *name));
   }
   if (!IsQualifiedIdentifier(table))
-    throw RuntimeError(error::kInvalidProcedureCall, "Nome de tabela inválido: " + table);
+    throw RuntimeError(error::kInvalidProcedureCall, Compose(sentences::kInvalidTableName, table));
 }
 
 }  // namespace
@@ -39,7 +37,7 @@ Variant gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Inter
                                 Variant& outstrMsg_ret) {
   std::string sql;
   bool done = RunRoutine(
-      kTrap, sql, InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID, outstrMsg_ret,
+      traps::kBuscaArquivoXmlTrap, sql, InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID, outstrMsg_ret,
       [&] {
         std::string column = TextOrEmpty(vntCampo);
         std::string table = TextOrEmpty(vntTabela);

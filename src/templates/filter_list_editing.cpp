@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shared/error_trap.h"
+#include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "infra/value_checks.h"
 #include "tpl/conversions.h"
@@ -15,9 +16,6 @@
 namespace tpl {
 namespace {
 
-const MethodTrap kTrap{
-    "Acesso a chamada de rotina de Gravação não disponível. Favor tentar mais tarde.",
-    "KMBTPL01.gGrava_Filtro ( "};
 
 // Columns of a filter row.
 constexpr int32_t kIdColumn = 0;
@@ -64,11 +62,11 @@ bool NoDuplicate(const Array& matrix, double line_count, double skip,
   for (int32_t row = 0; row <= line_count - 1; ++row) {
     if (row == skip) continue;
     if (SameText(matrix.at(row, kCaptionColumn), caption)) {
-      message = Variant("Já existe um filtro com a descrição " + CStr(values.caption) + ".");
+      message = Variant(Compose(sentences::kCaptionExists, CStr(values.caption)));
       return false;
     }
     if (SameText(matrix.at(row, kPlaceholderColumn), placeholder)) {
-      message = Variant("Já existe um filtro com valor " + CStr(values.placeholder) + ".");
+      message = Variant(Compose(sentences::kPlaceholderExists, CStr(values.placeholder)));
       return false;
     }
   }
@@ -78,23 +76,22 @@ bool NoDuplicate(const Array& matrix, double line_count, double skip,
 bool CheckNewValues(const Variant& user, Variant& message, const FilterValues& values) {
   Variant no_limit("");
   Variant mandatory("S");
-  if (!gConsiste_String(Variant("Exibir"), values.caption, no_limit, user, message, mandatory))
+  if (!gConsiste_String(Variant(sentences::kCaptionShow), values.caption, no_limit, user, message, mandatory))
     return false;
-  if (!gConsiste_String(Variant("Valor"), values.placeholder, no_limit, user, message, mandatory))
+  if (!gConsiste_String(Variant(sentences::kCaptionPlaceholder), values.placeholder, no_limit, user, message, mandatory))
     return false;
   std::string placeholder = TrimmedText(values.placeholder);
   if (Left(placeholder, 1) != "{" || Right(placeholder, 1) != "}") {
-    message = Variant("O Valor do campo deve estar entre chaves. Ex: {DATA_INI}");
+    message = Variant(sentences::kPlaceholderBraces);
     return false;
   }
   if (TrimmedText(values.mandatory).empty()) values.mandatory = Variant("N");
   if (TrimmedText(values.type_code).empty()) {
-    message = Variant("Informe o tipo do campo.");
+    message = Variant(sentences::kTypeMissing);
     return false;
   }
   if (TrimmedText(values.type_code) != "D" && !TrimmedText(values.largest_interval).empty()) {
-    message = Variant(
-        "O intervalo deve ser informado somente quando o tipo informado for uma data.");
+    message = Variant(sentences::kRangeOnlyForDates);
     return false;
   }
   return true;
@@ -118,7 +115,7 @@ Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_i
                            Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
                            Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
                            Variant& InVntTipo_Acao) {
-  return RunMethod(kTrap, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, [&] {
+  return RunMethod(traps::kGravaFiltroTrap, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, [&] {
     InVntExibir = Variant(mRetira_Caracteres(TextOrEmpty(InVntExibir)));
     InVntValor = Variant(mRetira_Caracteres(TextOrEmpty(InVntValor)));
     FilterValues values{InVntExibir, InVntValor, InVntTipoVariavel, InVntObrigatorio,

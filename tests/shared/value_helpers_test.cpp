@@ -2,7 +2,6 @@
 
 #include <tuple>
 
-#include "shared/oracle_literals.h"
 #include "support/suite.h"
 
 namespace tpl {

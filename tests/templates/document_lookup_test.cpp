@@ -1,5 +1,5 @@
 #include "support/suite.h"
-#include "templates/plain_identifier.h"
+#include "shared/value_helpers.h"
 
 namespace tpl {
 namespace {

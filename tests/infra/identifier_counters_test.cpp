@@ -1,4 +1,3 @@
-#include "infra/audit_log.h"
 #include "infra/identifier_counters.h"
 #include "shared/message_log.h"
 #include "support/suite.h"

@@ -1,23 +1,57 @@
-#include "report/filter_validation.h"
+#include "report/filters.h"
 
+#include <array>
+#include <limits>
 #include <string>
 #include <vector>
 
-#include "shared/error_trap.h"
-#include "shared/value_helpers.h"
 #include "infra/value_checks.h"
-#include "report/filter_matrix.h"
-#include "report/forbidden_commands.h"
-#include "report/list_filter.h"
+#include "shared/error_trap.h"
+#include "shared/sentences.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
+#include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
 namespace tpl {
+
+int16_t LastFilterRow(const Variant& line_count) {
+  int16_t last = CInt(Subtract(mNormaliza_Numero(line_count), Variant::Integer(1)));
+  // A 16-bit counter can reach 32767 but never step past it, so a loop up to
+  // that row would overflow after its last turn; it is refused at once.
+  if (last == std::numeric_limits<int16_t>::max()) Raise(error::kOverflow);
+  return last;
+}
+
+std::string FilterTypeCode(const Variant& cell) { return UCase(TrimmedText(cell)); }
+
+bool IsListFilter(const Variant& placeholder) {
+  std::string text = TrimmedText(placeholder);
+  size_t length = Len(text);
+  // Placeholders are always written between braces; a shorter one has no
+  // second-to-last character to look at.
+  if (length < 2) return false;
+  return Mid(text, 2, 1) == "@" && Mid(text, length - 1, 1) == "@";
+}
+
 namespace {
 
-const RoutineTrap kTrap{
-    "Acesso a consistência dos dados não disponível. Favor tentar mais tarde.",
-    " KMBTPL01.mConsiste_Filtros( "};
+constexpr std::array<std::string_view, 10> kForbiddenWords = {
+    "DELETE ", "UPDATE ", "INSERT ",  "TRUNCATE ", "CREATE ",
+    "ALTER ",  "DROP ",   "BEGIN ",   "TRIGGER ",  "SET "};
+
+}  // namespace
+
+bool ContainsForbiddenCommand(std::string_view query) {
+  std::string text = UCase(Trim(query));
+  for (std::string_view word : kForbiddenWords) {
+    if (InStr(text, word) > 0) return true;
+  }
+  return false;
+}
+
+namespace {
+
 
 // Dates before this one are refused; there is no upper bound.
 const Variant kEarliestDate("01/01/1900");
@@ -108,7 +142,7 @@ bool CheckListValue(const FilterRow& filter, Variant& message) {
     }
   }
   if (!accepted)
-    message = Variant("O campo " + TextOrEmpty(filter.caption) + " é inválido.");
+    message = Variant(Compose(sentences::kFieldInvalid, TextOrEmpty(filter.caption)));
   return accepted;
 }
 
@@ -118,8 +152,7 @@ bool CheckFilterRow(Array& matrix, int32_t row, Variant& message) {
 
   if (is_list) {
     if (StartsOrEndsWithComma(TrimmedText(filter.value))) {
-      message = Variant("Valor inválido para o Filtro " + TextOrEmpty(filter.caption) +
-                        ". Esse tipo de filtro não pode iniciar nem terminar com vírgula.");
+      message = Variant(Compose(sentences::kListFilterComma, TextOrEmpty(filter.caption)));
       return false;
     }
     FilterValueCharacters(filter.value);
@@ -137,11 +170,11 @@ bool CheckFilterRow(Array& matrix, int32_t row, Variant& message) {
 bool CheckQuery(const Variant& query, Variant& message) {
   std::string text = TextOrEmpty(query);
   if (Trim(text).empty()) {
-    message = Variant("Esse relatório não possui uma query definida.");
+    message = Variant(sentences::kNoQuery);
     return false;
   }
   if (ContainsForbiddenCommand(text)) {
-    message = Variant("Comando não permitido por essa função.");
+    message = Variant(sentences::kCommandNotAllowed);
     return false;
   }
   return true;
@@ -154,7 +187,7 @@ bool mConsiste_Filtros(Variant& invntConecta_db, Variant& invntUsuario_Internet_
                        Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
                        Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
-  return RunRoutine(kTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
+  return RunRoutine(traps::kConsisteFiltrosTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
                     outvntMsg_Ret, [&] {
                       bool rows_accepted = VisitFilterRows(
                           InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,

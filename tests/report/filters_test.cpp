@@ -1,6 +1,6 @@
 // The two filter steps of a report run: validation of the user's values
 // and their substitution into the query.
-#include "report/filter_validation.h"
+#include "report/filters.h"
 #include "report/query_preparation.h"
 #include "support/suite.h"
 

@@ -1,0 +1,108 @@
+#include "shared/value_helpers.h"
+
+#include <string>
+#include <string_view>
+
+#include "tpl/conversions.h"
+#include "tpl/text.h"
+
+namespace tpl {
+
+std::string TextOrEmpty(const Variant& value) {
+  if (value.IsNull()) return {};
+  return CStr(value);
+}
+
+std::string TrimmedText(const Variant& value) { return Trim(TextOrEmpty(value)); }
+
+bool TextEquals(const Variant& value, std::string_view text) {
+  if (value.IsNull()) return false;
+  std::string own;
+  return TryToText(value, own) && own == text;
+}
+
+bool NumberEquals(const Variant& value, double number) {
+  if (value.IsNull() || value.IsEmpty()) return false;
+  double own;
+  return TryToDouble(value, own) && own == number;
+}
+
+namespace {
+
+double NumberAt(const std::string& text, size_t start, size_t length) {
+  return Val(Mid(text, start, length));
+}
+
+bool IsDateSeparator(const std::string& text, size_t position) {
+  std::string c = Mid(text, position, 1);
+  return c == "/" || c == "-";
+}
+
+bool DayFirst(const std::string& t) {
+  return NumberAt(t, 1, 2) <= 31 && NumberAt(t, 4, 2) <= 12 && NumberAt(t, 7, 4) >= 1900 &&
+         IsDateSeparator(t, 3) && IsDateSeparator(t, 6);
+}
+
+bool MonthFirst(const std::string& t) {
+  return NumberAt(t, 1, 2) <= 12 && NumberAt(t, 4, 2) <= 31 && NumberAt(t, 7, 4) >= 1900 &&
+         IsDateSeparator(t, 3) && IsDateSeparator(t, 6);
+}
+
+bool YearFirst(const std::string& t) {
+  return NumberAt(t, 1, 4) >= 1900 && NumberAt(t, 6, 2) <= 12 && NumberAt(t, 9, 2) <= 31 &&
+         IsDateSeparator(t, 5) && IsDateSeparator(t, 8);
+}
+
+}  // namespace
+
+bool mConsiste_Formato_Data(Variant& value) {
+  try {
+    if (Trim(CStr(mTrata_Nulo(value))).empty()) return false;
+    value = Variant(mRetira_Caracteres(CStr(value)));
+    const std::string& text = value.AsString();
+    if (!IsDate(value) || Len(text) < 10) return false;
+    return DayFirst(text) || MonthFirst(text) || YearFirst(text);
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string mRetira_Caracteres(std::string_view text) {
+  if (Trim(text).empty()) return {};
+  // All the characters are ASCII, so dropping bytes never splits a UTF-8
+  // sequence.
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    if (kForbiddenCharacters.find(c) == std::string_view::npos) kept.push_back(c);
+  }
+  return kept;
+}
+
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool IsPlainIdentifier(std::string_view name) {
+  if (name.empty() || !IsLetter(name.front())) return false;
+  for (char c : name) {
+    if (!IsLetter(c) && !IsDigit(c)) return false;
+  }
+  return true;
+}
+
+bool IsQualifiedIdentifier(std::string_view name) {
+  size_t start = 0;
+  while (true) {
+    size_t dot = name.find('.', start);
+    if (!IsPlainIdentifier(name.substr(start, dot == std::string_view::npos ? dot : dot - start)))
+      return false;
+    if (dot == std::string_view::npos) return true;
+    start = dot + 1;
+  }
+}
+
+}  // namespace tpl
