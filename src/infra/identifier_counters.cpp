@@ -58,8 +58,8 @@ std::string NumberLiteral(int32_t number) {
 }
 
 std::string TimeExpression(const std::string& database_kind) {
-  if (database_kind == "SQLSERVER") return " getdate() ) ";
-  if (database_kind == "ORACLE") return " SYSDATE )  ";
+  if (IsDatabaseKind(database_kind, DatabaseKind::SqlServer, KindComparison::Exact)) return " getdate() ) ";
+  if (IsDatabaseKind(database_kind, DatabaseKind::Oracle, KindComparison::Exact)) return " SYSDATE )  ";
   return " '01/01/2000' ) ";
 }
 

@@ -145,7 +145,7 @@ bool mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
   return RunRoutine(
       traps::kIncluiJobRowTrap, sql, Variant(InStrBanco_Dados), Variant(instrConecta_db),
       Variant::Long(InLngUsuario_Internet_ID), outvntMsg_Ret, [&] {
-        if (InStrBanco_Dados == "ORACLE") {
+        if (IsDatabaseKind(InStrBanco_Dados, DatabaseKind::Oracle, KindComparison::Exact)) {
           int32_t new_id = 0;
           int32_t status = kNewJobStatus;
           if (!mTrataSP_KMB_INC_JOB(new_id, InLngUsuario_Internet_ID, InLngFuncao_ID,
@@ -203,7 +203,7 @@ bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_
   return RunRoutine(
       traps::kIncluiParametrosJobTrap, sql, Variant(InStrBanco_Dados), Variant(instrConecta_db),
       Variant::Long(InLngUsuario_Internet_ID), outvntMsg_Ret, [&] {
-        if (InStrBanco_Dados == "ORACLE") {
+        if (IsDatabaseKind(InStrBanco_Dados, DatabaseKind::Oracle, KindComparison::Exact)) {
           if (!mTrataSP_KMB_INCLUI_PARAMETRO_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query,
                                                  instrConecta_db, InStrBanco_Dados,
                                                  InLngUsuario_Internet_ID, outvntMsg_Ret, sql))

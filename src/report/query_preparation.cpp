@@ -64,7 +64,8 @@ bool mPrepara_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
   const std::string no_sql;
   return RunRoutine(traps::kPreparaQueryTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
                     outvntMsg_Ret, [&] {
-                      bool oracle = UCase(TrimmedText(invntBanco_Dados)) == "ORACLE";
+                      bool oracle = IsDatabaseKind(invntBanco_Dados, DatabaseKind::Oracle,
+                                                  KindComparison::TrimmedUpperCase);
                       return VisitFilterRows(InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
                                              [&](Array& matrix, int32_t row) {
                                                PrepareFilterRow(matrix, row, oracle, InVntQuery);

@@ -51,7 +51,7 @@ void HandleMethodFailure(const MethodTrap& trap, const RuntimeError& error,
   std::string sentence(trap.sentence);
   std::string detail = MethodDetail(trap, error);
   // The first form always logs as SQL Server, whatever the caller's kind.
-  gGrava_Log_Msg(Variant("SQLSERVER"), connection_string, user, Variant(kErrorMessageType),
+  gGrava_Log_Msg(Variant(kSqlServerKind), connection_string, user, Variant(kErrorMessageType),
                  Variant(sentence + detail));
   message = Variant(IsDetailUser(user) ? sentence + detail : sentence);
 }

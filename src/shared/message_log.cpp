@@ -18,8 +18,8 @@ Variant WholeNumberOrZero(const Variant& value) {
 }
 
 std::string TimeExpression(const Variant& database_kind) {
-  if (TextEquals(database_kind, "SQLSERVER")) return " GETDATE() , ";
-  if (TextEquals(database_kind, "ORACLE")) {
+  if (IsDatabaseKind(database_kind, DatabaseKind::SqlServer, KindComparison::Exact)) return " GETDATE() , ";
+  if (IsDatabaseKind(database_kind, DatabaseKind::Oracle, KindComparison::Exact)) {
     return " TO_DATE('" + FormatDate(Variant(Now()), "YYYY/MM/DD hh:mm:ss") +
            "' , 'YYYY/MM/DD hh24:mi:ss') , ";
   }

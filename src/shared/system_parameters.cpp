@@ -10,7 +10,7 @@ namespace tpl {
 std::string SystemParameterQuery(const Variant& database_kind, const Variant& parameter_id) {
   // The kind is compared exactly: "oracle" in lower case takes the SQL
   // Server form.
-  Variant literal = TextEquals(database_kind, "ORACLE") ? gMonta_Numero_Oracle(parameter_id)
+  Variant literal = IsDatabaseKind(database_kind, DatabaseKind::Oracle, KindComparison::Exact) ? gMonta_Numero_Oracle(parameter_id)
                                                          : mTrata_Numero_SQL(parameter_id);
   return std::string(" Select Parametro ") + " From Tab_Parametro_Sistema " +
          " WHERE Tab_Parametro_Sistema_ID =  " + CStr(literal) + " ";

@@ -21,6 +21,19 @@ bool TextEquals(const Variant& value, std::string_view text) {
   return TryToText(value, own) && own == text;
 }
 
+bool IsDatabaseKind(std::string_view value, DatabaseKind kind, KindComparison comparison) {
+  std::string_view name = kind == DatabaseKind::Oracle ? kOracleKind : kSqlServerKind;
+  if (comparison == KindComparison::Exact) return value == name;
+  return UCase(Trim(value)) == name;
+}
+
+bool IsDatabaseKind(const Variant& value, DatabaseKind kind, KindComparison comparison) {
+  // Null is no kind; any other value is compared by its text.
+  if (value.IsNull()) return false;
+  std::string text;
+  return TryToText(value, text) && IsDatabaseKind(std::string_view(text), kind, comparison);
+}
+
 bool NumberEquals(const Variant& value, double number) {
   if (value.IsNull() || value.IsEmpty()) return false;
   double own;

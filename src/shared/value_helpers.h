@@ -70,6 +70,21 @@ bool TextEquals(const Variant& value, std::string_view text);
 // as one; never raises.
 bool NumberEquals(const Variant& value, double number);
 
+// The Database kind selects the dialect of literals, conditions and time
+// expressions. Each routine compares it in the one way its rules give:
+// exactly, or after trimming and upper-casing (" oracle " then selects
+// Oracle). A value that is neither kind selects neither.
+enum class DatabaseKind { SqlServer, Oracle };
+enum class KindComparison { Exact, TrimmedUpperCase };
+inline constexpr std::string_view kSqlServerKind = "SQLSERVER";
+inline constexpr std::string_view kOracleKind = "ORACLE";
+bool IsDatabaseKind(const Variant& value, DatabaseKind kind, KindComparison comparison);
+bool IsDatabaseKind(std::string_view value, DatabaseKind kind, KindComparison comparison);
+inline bool IsDatabaseKind(const std::string& value, DatabaseKind kind,
+                           KindComparison comparison) {
+  return IsDatabaseKind(std::string_view(value), kind, comparison);
+}
+
 // "  to_date('yyyy/mm/dd hh:mm:ss', 'yyyy/mm/dd hh24:mi:ss')", or " null"
 // for Null and the empty text.
 Variant gMonta_Data_Oracle(const Variant& value);

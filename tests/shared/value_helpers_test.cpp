@@ -96,5 +96,24 @@ TEST(DateShape, AcceptsThreeShapesOfTenCharacters) {
   EXPECT_EQ(filtered, Variant("13/10/2001"));
 }
 
+TEST(DatabaseKind, ExactAndTrimmedUpperCasedComparisons) {
+  struct Row { Variant value; bool exact_oracle, loose_oracle, exact_server, loose_server; };
+  const std::vector<Row> rows = {
+      {"ORACLE", true, true, false, false},      {" oracle ", false, true, false, false},
+      {"Oracle", false, true, false, false},     {"SQLSERVER", false, false, true, true},
+      {" sqlserver", false, false, false, true}, {"ORACLE8", false, false, false, false},
+      {"\tORACLE", false, false, false, false},  // only blanks are trimmed
+      {"", false, false, false, false},          {Variant::Null(), false, false, false, false},
+      {Variant(), false, false, false, false},   {Variant::Long(1), false, false, false, false},
+  };
+  using enum KindComparison;
+  for (const Row& row : rows) {
+    EXPECT_EQ(IsDatabaseKind(row.value, DatabaseKind::Oracle, Exact), row.exact_oracle) << Show(row.value);
+    EXPECT_EQ(IsDatabaseKind(row.value, DatabaseKind::Oracle, TrimmedUpperCase), row.loose_oracle) << Show(row.value);
+    EXPECT_EQ(IsDatabaseKind(row.value, DatabaseKind::SqlServer, Exact), row.exact_server) << Show(row.value);
+    EXPECT_EQ(IsDatabaseKind(row.value, DatabaseKind::SqlServer, TrimmedUpperCase), row.loose_server) << Show(row.value);
+  }
+}
+
 }  // namespace
 }  // namespace tpl
