@@ -6,9 +6,22 @@
 #include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "tpl/conversions.h"
+#include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
 namespace tpl {
+namespace {
+
+// The identifier after the stored one, in the platform's Long arithmetic:
+// past 2,147,483,647 it overflows (error 6) instead of wrapping round to a
+// negative identifier.
+int32_t NextIdentifier(const Variant& stored) {
+  int32_t next = 0;
+  if (__builtin_add_overflow(CLng(mNormaliza_Numero(stored)), 1, &next)) Raise(error::kOverflow);
+  return next;
+}
+
+}  // namespace
 
 bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          const std::string& connection_choice, db::Connection* connection,
@@ -38,7 +51,7 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
           slot = Variant(sentences::kNoCounterRow);
           return false;
         }
-        int32_t next = CLng(mNormaliza_Numero(recordset.Value(Trim(counter_column)))) + 1;
+        int32_t next = NextIdentifier(recordset.Value(Trim(counter_column)));
         recordset.Close();
 
         sql = "UPDATE infra_ids SET " + counter_column + " = " + std::to_string(next);
@@ -92,7 +105,7 @@ bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code,
       message = sentences::kNoAuditCounterRow;
       return false;
     }
-    int32_t identifier = CLng(mNormaliza_Numero(recordset.Value("LOG_SISTEMA_ID"))) + 1;
+    int32_t identifier = NextIdentifier(recordset.Value("LOG_SISTEMA_ID"));
     recordset.Close();
     recordset.Open(" Update infra_ids set LOG_SISTEMA_ID = " + NumberLiteral(identifier),
                    connection);

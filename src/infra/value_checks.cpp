@@ -13,7 +13,6 @@
 namespace tpl {
 namespace {
 
-
 // Runs a check; an unexpected failure leaves the check's sentence (and the
 // detail for the detail user) and gives false. Nothing is logged.
 template <typename Check>

@@ -75,7 +75,6 @@ bool gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
 // start date, and the e-mail fields emptied when no e-mail is wanted.
 namespace {
 
-
 constexpr int16_t kTitleLength = 100;
 constexpr int16_t kRecipientLength = 100;
 constexpr int16_t kTextLength = 255;
@@ -226,7 +225,6 @@ bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_
 // itself, records the action in the audit log, and answers with the text
 // of a query whose first row reads like the procedure's answer.
 namespace {
-
 
 // Audit codes of a job row: the job table, an insertion.
 constexpr int32_t kJobTable = 490;

@@ -52,7 +52,6 @@ bool ContainsForbiddenCommand(std::string_view query) {
 
 namespace {
 
-
 // Dates before this one are refused; there is no upper bound.
 const Variant kEarliestDate("01/01/1900");
 const Variant kNoBound("");

@@ -66,12 +66,10 @@ bool mEnvia_Rel_Din_Email(const Variant& connection_string, const Variant& user,
 
 namespace {
 
-
 constexpr int32_t kTimeoutParameter = 2001780;
 constexpr int32_t kTimeoutToEmailParameter = 15000;
 constexpr int32_t kZeroDisplayParameter = 7018;
 constexpr int32_t kDefaultTimeoutSeconds = 90;
-
 
 struct ExecutionSettings {
   int32_t timeout_seconds = kDefaultTimeoutSeconds;
@@ -111,9 +109,12 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
                      const Variant& database_kind, const Variant& query, Variant& line_count,
                      Variant& column_count, Variant& matrix, const Variant& title,
                      const Variant& template_id, Variant& additional, const Variant& email_flag) {
-  ExecutionSettings settings = ReadSettings(database_kind, user, connection_string);
+  ExecutionSettings settings;
   std::string query_text = TextOrEmpty(query);
   try {
+    // Inside the trap: a time-out that is no Long (overflow) fails this
+    // routine like any other of its failures.
+    settings = ReadSettings(database_kind, user, connection_string);
     db::Connection connection(CStr(connection_string));
     db::Command command(connection);
     command.SetCommandType(db::CommandType::Text);

@@ -11,7 +11,6 @@
 namespace tpl {
 namespace {
 
-
 // a,b becomes 'a','b'; blanks after a comma stay inside the quotes.
 Variant QuotedList(const Variant& value) {
   return Variant("'" + Replace(TextOrEmpty(value), ",", "','") + "'");

@@ -18,7 +18,6 @@
 namespace tpl {
 namespace {
 
-
 constexpr int32_t kMaxLinesParameter = 23042;
 constexpr int32_t kMaxColumnsParameter = 5070;
 

@@ -14,7 +14,6 @@
 namespace tpl {
 namespace {
 
-
 // The names are inserted into the statement as they are, so only plain
 // identifiers are let through: a name can then never change the
 // statement's structure. Anything else fails like a name the database

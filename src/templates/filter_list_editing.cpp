@@ -16,7 +16,6 @@
 namespace tpl {
 namespace {
 
-
 // Columns of a filter row.
 constexpr int32_t kIdColumn = 0;
 constexpr int32_t kCaptionColumn = 1;

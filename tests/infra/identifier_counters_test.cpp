@@ -58,6 +58,24 @@ TEST_F(Counters, EmptyTableIsRefusedByBothAndOtherFailuresAreTrapped) {
   EXPECT_EQ(db_.Count("LOG_MSG"), 1);
 }
 
+// Identifiers are Longs: the last one overflows (error 6) through the trap
+// instead of wrapping round to a negative identifier; the audit log, which
+// ignores its own failures, then writes no row.
+TEST_F(Counters, TheLastLongOverflowsInsteadOfWrapping) {
+  db_.Execute("UPDATE infra_ids SET LOG_GERADOR_ID = 2147483647, LOG_SISTEMA_ID = 2147483647");
+  int32_t id = 7, result = 0;
+  std::string message;
+  EXPECT_FALSE(Reserve(id, message));
+  EXPECT_EQ(id, 7);
+  EXPECT_EQ(message, "Acesso aos SQL não disponível. Favor tentar mais tarde.");
+  EXPECT_EQ(Stored(), 2147483647);
+  EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 || COALESCE(MSG02, '') LIKE '% : 6  %'"), 1);  // the log filters out ")"
+
+  EXPECT_TRUE(Audit("ORACLE", 3, result, message));
+  EXPECT_EQ(db_.Count("LOG_SISTEMA"), 0);
+  EXPECT_EQ(db_.Count("LOG_SISTEMA WHERE LOG_SISTEMA_ID < 0"), 0);
+}
+
 TEST_F(Counters, AuditRowCarriesTheValuesAndTheKindsTime) {
   int32_t result = 0;
   std::string message;

@@ -13,8 +13,9 @@ class QueryExecution : public ::testing::Test {
     db_.Execute("CREATE TABLE T (A INTEGER, B NUMERIC(10,3), C VARCHAR(20))");
     db_.Execute("INSERT INTO T VALUES (1, 1.5, 'um'), (2, 0, 'dois'), (3, 1234.5678, NULL)");
   }
-  bool Run(const std::string& query, const char* email_flag = "N", Variant user = Variant::Long(5)) {
-    return mExecutar_Query(Variant(db_.connection_string()), user, message_, Variant("SQLSERVER"),
+  bool Run(const std::string& query, const char* email_flag = "N", Variant user = Variant::Long(5),
+           const char* kind = "SQLSERVER") {
+    return mExecutar_Query(Variant(db_.connection_string()), user, message_, Variant(kind),
                            Variant(query), lines_, columns_, matrix_, Variant("Vendas d'Ouro"),
                            Variant::Long(12), additional_, Variant(email_flag));
   }
@@ -56,6 +57,23 @@ TEST_F(QueryExecution, EmailFlagQueuesTheRequestWithoutRunning) {
             "SELECT A FROM T WHERE C = 'um'|Vendas d'Ouro|5");
 }
 
+// Any answer but 0 is a refusal, negative ones included; the procedure's
+// own message then stands instead of the success sentence.
+TEST_F(QueryExecution, EmailRequestAnswersOtherThanZeroAreRefusals) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"SELECT -1 AS Retorno, ''Fila cheia'' AS MsgRet", "Fila cheia"},
+      {"SELECT 3 AS Retorno, NULL AS MsgRet", ""},
+      {"SELECT '' 0 '' AS Retorno, ''ok'' AS MsgRet",
+       "Solicitação gravada com sucesso. O sistema enviará o relatório por email."},
+  };
+  for (const auto& [body, expected] : rows) {
+    db_.Execute(std::string("UPDATE TPL_PROCEDURE SET BODY = '") + body +
+                "' WHERE PROCEDURE_NAME = 'Sp_061_Envia_Rel_Din_Email02'");
+    EXPECT_FALSE(Run("SELECT A FROM T", "S")) << body;
+    EXPECT_EQ(message_, Variant(expected)) << body;
+  }
+}
+
 TEST_F(QueryExecution, FurtherRowSetsBecomeAdditionalMatrices) {
   ASSERT_TRUE(Run("SELECT A FROM T; SELECT C FROM T WHERE A > 10; SELECT B, C FROM T WHERE A = 1"))
       << TextOrEmpty(message_);
@@ -85,6 +103,19 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   EXPECT_NE(text.find(" Strsq: " + slow), std::string::npos) << text;
   EXPECT_EQ(db_.Count("REL_DIN_EMAIL"), 1);
   EXPECT_EQ(db_.Count("LOG_MSG"), 1);
+}
+
+// A time-out that does not fit a Long fails in this routine's own trap,
+// logged with the caller's Database kind.
+TEST_F(QueryExecution, TimeOutBeyondALongFailsInTheRoutinesTrap) {
+  db_.SetParameter(2001780, "99999999999");
+  EXPECT_FALSE(Run("SELECT A FROM T", "N", Variant::Long(1), "OUTRO"));
+  const std::string text = CStr(message_);
+  EXPECT_EQ(text.rfind("Acesso a geração do relatório não disponível. Favor tentar mais tarde. "
+                       "KMBTPL01.mExecutar_Query( ", 0), 0u) << text;
+  EXPECT_NE(text.find(" : 6)  "), std::string::npos) << text;
+  // A kind that is neither of the two logs with the fixed date.
+  EXPECT_EQ(FormatDate(db_.Scalar("SELECT DATA_LOG FROM LOG_MSG"), "dd/mm/yyyy"), "01/01/2002");
 }
 
 // Real servers run every report with these settings; the embedded database ignores them.

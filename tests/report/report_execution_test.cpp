@@ -114,6 +114,29 @@ TEST_F(ReportRun, ExplicitExportsRegisterTheirFunction) {
   EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE ID = 1", "S", "txt"), Variant::Integer(0));
 }
 
+// The text-file function needs both the export flag and the TXT kind; a
+// user without an address gets the deployment's support mailbox.
+TEST_F(ReportRun, HandOverChoosesTheFunctionAndTheAddress) {
+  db_.SetParameter(23042, "1");  // two rows are more than the screen allows
+  db_.SetParameter(2001850, "relatorios@empresa.com.br");
+  struct Row { const char *flag, *display, *email, *expected; };
+  const Row rows[] = {
+      {"S", "TXT", "ana@exemplo.com.br", "3016|ana@exemplo.com.br"},
+      {"N", "TXT", "ana@exemplo.com.br", "80712|ana@exemplo.com.br"},
+      {"S", "Excel", "ana@exemplo.com.br", "80712|ana@exemplo.com.br"},
+      {"N", "", " ", "80712|relatorios@empresa.com.br"},
+  };
+  for (const Row& row : rows) {
+    db_.Execute(std::string("UPDATE PESSOA SET EMAIL = '") + row.email + "'");
+    db_.Execute("DELETE FROM LOG_GERADOR");
+    EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE ID <= 2", row.flag, row.display), Variant::Integer(10))
+        << row.flag << row.display;
+    EXPECT_EQ(db_.Rows("SELECT FUNCAO_ID, substr(TXT_QUERY, instr(TXT_QUERY, '__0__7__') + 8, "
+                       "instr(TXT_QUERY, '__12__') - instr(TXT_QUERY, '__0__7__') - 8) FROM LOG_GERADOR"),
+              row.expected) << row.flag << row.display;
+  }
+}
+
 TEST_F(ReportRun, FailedHandOverShowsTheMatrixWithItsMessage) {
   db_.Execute("DELETE FROM USUARIO");  // no e-mail lookup row: the hand-over fails
   db_.SetParameter(23042, "3");
