@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/sqlite/column_type.h"
-#include "platform/sqlite/sql_date_text.h"
+#include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sqlite_error.h"
 #include "tpl/datetime.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/sqlite/batch_reader.h"
 #include "platform/sqlite/command_parameter_binder.h"
-#include "platform/sqlite/dialect_rewriter.h"
+#include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/procedure_call.h"
 #include "platform/sqlite/procedure_catalog.h"
 #include "platform/sqlite/procedure_runner.h"

@@ -1,6 +1,6 @@
 #include "platform/sqlite/sqlite_session.h"
 
-#include "platform/sqlite/dialect_functions.h"
+#include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sqlite_error.h"
 #include "platform/sqlite/sqlite_statement.h"
 

@@ -1,7 +1,7 @@
 // Opening of a connection to the embedded database with the settings every
 // session needs: extended result codes, a wait on locks held by other
 // processes, foreign keys enforced, and the SQL Server and Oracle
-// functions of dialect_functions.h.
+// functions of sql_dialect.h.
 #pragma once
 
 #include <string>

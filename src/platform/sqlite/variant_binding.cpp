@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/sqlite/sql_date_text.h"
+#include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sqlite_error.h"
 #include "tpl/runtime_error.h"
 
