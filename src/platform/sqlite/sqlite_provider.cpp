@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sqlite/batch_reader.h"
+#include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/command_parameter_binder.h"
 #include "platform/sqlite/sql_dialect.h"
-#include "platform/sqlite/procedure_call.h"
 #include "platform/sqlite/procedure_catalog.h"
 #include "platform/sqlite/procedure_runner.h"
 #include "platform/sqlite/sqlite_error.h"

@@ -1,6 +1,6 @@
 // Batches of statements as the library sends them: session options,
 // several row sets, procedure calls and "?" parameters.
-#include "platform/sqlite/batch_reader.h"
+#include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {
