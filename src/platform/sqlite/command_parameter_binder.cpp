@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/sqlite/ascii_case.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/variant_binding.h"
 
 namespace tpl::db::sqlite {

@@ -5,10 +5,9 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/sqlite/atomic_scope.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/embedded_scripts.h"
 #include "platform/sqlite/procedure_catalog.h"
-#include "platform/sqlite/sqlite_session.h"
 #include "platform/sqlite/sqlite_statement.h"
 #include "tpl/runtime_error.h"
 

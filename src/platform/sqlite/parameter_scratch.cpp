@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/sqlite/result_reader.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/sqlite_statement.h"
 #include "platform/sqlite/variant_binding.h"
 

@@ -13,7 +13,7 @@
 
 #include "platform/database/provider.h"
 #include "platform/sqlite/procedure_definition.h"
-#include "platform/sqlite/sqlite_handles.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/statement_runner.h"
 
 namespace tpl::db::sqlite {

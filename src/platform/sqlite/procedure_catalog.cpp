@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "platform/sqlite/atomic_scope.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/parameter_scratch.h"
-#include "platform/sqlite/sqlite_error.h"
 #include "platform/sqlite/sqlite_statement.h"
 #include "tpl/runtime_error.h"
 

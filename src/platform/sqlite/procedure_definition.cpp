@@ -2,7 +2,7 @@
 
 #include "platform/sqlite/ascii_case.h"
 #include "platform/sqlite/sql_scanner.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 
 namespace tpl::db::sqlite {
 namespace {

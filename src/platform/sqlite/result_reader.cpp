@@ -7,7 +7,7 @@
 
 #include "platform/sqlite/column_type.h"
 #include "platform/sqlite/sql_dialect.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "tpl/datetime.h"
 
 namespace tpl::db::sqlite {

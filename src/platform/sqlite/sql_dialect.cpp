@@ -8,7 +8,7 @@
 
 #include "platform/database/ascii_text.h"
 #include "platform/sqlite/sql_scanner.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 
 namespace tpl::db::sqlite {
 

@@ -3,7 +3,7 @@
 #include <sqlite3.h>
 
 #include "platform/database/ascii_text.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 
 namespace tpl::db::sqlite {
 

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/sqlite/sqlite_handles.h"
+#include "platform/sqlite/sqlite_provider.h"
 
 namespace tpl::db::sqlite {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/sqlite/sql_dialect.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {

@@ -14,7 +14,6 @@
 #include "tpl/embedded_database.h"
 #include "platform/sqlite/procedure_catalog.h"
 #include "platform/sqlite/sqlite_provider.h"
-#include "platform/sqlite/sqlite_session.h"
 #include "tpl/datetime.h"
 
 namespace tpl::db::testing {
