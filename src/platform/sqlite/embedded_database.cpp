@@ -8,7 +8,7 @@
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/embedded_scripts.h"
 #include "platform/sqlite/procedure_catalog.h"
-#include "platform/sqlite/sqlite_statement.h"
+#include "platform/sqlite/statements.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

@@ -2,10 +2,8 @@
 
 #include <string>
 
-#include "platform/sqlite/result_reader.h"
+#include "platform/sqlite/statements.h"
 #include "platform/sqlite/sqlite_provider.h"
-#include "platform/sqlite/sqlite_statement.h"
-#include "platform/sqlite/variant_binding.h"
 
 namespace tpl::db::sqlite {
 namespace {

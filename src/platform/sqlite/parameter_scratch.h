@@ -14,7 +14,7 @@
 #include "platform/database/provider.h"
 #include "platform/sqlite/procedure_definition.h"
 #include "platform/sqlite/sqlite_provider.h"
-#include "platform/sqlite/statement_runner.h"
+#include "platform/sqlite/statements.h"
 
 namespace tpl::db::sqlite {
 

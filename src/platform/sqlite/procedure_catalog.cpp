@@ -4,7 +4,7 @@
 
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/parameter_scratch.h"
-#include "platform/sqlite/sqlite_statement.h"
+#include "platform/sqlite/statements.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {

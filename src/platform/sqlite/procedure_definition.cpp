@@ -1,6 +1,7 @@
 #include "platform/sqlite/procedure_definition.h"
 
-#include "platform/sqlite/ascii_case.h"
+#include "platform/database/ascii_text.h"
+#include "platform/sqlite/statements.h"
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/sqlite_provider.h"
 

@@ -4,13 +4,10 @@
 #include <vector>
 
 #include "platform/sqlite/sql_scanner.h"
-#include "platform/sqlite/command_parameter_binder.h"
+#include "platform/sqlite/statements.h"
 #include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/procedure_catalog.h"
 #include "platform/sqlite/procedure_runner.h"
-#include "platform/sqlite/sqlite_statement.h"
-#include "platform/sqlite/statement_deadline.h"
-#include "platform/sqlite/statement_runner.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {
