@@ -5,10 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/embedded_scripts.h"
-#include "platform/sqlite/procedure_catalog.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/statements.h"
+#include "platform/sqlite/stored_procedures.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

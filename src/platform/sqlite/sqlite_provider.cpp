@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/statements.h"
-#include "platform/sqlite/sql_dialect.h"
-#include "platform/sqlite/procedure_catalog.h"
-#include "platform/sqlite/procedure_runner.h"
+#include "platform/sqlite/stored_procedures.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {
