@@ -5,11 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/sqlite/atomic_scope.h"
 #include "platform/sqlite/embedded_scripts.h"
-#include "platform/sqlite/procedure_catalog.h"
-#include "platform/sqlite/sqlite_session.h"
-#include "platform/sqlite/sqlite_statement.h"
+#include "platform/sqlite/sqlite_provider.h"
+#include "platform/sqlite/statements.h"
+#include "platform/sqlite/stored_procedures.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

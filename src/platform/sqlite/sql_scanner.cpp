@@ -1,13 +1,15 @@
 #include "platform/sqlite/sql_scanner.h"
 
-#include "platform/sqlite/ascii_case.h"
+#include <sqlite3.h>
+
+#include "platform/database/ascii_text.h"
+#include "platform/sqlite/sqlite_provider.h"
 
 namespace tpl::db::sqlite {
-namespace {
 
-bool IsBlank(char c) noexcept {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
+// ---- Tokens
+
+namespace {
 
 // Bytes of UTF-8 sequences count as letters, as they do for SQLite.
 bool IsWordByte(char c) noexcept {
@@ -54,9 +56,9 @@ bool SqlScanner::Next(SqlToken& token) noexcept {
   const char next = position_ + 1 < text_.size() ? text_[position_ + 1] : '\0';
   size_t end = position_ + 1;
   SqlTokenKind kind = SqlTokenKind::Symbol;
-  if (IsBlank(c)) {
+  if (IsAsciiSpace(c)) {
     kind = SqlTokenKind::Blank;
-    while (end < text_.size() && IsBlank(text_[end])) ++end;
+    while (end < text_.size() && IsAsciiSpace(text_[end])) ++end;
   } else if ((c == '-' && next == '-') || (c == '/' && next == '*')) {
     kind = SqlTokenKind::Comment;
     end = CommentEnd();
@@ -85,6 +87,117 @@ bool SqlScanner::NextSignificant(SqlToken& token) noexcept {
     if (!token.IsFiller()) return true;
   }
   return false;
+}
+
+// ---- The statements of a batch
+
+std::optional<BatchStatement> BatchReader::Next() {
+  SqlToken first;
+  do {
+    if (!scanner_.NextSignificant(first)) return std::nullopt;
+  } while (first.IsSymbol(';'));
+
+  BatchStatement statement;
+  size_t end = 0;
+  if (first.IsKeyword("SET")) {
+    statement.kind = BatchStatementKind::SessionOption;
+    end = SessionOptionEnd();
+  } else if (first.IsKeyword("EXEC") || first.IsKeyword("EXECUTE")) {
+    statement.kind = BatchStatementKind::ProcedureCall;
+    end = ProcedureCallEnd();
+  } else {
+    statement.kind = BatchStatementKind::Sql;
+    end = SqlStatementEnd(first.offset);
+  }
+  statement.text = scanner_.text().substr(first.offset, end - first.offset);
+  return statement;
+}
+
+size_t BatchReader::SessionOptionEnd() {
+  size_t end = scanner_.position();
+  for (SqlToken token; scanner_.Next(token);) {
+    if (token.kind == SqlTokenKind::Blank && token.text.find('\n') != std::string_view::npos) break;
+    if (token.IsSymbol(';')) return token.end();
+    end = token.end();
+  }
+  return end;
+}
+
+size_t BatchReader::ProcedureCallEnd() {
+  for (SqlToken token; scanner_.Next(token);) {
+    if (token.IsSymbol(';')) return token.end();
+  }
+  return scanner_.position();
+}
+
+size_t BatchReader::SqlStatementEnd(size_t start) {
+  for (SqlToken token; scanner_.Next(token);) {
+    if (!token.IsSymbol(';')) continue;
+    const std::string candidate(scanner_.text().substr(start, token.end() - start));
+    if (sqlite3_complete(candidate.c_str())) return token.end();
+  }
+  return scanner_.position();
+}
+
+// ---- Procedure calls
+
+namespace {
+
+std::string Unquoted(const SqlToken& part) {
+  if (part.kind != SqlTokenKind::QuotedName) return std::string(part.text);
+  std::string_view inner = part.text.substr(1);
+  if (!inner.empty() && (inner.back() == ']' || inner.back() == '"' || inner.back() == '`')) {
+    inner.remove_suffix(1);
+  }
+  return std::string(inner);
+}
+
+bool IsNamePart(const SqlToken& token) {
+  return token.kind == SqlTokenKind::Word || token.kind == SqlTokenKind::QuotedName;
+}
+
+// Reads "part(.part)*" from the scanner and returns its last part; the
+// scanner is left right after the name.
+std::string ReadQualifiedName(SqlScanner& scanner, std::string_view statement) {
+  SqlToken token;
+  if (!scanner.NextSignificant(token) || !IsNamePart(token)) {
+    RaiseSqlError("Chamada de procedimento sem nome: " + std::string(statement));
+  }
+  std::string name = Unquoted(token);
+  for (;;) {
+    SqlScanner lookahead = scanner;
+    SqlToken dot, part;
+    if (!lookahead.Next(dot) || !dot.IsSymbol('.') || !lookahead.Next(part) || !IsNamePart(part)) break;
+    name = Unquoted(part);
+    scanner = lookahead;
+  }
+  return name;
+}
+
+}  // namespace
+
+ProcedureCall ParseProcedureCall(std::string_view statement) {
+  SqlScanner scanner(statement);
+  SqlToken keyword;
+  if (!scanner.NextSignificant(keyword) || !(keyword.IsKeyword("EXEC") || keyword.IsKeyword("EXECUTE"))) {
+    RaiseSqlError("Chamada de procedimento sem EXEC: " + std::string(statement));
+  }
+  ProcedureCall call;
+  call.name = ReadQualifiedName(scanner, statement);
+  std::string_view arguments = TrimAsciiSpace(statement.substr(scanner.position()));
+  if (!arguments.empty() && arguments.back() == ';') arguments = TrimAsciiSpace(arguments.substr(0, arguments.size() - 1));
+  call.arguments = arguments;
+  return call;
+}
+
+std::string ProcedureNameOf(std::string_view command_text) {
+  SqlScanner scanner(command_text);
+  std::string name = ReadQualifiedName(scanner, command_text);
+  SqlToken rest;
+  if (scanner.NextSignificant(rest) && !rest.IsSymbol(';')) {
+    RaiseSqlError("Nome de procedimento inválido: " + std::string(command_text));
+  }
+  return name;
 }
 
 }  // namespace tpl::db::sqlite

@@ -1,13 +1,22 @@
-// Splits SQL text into tokens so that the layer can find statement ends,
-// keywords and names without being fooled by quotes and comments. Every
-// byte belongs to exactly one token: the tokens put together give the text
-// back.
+// Reading of SQL text without being fooled by quotes and comments.
+//
+// The scanner splits a text into tokens so that the layer can find
+// statement ends, keywords and names. Every byte belongs to exactly one
+// token: the tokens put together give the text back.
+//
+// On top of it, the batch reader cuts a command's text into its
+// statements, and the procedure call reader takes the name and the
+// arguments out of an EXEC statement.
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tpl::db::sqlite {
+
+// ---- Tokens
 
 enum class SqlTokenKind {
   Blank,       // spaces, tabs and line breaks
@@ -51,5 +60,58 @@ class SqlScanner {
   std::string_view text_;
   size_t position_ = 0;
 };
+
+// ---- The statements of a batch
+
+// Cuts a batch of SQL text into its statements, in order, telling apart the
+// three kinds the provider treats differently:
+//  - T-SQL session options ("SET ANSI_WARNINGS ON"): a statement that starts
+//    with SET; it ends at the end of its line or at ";", as SQL Server
+//    batches write them one per line without separators. SQLite has no
+//    statement starting with SET, so these are skipped by the caller.
+//  - procedure calls ("EXEC name args"), up to the next ";".
+//  - SQLite statements, up to the ";" that completes them (a trigger body
+//    holds several ";").
+// Blank pieces and empty statements (";;") are left out.
+enum class BatchStatementKind { SessionOption, ProcedureCall, Sql };
+
+struct BatchStatement {
+  BatchStatementKind kind = BatchStatementKind::Sql;
+  std::string_view text;  // from its first word to its end, ";" included when present
+};
+
+class BatchReader {
+ public:
+  explicit BatchReader(std::string_view batch) noexcept : scanner_(batch) {}
+
+  std::optional<BatchStatement> Next();
+
+ private:
+  size_t SessionOptionEnd();
+  size_t ProcedureCallEnd();
+  size_t SqlStatementEnd(size_t start);
+
+  SqlScanner scanner_;
+};
+
+// ---- Procedure calls
+
+// Reading of procedure calls as the library writes them for SQL Server:
+// "EXEC SP_NAME 57, 'texto', null" and stored-procedure commands whose text
+// is just the name. A schema prefix ("dbo.SP_NAME") and quoting of the
+// parts ("[dbo].[SP_NAME]") are accepted; the schema is dropped, as the
+// embedded database has one.
+struct ProcedureCall {
+  std::string name;
+  std::string_view arguments;  // the literal list after the name, trimmed; may be empty
+};
+
+// Reads "EXEC name args" or "EXECUTE name args", with or without a final ";".
+// Raises an error when the statement names no procedure.
+ProcedureCall ParseProcedureCall(std::string_view statement);
+
+// The procedure named by a stored-procedure command's text; raises an error
+// when anything else follows the name.
+std::string ProcedureNameOf(std::string_view command_text);
 
 }  // namespace tpl::db::sqlite

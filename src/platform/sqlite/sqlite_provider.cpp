@@ -3,18 +3,80 @@
 #include <string>
 #include <vector>
 
-#include "platform/sqlite/batch_reader.h"
-#include "platform/sqlite/command_parameter_binder.h"
-#include "platform/sqlite/dialect_rewriter.h"
-#include "platform/sqlite/procedure_call.h"
-#include "platform/sqlite/procedure_catalog.h"
-#include "platform/sqlite/procedure_runner.h"
-#include "platform/sqlite/sqlite_error.h"
-#include "platform/sqlite/sqlite_session.h"
-#include "platform/sqlite/sqlite_statement.h"
-#include "platform/sqlite/statement_deadline.h"
-#include "platform/sqlite/statement_runner.h"
+#include "platform/sqlite/sql_dialect.h"
+#include "platform/sqlite/sql_scanner.h"
+#include "platform/sqlite/statements.h"
+#include "platform/sqlite/stored_procedures.h"
 #include "tpl/runtime_error.h"
+
+namespace tpl::db::sqlite {
+
+// ---- Errors
+
+void RaiseSqliteError(sqlite3* connection, int result_code, std::string_view context) {
+  int number = result_code;
+  std::string message = sqlite3_errstr(result_code);
+  // The connection's own message is more precise ("no such table: X"), but
+  // only when its last failure is the one being reported.
+  if (connection != nullptr && (sqlite3_extended_errcode(connection) & 0xff) == (result_code & 0xff)) {
+    number = sqlite3_extended_errcode(connection);
+    message = sqlite3_errmsg(connection);
+  }
+  std::string description(context);
+  if (!description.empty()) description += ": ";
+  description += message;
+  throw RuntimeError(number, std::move(description));
+}
+
+void RaiseSqlError(std::string_view description) {
+  throw RuntimeError(SQLITE_ERROR, std::string(description));
+}
+
+// ---- The session
+
+SqliteConnection OpenSqliteSession(const std::string& file) {
+  const std::string context = "Banco de dados '" + file + "'";
+  sqlite3* raw = nullptr;
+  // Without SQLITE_OPEN_CREATE a missing file fails instead of being
+  // silently created empty.
+  const int result = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  SqliteConnection connection(raw);
+  if (connection == nullptr) RaiseSqliteError(nullptr, SQLITE_NOMEM, context);
+  CheckSqlite(connection.get(), result, context);
+
+  sqlite3_extended_result_codes(connection.get(), 1);
+  sqlite3_busy_timeout(connection.get(), kBusyTimeoutMilliseconds);
+  // Reading the schema now reports a file that is not a database here
+  // rather than at the first command.
+  ExecuteScript(connection.get(), "PRAGMA foreign_keys = ON; PRAGMA schema_version;", context);
+  RegisterDialectFunctions(connection.get());
+  return connection;
+}
+
+AtomicScope::AtomicScope(sqlite3* connection)
+    : connection_(connection), savepoint_(sqlite3_get_autocommit(connection) == 0) {
+  ExecuteScript(connection_, savepoint_ ? "SAVEPOINT tpl_atomic_scope" : "BEGIN IMMEDIATE");
+}
+
+void AtomicScope::Commit() {
+  ExecuteScript(connection_, savepoint_ ? "RELEASE tpl_atomic_scope" : "COMMIT");
+  open_ = false;
+}
+
+AtomicScope::~AtomicScope() {
+  if (!open_) return;
+  // An interrupted or failed statement may already have ended the whole
+  // transaction; the results are ignored, a destructor cannot report them.
+  if (savepoint_) {
+    sqlite3_exec(connection_, "ROLLBACK TO tpl_atomic_scope; RELEASE tpl_atomic_scope", nullptr, nullptr, nullptr);
+  } else if (sqlite3_get_autocommit(connection_) == 0) {
+    sqlite3_exec(connection_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+}  // namespace tpl::db::sqlite
+
+// ---- The provider
 
 namespace tpl::db {
 namespace {

@@ -11,11 +11,10 @@
 
 #include "platform/database/provider.h"
 #include "platform/error_number.h"
-#include "tpl/embedded_database.h"
-#include "platform/sqlite/procedure_catalog.h"
 #include "platform/sqlite/sqlite_provider.h"
-#include "platform/sqlite/sqlite_session.h"
+#include "platform/sqlite/stored_procedures.h"
 #include "tpl/datetime.h"
+#include "tpl/embedded_database.h"
 
 namespace tpl::db::testing {
 

@@ -1,8 +1,6 @@
 // SQL Server and Oracle functions and words in commands sent to the
 // embedded database.
-#include "platform/sqlite/dialect_rewriter.h"
-#include "platform/sqlite/oracle_date_mask.h"
-#include "platform/sqlite/sql_date_text.h"
+#include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {

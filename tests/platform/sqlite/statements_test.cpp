@@ -1,9 +1,49 @@
-// Field types, scales and values as the provider reports them.
+// Statements as the provider runs them: a row set for every statement that
+// returns rows, "?" and named parameters, and the field types, scales and
+// values it reports.
 #include "platform/database/declared_column_types.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {
 namespace {
+
+using SqliteBatch = SqliteTest;
+
+TEST_F(SqliteBatch, EveryRowReturningStatementGivesARowSetEvenWhenEmpty) {
+  auto results = Run("CREATE TABLE t (a INTEGER, b VARCHAR(10)); INSERT INTO t VALUES (1, 'x'), (2, 'y');"
+                     "SELECT a, b FROM t ORDER BY a; SELECT a FROM t WHERE a > 10;"
+                     "UPDATE t SET b = 'z' WHERE a = 2; SELECT b FROM t WHERE a = 2");
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(1), Variant("x"), Variant(2), Variant("y")}));
+  EXPECT_EQ(results[1].row_count(), 0u);
+  ASSERT_EQ(results[1].columns.size(), 1u) << "an empty row set keeps its columns";
+  EXPECT_EQ(results[1].columns[0].name, "a");
+  EXPECT_EQ(results[2].cells, CellStore{Variant("z")});
+}
+
+// "?" markers take the parameters in order across statements, values of every kind.
+TEST_F(SqliteBatch, QuestionMarksTakeTheParametersInOrder) {
+  Date when;
+  ASSERT_TRUE(TryParseDate("2001-10-13 10:20:00", when));
+  auto results = Run("SELECT ? AS a, ? AS b; SELECT ? IS NULL AS c, ?, ?, ?, ?, ?",
+                     {Param(Variant(7)), Param(Variant("Relatório")), Param(Variant::Null()), Param(Variant(when)),
+                      Param(Variant(true)), Param(Variant(int16_t{3})), Param(Variant(2.5)), Param(Variant())});
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(7), Variant("Relatório")}));
+  EXPECT_EQ(results[1].cells, (CellStore{Variant(1), Variant("2001/10/13 10:20:00"), Variant(1), Variant(3),
+                                         Variant(2.5), Variant::Null()}));
+}
+
+TEST_F(SqliteBatch, NamedMarkersTakeTheParameterOfThatName) {
+  auto results = Run("SELECT @pa AS a, :PB AS b", {Param(Variant(2), "pB"), Param(Variant(1), "@pA")});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(1), Variant(2)}));
+}
+
+TEST_F(SqliteBatch, MissingParametersAreRefused) {
+  for (const char* sql : {"SELECT ?, ?", "SELECT @unknown", "SELECT ?3"})
+    EXPECT_THROW(Run(sql, {Param(Variant(), "pA")}), RuntimeError) << sql;
+}
 
 using SqliteColumnTypes = SqliteTest;
 

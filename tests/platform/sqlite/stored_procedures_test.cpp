@@ -1,8 +1,8 @@
 // Stored procedures kept in the embedded database: declaration, loading,
 // calls by EXEC text and by stored-procedure command.
-#include "platform/sqlite/procedure_definition.h"
-#include "platform/sqlite/sqlite_error.h"
+#include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/sqlite_test_database.h"
+#include "platform/sqlite/stored_procedures.h"
 
 namespace tpl::db::testing {
 namespace {

@@ -1,11 +1,58 @@
-// Transactions of the provider and counters drawn by concurrent processes.
+// The provider and its session: the files it opens, its failures with
+// their numbers and the command time-out, its transactions and counters
+// drawn by concurrent processes.
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <fstream>
 
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {
 namespace {
+
+using SqliteErrors = SqliteTest;
+
+TEST_F(SqliteErrors, ASlowQueryIsInterruptedAtItsTimeOut) {
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ErrorNumber([&] {
+              RunSql(*provider_, "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                                 "WHERE x < 1000000000) SELECT COUNT(*) FROM c", 1);
+            }),
+            -2147217871);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+  EXPECT_EQ(Scalar("SELECT 1"), Variant(1)) << "the session stays usable";
+}
+
+TEST_F(SqliteErrors, FailuresCarryTheExtendedResultCode) {
+  const struct { const char* sql; int32_t number; const char* message_part; } rows[] = {
+      {"SELECT * FROM NAO_EXISTE", SQLITE_ERROR, "no such table"},
+      {"SELEC 1", SQLITE_ERROR, "syntax error"},
+      {"INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID) VALUES (7018)", SQLITE_CONSTRAINT_PRIMARYKEY,
+       "UNIQUE"},
+      {"INSERT INTO TPL_PROCEDURE (PROCEDURE_NAME) VALUES ('X')", SQLITE_CONSTRAINT_NOTNULL, "NOT NULL"},
+      {"INSERT INTO infra_ids DEFAULT VALUES", SQLITE_CONSTRAINT_TRIGGER, "única linha"},
+      {"INSERT INTO TPL_PROCEDURE_PARAMETER VALUES ('SEM_PAI', 1, 'p', '', 0)", SQLITE_CONSTRAINT_FOREIGNKEY,
+       "FOREIGN KEY"},
+      {"SELECT RAISE_ERROR('Recusado')", SQLITE_ERROR, "Recusado"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_THAT(Failure([&] { Run(row.sql); }),
+                AllOf(StartsWith(std::to_string(row.number) + ": "), HasSubstr(row.message_part)));
+  }
+}
+
+TEST(SqliteOpen, RefusesFilesThatAreNoDatabase) {
+  SqliteTestFolder folder;
+  const std::string missing = (folder.path() / "nao_existe.db").string();
+  const std::string not_a_database = (folder.path() / "texto.db").string();
+  std::ofstream(not_a_database) << "isto não é um banco de dados, mas é longo o bastante para ter um cabeçalho";
+  const std::pair<std::string, int32_t> rows[] = {
+      {missing, SQLITE_CANTOPEN}, {not_a_database, SQLITE_NOTADB}, {folder.path().string(), SQLITE_CANTOPEN}};
+  for (const auto& [file, number] : rows) EXPECT_EQ(ErrorNumber([&] { OpenSqliteProvider(file); }) & 0xff, number);
+  EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing file is not created";
+}
 
 using SqliteTransaction = SqliteTest;
 

@@ -1,0 +1,314 @@
+#include "platform/sqlite/statements.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "platform/database/ascii_text.h"
+#include "platform/database/declared_type.h"
+#include "platform/sqlite/sql_dialect.h"
+#include "tpl/datetime.h"
+#include "tpl/runtime_error.h"
+
+namespace tpl::db::sqlite {
+
+// ---- Preparing and stepping
+
+SqliteStatement PrepareFirst(sqlite3* connection, std::string_view sql, std::string_view& rest) {
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  const int result = sqlite3_prepare_v2(connection, sql.data(), static_cast<int>(sql.size()), &raw, &tail);
+  SqliteStatement statement(raw);
+  CheckSqlite(connection, result);
+  rest = sql.substr(static_cast<size_t>(tail - sql.data()));
+  return statement;
+}
+
+SqliteStatement Prepare(sqlite3* connection, std::string_view sql) {
+  std::string_view rest;
+  SqliteStatement statement = PrepareFirst(connection, sql, rest);
+  if (statement == nullptr) RaiseSqlError("Comando SQL vazio");
+  return statement;
+}
+
+void StepToEnd(sqlite3* connection, sqlite3_stmt* statement) {
+  int result;
+  while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+  }
+  if (result != SQLITE_DONE) RaiseSqliteError(connection, result);
+}
+
+void ExecuteScript(sqlite3* connection, std::string_view script, std::string_view context) {
+  try {
+    while (!script.empty()) {
+      SqliteStatement statement = PrepareFirst(connection, script, script);
+      if (statement != nullptr) StepToEnd(connection, statement.get());
+    }
+  } catch (const RuntimeError& error) {
+    if (context.empty()) throw;
+    throw RuntimeError(error.number(), std::string(context) + ": " + error.description());
+  }
+}
+
+// ---- Running the statements of a text
+
+void RunStatements(sqlite3* connection, std::string_view sql, StatementBinder& binder,
+                   std::vector<ResultSet>& results) {
+  while (!sql.empty()) {
+    SqliteStatement statement = PrepareFirst(connection, sql, sql);
+    if (statement == nullptr) continue;
+    binder.Bind(statement.get());
+    if (sqlite3_column_count(statement.get()) > 0) {
+      results.push_back(ReadRows(connection, statement.get()));
+    } else {
+      StepToEnd(connection, statement.get());
+    }
+    binder.Finished(statement.get());
+  }
+}
+
+// ---- Binding values to markers
+
+namespace {
+
+int BindText(sqlite3_stmt* statement, int index, const std::string& text) {
+  return sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace
+
+void BindVariant(sqlite3* connection, sqlite3_stmt* statement, int index, const Variant& value) {
+  int result = SQLITE_OK;
+  switch (value.type()) {
+    case VarType::Empty:
+    case VarType::Null: result = sqlite3_bind_null(statement, index); break;
+    case VarType::Integer: result = sqlite3_bind_int(statement, index, value.AsInteger()); break;
+    case VarType::Long: result = sqlite3_bind_int(statement, index, value.AsLong()); break;
+    case VarType::Double: result = sqlite3_bind_double(statement, index, value.AsDouble()); break;
+    case VarType::Boolean: result = sqlite3_bind_int(statement, index, value.AsBoolean() ? 1 : 0); break;
+    case VarType::Date: result = BindText(statement, index, SqlDateText(value.AsDate())); break;
+    case VarType::String: result = BindText(statement, index, value.AsString()); break;
+    case VarType::Object:
+    case VarType::Array: Raise(error::kTypeMismatch);
+  }
+  CheckSqlite(connection, result);
+}
+
+const Parameter& CommandParameterBinder::ParameterFor(const char* marker) {
+  if (marker == nullptr) {
+    if (next_ >= parameters_.size()) {
+      RaiseSqlError("O comando tem mais marcadores \"?\" que parâmetros (" +
+                    std::to_string(parameters_.size()) + ")");
+    }
+    return parameters_[next_++];
+  }
+  const std::string_view name(marker);
+  if (name.front() == '?') {
+    size_t number = 0;
+    std::from_chars(name.data() + 1, name.data() + name.size(), number);
+    if (number < 1 || number > parameters_.size()) RaiseSqlError("Parâmetro inexistente: " + std::string(name));
+    return parameters_[number - 1];
+  }
+  for (const Parameter& parameter : parameters_) {
+    if (EqualsIgnoringCase(WithoutParameterMarker(parameter.name), WithoutParameterMarker(name))) {
+      return parameter;
+    }
+  }
+  RaiseSqlError("Parâmetro inexistente: " + std::string(name));
+}
+
+void CommandParameterBinder::Bind(sqlite3_stmt* statement) {
+  const int count = sqlite3_bind_parameter_count(statement);
+  for (int i = 1; i <= count; ++i) {
+    BindVariant(connection_, statement, i, ParameterFor(sqlite3_bind_parameter_name(statement, i)).value);
+  }
+}
+
+// ---- Reading rows
+
+// The data-type code, numeric scale and reading of a result column.
+//
+// A column taken from a table has the type its table declares:
+//   INTEGER, INT, SMALLINT, BIGINT, TINYINT, MEDIUMINT  -> Integer (3)
+//   NUMERIC(p,s), DECIMAL(p,s), NUMBER(p,s)             -> Numeric (131), scale s (0 if absent)
+//   REAL, FLOAT, DOUBLE [PRECISION]                     -> Double (5)
+//   DATE                                                -> DBDate (133)
+//   DATETIME, TIMESTAMP                                 -> Date (7)
+//   CHAR(n), NCHAR(n), CHARACTER(n)                     -> Char (129)
+//   BLOB, BINARY, VARBINARY                             -> LongVarBinary (205)
+//   anything else (VARCHAR, NVARCHAR, TEXT...)          -> VarChar (200)
+// A computed column declares nothing; its type follows the values it holds
+// (see TypeFromStorage).
+
+namespace {
+
+// How the cells of a column become Variants.
+enum class CellReading : uint8_t {
+  AsStored,  // by each value's own storage class (computed columns)
+  Integer,   // Long, or Double beyond 32 bits
+  Number,    // Double
+  Date,      // Date when the text reads as one, the text otherwise
+  Text,      // String, whatever the storage class
+};
+
+struct ColumnType {
+  DataType type = DataType::VarChar;
+  int32_t numeric_scale = 0;
+  CellReading reading = CellReading::AsStored;
+};
+
+// The type of a declared column; nothing when the declaration is empty.
+std::optional<ColumnType> TypeFromDeclaration(std::string_view declaration) {
+  const std::string name = DeclaredTypeName(declaration);
+  if (name.empty()) return std::nullopt;
+
+  if (IsOneOf(name, {"INTEGER", "INT", "SMALLINT", "BIGINT", "TINYINT", "MEDIUMINT"})) {
+    return ColumnType{DataType::Integer, 0, CellReading::Integer};
+  }
+  if (IsOneOf(name, {"NUMERIC", "DECIMAL", "NUMBER"})) {
+    return ColumnType{DataType::Numeric, DeclaredScale(declaration).value_or(0), CellReading::Number};
+  }
+  if (IsOneOf(name, {"REAL", "FLOAT", "DOUBLE", "DOUBLE PRECISION"})) {
+    return ColumnType{DataType::Double, 0, CellReading::Number};
+  }
+  if (name == "DATE") return ColumnType{DataType::DBDate, 0, CellReading::Date};
+  if (IsOneOf(name, {"DATETIME", "TIMESTAMP"})) return ColumnType{DataType::Date, 0, CellReading::Date};
+  if (IsOneOf(name, {"CHAR", "NCHAR", "CHARACTER"})) return ColumnType{DataType::Char, 0, CellReading::Text};
+  if (IsOneOf(name, {"BLOB", "BINARY", "VARBINARY"})) {
+    return ColumnType{DataType::LongVarBinary, 0, CellReading::Text};
+  }
+  return ColumnType{DataType::VarChar, 0, CellReading::Text};
+}
+
+// Storage classes seen in a computed column, one bit per SQLite code
+// (1 << SQLITE_INTEGER, ...).
+using StorageMask = unsigned;
+
+// Text wins over everything, blobs over numbers, reals over integers; a
+// column of nulls only is VarChar.
+DataType TypeFromStorage(StorageMask seen) {
+  if (seen & (1u << SQLITE_TEXT)) return DataType::VarChar;
+  if (seen & (1u << SQLITE_BLOB)) return DataType::LongVarBinary;
+  if (seen & (1u << SQLITE_FLOAT)) return DataType::Double;
+  if (seen & (1u << SQLITE_INTEGER)) return DataType::Integer;
+  return DataType::VarChar;
+}
+
+Variant IntegerCell(sqlite3_int64 value) {
+  if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
+    return Variant(static_cast<int32_t>(value));
+  }
+  return Variant(static_cast<double>(value));
+}
+
+std::string_view TextOf(sqlite3_stmt* statement, int column) {
+  // The text must be taken before its length.
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  return std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+std::string_view BytesOf(sqlite3_stmt* statement, int column) {
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+  return std::string_view(bytes, static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+Variant StoredCell(sqlite3_stmt* statement, int column, int storage) {
+  switch (storage) {
+    case SQLITE_INTEGER: return IntegerCell(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT: return Variant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT: return Variant(TextOf(statement, column));
+    case SQLITE_BLOB: return Variant(BytesOf(statement, column));
+    default: return Variant::Null();
+  }
+}
+
+Variant ReadCell(sqlite3_stmt* statement, int column, int storage, CellReading reading) {
+  if (storage == SQLITE_NULL) return Variant::Null();
+  switch (reading) {
+    case CellReading::AsStored:
+    case CellReading::Integer:
+      return StoredCell(statement, column, storage);
+    case CellReading::Number:
+      if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+        return Variant(sqlite3_column_double(statement, column));
+      }
+      return StoredCell(statement, column, storage);
+    case CellReading::Date:
+      if (storage == SQLITE_TEXT) {
+        const std::string_view text = TextOf(statement, column);
+        Date date;
+        if (TryReadSqlDateText(text, date) || TryParseDate(text, date)) return Variant(date);
+        return Variant(text);
+      }
+      return StoredCell(statement, column, storage);
+    case CellReading::Text:
+      return storage == SQLITE_BLOB ? Variant(BytesOf(statement, column)) : Variant(TextOf(statement, column));
+  }
+  return Variant::Null();
+}
+
+}  // namespace
+
+ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement) {
+  const int column_count = sqlite3_column_count(statement);
+  ResultSet result;
+  result.columns.resize(static_cast<size_t>(column_count));
+  std::vector<CellReading> readings(result.columns.size(), CellReading::AsStored);
+  std::vector<StorageMask> seen(result.columns.size(), 0);
+  for (int c = 0; c < column_count; ++c) {
+    ColumnInfo& column = result.columns[static_cast<size_t>(c)];
+    column.name = sqlite3_column_name(statement, c);
+    const char* declared = sqlite3_column_decltype(statement, c);
+    if (auto type = TypeFromDeclaration(declared == nullptr ? "" : declared)) {
+      column.type = type->type;
+      column.numeric_scale = type->numeric_scale;
+      readings[static_cast<size_t>(c)] = type->reading;
+    }
+  }
+
+  int step;
+  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    for (int c = 0; c < column_count; ++c) {
+      const int storage = sqlite3_column_type(statement, c);
+      seen[static_cast<size_t>(c)] |= 1u << storage;
+      result.cells.push_back(ReadCell(statement, c, storage, readings[static_cast<size_t>(c)]));
+    }
+  }
+  if (step != SQLITE_DONE) RaiseSqliteError(connection, step);
+
+  for (size_t c = 0; c < readings.size(); ++c) {
+    if (readings[c] == CellReading::AsStored) result.columns[c].type = TypeFromStorage(seen[c]);
+  }
+  return result;
+}
+
+// ---- The time-out of a command
+
+namespace {
+
+// Reading the clock costs far less than a thousand steps, so checks are
+// frequent enough to stop a statement within milliseconds of its limit.
+constexpr int kStepsBetweenChecks = 1000;
+
+}  // namespace
+
+StatementDeadline::StatementDeadline(sqlite3* connection, int32_t seconds) : connection_(connection) {
+  if (seconds <= 0) return;
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  sqlite3_progress_handler(connection_, kStepsBetweenChecks, &StatementDeadline::OnProgress, this);
+  active_ = true;
+}
+
+StatementDeadline::~StatementDeadline() {
+  if (active_) sqlite3_progress_handler(connection_, 0, nullptr, nullptr);
+}
+
+int StatementDeadline::OnProgress(void* self) noexcept {
+  auto* deadline = static_cast<StatementDeadline*>(self);
+  if (std::chrono::steady_clock::now() < deadline->deadline_) return 0;
+  deadline->expired_ = true;
+  return 1;
+}
+
+}  // namespace tpl::db::sqlite
