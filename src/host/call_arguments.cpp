@@ -1,9 +1,8 @@
 #include "host/call_arguments.h"
 
+#include <cstdint>
 #include <string>
 
-#include "host/input_error.h"
-#include "host/method_types.h"
 #include "host/variant_json.h"
 #include "tpl/conversions.h"
 
@@ -58,6 +57,28 @@ Json EncodeCallArguments(const std::vector<Variant>& arguments) {
   Json encoded = Json::array();
   for (const Variant& argument : arguments) encoded.push_back(EncodeVariant(argument));
   return encoded;
+}
+
+std::string_view TypeName(ParameterType type) {
+  switch (type) {
+    case ParameterType::Variant:
+      return "Variant";
+    case ParameterType::Long:
+      return "Long";
+    case ParameterType::String:
+      return "String";
+  }
+  return "?";
+}
+
+std::string_view TypeName(ResultType type) {
+  switch (type) {
+    case ResultType::Variant:
+      return "Variant";
+    case ResultType::Boolean:
+      return "Boolean";
+  }
+  return "?";
 }
 
 }  // namespace tpl::host

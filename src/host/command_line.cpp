@@ -1,10 +1,207 @@
 #include "host/command_line.h"
 
-#include "host/commands.h"
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <ostream>
+#include <string_view>
+
+#include "host/call_arguments.h"
+#include "host/json_document.h"
+#include "host/variant_json.h"
+#include "tpl/embedded_database.h"
+#include "tpl/runtime_error.h"
+#include "tpl/tpl.h"
 
 namespace tpl::host {
 
 namespace {
+
+// A command's own arguments: the words after the command name.
+using CommandArguments = std::span<const std::string>;
+
+// init-db FILE: creates a ready embedded database in a new file.
+int RunInitDb(CommandArguments arguments, HostStreams& streams) {
+  if (arguments.size() != 1 || arguments.front().starts_with("-")) {
+    streams.err << "Usage: tpl init-db FILE\n";
+    return kExitUsage;
+  }
+  const std::string& file = arguments.front();
+  try {
+    db::CreateEmbeddedDatabase(file);
+  } catch (const RuntimeError& e) {
+    streams.err << "tpl init-db: cannot create the database " << file << ": " << e.description()
+                << " (" << e.number() << ")\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    streams.err << "tpl init-db: cannot create the database " << file << ": " << e.what() << '\n';
+    return kExitFailure;
+  }
+  streams.out << "Created the embedded database " << file << ".\n";
+  return kExitSuccess;
+}
+
+// Dispatch identifiers are shown as the interface description writes them:
+// eight hexadecimal digits, 60030010.
+std::string HexDispatchId(int32_t id) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08x", static_cast<uint32_t>(id));
+  return text;
+}
+
+void WriteMethodsText(std::ostream& out) {
+  for (const MethodInfo& method : TPL::Methods()) {
+    out << HexDispatchId(method.dispatch_id) << ' ' << method.name << ' '
+        << TypeName(method.result);
+    for (const ParameterInfo& parameter : method.parameters) {
+      out << ' ' << parameter.name << ':' << TypeName(parameter.type);
+    }
+    out << '\n';
+  }
+}
+
+void WriteMethodsJson(std::ostream& out) {
+  Json methods = Json::array();
+  for (const MethodInfo& method : TPL::Methods()) {
+    Json parameters = Json::array();
+    for (const ParameterInfo& parameter : method.parameters) {
+      parameters.push_back({{"name", parameter.name}, {"type", TypeName(parameter.type)}});
+    }
+    methods.push_back({{"dispatch_id", HexDispatchId(method.dispatch_id)},
+                       {"name", method.name},
+                       {"result", TypeName(method.result)},
+                       {"parameters", std::move(parameters)}});
+  }
+  out << methods.dump(2) << '\n';
+}
+
+// methods [--json]: lists the dispatch interface of TPL.
+int RunMethods(CommandArguments arguments, HostStreams& streams) {
+  const bool json = arguments.size() == 1 && arguments.front() == "--json";
+  if (!arguments.empty() && !json) {
+    streams.err << "Usage: tpl methods [--json]\n";
+    return kExitUsage;
+  }
+  if (json) {
+    WriteMethodsJson(streams.out);
+  } else {
+    WriteMethodsText(streams.out);
+  }
+  return kExitSuccess;
+}
+
+constexpr const char* kCallUsage = "Usage: tpl call METHOD [--args FILE] [--pretty]\n";
+
+struct CallOptions {
+  std::string method;
+  std::optional<std::string> arguments_file;
+  bool pretty = false;
+};
+
+// Fills `options`; false (with the reason on err) when the words do not fit.
+bool ReadCallOptions(CommandArguments words, CallOptions& options, std::ostream& err) {
+  bool have_method = false;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    if (word == "--args") {
+      if (i + 1 == words.size()) {
+        err << "tpl call: --args needs a FILE\n";
+        return false;
+      }
+      options.arguments_file = words[++i];
+    } else if (word == "--pretty") {
+      options.pretty = true;
+    } else if (!word.starts_with("-") && !have_method) {
+      options.method = word;
+      have_method = true;
+    } else {
+      err << "tpl call: unexpected '" << word << "'\n";
+      return false;
+    }
+  }
+  if (!have_method) err << "tpl call: no method named\n";
+  return have_method;
+}
+
+std::string ReadAll(std::istream& in) {
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The JSON text of the arguments, from the file when one is named.
+std::optional<std::string> ReadArgumentsText(const CallOptions& options, HostStreams& streams) {
+  if (!options.arguments_file) return ReadAll(streams.in);
+  std::ifstream file(*options.arguments_file, std::ios::binary);
+  if (!file) {
+    streams.err << "tpl call: cannot read " << *options.arguments_file << '\n';
+    return std::nullopt;
+  }
+  return ReadAll(file);
+}
+
+// Makes the call. An error raised by the method itself is part of the
+// answer, not a failure of `tpl`.
+Json Call(const MethodInfo& method, std::vector<Variant>& arguments) {
+  Json answer = Json::object();
+  try {
+    TPL tpl;
+    answer["result"] = EncodeVariant(tpl.Invoke(method.name, arguments));
+  } catch (const RuntimeError& e) {
+    answer["raised"] = {{"number", e.number()}, {"description", e.description()}};
+  }
+  answer["args"] = EncodeCallArguments(arguments);
+  return answer;
+}
+
+// call METHOD [--args FILE] [--pretty]: calls one method with arguments
+// read as JSON and prints the result and every argument after the call.
+int RunCall(CommandArguments words, HostStreams& streams) {
+  CallOptions options;
+  if (!ReadCallOptions(words, options, streams.err)) {
+    streams.err << kCallUsage;
+    return kExitUsage;
+  }
+  const MethodInfo* method = TPL::FindMethod(options.method);
+  if (method == nullptr) {
+    streams.err << "tpl call: unknown method '" << options.method
+                << "' (`tpl methods` lists them)\n";
+    return kExitUsage;
+  }
+  const std::optional<std::string> text = ReadArgumentsText(options, streams);
+  if (!text) return kExitUsage;
+
+  std::vector<Variant> arguments;
+  try {
+    arguments = DecodeCallArguments(*method, ParseJsonDocument(*text));
+  } catch (const InputError& e) {
+    streams.err << "tpl call " << method->name << ": " << e.what() << '\n';
+    return kExitUsage;
+  }
+
+  Json answer;
+  try {
+    answer = Call(*method, arguments);
+  } catch (const std::exception& e) {
+    streams.err << "tpl call " << method->name << ": the call failed: " << e.what() << '\n';
+    return kExitFailure;
+  }
+  // Texts coming back from a database need not be valid UTF-8; such bytes
+  // are replaced rather than aborting the whole answer.
+  streams.out << answer.dump(options.pretty ? 2 : -1, ' ', false, Json::error_handler_t::replace)
+              << '\n';
+  return kExitSuccess;
+}
+
+// The commands of `tpl`. A new command (a future `tpl run` that runs a
+// report for a person) is one more function above and one more row here.
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;  // the arguments, as shown in the usage text
+  std::string_view summary;
+  int (*run)(CommandArguments arguments, HostStreams& streams);
+};
 
 constexpr Command kCommands[] = {
     {"init-db", "FILE", "create a ready embedded database in FILE (which must not exist)",

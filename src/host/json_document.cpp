@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "host/input_error.h"
-
 namespace tpl::host {
 
 Json ParseJsonDocument(std::string_view text) {

@@ -4,6 +4,7 @@
 // a dictionary item), and nothing but blanks may follow the document.
 #pragma once
 
+#include <stdexcept>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -11,6 +12,15 @@
 namespace tpl::host {
 
 using Json = nlohmann::ordered_json;
+
+// Raised when the host refuses its input: malformed JSON, a value that does
+// not follow the Variant encoding, or arguments that do not fit the method
+// named. The message names the place in the input (args[2].Matrix[1]) and
+// what is wrong there. `tpl` answers it with exit status 2.
+class InputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // Raises InputError with the parser's explanation on malformed input.
 Json ParseJsonDocument(std::string_view text);

@@ -12,7 +12,8 @@
 // is not finite is written as the text "NaN", "Infinity" or "-Infinity".
 // Input also accepts a bare number (a Long when it is whole and fits in 32
 // bits, otherwise a Double), a date without its time ("2001-10-13"), and
-// {"Object":"Nothing"} for an unset object reference.
+// {"Object":"Nothing"} for an unset object reference. Dates are read in
+// these two exact shapes only, never guessed at.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 #include <set>
+#include <string>
 
 #include "support/suite.h"
 
@@ -42,6 +43,76 @@ TEST(Dispatch, CallByIdentifierPassesTheArgumentsByReference) {
   EXPECT_EQ(args[12], Variant("N"));
   ASSERT_TRUE(args[7].IsArray());
   EXPECT_EQ(args[7].AsArray().UBound(2), 7);
+}
+
+// The interface as it stands: what the member signatures must give. The
+// parameter types are one letter each, V(ariant), L(ong), S(tring).
+TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
+  struct Row { int32_t id; std::string_view name; ResultType result; std::string types; };
+  const Row rows[] = {
+      {0x60030005, "gExecutar_Query", ResultType::Variant, "VVVVVVVVVVVVVVVVVVV"},
+      {0x60030006, "gGera_Arquivo_EDI", ResultType::Boolean, "VVVVVVVVVVVVVV"},
+      {0x60030007, "mVerifica_JOBs", ResultType::Boolean, "VVVVVVVVVVVVVV"},
+      {0x60030008, "gInclui_JOB", ResultType::Boolean, "VVVVVVVVVVVVVVV"},
+      {0x60030009, "mInclui_Parametros_JOB", ResultType::Boolean, "LSSSLV"},
+      {0x6003000b, "mMonta_Parametro", ResultType::Boolean, "SSLVVVSL"},
+      {0x6003000c, "mInclui_JOB", ResultType::Boolean, "LLSSVSSSSVSSS"},
+      {0x6003000e, "mConsiste_Inclui_JOB", ResultType::Boolean, "SSLVVVVVVV"},
+      {0x60030010, "gGrava_Filtro", ResultType::Variant, "VVVVVVVVVVVVVVVV"},
+      {0x60030013, "gBusca_Arquivo_Xml", ResultType::Variant, "VVVVVVVVV"},
+  };
+  const std::vector<MethodInfo>& methods = TPL::Methods();
+  ASSERT_EQ(methods.size(), std::size(rows));
+  for (size_t i = 0; i < methods.size(); ++i) {
+    std::string types;
+    for (const ParameterInfo& parameter : methods[i].parameters) {
+      types += parameter.type == ParameterType::Long     ? 'L'
+               : parameter.type == ParameterType::String ? 'S'
+                                                         : 'V';
+    }
+    EXPECT_EQ(methods[i].dispatch_id, rows[i].id) << rows[i].name;
+    EXPECT_EQ(methods[i].name, rows[i].name);
+    EXPECT_EQ(methods[i].result, rows[i].result) << rows[i].name;
+    EXPECT_EQ(types, rows[i].types) << rows[i].name;
+  }
+}
+
+// Typed parameters are converted on the way in and written back, as Long
+// and String, on the way out; a Boolean result comes back as a Variant.
+TEST(Dispatch, TypedArgumentsAreConvertedAndWrittenBack) {
+  std::vector<Variant> args = {"SQLSERVER",          "",  Variant::Integer(57), Variant(),
+                               testing::Vector({"A", "B"}), Variant::Integer(2), "previous", "123"};
+  EXPECT_EQ(TPL().Invoke("mMonta_Parametro", args), Variant(true));
+  EXPECT_EQ(args[6], Variant("123__JOB____A__B"));
+  EXPECT_EQ(args[2].type(), VarType::Long);
+  EXPECT_EQ(args[2], Variant::Long(57));
+  EXPECT_EQ(args[7].type(), VarType::Long);
+  EXPECT_EQ(args[7], Variant::Long(123));
+}
+
+// Before the method runs: a text that is no number, or an array, raises 13;
+// Null raises 13 for a String and, as CLng does, 94 for a Long; a number
+// beyond 32 bits overflows.
+TEST(Dispatch, TypedArgumentsThatDoNotConvertRaiseBeforeTheCall) {
+  struct Row { size_t index; Variant value; int32_t number; };
+  const Row rows[] = {{2, "cinquenta", error::kTypeMismatch},
+                      {1, testing::Vector({"a"}), error::kTypeMismatch},
+                      {0, Variant::Null(), error::kTypeMismatch},
+                      {7, Variant::Null(), error::kInvalidUseOfNull},
+                      {7, Variant(3e9), error::kOverflow}};
+  for (const Row& row : rows) {
+    std::vector<Variant> args = {"SQLSERVER", "", Variant::Long(57), Variant(),
+                                 Variant(),   Variant::Integer(0), "unchanged", Variant::Long(1)};
+    args[row.index] = row.value;
+    int32_t number = 0;
+    try {
+      TPL().Invoke(0x6003000b, args);
+    } catch (const RuntimeError& error) {
+      number = error.number();
+    }
+    EXPECT_EQ(number, row.number) << row.index << ": " << testing::Show(row.value);
+    EXPECT_EQ(args[6], Variant("unchanged")) << "the method ran";
+  }
 }
 
 }  // namespace

@@ -1,16 +1,137 @@
+#include "host/variant_json.h"
+
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
 
-#include "host/input_error.h"
-#include "host/iso_date.h"
-#include "host/variant_json.h"
+#include "tpl/datetime.h"
 #include "tpl/dictionary.h"
 
 namespace tpl::host {
+
+namespace {
+
+// Dates: "yyyy-mm-ddThh:mm:ss", or "yyyy-mm-dd" for midnight on input.
+// Only these two exact shapes are read, so that a value typed by hand is
+// never guessed at the way the platform's lenient date recognition would.
+
+// Reads exactly `width` decimal digits at `position`.
+bool ReadDigits(std::string_view text, size_t position, size_t width, int& out) {
+  if (position + width > text.size()) return false;
+  int value = 0;
+  for (size_t i = position; i < position + width; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  out = value;
+  return true;
+}
+
+// Always with the time, to the second.
+std::string FormatIsoDate(Date date) {
+  const DateParts parts = SplitDate(date);
+  char text[80];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", parts.year, parts.month,
+                parts.day, parts.hour, parts.minute, parts.second);
+  return text;
+}
+
+// False when the text has another shape or names no real date and time.
+bool TryParseIsoDate(std::string_view text, Date& out) {
+  constexpr size_t kDateLength = 10;      // yyyy-mm-dd
+  constexpr size_t kDateTimeLength = 19;  // yyyy-mm-ddThh:mm:ss
+  if (text.size() != kDateLength && text.size() != kDateTimeLength) return false;
+
+  DateParts parts;
+  if (!ReadDigits(text, 0, 4, parts.year) || text[4] != '-' ||
+      !ReadDigits(text, 5, 2, parts.month) || text[7] != '-' ||
+      !ReadDigits(text, 8, 2, parts.day)) {
+    return false;
+  }
+  if (text.size() == kDateTimeLength) {
+    if (text[10] != 'T' || !ReadDigits(text, 11, 2, parts.hour) || text[13] != ':' ||
+        !ReadDigits(text, 14, 2, parts.minute) || text[16] != ':' ||
+        !ReadDigits(text, 17, 2, parts.second)) {
+      return false;
+    }
+  }
+  return TryMakeDate(parts, out);
+}
+
+// Encoding: always the tagged forms for numbers and dates.
+
+Json Tagged(const char* tag, Json value) {
+  Json tagged = Json::object();
+  tagged[tag] = std::move(value);
+  return tagged;
+}
+
+Json EncodeDouble(double value) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+  return value;
+}
+
+Json EncodeArray(const Array& array) {
+  Json elements = Json::array();
+  if (array.Dimensions() == 1) {
+    for (const Variant& element : array.elements()) elements.push_back(EncodeVariant(element));
+    return Tagged("Array", std::move(elements));
+  }
+  for (int32_t row = 0; row <= array.UBound(1); ++row) {
+    Json cells = Json::array();
+    for (int32_t column = 0; column <= array.UBound(2); ++column) {
+      cells.push_back(EncodeVariant(array.at(row, column)));
+    }
+    elements.push_back(std::move(cells));
+  }
+  return Tagged("Matrix", std::move(elements));
+}
+
+Json EncodeObject(const std::shared_ptr<Object>& object) {
+  if (!object) return Tagged("Object", "Nothing");
+  if (const auto* dictionary = dynamic_cast<const Dictionary*>(object.get())) {
+    Json items = Json::object();
+    for (const auto& [key, item] : dictionary->entries()) items[key] = EncodeVariant(item);
+    return Tagged("Dictionary", std::move(items));
+  }
+  return Tagged("Object", object->TypeName());
+}
+
+}  // namespace
+
+Json EncodeVariant(const Variant& value) {
+  switch (value.type()) {
+    case VarType::Empty:
+      return Tagged("Empty", nullptr);
+    case VarType::Null:
+      return nullptr;
+    case VarType::Integer:
+      return Tagged("Integer", value.AsInteger());
+    case VarType::Long:
+      return Tagged("Long", value.AsLong());
+    case VarType::Double:
+      return Tagged("Double", EncodeDouble(value.AsDouble()));
+    case VarType::Date:
+      return Tagged("Date", FormatIsoDate(value.AsDate()));
+    case VarType::String:
+      return value.AsString();
+    case VarType::Boolean:
+      return value.AsBoolean();
+    case VarType::Object:
+      return EncodeObject(value.AsObject());
+    case VarType::Array:
+      return EncodeArray(value.AsArray());
+  }
+  return nullptr;
+}
+
+// Decoding: the tagged forms, bare numbers, and dates with or without
+// their time.
 
 namespace {
 
