@@ -4,6 +4,7 @@
 // a dictionary item), and nothing but blanks may follow the document.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string_view>
 
@@ -22,7 +23,12 @@ class InputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Raises InputError with the parser's explanation on malformed input.
+// The deepest nesting of arrays and objects a document may have. A call's
+// arguments need four levels (the list, a Matrix, its rows, a Variant).
+inline constexpr size_t kMaxJsonNesting = 64;
+
+// Raises InputError with the parser's explanation on malformed input, on a
+// number out of range and on nesting deeper than kMaxJsonNesting.
 Json ParseJsonDocument(std::string_view text);
 
 }  // namespace tpl::host

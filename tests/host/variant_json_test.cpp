@@ -104,6 +104,23 @@ TEST(HostVariantJson, RefusedEncodingsNameThePlaceAndTheFault) {
   for (const auto& [input, reason] : rows) ExpectRefused(input, reason, [&] { Decode(input); });
 }
 
+// Hostile documents end in one clear refusal, never in a crash or a long
+// wait: numbers beyond a double, and nesting past the documented limit
+// (brackets inside strings do not count).
+TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"[1e400]", "number out of range"},
+      {"{\"Double\":-1e999}", "number out of range"},
+      {std::string(20000, '[') + std::string(20000, ']'), "nested deeper than 64 levels"},
+      {std::string(40000, '{'), "nested deeper than 64 levels"},
+      {std::string(65, '[') + std::string(65, ']'), "nested deeper than 64 levels"},
+  };
+  for (const auto& [input, reason] : rows)
+    ExpectRefused(input.substr(0, 60), reason, [&] { ParseJsonDocument(input); });
+  EXPECT_NO_THROW(ParseJsonDocument(std::string(64, '[') + std::string(64, ']')));
+  EXPECT_NO_THROW(ParseJsonDocument("\"" + std::string(1000, '[') + "\""));
+}
+
 TEST(HostVariantJson, DictionariesKeepInsertionOrderAndNestedValuesRoundTrip) {
   const Variant ordered = Decode(R"({"Dictionary":{"zeta":1,"alfa":{"Array":["x"]},"meio":null}})");
   const auto* read = dynamic_cast<const Dictionary*>(ordered.AsObject().get());
