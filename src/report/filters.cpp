@@ -77,8 +77,18 @@ void FilterValueCharacters(Variant& value) {
   value = Variant(mRetira_Caracteres(TextOrEmpty(value)));
 }
 
-// The check of a single value by its type code; unknown codes pass. An
-// accepted date replaces the typed one as yyyy/mm/dd.
+// A filter of no known type goes into the query as typed. Authors use such
+// filters for a number, a column or table name, or a keyword such as ASC or
+// DESC, so that is all they accept: one number or one plain (dotted)
+// identifier. Anything else could change what the statement does.
+bool IsSingleToken(const Variant& value) {
+  std::string text = TrimmedText(value);
+  return IsPlainNumber(text) || IsQualifiedIdentifier(text);
+}
+
+// The check of a single value by its type code. A value of no known type
+// must be empty or a single token. An accepted date replaces the typed one
+// as yyyy/mm/dd.
 bool CheckSingleValue(const FilterRow& filter, const Variant& mandatory, Variant& message) {
   const std::string& code = filter.type_code;
   if (code == "D")
@@ -93,7 +103,9 @@ bool CheckSingleValue(const FilterRow& filter, const Variant& mandatory, Variant
   if (code == "V")
     return gConsiste_Numero(filter.caption, filter.value, kNoBound, kNoBound, kCheckDetailUser,
                             message, mandatory);
-  return true;
+  if (TrimmedText(filter.value).empty() || IsSingleToken(filter.value)) return true;
+  message = Variant(Compose(sentences::kFieldInvalid, TextOrEmpty(filter.caption)));
+  return false;
 }
 
 // The check of one element of a list value. Every element must be filled;
@@ -109,19 +121,23 @@ bool CheckListElement(const FilterRow& filter, Variant& element, Variant& messag
     return gConsiste_String(filter.caption, element, kNoBound, kCheckDetailUser, message,
                             kMandatory);
   if (code == "N" || code == "U" || code == "V") return IsNumeric(element);
-  return true;
+  // A value of no known type: each element one token; an empty value
+  // passes as it does for a single value.
+  return IsSingleToken(element) || TrimmedText(filter.value).empty();
 }
 
 bool StartsOrEndsWithComma(const std::string& text) {
   return !text.empty() && (Left(text, 1) == "," || Right(text, 1) == ",");
 }
 
+// The comma is one byte in UTF-8 and never part of another character, so
+// the text is cut at its bytes: one pass, however long the list.
 std::vector<std::string> SplitAtCommas(const std::string& text) {
   std::vector<std::string> parts;
-  size_t start = 1;
-  for (size_t comma; (comma = InStr(text, ",", start)) > 0; start = comma + 1)
-    parts.push_back(Mid(text, start, comma - start));
-  parts.push_back(Mid(text, start));
+  size_t start = 0;
+  for (size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+    parts.push_back(text.substr(start, comma - start));
+  parts.push_back(text.substr(start));
   return parts;
 }
 

@@ -1,6 +1,7 @@
 #include "report/query_preparation.h"
 
 #include <string>
+#include <vector>
 
 #include "shared/error_trap.h"
 #include "shared/sentences.h"
@@ -44,14 +45,15 @@ Variant SqlText(const std::string& type_code, bool is_list, bool oracle, const V
   return value;
 }
 
-void PrepareFilterRow(Array& matrix, int32_t row, bool oracle, Variant& query) {
+// Turns one row's value into its SQL text, in place in column 6, and
+// gives the placeholder it stands for.
+Substitution PrepareFilterRow(Array& matrix, int32_t row, bool oracle) {
   const Variant& placeholder = matrix.at(row, kFilterPlaceholderColumn);
   Variant& value = matrix.at(row, kFilterValueColumn);
   bool is_list = IsListFilter(placeholder);
   if (is_list) value = Variant(mRetira_Caracteres(TextOrEmpty(value)));
   value = SqlText(FilterTypeCode(matrix.at(row, kFilterTypeColumn)), is_list, oracle, value);
-  // An empty placeholder matches nothing and leaves the query as it is.
-  query = Variant(Replace(TextOrEmpty(query), TextOrEmpty(placeholder), TextOrEmpty(value)));
+  return {TextOrEmpty(placeholder), TextOrEmpty(value)};
 }
 
 }  // namespace
@@ -61,16 +63,52 @@ bool mPrepara_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                     Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
                     Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
-  return RunRoutine(traps::kPreparaQueryTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
-                    outvntMsg_Ret, [&] {
-                      bool oracle = IsDatabaseKind(invntBanco_Dados, DatabaseKind::Oracle,
-                                                  KindComparison::TrimmedUpperCase);
-                      return VisitFilterRows(InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
-                                             [&](Array& matrix, int32_t row) {
-                                               PrepareFilterRow(matrix, row, oracle, InVntQuery);
-                                               return true;
-                                             });
-                    });
+  return RunRoutine(
+      traps::kPreparaQueryTrap, no_sql, invntBanco_Dados, invntConecta_db,
+      invntUsuario_Internet_id, outvntMsg_Ret, [&] {
+        bool oracle = IsDatabaseKind(invntBanco_Dados, DatabaseKind::Oracle,
+                                     KindComparison::TrimmedUpperCase);
+        std::vector<Substitution> substitutions;
+        try {
+          VisitFilterRows(InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
+                          [&](Array& matrix, int32_t row) {
+                            substitutions.push_back(PrepareFilterRow(matrix, row, oracle));
+                            return true;
+                          });
+        } catch (...) {
+          // The rows prepared before the failure still take their place.
+          InVntQuery = Variant(SubstitutePlaceholders(TextOrEmpty(InVntQuery), substitutions));
+          throw;
+        }
+        InVntQuery = Variant(SubstitutePlaceholders(TextOrEmpty(InVntQuery), substitutions));
+        return true;
+      });
+}
+
+std::string SubstitutePlaceholders(const std::string& query,
+                                   const std::vector<Substitution>& substitutions) {
+  std::string result;
+  result.reserve(query.size());
+  size_t position = 0;
+  while (position < query.size()) {
+    const Substitution* found = nullptr;
+    for (const Substitution& substitution : substitutions) {
+      // An empty placeholder matches nothing.
+      if (!substitution.placeholder.empty() &&
+          query.compare(position, substitution.placeholder.size(), substitution.placeholder) ==
+              0) {
+        found = &substitution;
+        break;
+      }
+    }
+    if (found != nullptr) {
+      result += found->value;
+      position += found->placeholder.size();
+    } else {
+      result += query[position++];
+    }
+  }
+  return result;
 }
 
 }  // namespace tpl

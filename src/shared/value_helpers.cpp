@@ -1,5 +1,6 @@
 #include "shared/value_helpers.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -117,6 +118,17 @@ bool IsQualifiedIdentifier(std::string_view name) {
     if (dot == std::string_view::npos) return true;
     start = dot + 1;
   }
+}
+
+bool IsPlainNumber(std::string_view text) {
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+  size_t point = text.find('.');
+  std::string_view whole = text.substr(0, point);
+  std::string_view fraction = point == std::string_view::npos ? "0" : text.substr(point + 1);
+  auto digits = [](std::string_view part) {
+    return !part.empty() && std::all_of(part.begin(), part.end(), IsDigit);
+  };
+  return digits(whole) && digits(fraction);
 }
 
 Variant mTrata_Nulo(const Variant& value) {

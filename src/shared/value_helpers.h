@@ -97,5 +97,8 @@ Variant gMonta_Texto_Oracle(const Variant& value);
 bool IsPlainIdentifier(std::string_view name);
 // Plain identifiers joined by "." (schema.table).
 bool IsQualifiedIdentifier(std::string_view name);
+// Digits with an optional sign and an optional fraction after one ".": a
+// number that reads the same in every SQL dialect ("-12.5"; not "1,5").
+bool IsPlainNumber(std::string_view text);
 
 }  // namespace tpl

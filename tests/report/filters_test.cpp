@@ -40,6 +40,10 @@ TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
       {"{@L@}", "D", kOne, "01/02/2020,05/02/2020", "01/02/2020,05/02/2020"},
       {"{@L@}", "D", kOne, "01/02/2020", "01/02/2020"}, {"{@L@}", "C", kOne, "a,(b)", "a,b"},
       {"{@L@}", "Z", kOne, "", ""}, {" {@L@} ", "N", kOne, "1,2", "1,2"},
+      // A value of no known type is one number or one plain identifier.
+      {"{Z}", "Z", kOne, " DESC ", " DESC "}, {"{Z}", "Z", kOne, "dbo.VENDA", "dbo.VENDA"},
+      {"{Z}", "Z", kOne, "-12.5", "-12.5"}, {"{Z}", "Z", 0, "", ""},
+      {"{@L@}", "Z", kOne, "a,b.c,3", "a,b.c,3"},
   };
   const std::string comma = "Valor inválido para o Filtro F0. Esse tipo de filtro não pode iniciar nem "
                             "terminar com vírgula.";
@@ -58,6 +62,11 @@ TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
       {"{@L@}", "d", kOne, "31/12/1899", invalid}, {"{@L@}", "D", 0, "", invalid},
       {"{@L@}", "N", 0, "", invalid}, {"{@L@}", "U", 0, "", invalid}, {"{@L@}", "C", 0, "", invalid},
       {"{@L@}", "V", 0, "", invalid},
+      {"{Z}", "Z", kOne, "2 OR 1=1", invalid}, {"{Z}", "X", 0, "1,5", invalid},
+      {"{Z}", "Z", kOne, "2 UNION SELECT name FROM sqlite_master", invalid},
+      {"{Z}", "Z", kOne, "a.", invalid}, {"{Z}", "Z", kOne, "1e5", invalid},
+      {"{Z}", "Z", kOne, "x--y", invalid}, {"{Z}", "Z", kOne, "\xe2\x80\x99x", invalid},
+      {"{@L@}", "Z", kOne, "a,b c", invalid}, {"{@L@}", "Z", kOne, "a,,b", invalid},
   };
   for (bool ok : {true, false}) {
     for (const Filter& row : ok ? accepted : refused) {
@@ -150,7 +159,12 @@ TEST(QueryPreparation, PlaceholdersReplacedInOrderExactlyAsStored) {
       {"{X} {X}-{X}", {{"{X}", "Z", {}, "7"}}, "7 7-7"},
       {"{data_ini} {Y}", {{"{DATA_INI}", "Z", {}, "7"}}, "{data_ini} {Y}"},
       {"a {X} b", {{"a {X}", "Z", {}, "7"}}, "7 b"},
-      {"{A} {B}", {{"{A}", "Z", {}, "{B}"}, {"{B}", "N", {}, "7"}}, "7 7"},
+      // One pass over the template's text: a value is never searched again.
+      {"{A} {B}", {{"{A}", "C", {}, "{B}"}, {"{B}", "N", {}, "7"}}, "'{B}' 7"},
+      {"NOME = {P1} AND X = {P2}",
+       {{"{P1}", "C", {}, "{P2}"}, {"{P2}", "C", {}, " UNION SELECT X FROM T -- "}},
+       "NOME = '{P2}' AND X = ' UNION SELECT X FROM T -- '"},
+      {"{AB}", {{"{A", "Z", {}, "1"}, {"{AB}", "Z", {}, "2"}}, "1B}"},
       {"{B} {A}", {{"{A}", "Z", {}, "x"}, {"", "Z", {}, "y"}}, "{B} x"},
   };
   for (const Row& row : rows) {
