@@ -18,8 +18,8 @@
 // NUMERIC, DECIMAL or NUMBER therefore gives Numeric, and CHAR, NCHAR or
 // CHARACTER gives Char, whatever SQL type came with it.
 //
-// For drivers that leave the scale out of the result description, the
-// scale a table declares for the column is read from the catalog: the
+// Where the driver leaves the scale out of the result description, the
+// scale the table declares for the column is read from the catalog: the
 // SQLite driver describes NUMERIC(12,2) with 0 decimal digits, but its
 // SQLColumns TYPE_NAME keeps the declaration "NUMERIC(12,2)".
 #pragma once
