@@ -7,7 +7,6 @@
 
 #include "platform/conversion_status.h"
 #include "platform/date_calendar.h"
-#include "platform/number_reading.h"
 #include "platform/number_text.h"
 #include "platform/regional_settings.h"
 #include "tpl/datetime.h"

@@ -46,12 +46,6 @@ int32_t Recordset::RecordCount() const { return static_cast<int32_t>(Current().r
 
 int32_t Recordset::FieldCount() const { return static_cast<int32_t>(Current().columns.size()); }
 
-const ColumnInfo& Recordset::Field(int32_t index) const {
-  const ResultSet& set = Current();
-  if (index < 0 || static_cast<size_t>(index) >= set.columns.size()) Raise(error::kItemNotFound);
-  return set.columns[index];
-}
-
 int32_t Recordset::FieldIndex(std::string_view name) const {
   const ResultSet& set = Current();
   std::string wanted = UCase(name);
@@ -63,22 +57,12 @@ int32_t Recordset::FieldIndex(std::string_view name) const {
 
 const Variant& Recordset::Value(int32_t index) const {
   const ResultSet& set = Current();
-  Field(index);
+  if (index < 0 || static_cast<size_t>(index) >= set.columns.size()) Raise(error::kItemNotFound);
   if (row_ >= set.row_count()) Raise(error::kNoCurrentRecord);
   return set.cells[row_ * set.columns.size() + index];
 }
 
 const Variant& Recordset::Value(std::string_view name) const { return Value(FieldIndex(name)); }
-
-void Recordset::MoveFirst() {
-  Current();
-  row_ = 0;
-}
-
-void Recordset::MoveLast() {
-  size_t count = Current().row_count();
-  row_ = count == 0 ? 0 : count - 1;
-}
 
 void Recordset::MoveNext() {
   if (Eof()) Raise(error::kNoCurrentRecord);

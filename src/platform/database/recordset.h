@@ -35,15 +35,11 @@ class Recordset {
   bool Eof() const;
   int32_t RecordCount() const;
   int32_t FieldCount() const;
-  const ColumnInfo& Field(int32_t index) const;
   // Value of a field in the current row; by name the match ignores case.
   // Raises kItemNotFound for an unknown field and 3021 at the end.
   const Variant& Value(int32_t index) const;
   const Variant& Value(std::string_view name) const;
-  int32_t FieldIndex(std::string_view name) const;
 
-  void MoveFirst();
-  void MoveLast();
   void MoveNext();
 
   // Moves to the next row set of the batch; false, and closed, when none.
@@ -53,10 +49,10 @@ class Recordset {
   // lets a caller move values out instead of copying them).
   const ResultSet& Current() const;
   ResultSet& Current();
-  size_t Position() const noexcept { return row_; }
 
  private:
   void Load(std::vector<ResultSet> row_sets);
+  int32_t FieldIndex(std::string_view name) const;
 
   std::vector<ResultSet> row_sets_;
   size_t current_ = 0;  // == row_sets_.size() when closed

@@ -8,9 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/odbc/odbc_date_conversion.h"
-#include "platform/odbc/odbc_error.h"
+#include "platform/odbc/odbc_provider.h"
+#include "platform/odbc/odbc_result_reader.h"
 #include "tpl/conversions.h"
+#include "tpl/datetime.h"
+#include "tpl/runtime_error.h"
 
 namespace tpl::db::odbc {
 namespace {
@@ -69,6 +71,29 @@ T ValueFrom(const std::vector<char>& bytes) {
   return value;
 }
 
+// Whole seconds; the fraction is dropped, since the drivers refuse a
+// fraction finer than the target column keeps.
+SQL_TIMESTAMP_STRUCT TimestampFromDate(Date date) {
+  const DateParts parts = SplitDate(date);
+  SQL_TIMESTAMP_STRUCT timestamp{};
+  timestamp.year = static_cast<SQLSMALLINT>(parts.year);
+  timestamp.month = static_cast<SQLUSMALLINT>(parts.month);
+  timestamp.day = static_cast<SQLUSMALLINT>(parts.day);
+  timestamp.hour = static_cast<SQLUSMALLINT>(parts.hour);
+  timestamp.minute = static_cast<SQLUSMALLINT>(parts.minute);
+  timestamp.second = static_cast<SQLUSMALLINT>(parts.second);
+  return timestamp;
+}
+
+SQL_DATE_STRUCT DateStructFromDate(Date date) {
+  const DateParts parts = SplitDate(date);
+  SQL_DATE_STRUCT result{};
+  result.year = static_cast<SQLSMALLINT>(parts.year);
+  result.month = static_cast<SQLUSMALLINT>(parts.month);
+  result.day = static_cast<SQLUSMALLINT>(parts.day);
+  return result;
+}
+
 // The input value in the C type the driver expects.
 std::vector<char> InputBytes(SQLSMALLINT c_type, const Variant& value) {
   switch (c_type) {
@@ -98,6 +123,28 @@ std::vector<char> EmptyFixedBuffer(SQLSMALLINT c_type) {
 }
 
 }  // namespace
+
+std::string BuildCallText(std::string_view procedure_name, size_t parameter_count) {
+  const auto blanks = " \t\r\n";
+  const size_t first = procedure_name.find_first_not_of(blanks);
+  const std::string_view name =
+      first == std::string_view::npos
+          ? std::string_view{}
+          : procedure_name.substr(first, procedure_name.find_last_not_of(blanks) - first + 1);
+  if (name.empty() || name.find_first_of("{}();\r\n") != std::string_view::npos) {
+    throw RuntimeError(error::kInvalidProcedureCall,
+                       "Nome de procedimento inválido: \"" + std::string(procedure_name) + "\"");
+  }
+  std::string text = "{call ";
+  text += name;
+  if (parameter_count > 0) {
+    text += '(';
+    for (size_t i = 0; i < parameter_count; ++i) text += i == 0 ? "?" : ",?";
+    text += ')';
+  }
+  text += '}';
+  return text;
+}
 
 ParameterBindings::Bound ParameterBindings::Prepare(const Parameter& parameter) {
   const OdbcTypes types = TypesOf(parameter.type);

@@ -9,15 +9,29 @@
 // as SQL_LONGVARCHAR, the rest as SQL_VARCHAR) of the parameter's size.
 // Input values are converted with the platform's rules (CLng, CDbl...);
 // Null and Empty go as NULL.
+//
+// A stored procedure runs through the ODBC call escape, its parameters
+// bound to the "?" markers in order: "{call SP_NAME(?,?)}", or
+// "{call SP_NAME}" when it takes none. The driver turns it into its own
+// dialect (EXEC on SQL Server, an anonymous block on Oracle).
 #pragma once
 
 #include <sql.h>
 
+#include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/database/provider.h"
 
 namespace tpl::db::odbc {
+
+// The call escape for a procedure. Blanks around the name are dropped. A
+// name that is blank or holds a character that would end the escape or the
+// call early ("{", "}", "(", ")", ";" or a line break) raises
+// error::kInvalidProcedureCall.
+std::string BuildCallText(std::string_view procedure_name, size_t parameter_count);
 
 class ParameterBindings {
  public:

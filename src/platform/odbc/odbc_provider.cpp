@@ -1,18 +1,157 @@
 #include "platform/odbc/odbc_provider.h"
 
-#include <sqlext.h>
+#include <algorithm>
+#include <limits>
 
-#include "platform/odbc/odbc_call_text.h"
-#include "platform/odbc/odbc_error.h"
 #include "platform/odbc/odbc_parameter_bindings.h"
 #include "platform/odbc/odbc_result_reader.h"
-#include "platform/odbc/odbc_session.h"
 
-namespace tpl::db {
+namespace tpl::db::odbc {
+
+// Diagnostics turned into RuntimeError.
+
 namespace {
 
-using odbc::Check;
-using odbc::kUnspecifiedOdbcError;
+bool IsWarning(const DiagnosticRecord& record) { return record.sql_state.starts_with("01"); }
+
+bool IsTimeout(const DiagnosticRecord& record) {
+  return record.sql_state == "HYT00" || record.sql_state == "HYT01";
+}
+
+}  // namespace
+
+std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle) {
+  std::vector<DiagnosticRecord> records;
+  if (handle == SQL_NULL_HANDLE) return records;
+  for (SQLSMALLINT number = 1;; ++number) {
+    SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
+    SQLINTEGER native = 0;
+    std::string message(512, '\0');
+    SQLSMALLINT length = 0;
+    SQLRETURN rc = SQLGetDiagRec(handle_type, handle, number, state, &native,
+                                 reinterpret_cast<SQLCHAR*>(message.data()),
+                                 static_cast<SQLSMALLINT>(message.size()), &length);
+    if (!SQL_SUCCEEDED(rc)) break;
+    if (length >= static_cast<SQLSMALLINT>(message.size())) {
+      // The message did not fit: ask again with room for all of it.
+      message.assign(static_cast<size_t>(length) + 1, '\0');
+      rc = SQLGetDiagRec(handle_type, handle, number, state, &native,
+                         reinterpret_cast<SQLCHAR*>(message.data()),
+                         static_cast<SQLSMALLINT>(message.size()), &length);
+      if (!SQL_SUCCEEDED(rc)) break;
+    }
+    message.resize(std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                    message.size() - 1));
+    records.push_back({reinterpret_cast<const char*>(state), native, std::move(message)});
+  }
+  return records;
+}
+
+RuntimeError ToRuntimeError(const std::vector<DiagnosticRecord>& records) {
+  if (records.empty()) {
+    return RuntimeError(kUnspecifiedOdbcError, "Falha na chamada ODBC, sem diagnóstico do driver");
+  }
+  auto primary = std::find_if(records.begin(), records.end(),
+                              [](const DiagnosticRecord& r) { return !IsWarning(r); });
+  if (primary == records.end()) primary = records.begin();
+
+  std::string description;
+  for (const DiagnosticRecord& record : records) {
+    if (record.message.empty()) continue;
+    if (!description.empty()) description += "; ";
+    description += record.message;
+  }
+
+  auto timeout = std::find_if(records.begin(), records.end(), IsTimeout);
+  if (timeout != records.end()) {
+    return RuntimeError(error::kCommandTimeout, std::move(description), 0, timeout->sql_state);
+  }
+  const int32_t number = primary->native_error != 0 ? primary->native_error : kUnspecifiedOdbcError;
+  return RuntimeError(number, std::move(description), 0, primary->sql_state);
+}
+
+void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle) {
+  if (SQL_SUCCEEDED(rc)) return;
+  throw ToRuntimeError(ReadDiagnostics(handle_type, handle));
+}
+
+// The session with the data source.
+
+namespace {
+
+EnvironmentHandle NewEnvironment() {
+  SQLHANDLE handle = SQL_NULL_HANDLE;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) {
+    throw RuntimeError(kUnspecifiedOdbcError, "Não foi possível iniciar o gerenciador de drivers ODBC");
+  }
+  EnvironmentHandle environment(handle);
+  Check(SQLSetEnvAttr(handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+        environment);
+  return environment;
+}
+
+ConnectionHandle NewConnection(const EnvironmentHandle& environment) {
+  SQLHANDLE handle = SQL_NULL_HANDLE;
+  Check(SQLAllocHandle(SQL_HANDLE_DBC, environment.get(), &handle), environment);
+  return ConnectionHandle(handle);
+}
+
+}  // namespace
+
+OdbcSession::OdbcSession(const std::string& connection_string)
+    : environment_(NewEnvironment()), connection_(NewConnection(environment_)) {
+  if (connection_string.size() > static_cast<size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
+    throw RuntimeError(kUnspecifiedOdbcError, "Cadeia de conexão longa demais");
+  }
+  std::vector<SQLCHAR> text(connection_string.begin(), connection_string.end());
+  text.push_back(0);
+  Check(SQLDriverConnect(connection_.get(), nullptr, text.data(),
+                         static_cast<SQLSMALLINT>(connection_string.size()), nullptr, 0, nullptr,
+                         SQL_DRIVER_NOPROMPT),
+        connection_);
+  connected_ = true;
+}
+
+OdbcSession::~OdbcSession() {
+  if (!connected_) return;
+  if (!SQL_SUCCEEDED(SQLDisconnect(connection_.get()))) {
+    // A driver in manual-commit mode refuses to disconnect with work pending.
+    SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_ROLLBACK);
+    SQLDisconnect(connection_.get());
+  }
+}
+
+StatementHandle OdbcSession::NewStatement() const {
+  SQLHANDLE handle = SQL_NULL_HANDLE;
+  Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), &handle), connection_);
+  return StatementHandle(handle);
+}
+
+bool OdbcSession::TrySetReadUncommitted() noexcept {
+  return SQL_SUCCEEDED(SQLSetConnectAttr(connection_.get(), SQL_ATTR_TXN_ISOLATION,
+                                         reinterpret_cast<SQLPOINTER>(SQL_TXN_READ_UNCOMMITTED), 0));
+}
+
+void OdbcSession::SetAutocommit(bool on) {
+  const SQLULEN value = on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF;
+  Check(SQLSetConnectAttr(connection_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(value), 0),
+        connection_);
+}
+
+void OdbcSession::EndTransaction(SQLSMALLINT completion) {
+  Check(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), completion), connection_);
+}
+
+std::string OdbcSession::DbmsName() const {
+  SQLCHAR name[128] = {};
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfo(connection_.get(), SQL_DBMS_NAME, name, sizeof name, &length))) return {};
+  return reinterpret_cast<const char*>(name);
+}
+
+// The provider: commands and transactions on the session.
+
+namespace {
 
 class OdbcProvider final : public Provider {
  public:
@@ -24,20 +163,20 @@ class OdbcProvider final : public Provider {
 
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
-    const odbc::StatementHandle statement = session_.NewStatement();
+    const StatementHandle statement = session_.NewStatement();
     if (timeout_seconds > 0) {
       // A driver that cannot time a command out runs it without limit.
       SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeout_seconds)), 0);
     }
-    std::string sql = type == CommandType::StoredProcedure ? odbc::BuildCallText(text, parameters.size())
+    std::string sql = type == CommandType::StoredProcedure ? BuildCallText(text, parameters.size())
                                                            : std::string(text);
-    const odbc::ParameterBindings bindings(statement.get(), parameters);
+    const ParameterBindings bindings(statement.get(), parameters);
     // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
     const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                                        static_cast<SQLINTEGER>(sql.size()));
     if (rc != SQL_NO_DATA) Check(rc, statement);
-    std::vector<ResultSet> results = odbc::ReadAllResultSets(session_, statement, reading_);
+    std::vector<ResultSet> results = ReadAllResultSets(session_, statement, reading_);
     // Output values arrive only after the last result set was read.
     bindings.WriteBackOutputs(parameters);
     return results;
@@ -70,15 +209,19 @@ class OdbcProvider final : public Provider {
   }
 
  private:
-  odbc::OdbcSession session_;
-  odbc::ResultReadingOptions reading_;
+  OdbcSession session_;
+  ResultReadingOptions reading_;
   bool in_transaction_ = false;
 };
 
 }  // namespace
 
+}  // namespace tpl::db::odbc
+
+namespace tpl::db {
+
 std::unique_ptr<Provider> OpenOdbcProvider(const std::string& connection_string) {
-  return std::make_unique<OdbcProvider>(connection_string);
+  return std::make_unique<odbc::OdbcProvider>(connection_string);
 }
 
 }  // namespace tpl::db

@@ -3,15 +3,132 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <string>
 
-#include "platform/odbc/odbc_cell_reader.h"
-#include "platform/odbc/odbc_column_plan.h"
-#include "platform/odbc/odbc_declared_scale.h"
-#include "platform/odbc/odbc_error.h"
+#include "platform/odbc/odbc_column_types.h"
+#include "tpl/datetime.h"
+#include "tpl/runtime_error.h"
 
 namespace tpl::db::odbc {
 namespace {
+
+constexpr double kNanosecondsPerDay = 86400.0 * 1e9;
+
+}  // namespace
+
+std::optional<Date> DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& timestamp) {
+  const DateParts parts{timestamp.year, timestamp.month, timestamp.day,
+                        timestamp.hour, timestamp.minute, timestamp.second};
+  Date date;
+  if (timestamp.fraction >= 1000000000u || !TryMakeDate(parts, date)) return std::nullopt;
+  // Before day zero the serial is negative but its fraction still counts
+  // forward in time from the start of the day, away from zero.
+  const double fraction = timestamp.fraction / kNanosecondsPerDay;
+  date.serial += date.serial < 0 ? -fraction : fraction;
+  return date;
+}
+
+namespace {
+
+// A time of day on day zero (30/12/1899); nothing when it is no real time.
+std::optional<Date> DateFromTime(const SQL_TIME_STRUCT& time) {
+  DateParts parts;
+  parts.hour = time.hour;
+  parts.minute = time.minute;
+  parts.second = time.second;
+  Date date;
+  if (!TryMakeDate(parts, date)) return std::nullopt;
+  return date;
+}
+
+// Reads a fixed-size value; false when the cell is NULL.
+template <typename T>
+bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, T& value) {
+  SQLLEN indicator = 0;
+  Check(SQLGetData(statement, column, c_type, &value, sizeof value, &indicator), SQL_HANDLE_STMT,
+        statement);
+  return indicator != SQL_NULL_DATA;
+}
+
+// Reads a text or binary value of any length in pieces: each call returns
+// the next part until the driver reports that nothing is left.
+std::optional<std::string> ReadVariableLength(SQLHSTMT statement, SQLUSMALLINT column,
+                                              SQLSMALLINT c_type) {
+  std::array<char, 8192> buffer;
+  // Character data is terminated by a NUL in every piece.
+  const SQLLEN room = c_type == SQL_C_CHAR ? buffer.size() - 1 : buffer.size();
+  std::string value;
+  for (;;) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(statement, column, c_type, buffer.data(), buffer.size(), &indicator);
+    if (rc == SQL_NO_DATA) break;
+    Check(rc, SQL_HANDLE_STMT, statement);
+    if (indicator == SQL_NULL_DATA) return std::nullopt;
+    const bool more = indicator == SQL_NO_TOTAL || indicator > room;
+    value.append(buffer.data(), more ? room : indicator);
+    if (!more) break;
+  }
+  return value;
+}
+
+Variant ReadInteger(SQLHSTMT statement, SQLUSMALLINT column) {
+  SQLBIGINT value = 0;
+  if (!ReadFixed(statement, column, SQL_C_SBIGINT, value)) return Variant::Null();
+  if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
+    return Variant(static_cast<int32_t>(value));
+  }
+  return Variant(static_cast<double>(value));
+}
+
+Variant ReadNumber(SQLHSTMT statement, SQLUSMALLINT column) {
+  SQLDOUBLE value = 0;
+  if (!ReadFixed(statement, column, SQL_C_DOUBLE, value)) return Variant::Null();
+  return Variant(static_cast<double>(value));
+}
+
+Variant ReadTimestamp(SQLHSTMT statement, SQLUSMALLINT column) {
+  SQL_TIMESTAMP_STRUCT value{};
+  if (!ReadFixed(statement, column, SQL_C_TYPE_TIMESTAMP, value)) return Variant::Null();
+  const std::optional<Date> date = DateFromTimestamp(value);
+  if (!date) Raise(error::kOverflow);
+  return Variant(*date);
+}
+
+Variant ReadTimeOfDay(SQLHSTMT statement, SQLUSMALLINT column) {
+  SQL_TIME_STRUCT value{};
+  if (!ReadFixed(statement, column, SQL_C_TYPE_TIME, value)) return Variant::Null();
+  const std::optional<Date> date = DateFromTime(value);
+  if (!date) Raise(error::kOverflow);
+  return Variant(*date);
+}
+
+Variant ReadBoolean(SQLHSTMT statement, SQLUSMALLINT column) {
+  SQLCHAR value = 0;
+  if (!ReadFixed(statement, column, SQL_C_BIT, value)) return Variant::Null();
+  return Variant(value != 0);
+}
+
+Variant ReadString(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type) {
+  std::optional<std::string> value = ReadVariableLength(statement, column, c_type);
+  if (!value) return Variant::Null();
+  return Variant(std::move(*value));
+}
+
+// One cell of the current row; NULL gives Variant::Null().
+Variant ReadCell(SQLHSTMT statement, SQLUSMALLINT column, CellReading reading) {
+  switch (reading) {
+    case CellReading::Integer: return ReadInteger(statement, column);
+    case CellReading::Number: return ReadNumber(statement, column);
+    case CellReading::Timestamp: return ReadTimestamp(statement, column);
+    case CellReading::TimeOfDay: return ReadTimeOfDay(statement, column);
+    case CellReading::Boolean: return ReadBoolean(statement, column);
+    case CellReading::Text: return ReadString(statement, column, SQL_C_CHAR);
+    case CellReading::Bytes: return ReadString(statement, column, SQL_C_BINARY);
+  }
+  return ReadString(statement, column, SQL_C_CHAR);
+}
 
 std::string TextAttribute(SQLHSTMT statement, SQLUSMALLINT column, SQLUSMALLINT field) {
   std::string text(256, '\0');

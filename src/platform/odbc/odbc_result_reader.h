@@ -1,13 +1,22 @@
 // Reading of everything an executed statement returned: each statement of
 // the batch that returns columns gives one fully fetched row set, an empty
 // one included; statements that return no columns give none.
+//
+// Cells are read one by one into Variants, in increasing column order, as
+// SQLGetData requires of most drivers; NULL gives Variant::Null(). Dates
+// arrive as ODBC date and time structures and become the platform's serial
+// Date (output parameters are read back with the same conversion).
 #pragma once
 
+#include <sql.h>
+#include <sqltypes.h>
+
+#include <optional>
 #include <vector>
 
 #include "platform/database/provider.h"
-#include "platform/odbc/odbc_handle.h"
-#include "platform/odbc/odbc_session.h"
+#include "platform/odbc/odbc_provider.h"
+#include "tpl/variant.h"
 
 namespace tpl::db::odbc {
 
@@ -18,5 +27,9 @@ struct ResultReadingOptions {
 
 std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const StatementHandle& statement,
                                          ResultReadingOptions options);
+
+// Nothing when the structure holds no real date (month 13, 31/02...) or one
+// outside the platform's range. Fractions of a second are kept.
+std::optional<Date> DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& timestamp);
 
 }  // namespace tpl::db::odbc

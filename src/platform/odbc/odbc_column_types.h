@@ -17,6 +17,11 @@
 // and CHAR(n) as SQL_VARCHAR, all with 0 decimal digits. A type name
 // NUMERIC, DECIMAL or NUMBER therefore gives Numeric, and CHAR, NCHAR or
 // CHARACTER gives Char, whatever SQL type came with it.
+//
+// Where the driver leaves the scale out of the result description, the
+// scale the table declares for the column is read from the catalog: the
+// SQLite driver describes NUMERIC(12,2) with 0 decimal digits, but its
+// SQLColumns TYPE_NAME keeps the declaration "NUMERIC(12,2)".
 #pragma once
 
 #include <sql.h>
@@ -27,6 +32,7 @@
 #include <string_view>
 
 #include "platform/database/provider.h"
+#include "platform/odbc/odbc_provider.h"
 
 namespace tpl::db::odbc {
 
@@ -56,5 +62,12 @@ struct ColumnPlan {
 };
 
 ColumnPlan PlanColumn(const ReportedColumn& column);
+
+// The scale a table declares for one of its columns. Nothing when the
+// catalog does not know the column (a computed column, or one renamed with
+// AS, whose base column name the SQLite driver reports as the new name) or
+// when the lookup fails; a failed lookup never raises.
+std::optional<int32_t> DeclaredScale(const OdbcSession& session, std::string_view table,
+                                     std::string_view column) noexcept;
 
 }  // namespace tpl::db::odbc

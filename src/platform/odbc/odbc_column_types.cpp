@@ -1,9 +1,11 @@
-#include "platform/odbc/odbc_column_plan.h"
+#include "platform/odbc/odbc_column_types.h"
 
 #include <sqlext.h>
 
 #include <algorithm>
+#include <string>
 
+#include "platform/database/ascii_text.h"
 #include "platform/database/declared_type.h"
 
 namespace tpl::db::odbc {
@@ -44,6 +46,19 @@ ColumnPlan PlanFromSqlType(SQLSMALLINT sql_type, SQLSMALLINT decimal_digits) {
   }
 }
 
+constexpr SQLUSMALLINT kColumnNameColumn = 4;  // of the SQLColumns result
+constexpr SQLUSMALLINT kTypeNameColumn = 6;
+
+std::string TextCell(SQLHSTMT statement, SQLUSMALLINT column) {
+  SQLCHAR text[256] = {};
+  SQLLEN length = 0;
+  if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_CHAR, text, sizeof text, &length)) ||
+      length == SQL_NULL_DATA) {
+    return {};
+  }
+  return reinterpret_cast<const char*>(text);
+}
+
 }  // namespace
 
 ColumnPlan PlanColumn(const ReportedColumn& column) {
@@ -55,6 +70,28 @@ ColumnPlan PlanColumn(const ReportedColumn& column) {
     plan.type = DataType::Char;
   }
   return plan;
+}
+
+std::optional<int32_t> DeclaredScale(const OdbcSession& session, std::string_view table,
+                                     std::string_view column) noexcept {
+  if (table.empty() || column.empty()) return std::nullopt;
+  try {
+    StatementHandle statement = session.NewStatement();
+    std::string table_text(table), column_text(column);
+    // The names are search patterns; a "_" may match other columns too,
+    // so the rows are compared with the exact name below.
+    SQLRETURN rc = SQLColumns(statement.get(), nullptr, 0, nullptr, 0,
+                              reinterpret_cast<SQLCHAR*>(table_text.data()), SQL_NTS,
+                              reinterpret_cast<SQLCHAR*>(column_text.data()), SQL_NTS);
+    if (!SQL_SUCCEEDED(rc)) return std::nullopt;
+    while (SQL_SUCCEEDED(SQLFetch(statement.get()))) {
+      if (!EqualsIgnoringCase(TextCell(statement.get(), kColumnNameColumn), column)) continue;
+      return db::DeclaredScale(TextCell(statement.get(), kTypeNameColumn));
+    }
+  } catch (...) {
+    // Allocation failures fall back to the scale the driver reported.
+  }
+  return std::nullopt;
 }
 
 }  // namespace tpl::db::odbc
