@@ -65,8 +65,8 @@ double Val(std::string_view text);
 
 // Lenient numeric test: true when the value converts to a number under the
 // regional settings (blanks around, a sign, thousands points, one decimal
-// comma, an exponent). Empty and Null are not numeric; Booleans and numbers are;
-// Dates, Arrays and Objects are not.
+// comma, an exponent). Empty is numeric (it converts to 0), Null is not;
+// Booleans and numbers are; Dates, Arrays and Objects are not.
 bool IsNumeric(const Variant& v);
 
 // Lenient date recognition: Dates are dates; texts are when datetime.h

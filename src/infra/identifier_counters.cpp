@@ -1,7 +1,7 @@
 #include "infra/identifier_counters.h"
 
 #include "platform/database/recordset.h"
-#include "platform/database/transaction_scope.h"
+#include "platform/database/connection.h"
 #include "shared/error_trap.h"
 #include "shared/sentences.h"
 #include "shared/value_helpers.h"

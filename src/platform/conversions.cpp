@@ -231,6 +231,7 @@ double Val(std::string_view text) { return detail::ReadLeadingNumber(text); }
 
 bool IsNumeric(const Variant& v) {
   switch (v.type()) {
+    case VarType::Empty:  // converts to 0, as the platform says
     case VarType::Integer:
     case VarType::Long:
     case VarType::Double:
@@ -239,7 +240,7 @@ bool IsNumeric(const Variant& v) {
     case VarType::String:
       return detail::ReadRegionalNumber(v.AsString()).status == detail::ReadStatus::kOk;
     default:
-      return false;  // Empty, Null, Date, Object, Array
+      return false;  // Null, Date, Object, Array
   }
 }
 

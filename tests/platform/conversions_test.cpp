@@ -163,7 +163,7 @@ TEST(IsNumericAndIsDateTest, Table) {
       {Variant("-3"), true, false}, {Variant("1E3"), true, false}, {Variant("&H1F"), true, false},
       {Variant("(3)"), true, false}, {Variant("abc"), false, false}, {Variant(""), false, false},
       {Variant("1,,2"), false, false}, {Variant("1 2"), false, true}, {Variant("1E400"), false, false},
-      {Variant(), false, false}, {Variant::Null(), false, false}, {Variant(true), true, false},
+      {Variant(), true, false}, {Variant::Null(), false, false}, {Variant(true), true, false},
       {Variant(37177), true, false}, {Variant(1.5), true, false}, {Variant(int16_t{1}), true, false},
       {Variant(Date{1}), false, true}, {Variant(Array::Vector(0)), false, false},
       {Variant("13/10/2001"), false, true},

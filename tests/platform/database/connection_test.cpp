@@ -9,7 +9,6 @@
 
 #include "platform/database/connection_string.h"
 #include "platform/database/recordset.h"
-#include "platform/database/transaction_scope.h"
 #include "platform/error_number.h"
 #include "support/temp_database.h"
 
