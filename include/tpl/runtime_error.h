@@ -29,6 +29,7 @@ inline constexpr int32_t kProviderNotFound = 3706;    // connection string names
 inline constexpr int32_t kObjectClosed = 3704;        // operation on a closed object
 inline constexpr int32_t kNoCurrentRecord = 3021;     // BOF or EOF, or the record was deleted
 inline constexpr int32_t kCommandTimeout = -2147217871;  // 0x80040E31
+inline constexpr int32_t kCommandTextError = -2147217900;  // 0x80040E14: a text no server runs
 }  // namespace error
 
 class RuntimeError : public std::exception {

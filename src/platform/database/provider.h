@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/database/cell_store.h"
+#include "tpl/runtime_error.h"
 #include "tpl/variant.h"
 
 namespace tpl::db {
@@ -82,6 +83,15 @@ class Provider {
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;
 };
+
+// Raises error::kCommandTextError for a command text that holds a NUL
+// character. No server reads past one, and the embedded database would
+// stop reading there and never reach the rest of the batch; so the text is
+// refused at once, before any of it runs. Every provider calls this first.
+inline void CheckCommandText(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos)
+    throw RuntimeError(error::kCommandTextError, "Comando SQL com caractere nulo");
+}
 
 // Opens a session for a connection string: "Driver=" or "DSN=" go to ODBC
 // unchanged; "Data Source=<file>" (optionally with "Provider=SQLite") opens

@@ -163,6 +163,7 @@ class OdbcProvider final : public Provider {
 
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
+    CheckCommandText(text);
     const StatementHandle statement = session_.NewStatement();
     if (timeout_seconds > 0) {
       // A driver that cannot time a command out runs it without limit.

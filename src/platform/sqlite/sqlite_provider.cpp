@@ -89,6 +89,7 @@ class SqliteProvider final : public Provider {
 
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
+    CheckCommandText(text);
     StatementDeadline deadline(db(), timeout_seconds);
     try {
       if (type == CommandType::StoredProcedure) return RunProcedureNamed(ProcedureNameOf(text), parameters);

@@ -15,13 +15,24 @@ namespace tpl::db::sqlite {
 
 // ---- Preparing and stepping
 
+// Every loop over the statements of a text calls this until `rest` is
+// empty, so each call must consume something: a NUL would stop SQLite's
+// reading with nothing consumed (texts with one are refused before they get
+// here, and again below), and a text too long for SQLite's int length is
+// refused rather than cut.
 SqliteStatement PrepareFirst(sqlite3* connection, std::string_view sql, std::string_view& rest) {
+  CheckCommandText(sql);
+  if (sql.size() > static_cast<size_t>(std::numeric_limits<int>::max()))
+    throw RuntimeError(SQLITE_TOOBIG, "Comando SQL longo demais");
   sqlite3_stmt* raw = nullptr;
   const char* tail = nullptr;
   const int result = sqlite3_prepare_v2(connection, sql.data(), static_cast<int>(sql.size()), &raw, &tail);
   SqliteStatement statement(raw);
   CheckSqlite(connection, result);
-  rest = sql.substr(static_cast<size_t>(tail - sql.data()));
+  const size_t consumed = tail == nullptr ? sql.size() : static_cast<size_t>(tail - sql.data());
+  if (consumed == 0 && statement == nullptr && !sql.empty())
+    throw RuntimeError(error::kCommandTextError, "Comando SQL ilegível");
+  rest = sql.substr(consumed);
   return statement;
 }
 

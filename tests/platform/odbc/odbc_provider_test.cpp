@@ -24,6 +24,9 @@ TEST_F(OdbcTest, StatementErrorsCarryTheDriversDiagnostics) {
       {"SELECT 1; SELECT 2", "HY000", -1, "only one SQL statement allowed"},
   };
   for (const auto& row : cases) EXPECT_THAT(Failure([&] { Run(row.input); }), DescribedFailure(row));
+  // A NUL is refused before the driver sees the text.
+  EXPECT_THAT(Failure([&] { Run(std::string("SELECT 1\0; DROP TABLE t", 24)); }),
+              ::testing::StartsWith(std::to_string(error::kCommandTextError) + ":"));
   EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(int32_t{0})) << "the session survives its errors";
 }
 
