@@ -7,8 +7,9 @@
 //
 // Methods may be called directly (early binding) or by name or dispatch
 // identifier through Invoke (late binding). Every parameter is passed by
-// reference and may be written back. No method raises to its host: every
-// failure ends in the result code (16-bit 10, or false) and the message.
+// reference and may be written back. No method but
+// gObter_Templates_do_Usuario raises to its host: every failure ends in
+// the result code (16-bit 10, or false) and the message.
 // Invoke itself raises RuntimeError only for calls it cannot make: an
 // unknown method (438), a wrong number of arguments (450) or an argument
 // that does not convert to its typed parameter (13).
@@ -54,6 +55,41 @@ class TPL {
   Variant Invoke(std::string_view name, std::vector<Variant>& args);
   Variant Invoke(int32_t dispatch_id, std::vector<Variant>& args);
 
+  // Creates (IOVntTemplate_ID 0 or empty) or alters a template with its
+  // query, filters and user groups, in one transaction. Result 0 or 10.
+  Variant gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                          Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                          Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
+                          Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
+                          Variant& InVntQtde_Lin_Grupo_Usuario,
+                          Variant& InVntQtde_Col_Grupo_Usuario,
+                          Variant& InVntArr_Matriz_Grupo_Usuario,
+                          Variant& InVntQtde_Lin_Matriz_Filtro,
+                          Variant& InVntQtde_Col_Matriz_Filtro, Variant& InVntArrMatriz_Filtro,
+                          Variant& OutVntSigla, Variant& InVntFlag_Envio_Email);
+
+  // Checks and runs a query typed by a template author (no placeholders)
+  // and returns its result matrix. Result 0 or 10.
+  Variant gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                       Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                       Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
+                       Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
+                       Variant& OutvntQtde_Lin_Matriz, Variant& OutvntQtde_Col_Matriz,
+                       Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
+                       Variant& dicArrayMatriz);
+
+  // Deletes a template with its query, filters and group links. Result 0
+  // or 10.
+  Variant gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                           Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                           Variant& invntTemplate_id);
+
+  // Deletes every filter of a template (InVntCOLUNA_ID is not read).
+  // Result 0 or 10.
+  Variant gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                                  Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                                  Variant& invntTemplate_id, Variant& InVntCOLUNA_ID);
+
   // Edits the host's filter list: adds, edits ("ED") or deletes ("EX") one
   // row after checking the new values. Result 0 or 10.
   Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -64,6 +100,27 @@ class TPL {
                         Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
                         Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
                         Variant& InVntTipo_Acao);
+
+  // Reads one template: header, query, filter matrix and, when
+  // InVntIndicativo_Busca_Grupo is "S", the group matrix. Result 0 or 10.
+  Variant gObter_Dados_Template(
+      Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+      Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+      Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
+      Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
+      Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
+      Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
+      Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla,
+      Variant& OutVntFlag_Envio_Email);
+
+  // Lists the templates a user group may run: count, identifiers, titles.
+  // Always returns Empty. The one method without an error trap: a database
+  // failure while listing is raised to the host as a RuntimeError.
+  Variant gObter_Templates_do_Usuario(Variant& invntConecta_db,
+                                      Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+                                      Variant& invntBanco_Dados, Variant& InVntGrupo_Usuario_ID,
+                                      Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                      Variant& OutVntArrTitulo);
 
   // Fetches one stored document: the column vntCampo of the row of table
   // vntTabela whose vntColunaId equals vntArquivoId. Result 0 or 10.

@@ -17,6 +17,28 @@ namespace {
 // Interface order.
 const std::vector<BoundMethod<TPL>>& MethodTable() {
   static const std::vector<BoundMethod<TPL>> table = {
+      Bind<&TPL::gGrava_Template>(
+          0x60030001, "gGrava_Template",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "IOVntTemplate_ID", "InVntNome_Relatorio", "InVntTitulo", "InVntSubtitulo",
+           "InVntQuery", "InVntQtde_Lin_Grupo_Usuario", "InVntQtde_Col_Grupo_Usuario",
+           "InVntArr_Matriz_Grupo_Usuario", "InVntQtde_Lin_Matriz_Filtro",
+           "InVntQtde_Col_Matriz_Filtro", "InVntArrMatriz_Filtro", "OutVntSigla",
+           "InVntFlag_Envio_Email"}),
+      Bind<&TPL::gTesta_Query>(
+          0x60030002, "gTesta_Query",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "IOVntTemplate_ID", "InVntNome_Relatorio", "InVntTitulo", "InVntSubtitulo",
+           "InVntQuery", "OutvntQtde_Lin_Matriz", "OutvntQtde_Col_Matriz", "OutVntarrvntMatriz",
+           "invntTemplate_id", "dicArrayMatriz"}),
+      Bind<&TPL::gExclui_Template>(
+          0x60030003, "gExclui_Template",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "invntTemplate_id"}),
+      Bind<&TPL::gExclui_Filtro_Template>(
+          0x60030004, "gExclui_Filtro_Template",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "invntTemplate_id", "InVntCOLUNA_ID"}),
       Bind<&TPL::gExecutar_Query>(
           0x60030005, "gExecutar_Query",
           {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
@@ -72,6 +94,19 @@ const std::vector<BoundMethod<TPL>>& MethodTable() {
            "IOVntArrMatriz_Filtro", "InVntCOLUNA_ID", "InVntExibir", "InVntValor",
            "InVntTipoVariavel", "InVntObrigatorio", "InVntQtdeDiasMax", "InVntPosicao",
            "InVntTipo_Acao"}),
+      Bind<&TPL::gObter_Dados_Template>(
+          0x60030011, "gObter_Dados_Template",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "invntTemplate_id", "OutVntNome_Relatorio", "OutvntTitulo", "OutvntSub_Titulo",
+           "OutVntarrMatrizFiltros", "OutvntQtde_Lin_Matriz_Filtro",
+           "OutvntQtde_Col_Matriz_Filtro", "OutVntQuery", "InVntIndicativo_Busca_Grupo",
+           "OutVntQtde_Lin_Grupo_Usuario", "OutVntQtde_Col_Grupo_Usuario",
+           "OutVntArrMatrizGrupoUsuario", "OutVntSigla", "OutVntFlag_Envio_Email"}),
+      Bind<&TPL::gObter_Templates_do_Usuario>(
+          0x60030012, "gObter_Templates_do_Usuario",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "InVntGrupo_Usuario_ID", "OutVntQtde_Registros", "OutVntArrTemplate_ID",
+           "OutVntArrTitulo"}),
       Bind<&TPL::gBusca_Arquivo_Xml>(
           0x60030013, "gBusca_Arquivo_Xml",
           {"instrConecta_db", "InLngUsuario_Internet_ID", "InStrBanco_Dados", "vntCampo",

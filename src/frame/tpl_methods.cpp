@@ -3,9 +3,13 @@
 // the work, whose name it shares.
 #include "output/job_registration.h"
 #include "output/report_handover.h"
+#include "report/query_test.h"
 #include "report/report_execution.h"
 #include "templates/document_lookup.h"
 #include "templates/filter_list_editing.h"
+#include "templates/template_deletion.h"
+#include "templates/template_reading.h"
+#include "templates/template_saving.h"
 #include "tpl/tpl.h"
 
 namespace tpl {
@@ -132,6 +136,83 @@ Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_
   return ::tpl::gBusca_Arquivo_Xml(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
                                    vntCampo, vntTabela, vntColunaId, vntArquivoId, vntArquivo,
                                    outstrMsg_ret);
+}
+
+Variant TPL::gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                             Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                             Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
+                             Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
+                             Variant& InVntQtde_Lin_Grupo_Usuario,
+                             Variant& InVntQtde_Col_Grupo_Usuario,
+                             Variant& InVntArr_Matriz_Grupo_Usuario,
+                             Variant& InVntQtde_Lin_Matriz_Filtro,
+                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& InVntArrMatriz_Filtro,
+                             Variant& OutVntSigla, Variant& InVntFlag_Envio_Email) {
+  return ::tpl::gGrava_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                                invntBanco_Dados, IOVntTemplate_ID, InVntNome_Relatorio,
+                                InVntTitulo, InVntSubtitulo, InVntQuery,
+                                InVntQtde_Lin_Grupo_Usuario, InVntQtde_Col_Grupo_Usuario,
+                                InVntArr_Matriz_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
+                                InVntQtde_Col_Matriz_Filtro, InVntArrMatriz_Filtro, OutVntSigla,
+                                InVntFlag_Envio_Email);
+}
+
+Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                          Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                          Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
+                          Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
+                          Variant& OutvntQtde_Lin_Matriz, Variant& OutvntQtde_Col_Matriz,
+                          Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
+                          Variant& dicArrayMatriz) {
+  return ::tpl::gTesta_Query(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                             invntBanco_Dados, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
+                             InVntSubtitulo, InVntQuery, OutvntQtde_Lin_Matriz,
+                             OutvntQtde_Col_Matriz, OutVntarrvntMatriz, invntTemplate_id,
+                             dicArrayMatriz);
+}
+
+Variant TPL::gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                              Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                              Variant& invntTemplate_id) {
+  return ::tpl::gExclui_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                                 invntBanco_Dados, invntTemplate_id);
+}
+
+Variant TPL::gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                                     Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                                     Variant& invntTemplate_id, Variant& InVntCOLUNA_ID) {
+  return ::tpl::gExclui_Filtro_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                                        invntBanco_Dados, invntTemplate_id, InVntCOLUNA_ID);
+}
+
+Variant TPL::gObter_Dados_Template(
+    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
+    Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
+    Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
+    Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
+    Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
+  return ::tpl::gObter_Dados_Template(
+      invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados,
+      invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo, OutvntSub_Titulo,
+      OutVntarrMatrizFiltros, OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro,
+      OutVntQuery, InVntIndicativo_Busca_Grupo, OutVntQtde_Lin_Grupo_Usuario,
+      OutVntQtde_Col_Grupo_Usuario, OutVntArrMatrizGrupoUsuario, OutVntSigla,
+      OutVntFlag_Envio_Email);
+}
+
+Variant TPL::gObter_Templates_do_Usuario(Variant& invntConecta_db,
+                                         Variant& invntUsuario_Internet_id,
+                                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                                         Variant& InVntGrupo_Usuario_ID,
+                                         Variant& OutVntQtde_Registros,
+                                         Variant& OutVntArrTemplate_ID,
+                                         Variant& OutVntArrTitulo) {
+  return ::tpl::gObter_Templates_do_Usuario(invntConecta_db, invntUsuario_Internet_id,
+                                            outvntMsg_Ret, invntBanco_Dados,
+                                            InVntGrupo_Usuario_ID, OutVntQtde_Registros,
+                                            OutVntArrTemplate_ID, OutVntArrTitulo);
 }
 
 }  // namespace tpl

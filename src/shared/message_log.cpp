@@ -1,5 +1,8 @@
 #include "shared/message_log.h"
 
+#include <utility>
+#include <vector>
+
 #include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
 #include "tpl/conversions.h"
@@ -26,7 +29,33 @@ std::string TimeExpression(const Variant& database_kind) {
   return " '2002/01/01' , ";
 }
 
+// Rows held back while a MessageLogHold lives on this thread.
+struct HeldRows {
+  int holds = 0;
+  std::vector<std::pair<std::string, std::string>> rows;  // statement, connection string
+};
+thread_local HeldRows held;
+
+void WriteRow(const std::string& sql, const std::string& connection_string) noexcept {
+  try {
+    db::Recordset recordset;
+    recordset.Open(sql, connection_string);
+  } catch (...) {
+    // The log is a trace of failures; failing to write it must not become
+    // a failure of the caller.
+  }
+}
+
 }  // namespace
+
+MessageLogHold::MessageLogHold() noexcept { ++held.holds; }
+
+MessageLogHold::~MessageLogHold() {
+  if (--held.holds > 0) return;
+  std::vector<std::pair<std::string, std::string>> rows = std::move(held.rows);
+  held.rows.clear();
+  for (const auto& [sql, connection_string] : rows) WriteRow(sql, connection_string);
+}
 
 std::string MessageLogStatement(const Variant& database_kind, const Variant& connection_string,
                                 const Variant& user, const Variant& message_type,
@@ -58,8 +87,11 @@ void gGrava_Log_Msg(const Variant& database_kind, const Variant& connection_stri
     std::string sql =
         MessageLogStatement(database_kind, connection_string, user, message_type, text);
     if (sql.empty()) return;
-    db::Recordset recordset;
-    recordset.Open(sql, CStr(connection_string));
+    if (held.holds > 0) {
+      held.rows.emplace_back(std::move(sql), CStr(connection_string));
+      return;
+    }
+    WriteRow(sql, CStr(connection_string));
   } catch (...) {
     // The log is a trace of failures; failing to write it must not become
     // a failure of the caller.

@@ -15,6 +15,21 @@ inline constexpr int32_t kErrorMessageType = 1;
 void gGrava_Log_Msg(const Variant& database_kind, const Variant& connection_string,
                     const Variant& user, const Variant& message_type, const Variant& text);
 
+// While a MessageLogHold lives on this thread, gGrava_Log_Msg keeps the
+// rows it would write and writes them when the outermost hold ends. A call
+// that keeps a transaction open takes one before it opens its connection,
+// so that the rows its traps log are written once the transaction has
+// ended: the embedded database admits one writer at a time, and a row sent
+// from another session meanwhile would wait for the transaction's lock and
+// be lost. The rows are written whether the transaction committed or not.
+class MessageLogHold {
+ public:
+  MessageLogHold() noexcept;
+  ~MessageLogHold();
+  MessageLogHold(const MessageLogHold&) = delete;
+  MessageLogHold& operator=(const MessageLogHold&) = delete;
+};
+
 // The INSERT statement the writer runs, or the empty text when nothing is
 // to be written (no Database kind or connection string, or a text that is
 // empty once filtered).

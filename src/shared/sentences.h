@@ -116,6 +116,35 @@
   X(kCaptionEmailTitle, "Título do E-Mail")                                                      \
   X(kCaptionEmailRecipient, "Destinatário do E-Mail")                                            \
   X(kCaptionEmailText, "Texto do E-Mail")                                                        \
+  /* Template administration */                                                                  \
+  X(kQueryDataUnavailable, "Acesso a consulta dos dados não disponível. Favor tentar mais tarde.") \
+  X(kDataSavingUnavailable, "Acesso a gravação dos dados não disponível. Favor tentar mais tarde.") \
+  X(kDeletionUnavailable,                                                                        \
+    "Acesso a chamada de rotina de exclusão não disponível. Favor tentar mais tarde.")           \
+  X(kDataDeletionUnavailable,                                                                    \
+    "Acesso a exclusão dos dados não disponível. Favor tentar mais tarde.")                      \
+  X(kQueryTestFailed,                                                                            \
+    "Não foi possível validar a query no banco de dados. Verifique se a query é válida e se "    \
+    "todos os filtros foram cadastrados corretamente.")                                          \
+  X(kTemplateNotFound, "Não foi possível recuperar as informações do relatório.")                \
+  X(kTemplateGroupsNotFound, "Não foi possível recuperar as informações de grupo de usuários.")  \
+  X(kNoTemplatesAvailable, "Não existem relatórios disponíveis.")                                \
+  X(kFillInQuery, "Preencha o campo Query.")                                                     \
+  X(kNoFilterBracesInTest,                                                                       \
+    "Não é permitido usar os caracteres de filtro para função TESTE. Ex: as Chaves { e }.")      \
+  X(kInconsistentFilters,                                                                        \
+    "Filtros inconsistentes. Verifique se estão cadastrados de acordo com os informados na "     \
+    "query.")                                                                                    \
+  X(kRegisterAllFilters, "Cadastre todos os filtros da query.")                                  \
+  X(kDuplicateCaption, "O filtro com a descrição %1 está em duplicidade.")                       \
+  X(kDuplicatePlaceholder, "O filtro com valor %1 está em duplicidade.")                         \
+  X(kFilterWithoutBraces,                                                                        \
+    "O filtro %1 não foi definido corretamente. Deve estar entre chaves. Ex: {DATA_INI}")        \
+  X(kFilterNotInQuery, "O filtro %1 não é utilizado pela Query.")                                \
+  X(kGroupsMissing, "Informe os grupos de usuários que terão acesso a esse relatório.")          \
+  X(kTemplateToDeleteMissing, "Informe o relatório para exclusão.")                              \
+  X(kCaptionTitle, "Título")                                                                     \
+  X(kCaptionSubtitle, "Subtítulo")                                                               \
   /* Identifier counters */                                                                      \
   X(kNoCounterRow, "Não há registro no banco de dados na tabela Infra_ids. ")                    \
   X(kNoAuditCounterRow, "Não hã registro na tabela Infra_ids.")
@@ -126,7 +155,13 @@
 // marker before the SQL text.
 #define TPL_METHOD_TRAPS(X)                                                            \
   X(kExecutarQueryTrap, kSavingUnavailable, "KMBTPL01.gExecutar_Query ( ", true)       \
-  X(kGravaFiltroTrap, kSavingUnavailable, "KMBTPL01.gGrava_Filtro ( ", false)
+  X(kGravaFiltroTrap, kSavingUnavailable, "KMBTPL01.gGrava_Filtro ( ", false)            \
+  X(kObterDadosTemplateTrap, kQueryDataUnavailable, "KMBTPL01.gObter_Dados_Template ( ", true) \
+  X(kTestaQueryTrap, kSavingUnavailable, "KMBTPL01.gTesta_Query ( ", false)             \
+  X(kGravaTemplateTrap, kSavingUnavailable, "KMBTPL01.gGrava_Template ( ", false)       \
+  X(kExcluiTemplateTrap, kDeletionUnavailable, "KMBTPL01.gExclui_Template ( ", false)   \
+  X(kExcluiFiltroTemplateMethodTrap, kSavingUnavailable,                               \
+    "KMBTPL01.gExclui_Filtro_Template ( ", false)
 
 #define TPL_ROUTINE_TRAPS(X)                                                                    \
   X(kBuscaArquivoXmlTrap, kDocumentUnavailable, " KMBICC.gBusca_Arquivo_Xml ( ", " No Nº ",     \
@@ -163,6 +198,27 @@
     " Vrl_JOGB.mTrataSP_KMB_INCLUI_PARAMETRO_JOB ( ", " No Nº ", " Strsq: ")                    \
   X(kInfraIdsTrap, kCountersUnavailable, " VRL_SQL1.gAtualiza_infra_ids ( ", " no nº ",         \
     " strsq: ")                                                                                 \
+  X(kObterGrupoUsuarioTemplateTrap, kQueryDataUnavailable, " KMBTPL01.mObter_Dados_Template( ", \
+    " No Nº ", " Strsq: ")                                                                      \
+  X(kConsisteCamposTestaQueryTrap, kFilterCheckUnavailable,                                    \
+    " KMBTPL01.mConsiste_Campos_Testa_Query( ", " No Nº ", " Strsq: ")                          \
+  X(kTestaQueryRoutineTrap, kQueryTestFailed, " KMBTPL01.mTesta_Query( ", " No Nº ", " Strsq: ") \
+  X(kConsisteCamposTrap, kFilterCheckUnavailable, " KMBTPL01.mConsiste_Campos( ", " No Nº ",    \
+    " Strsq: ")                                                                                 \
+  X(kIncluiTemplateTrap, kDataSavingUnavailable, " KMBTPL01.mInclui_Template( ", " No Nº ",     \
+    " Strsq: ")                                                                                 \
+  X(kAlteraTemplateTrap, kDataSavingUnavailable, " KMBTPL01.mAltera_Template( ", " No Nº ",     \
+    " Strsq: ")                                                                                 \
+  X(kIncluiFiltroTemplateTrap, kDataSavingUnavailable, " KMBTPL01.mInclui_Filtro_Template( ",   \
+    " No Nº ", " Strsq: ")                                                                      \
+  X(kExcluiFiltroTemplateTrap, kDataSavingUnavailable, " KMBTPL01.mExclui_Filtro_Template( ",   \
+    " No Nº ", " Strsq: ")                                                                      \
+  X(kIncluiGrupoTemplateTrap, kDataSavingUnavailable,                                          \
+    " KMBTPL01.mInclui_Grupo_Usuario_X_Template( ", " No Nº ", " Strsq: ")                      \
+  X(kExcluiGrupoTemplateTrap, kDataSavingUnavailable,                                          \
+    " KMBTPL01.mExclui_Grupo_Usuario_X_Template( ", " No Nº ", " Strsq: ")                      \
+  X(kExcluiTemplateRoutineTrap, kDataDeletionUnavailable, " KMBTPL01.mExclui_Template( ",       \
+    " No Nº ", " Strsq: ")                                                                      \
   /* The value checks log nothing and end their detail with the line number */                 \
   X(kConsisteDataTrap, kDateCheckUnavailable, " - VRLCCA.gConsiste_Data (", " No Nº ", "")      \
   X(kConsisteInteiroTrap, kIntegerCheckUnavailable, " - VRLCCA.gConsiste_Inteiro (", " No Nº ", \

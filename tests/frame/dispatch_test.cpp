@@ -50,6 +50,10 @@ TEST(Dispatch, CallByIdentifierPassesTheArgumentsByReference) {
 TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
   struct Row { int32_t id; std::string_view name; ResultType result; std::string types; };
   const Row rows[] = {
+      {0x60030001, "gGrava_Template", ResultType::Variant, "VVVVVVVVVVVVVVVVV"},
+      {0x60030002, "gTesta_Query", ResultType::Variant, "VVVVVVVVVVVVVV"},
+      {0x60030003, "gExclui_Template", ResultType::Variant, "VVVVV"},
+      {0x60030004, "gExclui_Filtro_Template", ResultType::Variant, "VVVVVV"},
       {0x60030005, "gExecutar_Query", ResultType::Variant, "VVVVVVVVVVVVVVVVVVV"},
       {0x60030006, "gGera_Arquivo_EDI", ResultType::Boolean, "VVVVVVVVVVVVVV"},
       {0x60030007, "mVerifica_JOBs", ResultType::Boolean, "VVVVVVVVVVVVVV"},
@@ -59,6 +63,8 @@ TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
       {0x6003000c, "mInclui_JOB", ResultType::Boolean, "LLSSVSSSSVSSS"},
       {0x6003000e, "mConsiste_Inclui_JOB", ResultType::Boolean, "SSLVVVVVVV"},
       {0x60030010, "gGrava_Filtro", ResultType::Variant, "VVVVVVVVVVVVVVVV"},
+      {0x60030011, "gObter_Dados_Template", ResultType::Variant, "VVVVVVVVVVVVVVVVVV"},
+      {0x60030012, "gObter_Templates_do_Usuario", ResultType::Variant, "VVVVVVVV"},
       {0x60030013, "gBusca_Arquivo_Xml", ResultType::Variant, "VVVVVVVVV"},
   };
   const std::vector<MethodInfo>& methods = TPL::Methods();

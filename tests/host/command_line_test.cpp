@@ -124,5 +124,19 @@ TEST(HostCommandLine, CallPrintsTheResultAndEveryArgumentAfterTheCall) {
   EXPECT_EQ(answer["args"][2], "O Valor do campo deve estar entre chaves. Ex: {DATA_INI}");
 }
 
+// The one method without a trap: a failure while listing a group's
+// templates reaches the host, and `tpl call` answers with what was raised
+// and the arguments as they stood. That is a completed call of `tpl`.
+TEST(HostCommandLine, CallPrintsWhatTheMethodRaised) {
+  const Json answer = Answer(RunTpl({"call", "gObter_Templates_do_Usuario"},
+                                    R"(["Data Source=/nonexistent/tpl.db", 5, "", "SQLSERVER", 2, "", "", ""])"));
+  ASSERT_TRUE(answer.contains("raised")) << answer.dump();
+  EXPECT_FALSE(answer.contains("result"));
+  EXPECT_EQ(answer["raised"]["number"], 14);  // SQLite cannot open the file
+  EXPECT_NE(answer["raised"]["description"].get<std::string>().find("/nonexistent/tpl.db"), std::string::npos);
+  EXPECT_EQ(answer["args"], Json::parse(R"(["Data Source=/nonexistent/tpl.db",{"Long":5},"","SQLSERVER",
+      {"Long":2},"","",""])"));
+}
+
 }  // namespace
 }  // namespace tpl::host

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "shared/message_log.h"
 #include "shared/system_parameters.h"
 #include "support/suite.h"
 
@@ -57,6 +58,23 @@ TEST_F(Envelope, RoutineFormLogsWithTheCallersKind) {
   EXPECT_EQ(message_, Variant("Frase. KMBICC.rotina ( falhou : -5)   No Nº 3 Strsq: SELECT x"));
   // Any kind other than the two writes the fixed date.
   EXPECT_EQ(FormatDate(db_.Scalar("SELECT DATA_LOG FROM LOG_MSG"), "yyyy/mm/dd"), "2002/01/01");
+}
+
+// Rows logged under a hold wait for the outermost hold to end, in order.
+TEST_F(Envelope, HeldLogRowsAreWrittenWhenTheLastHoldEnds) {
+  const Variant connection(db_.connection_string()), kind("SQLSERVER");
+  {
+    MessageLogHold outer;
+    gGrava_Log_Msg(kind, connection, Variant::Long(5), Variant::Long(1), Variant("primeira"));
+    {
+      MessageLogHold inner;
+      gGrava_Log_Msg(kind, connection, Variant::Long(5), Variant::Long(1), Variant("segunda"));
+    }
+    EXPECT_EQ(db_.Count("LOG_MSG"), 0);
+  }
+  EXPECT_EQ(db_.Rows("SELECT MSG01 FROM LOG_MSG ORDER BY rowid"), "primeira;segunda");
+  gGrava_Log_Msg(kind, connection, Variant::Long(5), Variant::Long(1), Variant("terceira"));
+  EXPECT_EQ(db_.Count("LOG_MSG"), 3) << "without a hold the row is written at once";
 }
 
 // Rows are read on both kinds by every report run, which reads its screen limits.

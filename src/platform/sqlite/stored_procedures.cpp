@@ -4,6 +4,7 @@
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/statements.h"
+#include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {
@@ -363,15 +364,31 @@ std::vector<size_t> MatchArguments(const ProcedureDefinition& procedure, const s
   return targets;
 }
 
+// The value an input parameter carries into the call. A 32-bit integer
+// parameter takes its value as the platform converts it (a text such as
+// "57" becomes 57), and a value that is no number, the empty text
+// included, is refused with a type mismatch before the body runs, as the
+// ODBC provider and the servers' own clients do. Empty and Null stay NULL.
+Variant InputValue(const Parameter& argument) {
+  if (argument.type != DataType::Integer || argument.direction != ParameterDirection::Input ||
+      argument.value.IsEmpty() || argument.value.IsNull()) {
+    return argument.value;
+  }
+  return Variant::Long(CLng(argument.value));
+}
+
 }  // namespace
 
 std::vector<ResultSet> RunProcedure(sqlite3* connection, const ProcedureDefinition& procedure,
                                     std::vector<Parameter>& arguments) {
   const std::vector<size_t> targets = MatchArguments(procedure, arguments);
   std::vector<const Variant*> values(procedure.parameters.size(), nullptr);
+  std::vector<Variant> inputs;
+  inputs.reserve(arguments.size());
+  for (const Parameter& argument : arguments) inputs.push_back(InputValue(argument));
   bool wants_output = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
-    values[targets[i]] = &arguments[i].value;
+    values[targets[i]] = &inputs[i];
     wants_output = wants_output || arguments[i].direction == ParameterDirection::Output;
   }
 

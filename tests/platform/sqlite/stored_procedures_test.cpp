@@ -95,6 +95,25 @@ TEST_F(SqliteProcedure, StoredProcedureCommands) {
   EXPECT_EQ(results[0].cells, CellStore{Variant("nova")});
 }
 
+// An integer parameter takes a number, or a text that reads as one; any
+// other value, the empty text included, is refused before the body runs.
+TEST_F(SqliteProcedure, IntegerParametersTakeOnlyNumbers) {
+  auto integer = [](Variant value, const char* name) {
+    Parameter parameter = Param(std::move(value), name);
+    parameter.type = DataType::Integer;
+    return parameter;
+  };
+  auto results = Call("SP_TEST_ROW_SETS", {integer(Variant("5"), "pA"), integer(Variant(2.0), "pB")});
+  EXPECT_EQ(results[2].cells, (CellStore{Variant("soma=7"), Variant(5)}));
+  results = Call("SP_TEST_ROW_SETS", {integer(Variant(), "pA"), integer(Variant::Null(), "pB")});
+  EXPECT_TRUE(results[2].cells[1].IsNull()) << "Empty and Null give NULL";
+  for (const Variant& refused : {Variant(""), Variant(" "), Variant("abc")}) {
+    EXPECT_THAT(Failure([&] { Call("SP_TEST_ROW_SETS", {integer(refused, "pA")}); }),
+                StartsWith(std::to_string(error::kTypeMismatch) + ": "))
+        << refused.AsString();
+  }
+}
+
 // A failing body undoes its own writes only, inside a transaction or not.
 TEST_F(SqliteProcedure, AFailingBodyLeavesNoWrites) {
   EXPECT_THROW(Run("EXEC SP_TEST_WRITE_THEN_FAIL 'S'"), RuntimeError);

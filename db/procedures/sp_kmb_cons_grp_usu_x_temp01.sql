@@ -1,0 +1,10 @@
+-- The user groups that may run one template, in the order they were
+-- linked, with their descriptions.
+CREATE PROCEDURE SP_KMB_CONS_GRP_USU_X_TEMP01
+  @pTEMPLATE_ID INTEGER
+AS
+SELECT G.GRUPO_USUARIO_ID, G.DESC_GRUPO_USUARIO AS desc_grupo_usuario
+  FROM GRUPO_USUARIO_X_TEMPLATE X
+  JOIN GRUPO_USUARIO G ON G.GRUPO_USUARIO_ID = X.GRUPO_USUARIO_ID
+ WHERE X.TEMPLATE_DINAMICO_ID = @pTEMPLATE_ID
+ ORDER BY X.rowid;

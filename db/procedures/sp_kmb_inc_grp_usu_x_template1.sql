@@ -1,0 +1,13 @@
+-- Lets one user group run a template. A group or template that does not
+-- exist is refused (foreign keys); a link that exists already is kept as
+-- it is.
+CREATE PROCEDURE SP_KMB_INC_GRP_USU_X_TEMPLATE1
+  @pGRUPO_USUARIO_ID INTEGER,
+  @pTEMPLATE_ID INTEGER,
+  @pUSUARIO_ID INTEGER
+AS
+INSERT INTO GRUPO_USUARIO_X_TEMPLATE (GRUPO_USUARIO_ID, TEMPLATE_DINAMICO_ID)
+SELECT @pGRUPO_USUARIO_ID, @pTEMPLATE_ID
+ WHERE NOT EXISTS (SELECT 1 FROM GRUPO_USUARIO_X_TEMPLATE
+                    WHERE GRUPO_USUARIO_ID = @pGRUPO_USUARIO_ID
+                      AND TEMPLATE_DINAMICO_ID = @pTEMPLATE_ID);

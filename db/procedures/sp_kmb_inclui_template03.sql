@@ -1,0 +1,16 @@
+-- Creates a template header and answers its new identifier as the column
+-- TEMPLATE_DINAMICO_ID of one row (the form called for SQL Server). Texts
+-- longer than their parameter's declared size are cut to it.
+CREATE PROCEDURE SP_KMB_INCLUI_TEMPLATE03
+  @pNOME_RELATORIO VARCHAR(30),
+  @pTITULO VARCHAR(100),
+  @pSUB_TIT_FILTROS VARCHAR(100),
+  @pUSUARIO_ID INTEGER,
+  @pSigla VARCHAR(8),
+  @pFlag_Envio_Email VARCHAR(1)
+AS
+INSERT INTO TEMPLATE_DINAMICO (NOME_RELATORIO, TITULO, SUB_TIT_FILTROS, TEMPLATE_DINAMICO_SIGLA,
+                               FLAG_ENVIO_EMAIL, USUARIO_INCLUSAO, DATA_INCLUSAO)
+VALUES (SUBSTR(@pNOME_RELATORIO, 1, 30), SUBSTR(@pTITULO, 1, 100), SUBSTR(@pSUB_TIT_FILTROS, 1, 100),
+        SUBSTR(@pSigla, 1, 8), SUBSTR(@pFlag_Envio_Email, 1, 1), @pUSUARIO_ID, GETDATE());
+SELECT MAX(TEMPLATE_DINAMICO_ID) AS TEMPLATE_DINAMICO_ID FROM TEMPLATE_DINAMICO;

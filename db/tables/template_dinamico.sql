@@ -1,0 +1,15 @@
+-- Report templates: one header row per template. The query, the filters
+-- and the user groups that may run it are kept in the tables that refer
+-- to this one. Identifiers are never reused (AUTOINCREMENT).
+CREATE TABLE TEMPLATE_DINAMICO (
+  TEMPLATE_DINAMICO_ID INTEGER PRIMARY KEY AUTOINCREMENT,
+  NOME_RELATORIO VARCHAR(30),
+  TITULO VARCHAR(100),
+  SUB_TIT_FILTROS VARCHAR(100),
+  TEMPLATE_DINAMICO_SIGLA VARCHAR(8),
+  FLAG_ENVIO_EMAIL CHAR(1),
+  USUARIO_INCLUSAO INTEGER,
+  DATA_INCLUSAO DATETIME,
+  USUARIO_ALTERACAO INTEGER,
+  DATA_ALTERACAO DATETIME
+);

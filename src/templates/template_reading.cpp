@@ -1,0 +1,193 @@
+// Reading templates back: every read runs a stored procedure on a fresh
+// connection, released before the routine returns, and takes the named
+// columns of the rows it answers. Identifiers pass through the number
+// normalisation (Null or empty gives 0); other columns read Null as "".
+#include <string>
+
+#include "platform/database/connection.h"
+#include "platform/database/recordset.h"
+#include "report/filters.h"
+#include "shared/error_trap.h"
+#include "shared/sentences.h"
+#include "shared/value_helpers.h"
+#include "templates/template_procedures.h"
+#include "templates/template_reading.h"
+#include "tpl/conversions.h"
+#include "tpl/text.h"
+
+namespace tpl {
+namespace {
+
+constexpr int16_t kFilterMatrixColumns = 7;
+constexpr int16_t kGroupMatrixColumns = 2;
+
+// Runs a reading procedure whose one parameter is an integer.
+db::Recordset ReadThrough(db::Connection& connection, const char* procedure,
+                          const char* parameter, const Variant& value) {
+  return ProcedureCall(connection, procedure).Integer(parameter, value).Run();
+}
+
+// True when the procedure answered at least one row.
+bool HasRows(const db::Recordset& rows) { return rows.IsOpen() && !rows.Eof(); }
+
+}  // namespace
+
+Variant gObter_Dados_Template(
+    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
+    Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
+    Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
+    Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
+    Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
+  return RunMethod(traps::kObterDadosTemplateTrap, invntConecta_db, invntUsuario_Internet_id,
+                   outvntMsg_Ret, [&] {
+                     return mObter_Dados_Template(
+                         invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                         invntBanco_Dados, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo,
+                         OutvntSub_Titulo, OutVntarrMatrizFiltros, OutvntQtde_Lin_Matriz_Filtro,
+                         OutvntQtde_Col_Matriz_Filtro, OutVntQuery, InVntIndicativo_Busca_Grupo,
+                         OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
+                         OutVntArrMatrizGrupoUsuario, OutVntSigla, OutVntFlag_Envio_Email);
+                   });
+}
+
+bool mObter_Dados_Template(
+    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
+    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
+    Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
+    Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
+    Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
+    Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
+  {
+    db::Connection connection(CStr(invntConecta_db));
+    db::Recordset rows =
+        ReadThrough(connection, "Sp_Kmb_Consulta_Template05", "pTEMPLATE_ID", invntTemplate_id);
+    if (!HasRows(rows)) {
+      outvntMsg_Ret = Variant(sentences::kTemplateNotFound);
+      return false;
+    }
+    OutVntNome_Relatorio = mTrata_Nulo(rows.Value("NOME_RELATORIO"));
+    OutvntTitulo = mTrata_Nulo(rows.Value("TITULO"));
+    OutvntSub_Titulo = mTrata_Nulo(rows.Value("SUB_TIT_FILTROS"));
+    OutVntSigla = mTrata_Nulo(rows.Value("TEMPLATE_DINAMICO_SIGLA"));
+    OutVntFlag_Envio_Email = mTrata_Nulo(rows.Value("FLAG_ENVIO_EMAIL"));
+
+    // One row per piece, in stored order; a Null piece adds nothing.
+    std::string query;
+    int16_t last = LastFilterRow(Variant::Long(rows.RecordCount()));
+    for (int32_t piece = 0; piece <= last; ++piece) {
+      query += TextOrEmpty(rows.Value("txt_query"));
+      rows.MoveNext();
+    }
+    OutVntQuery = Variant(std::move(query));
+  }
+
+  mObter_Filtro_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                         invntBanco_Dados, invntTemplate_id, OutVntarrMatrizFiltros,
+                         OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro);
+
+  if (UCase(TrimmedText(InVntIndicativo_Busca_Grupo)) != "S") return true;
+  return mObter_Grupo_Usuario_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                                       invntBanco_Dados, invntTemplate_id,
+                                       OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
+                                       OutVntArrMatrizGrupoUsuario);
+}
+
+bool mObter_Filtro_Template(const Variant& connection_string, const Variant& /*user*/,
+                            Variant& /*message*/, const Variant& /*database_kind*/,
+                            const Variant& template_id, Variant& matrix, Variant& line_count,
+                            Variant& column_count) {
+  db::Connection connection(CStr(connection_string));
+  db::Recordset rows =
+      ReadThrough(connection, "SP_KMB_CONS_FILTRO_TEMPLATE01", "pTEMPLATE_ID", template_id);
+  if (!HasRows(rows)) return true;
+
+  int32_t count = rows.RecordCount();
+  int16_t last = LastFilterRow(Variant::Long(count));
+  Array filters = Array::Matrix(count, kFilterMatrixColumns);
+  for (int32_t row = 0; row <= last; ++row) {
+    filters.at(row, 0) = mNormaliza_Numero(rows.Value("COLUNA_TEMPLATE_DINAMICO_ID"));
+    filters.at(row, 1) = mTrata_Nulo(rows.Value("NOME_EXTERNO"));
+    filters.at(row, 2) = mTrata_Nulo(rows.Value("COLUNA_SELEC"));
+    filters.at(row, 3) = mTrata_Nulo(rows.Value("FLAG_FORMATO_TELA"));
+    filters.at(row, 4) = mTrata_Nulo(rows.Value("INDICATIVO_OBRIGATORIO"));
+    filters.at(row, 5) = mTrata_Nulo(rows.Value("DIFERENCA_DE_ATE"));
+    filters.at(row, 6) = Variant("");
+    rows.MoveNext();
+  }
+  line_count = Variant::Long(count);
+  column_count = Variant::Integer(kFilterMatrixColumns);
+  matrix = Variant(std::move(filters));
+  return true;
+}
+
+bool mObter_Grupo_Usuario_Template(const Variant& connection_string, const Variant& user,
+                                   Variant& message, const Variant& database_kind,
+                                   const Variant& template_id, Variant& line_count,
+                                   Variant& column_count, Variant& matrix) {
+  const std::string sql = "SP_KMB_CONS_GRP_USU_X_TEMP01";
+  return RunRoutine(traps::kObterGrupoUsuarioTemplateTrap, sql, database_kind, connection_string,
+                    user, message, [&] {
+                      db::Connection connection(CStr(connection_string));
+                      db::Recordset rows =
+                          ReadThrough(connection, sql.c_str(), "pTEMPLATE_ID", template_id);
+                      if (!HasRows(rows)) {
+                        message = Variant(sentences::kTemplateGroupsNotFound);
+                        return false;
+                      }
+                      int32_t count = rows.RecordCount();
+                      int16_t last = LastFilterRow(Variant::Long(count));
+                      Array groups = Array::Matrix(count, kGroupMatrixColumns);
+                      for (int32_t row = 0; row <= last; ++row) {
+                        groups.at(row, 0) = mNormaliza_Numero(rows.Value("GRUPO_USUARIO_ID"));
+                        groups.at(row, 1) = mTrata_Nulo(rows.Value("desc_grupo_usuario"));
+                        rows.MoveNext();
+                      }
+                      line_count = Variant::Long(count);
+                      column_count = Variant::Integer(kGroupMatrixColumns);
+                      matrix = Variant(std::move(groups));
+                      return true;
+                    });
+}
+
+Variant gObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                                    Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
+                                    Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo) {
+  // No trap and no result code: the host reads the count and the message,
+  // and a failure reaches it as a failed call.
+  mObter_Templates_do_Usuario(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                              invntBanco_Dados, InVntGrupo_Usuario_ID, OutVntQtde_Registros,
+                              OutVntArrTemplate_ID, OutVntArrTitulo);
+  return Variant();
+}
+
+bool mObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& /*invntUsuario_Internet_id*/,
+                                 Variant& outvntMsg_Ret, Variant& /*invntBanco_Dados*/,
+                                 Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
+                                 Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo) {
+  db::Connection connection(CStr(invntConecta_db));
+  db::Recordset rows = ReadThrough(connection, "SP_KMB_OBTER_REL_DIN_GRP_USU1",
+                                   "pGRUPO_USUARIO_ID", InVntGrupo_Usuario_ID);
+  if (!HasRows(rows)) {
+    outvntMsg_Ret = Variant(sentences::kNoTemplatesAvailable);
+    return false;
+  }
+  int32_t count = rows.RecordCount();
+  int16_t last = LastFilterRow(Variant::Long(count));
+  Array identifiers = Array::Vector(count - 1);
+  Array titles = Array::Vector(count - 1);
+  for (int32_t row = 0; row <= last; ++row) {
+    identifiers.at(row) = mNormaliza_Numero(rows.Value("TEMPLATE_DINAMICO_ID"));
+    titles.at(row) = mTrata_Nulo(rows.Value("TITULO"));
+    rows.MoveNext();
+  }
+  OutVntQtde_Registros = Variant::Long(count);
+  OutVntArrTemplate_ID = Variant(std::move(identifiers));
+  OutVntArrTitulo = Variant(std::move(titles));
+  return true;
+}
+
+}  // namespace tpl

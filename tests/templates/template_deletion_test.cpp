@@ -1,0 +1,63 @@
+#include "templates/template_host.h"
+
+namespace tpl {
+namespace {
+
+class TemplateDeletion : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::AddUserGroups(db_);
+    testing::TemplateToSave saved("SQLSERVER", db_.connection_string());
+    ASSERT_EQ(saved.Save(), Variant::Integer(0)) << CStr(saved.message);
+  }
+  std::string Stored() const {
+    return std::to_string(db_.Count("TEMPLATE_DINAMICO")) + "/" +
+           std::to_string(db_.Count("TEMPLATE_DINAMICO_QUERY")) + "/" +
+           std::to_string(db_.Count("COLUNA_TEMPLATE_DINAMICO")) + "/" +
+           std::to_string(db_.Count("GRUPO_USUARIO_X_TEMPLATE"));
+  }
+  Variant DeleteTemplate(Variant id, Variant connection = {}) {
+    if (connection.IsEmpty()) connection = Variant(db_.connection_string());
+    return TPL().gExclui_Template(connection, user_, message_, kind_, id);
+  }
+  Variant DeleteFilters(Variant id, Variant column_id) {
+    Variant connection(db_.connection_string());
+    return TPL().gExclui_Filtro_Template(connection, user_, message_, kind_, id, column_id);
+  }
+  testing::TempDatabase db_;
+  Variant user_{Variant::Long(5)}, message_, kind_{"SQLSERVER"};
+};
+
+TEST_F(TemplateDeletion, ATemplateGoesWithEverythingThatBelongsToIt) {
+  ASSERT_EQ(Stored(), "1/1/2/2");
+  EXPECT_EQ(DeleteTemplate(Variant::Long(42)), Variant::Integer(0)) << "existence is not checked";
+  EXPECT_EQ(DeleteTemplate(Variant(" 1 ")), Variant::Integer(0)) << CStr(message_);
+  EXPECT_EQ(Stored(), "0/0/0/0");
+}
+
+TEST_F(TemplateDeletion, ABlankIdentifierIsRefusedWithoutTouchingTheDatabase) {
+  for (const Variant& blank : {Variant(""), Variant("   ")}) {
+    EXPECT_EQ(DeleteTemplate(blank, Variant("Data Source=/nonexistent/tpl.db")), Variant::Integer(10));
+    EXPECT_EQ(message_, Variant("Informe o relatório para exclusão."));
+  }
+  EXPECT_EQ(DeleteTemplate(Variant("um")), Variant::Integer(10));
+  EXPECT_EQ(message_, Variant("Acesso a exclusão dos dados não disponível. Favor tentar mais tarde."));
+  EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE '% KMBTPL01.mExclui_Template %'"), 1);
+}
+
+TEST_F(TemplateDeletion, FiltersGoAllWhateverTheColumnIdentifier) {
+  for (const Variant& column_id : {Variant::Long(1), Variant("qualquer"), Variant::Null()}) {
+    EXPECT_EQ(DeleteFilters(Variant::Long(1), column_id), Variant::Integer(0)) << CStr(message_);
+  }
+  EXPECT_EQ(Stored(), "1/1/0/2");
+}
+
+TEST_F(TemplateDeletion, AFailingFilterDeletionKeepsEveryFilterAndLogs) {
+  EXPECT_EQ(DeleteFilters(Variant(""), Variant()), Variant::Integer(10));
+  EXPECT_EQ(message_, Variant("Acesso a gravação dos dados não disponível. Favor tentar mais tarde."));
+  EXPECT_EQ(Stored(), "1/1/2/2");
+  EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE '% KMBTPL01.mExclui_Filtro_Template %'"), 1);
+}
+
+}  // namespace
+}  // namespace tpl

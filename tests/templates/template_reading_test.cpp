@@ -1,0 +1,95 @@
+#include "templates/template_host.h"
+
+namespace tpl {
+namespace {
+
+using testing::ShowRows;
+using testing::TemplateRead;
+
+// Templates are written straight into the tables here, so that what the
+// readers make of Null columns and missing rows shows.
+class TemplateReading : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::AddUserGroups(db_);
+    db_.Execute("INSERT INTO TEMPLATE_DINAMICO (TEMPLATE_DINAMICO_ID, NOME_RELATORIO, TITULO) VALUES "
+                "(1, 'Um', NULL), (2, 'Dois', 'Beta'), (3, 'Três', 'Alfa')");
+    db_.Execute("INSERT INTO TEMPLATE_DINAMICO_QUERY VALUES (1, 1, 'SELECT '), (1, 2, NULL), (1, 3, 'x')");
+    db_.Execute("INSERT INTO GRUPO_USUARIO_X_TEMPLATE VALUES (2, 2), (2, 3), (1, 1)");
+  }
+  TemplateRead Reader(int32_t id) const { return TemplateRead("SQLSERVER", db_.connection_string(), Variant::Long(id)); }
+  testing::TempDatabase db_;
+};
+
+TEST_F(TemplateReading, PiecesJoinWithoutGapsAndNullsReadAsEmpty) {
+  db_.Execute("INSERT INTO COLUNA_TEMPLATE_DINAMICO (TEMPLATE_DINAMICO_ID, NOME_EXTERNO, COLUNA_SELEC, "
+              "INDICATIVO_OBRIGATORIO) VALUES (1, NULL, '{x}', 1)");
+  TemplateRead read = Reader(1);
+  ASSERT_EQ(read.Read(), Variant::Integer(0)) << CStr(read.message);
+  EXPECT_EQ(read.query, Variant("SELECT x"));
+  EXPECT_EQ(read.title, Variant(""));
+  EXPECT_EQ(ShowRows(read.filters.AsArray()), "1||{x}||1|||<empty>;" + std::string(
+            "<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>"));
+  EXPECT_EQ(ShowRows(read.groups.AsArray()), "1|Vendas|<empty>;<empty>|<empty>|<empty>");
+}
+
+TEST_F(TemplateReading, WhatIsMissingLeavesTheHostsValues) {
+  // No template: nothing is touched.
+  TemplateRead unknown = Reader(9);
+  EXPECT_EQ(unknown.Read(), Variant::Integer(10));
+  EXPECT_EQ(unknown.message, Variant("Não foi possível recuperar as informações do relatório."));
+  EXPECT_EQ(unknown.name, Variant("host"));
+
+  // No filters: the filter outputs stay; groups not asked for stay too.
+  for (const Variant& no : {Variant("N"), Variant(""), Variant::Null()}) {
+    TemplateRead read = Reader(2);
+    read.want_groups = no;
+    ASSERT_EQ(read.Read(), Variant::Integer(0)) << CStr(read.message);
+    EXPECT_EQ(CStr(read.name) + CStr(read.filters) + CStr(read.filter_lines) + CStr(read.groups), "Doishosthosthost");
+  }
+
+  // Groups asked for but none linked: the rest is already returned.
+  db_.Execute("DELETE FROM GRUPO_USUARIO_X_TEMPLATE WHERE TEMPLATE_DINAMICO_ID = 2");
+  TemplateRead read = Reader(2);
+  EXPECT_EQ(read.Read(), Variant::Integer(10));
+  EXPECT_EQ(read.message, Variant("Não foi possível recuperar as informações de grupo de usuários."));
+  EXPECT_EQ(read.title, Variant("Beta"));
+  EXPECT_EQ(read.groups, Variant("host"));
+}
+
+TEST_F(TemplateReading, AFailureGoesThroughTheTrapWithTheDetailForUserOne) {
+  TemplateRead read = Reader(1);
+  read.id = Variant("");  // an integer parameter refuses the empty text
+  read.user = Variant::Long(1);
+  EXPECT_EQ(read.Read(), Variant::Integer(10));
+  const std::string sentence = "Acesso a consulta dos dados não disponível. Favor tentar mais tarde.";
+  EXPECT_EQ(CStr(read.message).rfind(sentence + "KMBTPL01.gObter_Dados_Template ( ", 0), 0u) << CStr(read.message);
+  EXPECT_TRUE(CStr(read.message).ends_with(" strSq: ")) << CStr(read.message);
+  EXPECT_EQ(db_.Count("LOG_MSG"), 1);
+}
+
+TEST_F(TemplateReading, AGroupListsItsTemplatesByTitle) {
+  Variant connection(db_.connection_string()), user(Variant::Long(5)), message, kind("SQLSERVER"),
+      group(Variant::Long(2)), count("host"), ids("host"), titles("host");
+  EXPECT_TRUE(TPL().gObter_Templates_do_Usuario(connection, user, message, kind, group, count, ids, titles).IsEmpty());
+  EXPECT_EQ(count, Variant::Long(2));
+  EXPECT_EQ(ids.AsArray().UBound(), 1);
+  EXPECT_EQ(CStr(ids.AsArray().at(0)) + CStr(titles.AsArray().at(0)) + CStr(ids.AsArray().at(1)) +
+                CStr(titles.AsArray().at(1)),
+            "3Alfa2Beta");
+  EXPECT_TRUE(message.IsEmpty());
+
+  Variant empty_group(Variant::Long(3)), none("host");
+  EXPECT_TRUE(TPL().gObter_Templates_do_Usuario(connection, user, message, kind, empty_group, none, none, none).IsEmpty());
+  EXPECT_EQ(message, Variant("Não existem relatórios disponíveis."));
+  EXPECT_EQ(none, Variant("host"));
+
+  // The one method without a trap: the failure reaches the host.
+  Variant missing("Data Source=/nonexistent/tpl.db");
+  EXPECT_THROW(TPL().gObter_Templates_do_Usuario(missing, user, message, kind, group, count, ids, titles),
+               RuntimeError);
+  EXPECT_EQ(db_.Count("LOG_MSG"), 0);
+}
+
+}  // namespace
+}  // namespace tpl
