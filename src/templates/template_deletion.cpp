@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/database/connection.h"
-#include "platform/database/transaction_scope.h"
 #include "shared/error_trap.h"
 #include "shared/message_log.h"
 #include "shared/sentences.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/database/recordset.h"
-#include "platform/database/transaction_scope.h"
+#include "platform/database/connection.h"
 #include "report/filters.h"
 #include "report/query_test.h"
 #include "shared/error_trap.h"
