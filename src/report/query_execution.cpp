@@ -18,8 +18,12 @@
 namespace tpl {
 
 std::string GenerationLogCommand(const Variant& user, const Variant& template_id, int32_t log_id) {
-  return "EXEC SP_KMB_GRAVA_LOG_TEMPLATE_DINAMICO " + CStr(mTrata_Texto_SQL(user)) + ", " +
-         CStr(mTrata_Numero_SQL(template_id)) + ", " +
+  // The user and the template are identifiers: whole numbers that we write
+  // ourselves, so that no text of the caller reaches the statement.
+  Variant user_text = TextOrEmpty(user).empty() ? Variant("")
+                                                 : Variant(std::to_string(WholeNumberOf(user)));
+  return "EXEC SP_KMB_GRAVA_LOG_TEMPLATE_DINAMICO " + CStr(mTrata_Texto_SQL(user_text)) + ", " +
+         CStr(mTrata_Numero_SQL(Variant::Long(WholeNumberOf(template_id)))) + ", " +
          CStr(mTrata_Numero_SQL(Variant::Long(log_id)));
 }
 
@@ -44,7 +48,7 @@ std::string EmailRequestCommand(const Variant& user, const Variant& query, const
   // procedure receives, so that a title can never end its literal early.
   std::string quoted_title = Replace(TextOrEmpty(title), "'", "''");
   return std::string("EXEC Sp_061_Envia_Rel_Din_Email02 ") + "'" + quoted_query + " ', " +
-         CStr(user) + ", " + "'" + quoted_title + "'";
+         std::to_string(WholeNumberOf(user)) + ", " + "'" + quoted_title + "'";
 }
 
 bool mEnvia_Rel_Din_Email(const Variant& connection_string, const Variant& user,

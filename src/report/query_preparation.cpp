@@ -7,6 +7,7 @@
 #include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "report/filters.h"
+#include "tpl/conversions.h"
 #include "tpl/text.h"
 
 namespace tpl {
@@ -17,8 +18,26 @@ Variant QuotedList(const Variant& value) {
   return Variant("'" + Replace(TextOrEmpty(value), ",", "','") + "'");
 }
 
-// The value of a filter as SQL text. Number and unknown-type lists go in
-// as typed. A single date reaches here as yyyy/mm/dd; one that cannot be
+// A list of numbers as SQL text: each element's number, written by us, so
+// that only digits, signs, points and the separating commas reach the
+// statement ("1, 2" gives "1,2"; "1 OR 1=1" could only give "1").
+Variant NumberList(const Variant& value) {
+  std::string text = TextOrEmpty(value);
+  if (Trim(text).empty()) return Variant(text);
+  std::string list;
+  size_t start = 0;
+  while (true) {
+    size_t comma = text.find(',', start);
+    if (!list.empty() || start > 0) list += ",";
+    list += SqlNumberText(Val(text.substr(start, comma - start)));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return Variant(list);
+}
+
+// The value of a filter as SQL text. Unknown-type lists go in as typed
+// (their elements were checked to be single tokens). A single date reaches here as yyyy/mm/dd; one that cannot be
 // read as a date makes Oracle's date literal raise, and the trap reports
 // it.
 Variant SqlText(const std::string& type_code, bool is_list, bool oracle, const Variant& value) {
@@ -32,11 +51,11 @@ Variant SqlText(const std::string& type_code, bool is_list, bool oracle, const V
     return oracle ? gMonta_Texto_Oracle(value) : mTrata_Texto_SQL(value);
   }
   if (type_code == "N" || type_code == "U") {
-    if (is_list) return value;
+    if (is_list) return NumberList(value);
     return oracle ? gMonta_Numero_Oracle(value) : mTrata_Numero_SQL(value);
   }
   if (type_code == "V") {
-    if (is_list) return value;
+    if (is_list) return NumberList(value);
     std::string with_point;
     mTroca_Virgula(TextOrEmpty(value), with_point);
     return oracle ? gMonta_Numero_Oracle(Variant(with_point))

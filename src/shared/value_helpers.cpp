@@ -1,11 +1,14 @@
 #include "shared/value_helpers.h"
 
 #include <algorithm>
+#include <charconv>
+#include <system_error>
 #include <string>
 #include <string_view>
 
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
+#include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
 namespace tpl {
@@ -136,9 +139,30 @@ Variant mTrata_Nulo(const Variant& value) {
   return value;
 }
 
+double SqlNumberOf(const Variant& value) {
+  switch (value.type()) {
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Double:
+      return CDbl(value);
+    default:
+      return Val(CStr(value));
+  }
+}
+
+std::string SqlNumberText(double number) {
+  char text[32];
+  auto [end, failure] = std::to_chars(text, text + sizeof text, number);
+  if (failure != std::errc()) Raise(error::kOverflow);
+  return std::string(text, end);
+}
+
+int32_t WholeNumberOf(const Variant& value) { return CLng(Variant(SqlNumberOf(value))); }
+
 Variant mTrata_Numero_SQL(const Variant& value) {
-  if (Val(CStr(value)) == 0) return Variant("null");
-  return value;
+  double number = SqlNumberOf(value);
+  if (number == 0) return Variant("null");
+  return Variant(SqlNumberText(number));
 }
 
 Variant mTrata_Texto_SQL(const Variant& value) {
@@ -164,8 +188,9 @@ Variant gMonta_Data_Oracle(const Variant& value) {
 }
 
 Variant gMonta_Numero_Oracle(const Variant& value) {
-  if (Val(CStr(value)) == 0) return Variant(" null");
-  return Variant("  " + CStr(value));
+  double number = SqlNumberOf(value);
+  if (number == 0) return Variant(" null");
+  return Variant("  " + SqlNumberText(number));
 }
 
 Variant gMonta_Texto_Oracle(const Variant& value) {

@@ -39,9 +39,19 @@ Variant FormatDecimalNumber(double number, int places, const Variant& result_if_
 
 // Null gives the empty text; anything else comes back unchanged.
 Variant mTrata_Nulo(const Variant& value);
-// "null" when the leading-number reading of the value's text is 0,
-// otherwise the value unchanged.
+// "null" when the value's number is 0, otherwise that number as SQL text
+// written by us (SqlNumberText), never the caller's own text: "2; DROP
+// TABLE X" gives "2". A text's number is its leading-number reading (Val).
 Variant mTrata_Numero_SQL(const Variant& value);
+// The number of a value as mTrata_Numero_SQL reads it: a number as it is,
+// anything else by the leading-number reading of its text.
+double SqlNumberOf(const Variant& value);
+// A number as SQL text: digits, "-" and "." only, shortest form that reads
+// back the same ("12.5", "-3", "1e+20"), whatever the regional settings.
+std::string SqlNumberText(double number);
+// An identifier of a user or a template as a whole number (the value's
+// number rounded half to even); past the range of a Long it overflows.
+int32_t WholeNumberOf(const Variant& value);
 // "'" + value + "'" (apostrophes inside are not doubled: callers filter
 // them first), or "null" for the empty text.
 Variant mTrata_Texto_SQL(const Variant& value);
@@ -88,7 +98,8 @@ inline bool IsDatabaseKind(const std::string& value, DatabaseKind kind,
 // "  to_date('yyyy/mm/dd hh:mm:ss', 'yyyy/mm/dd hh24:mi:ss')", or " null"
 // for Null and the empty text.
 Variant gMonta_Data_Oracle(const Variant& value);
-// "  " + value, or " null" when the value's leading-number reading is 0.
+// "  " + the value's number as SQL text, or " null" when it is 0 (read as
+// mTrata_Numero_SQL reads it).
 Variant gMonta_Numero_Oracle(const Variant& value);
 // "  '" + value + "'" in upper case, or " NULL" for the empty text.
 Variant gMonta_Texto_Oracle(const Variant& value);

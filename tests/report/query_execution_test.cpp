@@ -74,6 +74,18 @@ TEST_F(QueryExecution, EmailRequestAnswersOtherThanZeroAreRefusals) {
   }
 }
 
+// Identifiers reach the generation log and the e-mail request as whole
+// numbers that we write: the caller's text never becomes part of a statement.
+TEST_F(QueryExecution, IdentifiersAreWrittenAsWholeNumbers) {
+  const Variant hostile_user("5'; DROP TABLE T; --");
+  EXPECT_FALSE(Run("SELECT A FROM T", "S", hostile_user));
+  EXPECT_TRUE(Run("SELECT A FROM T", "N", Variant("5.4 UNION SELECT 1")));
+  EXPECT_EQ(db_.Count("T"), 3) << "the canary table survives";
+  EXPECT_EQ(db_.Rows("SELECT DISTINCT USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID FROM LOG_TEMPLATE_DINAMICO"),
+            "5|12");
+  EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID FROM REL_DIN_EMAIL"), "5");
+}
+
 TEST_F(QueryExecution, FurtherRowSetsBecomeAdditionalMatrices) {
   ASSERT_TRUE(Run("SELECT A FROM T; SELECT C FROM T WHERE A > 10; SELECT B, C FROM T WHERE A = 1"))
       << TextOrEmpty(message_);

@@ -64,7 +64,12 @@ TEST(DecimalText, NumbersAgreeWithTheirOwnText) {
 TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
   using Helper = Variant (*)(const Variant&);
   const std::vector<std::tuple<Helper, Variant, Variant>> rows = {
-      {mTrata_Numero_SQL, "abc", "null"}, {mTrata_Numero_SQL, Variant::Long(15), Variant::Long(15)},
+      {mTrata_Numero_SQL, "abc", "null"}, {mTrata_Numero_SQL, Variant::Long(15), "15"},
+      // The number is written by us: a text's leading number, nothing after it.
+      {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "9 UNION SELECT 1", "9"},
+      {mTrata_Numero_SQL, 1234.5, "1234.5"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
+      {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"},
+      {gMonta_Numero_Oracle, "0", " null"},
       {mTrata_Texto_SQL, "O'Brien", "'O'Brien'"}, {mTrata_Texto_SQL, Variant::Null(), "null"},
       {mTrata_Data_SQL, MakeDate(2001, 10, 13, 10, 20, 30), "'2001/10/13 10:20'"},
       {mTrata_Data_SQL, "13/10/2001", "'2001/10/13 00:00'"}, {mTrata_Data_SQL, "", "null"},
