@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# From a fresh machine to a first real call: installs what the project
-# needs, builds the library and `tpl`, creates an embedded database, lists
-# the methods and calls three of them, a report run among them.
+# From a fresh machine to the whole road of a report: installs what the
+# project needs, builds `tpl`, creates an embedded database with the demo
+# data, and runs what a host application runs: save a template, list a
+# group's templates, read the template back, run it with filter values and
+# export the result to a workbook.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,34 +12,16 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target tpl
 
 tpl=build/src/host/tpl
-work=$(mktemp -d)
-database="$work/tpl.db"
-trap 'rm -rf "$work"' EXIT
+out=${TPL_QUICKSTART_DIR:-$PWD/quickstart}
+rm -rf "$out"
+mkdir -p "$out/workbooks"
+database="$out/demo.db"
 
-echo "== tpl init-db $database"
-"$tpl" init-db "$database"
+"$tpl" init-db --demo "$database"
+# Workbooks go to a folder of this run: the name is appended to the folder
+# as it stands, so it ends with a slash.
+sqlite3 "$database" \
+  "UPDATE Tab_Parametro_Sistema SET Parametro = '$out/workbooks/' WHERE Tab_Parametro_Sistema_ID = 23017"
+echo
 
-echo "== tpl methods"
-"$tpl" methods
-
-echo "== tpl call gGrava_Filtro (the first filter of a new template)"
-"$tpl" call gGrava_Filtro <<JSON
-["Data Source=$database", 5, "", "SQLSERVER", 0, 0, 0, {"Empty": null}, 0,
- "Data inicial", "{DATA_INI}", "D", "S", "30", 0, ""]
-JSON
-
-echo "== tpl call gBusca_Arquivo_Xml (a system parameter read as a stored document)"
-"$tpl" call gBusca_Arquivo_Xml <<JSON
-["Data Source=$database", 5, "SQLSERVER", "Parametro", "Tab_Parametro_Sistema",
- "Tab_Parametro_Sistema_ID", 2001780, "", ""]
-JSON
-
-echo "== tpl call gExecutar_Query (a report over the system parameters, one filter)"
-"$tpl" call gExecutar_Query <<JSON
-["Data Source=$database", 5, "", "SQLSERVER",
- "SELECT Tab_Parametro_Sistema_ID, Parametro FROM Tab_Parametro_Sistema WHERE Tab_Parametro_Sistema_ID >= {MINIMO} ORDER BY 1",
- {"Matrix": [[1, "Identificador mínimo", "{MINIMO}", "N", 1, "", "23000", {"Empty": null}],
-             [{"Empty": null}, {"Empty": null}, {"Empty": null}, {"Empty": null},
-              {"Empty": null}, {"Empty": null}, {"Empty": null}, {"Empty": null}]]},
- 1, 7, 0, 0, {"Empty": null}, "", "Parâmetros", "do sistema", 1, "N", "", {"Empty": null}, "N"]
-JSON
+python3 scripts/report_road.py "$tpl" "$database" "$out/workbooks"

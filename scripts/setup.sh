@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ cmake ninja-build pkg-config
   libsqlite3-dev sqlite3
+  python3
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   nlohmann-json3-dev
   libutf8proc-dev

@@ -23,15 +23,18 @@ namespace {
 // A command's own arguments: the words after the command name.
 using CommandArguments = std::span<const std::string>;
 
-// init-db FILE: creates a ready embedded database in a new file.
+// init-db [--demo] FILE: creates a ready embedded database in a new file,
+// with the demo schema and rows when asked.
 int RunInitDb(CommandArguments arguments, HostStreams& streams) {
+  bool demo = !arguments.empty() && arguments.front() == "--demo";
+  if (demo) arguments = arguments.subspan(1);
   if (arguments.size() != 1 || arguments.front().starts_with("-")) {
-    streams.err << "Usage: tpl init-db FILE\n";
+    streams.err << "Usage: tpl init-db [--demo] FILE\n";
     return kExitUsage;
   }
   const std::string& file = arguments.front();
   try {
-    db::CreateEmbeddedDatabase(file);
+    db::CreateEmbeddedDatabase(file, demo);
   } catch (const RuntimeError& e) {
     streams.err << "tpl init-db: cannot create the database " << file << ": " << e.description()
                 << " (" << e.number() << ")\n";
@@ -40,7 +43,8 @@ int RunInitDb(CommandArguments arguments, HostStreams& streams) {
     streams.err << "tpl init-db: cannot create the database " << file << ": " << e.what() << '\n';
     return kExitFailure;
   }
-  streams.out << "Created the embedded database " << file << ".\n";
+  streams.out << "Created the embedded database " << file << (demo ? " with the demo data" : "")
+              << ".\n";
   return kExitSuccess;
 }
 
@@ -204,7 +208,9 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"init-db", "FILE", "create a ready embedded database in FILE (which must not exist)",
+    {"init-db", "[--demo] FILE",
+     "create a ready embedded database in FILE (which must not exist); --demo adds a sales "
+     "schema, user groups and users to try reports on",
      RunInitDb},
     {"methods", "[--json]", "list the methods of TPL: dispatch id, name, result, parameters",
      RunMethods},

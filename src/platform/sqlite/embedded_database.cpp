@@ -38,9 +38,10 @@ void RemoveDatabaseFiles(const std::string& file) noexcept {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(file + suffix, ignored);
 }
 
-void RunScripts(sqlite3* connection) {
+void RunScripts(sqlite3* connection, bool with_demo_data) {
   AtomicScope scope(connection);
   for (const EmbeddedScript& script : EmbeddedScripts()) {
+    if (script.kind == ScriptKind::Demo && !with_demo_data) continue;
     if (script.kind != ScriptKind::Procedure) {
       ExecuteScript(connection, script.text, script.path);
       continue;
@@ -56,12 +57,12 @@ void RunScripts(sqlite3* connection) {
 
 }  // namespace
 
-void CreateEmbeddedDatabase(const std::string& file) {
+void CreateEmbeddedDatabase(const std::string& file, bool with_demo_data) {
   CreateEmptyFile(file);
   try {
     SqliteConnection connection = OpenSqliteSession(file);
     ExecuteScript(connection.get(), "PRAGMA journal_mode = WAL");
-    RunScripts(connection.get());
+    RunScripts(connection.get(), with_demo_data);
   } catch (...) {
     RemoveDatabaseFiles(file);
     throw;

@@ -11,6 +11,7 @@ enum class ScriptKind {
   Tables,     // db/tables/*.sql: CREATE TABLE and the like
   Rows,       // db/rows/*.sql: default rows
   Procedure,  // db/procedures/*.sql: one stored procedure each
+  Demo,       // db/demo/*.sql: demo schema and rows, run only when asked
 };
 
 struct EmbeddedScript {
@@ -19,7 +20,8 @@ struct EmbeddedScript {
   std::string_view text;
 };
 
-// Tables first, then rows, then procedures; by file name within each kind.
+// Tables first, then rows, then procedures, then the demo; by file name
+// within each kind.
 std::span<const EmbeddedScript> EmbeddedScripts();
 
 }  // namespace tpl::db::sqlite
