@@ -1,6 +1,7 @@
 // The public methods of TPL. The class keeps no state: each method hands
 // its arguments, by reference, to the routine of the subsystem that does
-// the work, whose name it shares.
+// the work, whose name it shares. Each call waits for a database lock the
+// full limit at most once (platform/database/lock_wait.h).
 #include "output/job_registration.h"
 #include "output/report_handover.h"
 #include "report/query_test.h"
@@ -10,6 +11,7 @@
 #include "templates/template_deletion.h"
 #include "templates/template_reading.h"
 #include "templates/template_saving.h"
+#include "platform/database/lock_wait.h"
 #include "tpl/tpl.h"
 
 namespace tpl {
@@ -23,6 +25,7 @@ Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Int
                              Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
                              Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
                              Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
+  db::CallLockScope call;
   return ::tpl::gExecutar_Query(
       invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados, InVntQuery,
       InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
@@ -38,6 +41,7 @@ bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Inte
                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
                             Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
                             Variant& INvntTipo_Exibicao) {
+  db::CallLockScope call;
   return ::tpl::gGera_Arquivo_EDI(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                                   invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros,
                                   vntTitulo_Tela, vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
@@ -52,6 +56,7 @@ bool TPL::mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Interne
                          Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
                          Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
                          Variant& INvntTipo_Exibicao) {
+  db::CallLockScope call;
   return ::tpl::mVerifica_JOBs(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                                invntBanco_Dados, vntTitulo_Tela, vntSub_Titulo_Tela,
                                InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
@@ -67,6 +72,7 @@ bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
                       Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
                       Variant& InVntData_Inicio, Variant& invntEmail_Remetente,
                       Variant& invntEndereco_Anexo) {
+  db::CallLockScope call;
   return ::tpl::gInclui_JOB(invntBase_dados, invntConecta_db, invntUsuario_Internet_id,
                             outvntMsg_Ret, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
                             OutVntLog_Gerador_ID, InArrVntParametro, InVntTam_Arr_Parametro,
@@ -77,6 +83,7 @@ bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
 bool TPL::mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
                                  std::string& instrConecta_db, std::string& InStrBanco_Dados,
                                  int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret) {
+  db::CallLockScope call;
   return ::tpl::mInclui_Parametros_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query, instrConecta_db,
                                        InStrBanco_Dados, InLngUsuario_Internet_ID, outvntMsg_Ret);
 }
@@ -85,6 +92,7 @@ bool TPL::mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrCone
                            int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
                            Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
                            std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID) {
+  db::CallLockScope call;
   return ::tpl::mMonta_Parametro(InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID,
                                  outvntMsg_Ret, InArrVntParametro, InVntTam_Arr_Parametro,
                                  OutStrParametros, inlngLOG_GERADOR_ID);
@@ -97,6 +105,7 @@ bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID
                       std::string& InStrEndereco_EMail, Variant& outvntMsg_Ret,
                       std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
                       std::string& instrEndereco_anexo) {
+  db::CallLockScope call;
   return ::tpl::mInclui_JOB(InLngUsuario_Internet_ID, InLngFuncao_ID, InStrTitulo_EMail,
                             InStrFlag_Envia_EMail, OutVntLog_Gerador_ID, instrConecta_db,
                             InStrBanco_Dados, InStrTexto_EMail, InStrEndereco_EMail, outvntMsg_Ret,
@@ -108,6 +117,7 @@ bool TPL::mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instr
                                Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
                                Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
                                Variant& InVntEndereco_EMail, Variant& InVntData_Inicio) {
+  db::CallLockScope call;
   return ::tpl::mConsiste_Inclui_JOB(InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID,
                                      outvntMsg_Ret, InVntFuncao_ID, InVntTitulo_EMail,
                                      InVntFlag_Envia_EMail, InVntTexto_EMail, InVntEndereco_EMail,
@@ -122,6 +132,7 @@ Variant TPL::gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Inter
                            Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
                            Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
                            Variant& InVntTipo_Acao) {
+  db::CallLockScope call;
   return ::tpl::gGrava_Filtro(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                               invntBase_dados, invntTemplate_id, IOVntQtde_Lin_Matriz_Filtro,
                               IOVntQtde_Col_Matriz_Filtro, IOVntArrMatriz_Filtro, InVntCOLUNA_ID,
@@ -133,6 +144,7 @@ Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_
                                 Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
                                 Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
                                 Variant& outstrMsg_ret) {
+  db::CallLockScope call;
   return ::tpl::gBusca_Arquivo_Xml(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
                                    vntCampo, vntTabela, vntColunaId, vntArquivoId, vntArquivo,
                                    outstrMsg_ret);
@@ -148,6 +160,7 @@ Variant TPL::gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Int
                              Variant& InVntQtde_Lin_Matriz_Filtro,
                              Variant& InVntQtde_Col_Matriz_Filtro, Variant& InVntArrMatriz_Filtro,
                              Variant& OutVntSigla, Variant& InVntFlag_Envio_Email) {
+  db::CallLockScope call;
   return ::tpl::gGrava_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                                 invntBanco_Dados, IOVntTemplate_ID, InVntNome_Relatorio,
                                 InVntTitulo, InVntSubtitulo, InVntQuery,
@@ -164,6 +177,7 @@ Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Intern
                           Variant& OutvntQtde_Lin_Matriz, Variant& OutvntQtde_Col_Matriz,
                           Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
                           Variant& dicArrayMatriz) {
+  db::CallLockScope call;
   return ::tpl::gTesta_Query(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                              invntBanco_Dados, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
                              InVntSubtitulo, InVntQuery, OutvntQtde_Lin_Matriz,
@@ -174,6 +188,7 @@ Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Intern
 Variant TPL::gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                               Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                               Variant& invntTemplate_id) {
+  db::CallLockScope call;
   return ::tpl::gExclui_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                                  invntBanco_Dados, invntTemplate_id);
 }
@@ -181,6 +196,7 @@ Variant TPL::gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_In
 Variant TPL::gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                                      Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                                      Variant& invntTemplate_id, Variant& InVntCOLUNA_ID) {
+  db::CallLockScope call;
   return ::tpl::gExclui_Filtro_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
                                         invntBanco_Dados, invntTemplate_id, InVntCOLUNA_ID);
 }
@@ -193,6 +209,7 @@ Variant TPL::gObter_Dados_Template(
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
+  db::CallLockScope call;
   return ::tpl::gObter_Dados_Template(
       invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados,
       invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo, OutvntSub_Titulo,
@@ -209,6 +226,7 @@ Variant TPL::gObter_Templates_do_Usuario(Variant& invntConecta_db,
                                          Variant& OutVntQtde_Registros,
                                          Variant& OutVntArrTemplate_ID,
                                          Variant& OutVntArrTitulo) {
+  db::CallLockScope call;
   return ::tpl::gObter_Templates_do_Usuario(invntConecta_db, invntUsuario_Internet_id,
                                             outvntMsg_Ret, invntBanco_Dados,
                                             InVntGrupo_Usuario_ID, OutVntQtde_Registros,

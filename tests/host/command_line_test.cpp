@@ -38,8 +38,9 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
   const std::vector<Row> rows = {
       {{"frobnicate"}, "", "unknown command 'frobnicate'"},
       {{"methods", "--xml"}, "", "Usage: tpl methods"},
-      {{"init-db"}, "", "Usage: tpl init-db FILE"},
-      {{"init-db", "a.db", "b.db"}, "", "Usage: tpl init-db FILE"},
+      {{"init-db"}, "", "Usage: tpl init-db [--demo] FILE"},
+      {{"init-db", "a.db", "b.db"}, "", "Usage: tpl init-db [--demo] FILE"},
+      {{"init-db", "--demo"}, "", "Usage: tpl init-db [--demo] FILE"},
       {{"call"}, "[]", "no method named"},
       {{"call", "gGrava_Filtro", "--verbose"}, "[]", "unexpected '--verbose'"},
       {{"call", "gGrava_Filtro", "gBusca_Arquivo_Xml"}, "[]", "unexpected 'gBusca_Arquivo_Xml'"},

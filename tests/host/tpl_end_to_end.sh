@@ -21,6 +21,11 @@ status=0
 [ "$status" -eq 1 ] || fail "init-db over an existing file gave exit status $status"
 grep -q "cannot create the database $work/tpl.db" "$work/again.err" || fail "no message for an existing file"
 
+# The demo data: the sales of every column kind, groups and users.
+"$tpl" init-db --demo "$work/demo.db" | grep -q "with the demo data" || fail "no demo database"
+[ "$(sqlite3 "$work/demo.db" "SELECT COUNT(*), COUNT(DISTINCT REGIAO_ID), (SELECT COUNT(*) FROM GRUPO_USUARIO),
+      (SELECT COUNT(*) FROM USUARIO) FROM VENDA")" = "3000|5|3|4" ] || fail "demo data incomplete"
+
 "$tpl" methods | grep -q '^60030010 gGrava_Filtro Variant invntConecta_db:Variant ' ||
   fail "methods did not list gGrava_Filtro"
 

@@ -1,3 +1,8 @@
+#include <chrono>
+
+#include "platform/database/connection.h"
+#include "platform/database/lock_wait.h"
+#include "platform/database/recordset.h"
 #include "shared/value_helpers.h"
 #include "support/suite.h"
 
@@ -135,6 +140,25 @@ TEST_F(ReportRun, HandOverChoosesTheFunctionAndTheAddress) {
                        "instr(TXT_QUERY, '__12__') - instr(TXT_QUERY, '__0__7__') - 8) FROM LOG_GERADOR"),
               row.expected) << row.flag << row.display;
   }
+}
+
+// Behind a lock that another session keeps, a report waits the full limit
+// once; every later session of the call (the failure's log row included)
+// gives up at once instead of waiting again.
+TEST_F(ReportRun, ALockHeldElsewhereIsWaitedForOnlyOnce) {
+  for (bool exclusive : {false, true}) {
+    db::LockWaitLimitForTesting limit(std::chrono::milliseconds(150));
+    db::Connection holder(db_.connection_string());
+    db::Recordset statement;
+    if (exclusive) statement.Open("PRAGMA locking_mode = EXCLUSIVE", holder);
+    holder.BeginTrans();
+    statement.Open("UPDATE infra_ids SET LOG_GERADOR_ID = LOG_GERADOR_ID", holder);
+    EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE ID = 1"), Variant::Integer(10)) << exclusive;
+    EXPECT_EQ(limit.waits_run_out(), 1) << exclusive;
+    holder.RollbackTrans();
+  }
+  // Without the lock the next call waits for nothing and runs.
+  EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE ID = 1"), Variant::Integer(0));
 }
 
 TEST_F(ReportRun, FailedHandOverShowsTheMatrixWithItsMessage) {

@@ -1,8 +1,12 @@
 #include "platform/sqlite/sqlite_provider.h"
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/database/lock_wait.h"
 #include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/statements.h"
@@ -34,6 +38,27 @@ void RaiseSqlError(std::string_view description) {
 
 // ---- The session
 
+// Called by SQLite while another session holds the lock a statement needs;
+// `attempt` counts from 0 for each lock met. Waiting in short sleeps that
+// grow to 100 ms, until the lock is free or the call's wait limit runs out
+// (see platform/database/lock_wait.h: a call waits the full limit once,
+// later locks fail at once). Answering 0 gives up: the statement fails with
+// SQLITE_BUSY.
+int WaitForLock(void*, int attempt) {
+  using Clock = std::chrono::steady_clock;
+  thread_local Clock::time_point started;
+  if (attempt == 0) {
+    if (!LockWaitAllowed()) return 0;
+    started = Clock::now();
+  }
+  if (Clock::now() - started >= LockWaitLimit()) {
+    NoteLockWaitRanOut();
+    return 0;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100, 1 << std::min(attempt, 7))));
+  return 1;
+}
+
 SqliteConnection OpenSqliteSession(const std::string& file) {
   const std::string context = "Banco de dados '" + file + "'";
   sqlite3* raw = nullptr;
@@ -45,7 +70,7 @@ SqliteConnection OpenSqliteSession(const std::string& file) {
   CheckSqlite(connection.get(), result, context);
 
   sqlite3_extended_result_codes(connection.get(), 1);
-  sqlite3_busy_timeout(connection.get(), kBusyTimeoutMilliseconds);
+  sqlite3_busy_handler(connection.get(), WaitForLock, nullptr);
   // Reading the schema now reports a file that is not a database here
   // rather than at the first command.
   ExecuteScript(connection.get(), "PRAGMA foreign_keys = ON; PRAGMA schema_version;", context);

@@ -73,10 +73,6 @@ inline void CheckSqlite(sqlite3* connection, int result_code, std::string_view c
 
 // ---- The session
 
-// How long a statement waits for a lock held by another connection before
-// it fails with SQLITE_BUSY.
-inline constexpr int kBusyTimeoutMilliseconds = 15000;
-
 // Opens an existing file for reading and writing; raises an error when the
 // file is missing or is not a database. The connection reports extended
 // result codes, waits on locks held by other processes, enforces foreign
