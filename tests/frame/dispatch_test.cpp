@@ -50,6 +50,7 @@ TEST(Dispatch, CallByIdentifierPassesTheArgumentsByReference) {
 TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
   struct Row { int32_t id; std::string_view name; ResultType result; std::string types; };
   const Row rows[] = {
+      {0x60030000, "gGera_Excel", ResultType::Variant, "VVVVVVVVVV"},
       {0x60030005, "gExecutar_Query", ResultType::Variant, "VVVVVVVVVVVVVVVVVVV"},
       {0x60030006, "gGera_Arquivo_EDI", ResultType::Boolean, "VVVVVVVVVVVVVV"},
       {0x60030007, "mVerifica_JOBs", ResultType::Boolean, "VVVVVVVVVVVVVV"},
