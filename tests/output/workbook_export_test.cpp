@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "support/suite.h"
-#include "support/workbook_reader.h"
+#include "support/zip_parts.h"
 
 namespace tpl {
 namespace {
@@ -16,19 +16,20 @@ namespace fs = std::filesystem;
 
 const std::string kTrapped = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
 
-// A report of three columns (whole number, text, decimal, date) and two
-// data rows, as a report run returns it.
+// A report as a report run returns it, with every type code: whole
+// numbers (one as text), text, decimals (one blank), dates (one that is
+// not), no code (the first value's format) and an unknown code (none).
 Variant SalesMatrix() {
-  Array cells = Array::Matrix(5, 5);
-  const Variant rows[5][4] = {
-      {"Código", "Cliente", "Valor", "Emissão"},
-      {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20"},
-      {Variant::Long(2), "Bruno & Cia <Ltda>", "", "14/10/2001 08:05"},
-      {"I", "T", "V", "D"},
-      {"Center", "Left", "Right", "Center"}};
+  Array cells = Array::Matrix(4, 7);
+  const Variant rows[5][6] = {
+      {"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
+      {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A"},
+      {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant()},
+      {"I", "T", "V", "D", "", "X"},
+      {"Center", "Left", "Right", "Center", "Right", "Left"}};
   for (int32_t r = 0; r < 5; ++r)
-    for (int32_t c = 0; c < 4; ++c) cells.at(r, c) = rows[r][c];
-  cells.at(1, 4) = cells.at(2, 4) = "DET";
+    for (int32_t c = 0; c < 6; ++c) cells.at(r, c) = rows[r][c];
+  cells.at(1, 6) = cells.at(2, 6) = "DET";
   return Variant(std::move(cells));
 }
 
@@ -42,7 +43,7 @@ struct Exporter {
   Variant Export(int32_t user_id = 57, int32_t line_count = 4) {
     Variant connection(db.connection_string()), user = Variant::Long(user_id), kind("SQLSERVER"),
         title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)),
-        columns(Variant::Long(5));
+        columns(Variant::Long(7));
     return TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns,
                              matrix, name);
   }

@@ -1,4 +1,4 @@
-#include "support/workbook_reader.h"
+#include "support/zip_parts.h"
 
 #include <zlib.h>
 
@@ -58,56 +58,6 @@ std::map<std::string, std::string> ZipParts(const std::filesystem::path& path) {
     at += 46 + name_length + skip;
   }
   return parts;
-}
-
-namespace {
-
-// The value of attribute `name` in the tag starting at `at` ("" if absent).
-std::string Attribute(const std::string& xml, size_t at, const std::string& name) {
-  const size_t end = xml.find('>', at);
-  const size_t found = xml.find(" " + name + "=\"", at);
-  if (found == std::string::npos || found > end) return "";
-  const size_t value = found + name.size() + 3;
-  return xml.substr(value, xml.find('"', value) - value);
-}
-
-// The number format code of cell format `xf` (General is "").
-std::string NumberFormatCode(const std::string& styles, int xf) {
-  size_t at = styles.find("<cellXfs");
-  for (int i = 0; i <= xf; ++i) at = styles.find("<xf ", at + 1);
-  const std::string id = Attribute(styles, at, "numFmtId");
-  static const std::map<std::string, std::string> kBuiltIn = {
-      {"0", ""}, {"1", "0"}, {"2", "0.00"}, {"49", "@"}};
-  if (kBuiltIn.contains(id)) return kBuiltIn.at(id);
-  return Attribute(styles, styles.find("<numFmt numFmtId=\"" + id + "\""), "formatCode");
-}
-
-// Text of shared string `index`.
-std::string SharedString(const std::string& strings, int index) {
-  size_t at = 0;
-  for (int i = 0; i <= index; ++i) at = strings.find("<si>", at + 1);
-  const size_t text = strings.find('>', strings.find("<t", at)) + 1;
-  return strings.substr(text, strings.find("</t>", text) - text);
-}
-
-}  // namespace
-
-SavedSheet::SavedSheet(const std::filesystem::path& path, int sheet)
-    : parts_(ZipParts(path)),
-      xml_(parts_.at("xl/worksheets/sheet" + std::to_string(sheet) + ".xml")) {}
-
-std::string SavedSheet::Cell(const std::string& reference) const {
-  const size_t at = xml_.find("<c r=\"" + reference + "\"");
-  if (at == std::string::npos) return "none";
-  const std::string style = Attribute(xml_, at, "s"), type = Attribute(xml_, at, "t");
-  const std::string format =
-      style.empty() ? "" : NumberFormatCode(parts_.at("xl/styles.xml"), std::stoi(style));
-  const size_t end = xml_.find('>', at);
-  if (xml_[end - 1] == '/') return "blank | " + format;
-  const size_t value = end + 4;  // after "><v>"
-  const std::string stored = xml_.substr(value, xml_.find("</v>", value) - value);
-  if (type == "s") return "s " + SharedString(parts_.at("xl/sharedStrings.xml"), std::stoi(stored)) + " | " + format;
-  return (type == "b" ? "b " : "n ") + stored + " | " + format;
 }
 
 }  // namespace tpl::testing
