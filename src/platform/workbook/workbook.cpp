@@ -11,8 +11,8 @@
 #include <cmath>
 #include <random>
 #include <set>
-#include <utility>
 #include <system_error>
+#include <utility>
 
 #include "platform/workbook/column_fit.h"
 #include "tpl/conversions.h"
@@ -188,12 +188,12 @@ struct Worksheet::Sheet {
       fit.Fit(column, style.number_format.NumberPixels(serial));
       return;
     }
+    static const NumberFormat kShortDateShown(kShortDate), kDateAndTimeShown(kDateAndTime);
     bool with_time = serial != std::floor(serial);
     lxw_format*& format = with_time ? style.date_and_time : style.short_date;
-    std::string_view code = with_time ? kDateAndTime : kShortDate;
-    if (format == nullptr) format = NewFormat(book->handle, style.look, code);
+    if (format == nullptr) format = NewFormat(book->handle, style.look, with_time ? kDateAndTime : kShortDate);
     Check(worksheet_write_number(handle, row - 1, column - 1, serial, format));
-    fit.Fit(column, NumberFormat(code).NumberPixels(serial));
+    fit.Fit(column, (with_time ? kDateAndTimeShown : kShortDateShown).NumberPixels(serial));
   }
 
   void Boolean(int32_t row, int32_t column, bool value, const internal::StyleEntry& style) {
