@@ -49,17 +49,40 @@ TEST(ColumnFormat, SampleIsTheFirstValueThatIsNotEmpty) {
   EXPECT_FALSE(mValor_Vazio(Variant::Integer(0)));
 }
 
-// A one-column report with one data row (L = 3, K = 2), laid out on a
+// A one-column report of type `type` (L = rows + 2, K = 2), laid out on a
 // workbook that is never saved; the error number, 0 on success.
-int32_t LayOut(const Variant& value, const Variant& lines, const Variant& columns, bool matrix = true) {
-  Array cells = Array::Matrix(3, 2);
+int32_t LayOut(Variant& report, const std::vector<Variant>& values, const Variant& lines,
+               const Variant& columns, const char* type = "V") {
+  const int32_t rows = static_cast<int32_t>(values.size());
+  Array cells = Array::Matrix(rows + 2, 2);
   cells.at(0, 0) = "Valor";
-  cells.at(1, 0) = value;
-  cells.at(1, 1) = "DET";
-  cells.at(2, 0) = "V";
-  Variant report = matrix ? Variant(std::move(cells)) : Variant("x");
+  for (int32_t r = 1; r <= rows; ++r) cells.at(r, 0) = values[r - 1], cells.at(r, 1) = "DET";
+  cells.at(rows + 1, 0) = type;
+  if (report.IsEmpty()) report = Variant(std::move(cells));
   workbook::Workbook book(fs::temp_directory_path() / "tpl-report-sheet.xlsx");
   return ErrorNumber([&] { WriteReportSheet(book, "Vendas", "Outubro", lines, columns, report); });
+}
+
+int32_t LayOut(const Variant& value, const Variant& lines, const Variant& columns) {
+  Variant report;
+  return LayOut(report, {value}, lines, columns);
+}
+
+// A date cell becomes the date its trimmed text reads as; a cell that
+// already holds a Date must come out the same without the text.
+TEST(ReportSheet, DateCellsBecomeWhatTheirTextReadsAs) {
+  const std::vector<Variant> dates = {
+      Variant(Date{37177.4305555 + 0.7 / 86400}),  // 13/10/2001 10:20:00.7
+      testing::MakeDate(1899, 12, 30, 12),          // a time alone
+      testing::MakeDate(1899, 12, 29, 6),           // before day zero
+      testing::MakeDate(100, 1, 1), testing::MakeDate(9999, 12, 31, 23, 59, 59)};
+  Variant report;
+  ASSERT_EQ(LayOut(report, dates, Variant::Long(static_cast<int32_t>(dates.size()) + 2), "2", "D"), 0);
+  for (size_t i = 0; i < dates.size(); ++i) {
+    Date read;
+    ASSERT_TRUE(TryParseDate(CStr(dates[i]), read)) << CStr(dates[i]);
+    EXPECT_EQ(report.AsArray().at(static_cast<int32_t>(i) + 1, 0), Variant(read)) << CStr(dates[i]);
+  }
 }
 
 TEST(ReportSheet, WhatCannotBeLaidOutFailsWithTheSpreadsheetsError) {
@@ -70,7 +93,8 @@ TEST(ReportSheet, WhatCannotBeLaidOutFailsWithTheSpreadsheetsError) {
   EXPECT_EQ(LayOut("1,5", "9", "2"), error::kSubscriptOutOfRange) << "fewer rows than counted";
   EXPECT_EQ(LayOut("abc", "3", "2"), error::kTypeMismatch) << "a decimal that is no number";
   EXPECT_EQ(LayOut("1,5", "três", "2"), error::kTypeMismatch);
-  EXPECT_EQ(LayOut("1,5", "3", "2", false), error::kTypeMismatch) << "no matrix";
+  Variant no_matrix("x");
+  EXPECT_EQ(LayOut(no_matrix, {}, "3", "2"), error::kTypeMismatch);
 }
 
 }  // namespace
