@@ -3,7 +3,8 @@
 # The rank of a folder is its place in the stack; a file may include
 # headers of its own folder and of lower ones only. Inside platform the
 # access layer (database/) must not know the providers, nor the providers
-# each other. The libraries of the outside world are platform's alone.
+# each other; the workbook layer (workbook/) knows none of them and they do
+# not know it. The libraries of the outside world are platform's alone.
 cmake_minimum_required(VERSION 3.25)
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
@@ -46,7 +47,7 @@ foreach(file IN LISTS files)
       elseif(target_rank GREATER rank)
         list(APPEND faults "${file}: \"${header}\" is a higher layer")
       elseif(target STREQUAL "platform" AND NOT folder STREQUAL "platform"
-             AND NOT header MATCHES "^platform/database/")
+             AND NOT header MATCHES "^platform/(database|workbook)/")
         list(APPEND faults "${file}: \"${header}\" is private to platform")
       elseif(folder STREQUAL "platform" AND header MATCHES "^platform/([^/]+)/")
         set(target_subfolder "${CMAKE_MATCH_1}")
@@ -55,6 +56,10 @@ foreach(file IN LISTS files)
         elseif(subfolder MATCHES "^(sqlite|odbc)$" AND target_subfolder MATCHES "^(sqlite|odbc)$"
                AND NOT subfolder STREQUAL target_subfolder)
           list(APPEND faults "${file}: one provider must not know the other (\"${header}\")")
+        elseif(subfolder STREQUAL "workbook" AND NOT target_subfolder STREQUAL "workbook")
+          list(APPEND faults "${file}: the workbook layer must not know \"${header}\"")
+        elseif(subfolder MATCHES "^(sqlite|odbc)$" AND target_subfolder STREQUAL "workbook")
+          list(APPEND faults "${file}: a provider must not know \"${header}\"")
         endif()
       endif()
     endif()

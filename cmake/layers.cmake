@@ -16,12 +16,13 @@ set(TPL_LAYERS platform shared infra output report templates frame)
 
 set(TPL_INCLUDE_ROOTS "${CMAKE_BINARY_DIR}/include_roots")
 
-# Above platform only the database access layer is visible: the providers
-# and the value internals stay private to platform.
+# Above platform only the database access layer and the workbook layer are
+# visible: the providers and the value internals stay private to platform.
 function(_tpl_link_folder root folder)
   if(folder STREQUAL "platform")
     file(MAKE_DIRECTORY "${root}/platform")
     file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/platform/database" "${root}/platform/database" SYMBOLIC)
+    file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/platform/workbook" "${root}/platform/workbook" SYMBOLIC)
   else()
     file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/${folder}" "${root}/${folder}" SYMBOLIC)
   endif()

@@ -10,7 +10,8 @@ packages=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc
   nlohmann-json3-dev
   libutf8proc-dev
-  libxlsxwriter-dev
+  libxlsxwriter-dev zlib1g-dev
+  python3 python3-openpyxl
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
 )

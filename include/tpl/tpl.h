@@ -55,6 +55,15 @@ class TPL {
   Variant Invoke(std::string_view name, std::vector<Variant>& args);
   Variant Invoke(int32_t dispatch_id, std::vector<Variant>& args);
 
+  // Saves a result matrix as a formatted .xlsx workbook in the folder of
+  // system parameter 23017 and returns its name, after the prefix of
+  // parameter 23018, in outvntNome_Arquivo. The matrix's decimal and date
+  // cells come back converted. Result 0 or 10.
+  Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                      Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+                      Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
+                      Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
+                      Variant& outvntNome_Arquivo);
   // Creates (IOVntTemplate_ID 0 or empty) or alters a template with its
   // query, filters and user groups, in one transaction. Result 0 or 10.
   Variant gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,

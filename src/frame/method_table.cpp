@@ -17,6 +17,11 @@ namespace {
 // Interface order.
 const std::vector<BoundMethod<TPL>>& MethodTable() {
   static const std::vector<BoundMethod<TPL>> table = {
+      Bind<&TPL::gGera_Excel>(
+          0x60030000, "gGera_Excel",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "InvntTitulo_Tela", "InvntSub_Titulo_Tela", "InvntQtde_Lin_Matriz",
+           "InvntQtde_Col_Matriz", "InarrvntMatriz", "outvntNome_Arquivo"}),
       Bind<&TPL::gGrava_Template>(
           0x60030001, "gGrava_Template",
           {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",

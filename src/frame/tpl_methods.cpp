@@ -5,6 +5,7 @@
 #include "output/job_registration.h"
 #include "output/report_handover.h"
 #include "report/query_test.h"
+#include "output/workbook_export.h"
 #include "report/report_execution.h"
 #include "templates/document_lookup.h"
 #include "templates/filter_list_editing.h"
@@ -15,6 +16,18 @@
 #include "tpl/tpl.h"
 
 namespace tpl {
+
+Variant TPL::gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
+                         Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
+                         Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
+                         Variant& InarrvntMatriz, Variant& outvntNome_Arquivo) {
+  db::CallLockScope call;
+  return ::tpl::gGera_Excel(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
+                            invntBanco_Dados, InvntTitulo_Tela, InvntSub_Titulo_Tela,
+                            InvntQtde_Lin_Matriz, InvntQtde_Col_Matriz, InarrvntMatriz,
+                            outvntNome_Arquivo);
+}
 
 Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                              Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,

@@ -154,6 +154,7 @@
 // names its sentence, label, the marker before the line number and the
 // marker before the SQL text.
 #define TPL_METHOD_TRAPS(X)                                                            \
+  X(kGeraExcelTrap, kReportUnavailable, "KMBTPL01.gGera_Excel ( ", false)              \
   X(kExecutarQueryTrap, kSavingUnavailable, "KMBTPL01.gExecutar_Query ( ", true)       \
   X(kGravaFiltroTrap, kSavingUnavailable, "KMBTPL01.gGrava_Filtro ( ", false)            \
   X(kObterDadosTemplateTrap, kQueryDataUnavailable, "KMBTPL01.gObter_Dados_Template ( ", true) \
@@ -175,6 +176,7 @@
     " Strsq: ")                                                                                 \
   X(kMatrizAdicionalTrap, kReportUnavailable, " KMBTPL01.mMonta_ArrayMatriz_Adicional( ",       \
     " No Nº ", " Strsq: ")                                                                      \
+  X(kGeraExcelRoutineTrap, kReportUnavailable, " KMBTPL01.mGera_Excel( ", " No Nº ", " Strsq: ") \
   X(kLogTemplateTrap, kReportLogUnavailable, " - VRLARR.mGrava_Log_Template_Dinamico (",        \
     " No Nº ", " - ")                                                                           \
   X(kEnviaEmailTrap, kEmailRequestUnavailable, " KMBTPL.mEnvia_Rel_Din_Email ( ", " No Nº ",    \

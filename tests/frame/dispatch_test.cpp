@@ -50,6 +50,7 @@ TEST(Dispatch, CallByIdentifierPassesTheArgumentsByReference) {
 TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
   struct Row { int32_t id; std::string_view name; ResultType result; std::string types; };
   const Row rows[] = {
+      {0x60030000, "gGera_Excel", ResultType::Variant, "VVVVVVVVVV"},
       {0x60030001, "gGrava_Template", ResultType::Variant, "VVVVVVVVVVVVVVVVV"},
       {0x60030002, "gTesta_Query", ResultType::Variant, "VVVVVVVVVVVVVV"},
       {0x60030003, "gExclui_Template", ResultType::Variant, "VVVVV"},

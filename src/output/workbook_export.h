@@ -1,0 +1,46 @@
+// The spreadsheet export: gGera_Excel saves a result matrix the host holds
+// as a formatted .xlsx workbook (see report_sheet.h) in the folder of
+// system parameter 23017 and answers with the file's name, preceded by the
+// prefix of parameter 23018, under which the host fetches it. Nothing of
+// the workbook is kept but the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tpl/variant.h"
+
+namespace tpl {
+
+// The folder the workbooks are saved in, with or without its closing "/"
+// (empty: the current directory). It must exist and be writable.
+inline constexpr int32_t kWorkbookFolderParameter = 23017;
+// What the returned name starts with (a download address, for instance).
+inline constexpr int32_t kWorkbookPrefixParameter = 23018;
+
+// "RelDinamico" + the time as yyyyMMddhhmmss + the user's identifier:
+// RelDinamico2026120418565957 for user 57 at 04/12/2026 18:56:59. Two
+// exports by one user within the same second share the name; the later
+// file replaces the earlier.
+std::string WorkbookName(Date now, const Variant& user);
+
+// Result 0 when the workbook was saved, 10 otherwise with the sentence.
+Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+                    Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
+                    Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
+                    Variant& outvntNome_Arquivo);
+
+// Reads the folder and the prefix (and parameters 23022 and 6408, which
+// the export does not use), lays the matrix out, converting its cells in
+// place, saves the workbook and puts the prefix + the file's name (with
+// its .xlsx) into outvntNome_Arquivo. False with the message of a failed
+// parameter lookup, or with the trap's sentence on any other failure (no
+// file is left behind then).
+bool mGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
+                 Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+                 Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
+                 Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
+                 Variant& outvntNome_Arquivo);
+
+}  // namespace tpl

@@ -1,0 +1,131 @@
+// Workbooks: what the library asks of a spreadsheet application, written
+// straight into an .xlsx file. A workbook holds worksheets; cells receive
+// the library's values with a style (bold, centred, number format); a row
+// of cells can be merged; a range can become a table; columns are sized to
+// their content; the file is written when the workbook is saved.
+//
+// Rows and columns count from 1, as the sheet shows them ((1, 1) is A1).
+// A position outside the sheet (more than kMaxRows rows or kMaxColumns
+// columns) fails with the spreadsheet's error 1004, before anything is
+// written, so a result too large for a sheet never gives a broken file.
+//
+// The file appears only when Save succeeds: the workbook is written under
+// a temporary name beside the target and renamed over it at the end. A
+// workbook destroyed unsaved, or whose save failed, leaves nothing behind.
+// Numbers are written with a decimal point whatever locale the host
+// process has set; the library never changes the process locale itself.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tpl/variant.h"
+
+namespace tpl::workbook {
+
+inline constexpr int32_t kMaxRows = 1048576;
+inline constexpr int32_t kMaxColumns = 16384;
+// Characters a cell holds; a longer text is cut.
+inline constexpr size_t kMaxCellCharacters = 32767;
+// The error number the spreadsheet gives for whatever it cannot do.
+inline constexpr int32_t kSpreadsheetError = 1004;
+
+// How a cell looks. Every cell sits at the bottom of its row, does not
+// wrap, shrink or turn its text.
+struct CellStyle {
+  bool bold = false;
+  bool centred = false;       // horizontally
+  std::string number_format;  // "" is General
+};
+
+// A style added to a workbook; the default one is General, not bold,
+// aligned by its value.
+struct Style {
+  int32_t index = 0;
+};
+
+class Workbook;
+
+// A worksheet of a workbook; a handle, valid while its workbook lives.
+class Worksheet {
+ public:
+  // Writes a value as the spreadsheet stores it: numbers as numbers, dates
+  // as date cells, Booleans as Booleans, texts as texts, and Empty, Null
+  // and the empty text as a blank cell that keeps the style. A date in a
+  // General cell takes the short date format ("dd/mm/yyyy", with
+  // " hh:mm" when it has a time); a text in a cell with a number format
+  // that reads as a number is stored as that number. Arrays and objects
+  // fail with a type mismatch (13), numbers that are not finite with an
+  // overflow (6).
+  void Write(int32_t row, int32_t column, const Variant& value, Style style = {});
+  void WriteText(int32_t row, int32_t column, std::string_view text, Style style = {});
+
+  // Merges the columns between first and last (in either order) of a row
+  // into one cell showing `text`.
+  // A range of one cell is not merged: the text is written into it. Merged
+  // cells do not count when the columns are sized.
+  void MergeRow(int32_t row, int32_t first_column, int32_t last_column, std::string_view text,
+                Style style);
+
+  // Fails with error 1004 unless the range between the two cells (in
+  // either order) lies on the sheet.
+  void CheckRange(int32_t first_row, int32_t first_column, int32_t last_row,
+                  int32_t last_column) const;
+
+  // Makes rows first_row to last_row a table named `name`, its first row
+  // the header with one caption per column (from first_column on). As the
+  // spreadsheet does, an empty caption becomes "Coluna" + its place in the
+  // table and a caption that repeats an earlier one (ignoring case) gets
+  // the lowest number from 2 that makes it unique; a table with no data
+  // row gets one empty row. The captions are written into the header row.
+  // A last row above the first fails with error 1004.
+  void AddTable(std::string_view name, int32_t first_row, int32_t first_column, int32_t last_row,
+                std::vector<std::string> captions, Style header_style);
+
+  // Sizes every column that holds something to its widest cell.
+  void FitColumns();
+
+  // Makes this the active sheet with the one cell selected.
+  void Select(int32_t row, int32_t column);
+
+ private:
+  friend class Workbook;
+  struct Sheet;
+  explicit Worksheet(Sheet* sheet) : sheet_(sheet) {}
+  Sheet* sheet_;
+};
+
+class Workbook {
+ public:
+  // A new, empty workbook that Save will write to `path` (an existing file
+  // there is replaced). Fails with error 1004 when nothing can be written
+  // in the path's folder.
+  explicit Workbook(const std::filesystem::path& path);
+  ~Workbook();
+  Workbook(const Workbook&) = delete;
+  Workbook& operator=(const Workbook&) = delete;
+
+  // Sheets appear in the file in the order they are added.
+  Worksheet AddWorksheet(std::string_view name);
+  Style AddStyle(const CellStyle& style);
+
+  // Writes the file. Nothing can be added afterwards.
+  void Save();
+
+  // The full path of the file (absolute).
+  const std::filesystem::path& FullName() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The captions of a table's header as the spreadsheet makes them unique
+// (see AddTable).
+std::vector<std::string> UniqueCaptions(std::vector<std::string> captions);
+
+}  // namespace tpl::workbook

@@ -1,0 +1,144 @@
+#include "output/workbook_export.h"
+
+#include <cstdlib>
+#include <functional>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "support/suite.h"
+#include "support/zip_parts.h"
+
+namespace tpl {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTrapped = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
+
+// A report as a report run returns it, with every type code: whole
+// numbers (one as text), text, decimals (one blank), dates (one that is
+// not), no code (the first value's format) and an unknown code (none).
+Variant SalesMatrix() {
+  Array cells = Array::Matrix(4, 7);
+  const Variant rows[5][6] = {
+      {"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
+      {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A"},
+      {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant()},
+      {"I", "T", "V", "D", "", "X"},
+      {"Center", "Left", "Right", "Center", "Right", "Left"}};
+  for (int32_t r = 0; r < 5; ++r)
+    for (int32_t c = 0; c < 6; ++c) cells.at(r, c) = rows[r][c];
+  cells.at(1, 6) = cells.at(2, 6) = "DET";
+  return Variant(std::move(cells));
+}
+
+// A database whose workbook folder is its own temporary folder, and the
+// arguments of one export.
+struct Exporter {
+  Exporter() {
+    db.SetParameter(kWorkbookFolderParameter, folder.string());
+    db.SetParameter(kWorkbookPrefixParameter, "https://relatorios/");
+  }
+  Variant Export(int32_t user_id = 57, int32_t line_count = 4) {
+    Variant connection(db.connection_string()), user = Variant::Long(user_id), kind("SQLSERVER"),
+        title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)),
+        columns(Variant::Long(7));
+    return TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns,
+                             matrix, name);
+  }
+  // The workbooks in the folder.
+  std::vector<fs::path> Saved() const {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().extension() == ".xlsx") files.push_back(entry.path());
+    return files;
+  }
+  testing::TempDatabase db;
+  fs::path folder = db.file().parent_path();
+  Variant message, name{"antes"}, matrix = SalesMatrix();
+};
+
+TEST(WorkbookExport, SavesInTheFolderAndAnswersWithPrefixAndName) {
+  Exporter e;
+  const std::string before = WorkbookName(Now(), Variant::Long(57));
+  ASSERT_EQ(e.Export(), Variant::Integer(0)) << testing::Show(e.message);
+  const std::string after = WorkbookName(Now(), Variant::Long(57));
+  EXPECT_TRUE(e.message.IsEmpty());
+  const std::string name = CStr(e.name);
+  ASSERT_TRUE(std::regex_match(name, std::regex("https://relatorios/RelDinamico[0-9]{14}57\\.xlsx"))) << name;
+  EXPECT_GE(name.substr(19, 27), before);
+  EXPECT_LE(name.substr(19, 27), after);
+  ASSERT_EQ(e.Saved().size(), 1u);
+  EXPECT_EQ(e.Saved()[0], e.folder / name.substr(19));
+  EXPECT_EQ(e.db.Count("LOG_MSG"), 0);
+
+  EXPECT_EQ(WorkbookName(testing::MakeDate(2026, 12, 4, 18, 56, 59).AsDate(), Variant::Long(57)),
+            "RelDinamico2026120418565957");
+}
+
+// The parts of the workbook, compared with the stored ones but for the
+// document's times (docProps/core.xml). TPL_UPDATE_GOLDEN=1 rewrites them.
+TEST(WorkbookExport, PartsMatchTheStoredWorkbook) {
+  Exporter e;
+  ASSERT_EQ(e.Export(), Variant::Integer(0)) << testing::Show(e.message);
+  const fs::path golden = TPL_GOLDEN_DIR;
+  const bool update = std::getenv("TPL_UPDATE_GOLDEN") != nullptr;
+  std::string names;
+  for (const auto& [part, content] : testing::ZipParts(e.Saved().at(0))) {
+    names += part + " ";
+    if (part == "docProps/core.xml") continue;
+    if (update) {
+      fs::create_directories((golden / part).parent_path());
+      std::ofstream(golden / part, std::ios::binary) << content;
+      continue;
+    }
+    std::ifstream stored(golden / part, std::ios::binary);
+    std::stringstream expected;
+    expected << stored.rdbuf();
+    EXPECT_EQ(content, expected.str()) << part;
+  }
+  EXPECT_EQ(names,
+            "[Content_Types].xml _rels/.rels docProps/app.xml docProps/core.xml "
+            "xl/_rels/workbook.xml.rels xl/sharedStrings.xml xl/styles.xml xl/tables/table1.xml "
+            "xl/theme/theme1.xml xl/workbook.xml xl/worksheets/_rels/sheet1.xml.rels "
+            "xl/worksheets/sheet1.xml xl/worksheets/sheet2.xml ");
+}
+
+// Each failure answers 10 with the sentence, writes one log row, shows the
+// detail to user 1 only and leaves no file.
+TEST(WorkbookExport, FailuresAnswerTenWithTheSentenceAndOneLogRow) {
+  struct Case {
+    const char* what;
+    std::function<void(Exporter&)> arrange;
+    int32_t lines;
+    std::string sentence, detail;
+  };
+  const Case cases[] = {
+      {"folder missing",
+       [](Exporter& t) { t.db.SetParameter(kWorkbookFolderParameter, (t.folder / "falta").string()); },
+       4, kTrapped, " KMBTPL01.mGera_Excel( Não foi possível gravar o arquivo "},
+      {"decimal that is no number", [](Exporter& t) { t.matrix.AsArray().at(2, 2) = "doze"; },
+       4, kTrapped, " KMBTPL01.mGera_Excel( Tipos incompatíveis : 13)   No Nº "},
+      {"more rows than a sheet holds", [](Exporter&) {}, 1048574, kTrapped,
+       " KMBTPL01.mGera_Excel( Erro definido pelo aplicativo ou pelo objeto : 1004)   No Nº "},
+      {"parameter lookup", [](Exporter& t) { t.db.Execute("DROP TABLE Tab_Parametro_Sistema"); },
+       4, "Acesso aos dados dos parâmetros do sistema não disponível. Favor tentar mais tarde.",
+       " KMBICC.mBusca_Tab_Parametro_Sistema ( "},
+  };
+  for (const Case& c : cases) {
+    Exporter t;
+    c.arrange(t);
+    EXPECT_EQ(t.Export(5, c.lines), Variant::Integer(10)) << c.what;
+    EXPECT_EQ(t.message, Variant(c.sentence)) << c.what;
+    EXPECT_EQ(CStr(t.name).find(".xlsx"), std::string::npos) << c.what << ": never the name of a file";
+    EXPECT_EQ(t.db.Count("LOG_MSG WHERE TAB_TIPO_MSG_ID = 1 AND USUARIO_INTERNET_ID = 5"), 1) << c.what;
+    EXPECT_EQ(t.Export(1, c.lines), Variant::Integer(10));
+    EXPECT_EQ(CStr(t.message).rfind(c.sentence + c.detail, 0), 0u) << c.what << ": " << CStr(t.message);
+    for (const auto& entry : fs::directory_iterator(t.folder))
+      EXPECT_EQ(entry.path().string().find("RelDinamico"), std::string::npos) << c.what << ": " << entry.path();
+  }
+}
+
+}  // namespace
+}  // namespace tpl
