@@ -141,5 +141,108 @@ TEST(HostileValues, NoFilterValueChangesTheReportQuery) {
   std::cout << "Hostile values: " << HostileValues().size() << " values, " << runs << " report runs" << std::endl;
 }
 
+
+// The other values the system writes into SQL, each hostile value in turn.
+class HostileValuesElsewhere : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { Seed(db_); }
+  // Oracle texts are written in capitals.
+  std::string Stored(const std::string& value) const {
+    return std::string(GetParam()) == "ORACLE" ? UCase(value) : value;
+  }
+  TempDatabase db_{testing::MemoryBackedFolder()};
+};
+
+TEST_P(HostileValuesElsewhere, DocumentLookupNamesAndIdentifier) {
+  for (const std::string& value : HostileValues()) {
+    for (int position = 0; position < 4; ++position) {
+      Variant names[4] = {"DOC", "CANARY", "ID", Variant::Long(99)};
+      names[position] = Variant(value);
+      Variant connection(db_.connection_string()), user(Variant::Long(5)), kind(GetParam()), document(""), message;
+      Variant result = TPL().gBusca_Arquivo_Xml(connection, user, kind, names[0], names[1], names[2], names[3],
+                                                document, message);
+      const std::string where = std::to_string(position) + " <" + Left(value, 40) + ">";
+      ExpectIntact(db_, where);
+      // A refused name fails; an identifier is written as its number, and
+      // no hostile value reads as 99.
+      if (result == Variant::Integer(0)) EXPECT_EQ(document, Variant("")) << where;
+      else EXPECT_FALSE(TextOrEmpty(message).empty()) << where;
+    }
+  }
+}
+
+// The user and template identifiers of the generation log, and the title
+// and prepared query of an e-mail request, which must be stored exactly.
+TEST_P(HostileValuesElsewhere, GenerationLogAndEmailRequest) {
+  for (const std::string& value : HostileValues()) {
+    for (bool identifiers : {true, false}) {
+      db_.Execute("DELETE FROM REL_DIN_EMAIL");
+      Variant connection(db_.connection_string()), user(Variant::Long(5)), message, kind(GetParam());
+      Variant query("SELECT ID FROM VENDA WHERE CLIENTE <> {P}");
+      Variant filters = testing::FilterMatrix({{Variant::Long(100), "Filtro", "{P}", "C", 0, "", value}});
+      Variant lines(Variant::Integer(1)), columns(Variant::Integer(7)), out_lines, out_columns, matrix, flag;
+      Variant title(value), subtitle, template_id(Variant::Long(1)), export_wish("N"), display, extra, email("S");
+      if (identifiers) user = template_id = Variant(value), email = Variant("N");
+      Variant result = TPL().gExecutar_Query(connection, user, message, kind, query, filters, lines, columns,
+                                             out_lines, out_columns, matrix, flag, title, subtitle, template_id,
+                                             export_wish, display, extra, email);
+      const std::string where = (identifiers ? "identifiers <" : "e-mail <") + Left(value, 40) + ">";
+      ExpectIntact(db_, where);
+      EXPECT_TRUE(result == Variant::Integer(0) || result == Variant::Integer(10)) << where;
+      if (identifiers) continue;
+      EXPECT_LE(db_.Count("REL_DIN_EMAIL"), 1) << where;
+      if (db_.Count("REL_DIN_EMAIL") == 1) {
+        EXPECT_EQ(db_.Scalar("SELECT TITULO FROM REL_DIN_EMAIL"), Variant(value)) << where;
+        EXPECT_EQ(db_.Scalar("SELECT TXT_QUERY FROM REL_DIN_EMAIL"), Variant(RTrim(CStr(query)))) << where;
+      }
+    }
+  }
+}
+
+// Every text of a job request: refused, filtered by the e-mail checks, or
+// stored exactly.
+TEST_P(HostileValuesElsewhere, JobTexts) {
+  int stored = 0;
+  for (const std::string& value : HostileValues()) {
+    db_.Execute("DELETE FROM LOG_GERADOR");
+    Variant kind(GetParam()), connection(db_.connection_string()), user(Variant::Long(5)), message,
+        function(Variant::Long(80712)), title(value), flag("S"), job_id, parameters(testing::Vector({value})),
+        count(Variant::Integer(1)), text(value), recipient(value), start(""), sender(value), attachment(value);
+    bool registered = TPL().gInclui_JOB(kind, connection, user, message, function, title, flag, job_id, parameters,
+                                        count, text, recipient, start, sender, attachment);
+    const std::string where = "<" + Left(value, 40) + ">";
+    ExpectIntact(db_, where);
+    EXPECT_EQ(db_.Count("LOG_GERADOR"), registered ? 1 : db_.Count("LOG_GERADOR")) << where;
+    EXPECT_LE(db_.Count("LOG_GERADOR"), 1) << where;
+    if (!registered) continue;
+    ++stored;
+    EXPECT_EQ(db_.Rows("SELECT Email_Remetente, Endereco_anexo, TXT_QUERY FROM LOG_GERADOR"),
+              Stored(value + "|" + value + "|" + CStr(job_id) + "__JOB____" + value))
+        << where;
+  }
+  EXPECT_GT(stored, 5) << "the table should reach the job row";
+}
+
+// The fields of a template travel as procedure parameters.
+TEST_P(HostileValuesElsewhere, TemplateFields) {
+  testing::AddUserGroups(db_);
+  int saved_count = 0;
+  for (const std::string& value : HostileValues()) {
+    testing::TemplateToSave saved(GetParam(), db_.connection_string());
+    saved.name = saved.title = saved.subtitle = saved.code = Variant(value);
+    saved.SetFilters({{Variant::Long(0), value, "{NUM}", "N", "S", "", ""},
+                      {Variant::Long(0), "Nome", "{NOME}", "C", Variant::Long(1), "", ""}});
+    const int32_t before = db_.Count("TEMPLATE_DINAMICO");
+    Variant result = saved.Save();
+    saved_count += result == Variant::Integer(0);
+    const std::string where = "<" + Left(value, 40) + ">";
+    ExpectIntact(db_, where);
+    EXPECT_EQ(db_.Count("TEMPLATE_DINAMICO"), before + (result == Variant::Integer(0) ? 1 : 0)) << where;
+  }
+  EXPECT_GT(saved_count, 5) << "the table should reach the template tables";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothKinds, HostileValuesElsewhere, ::testing::Values("SQLSERVER", "ORACLE"));
+
 }  // namespace
 }  // namespace tpl
