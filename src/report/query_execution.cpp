@@ -43,6 +43,11 @@ bool mGrava_Log_Template_Dinamico(const Variant& connection_string, const Varian
 }
 
 std::string EmailRequestCommand(const Variant& user, const Variant& query, const Variant& title) {
+  // The request's procedure turns every ## back into an apostrophe. A ## of
+  // the query's own (a filter value's) would come back as a quote and change
+  // the query that runs later, so such a query is not sent.
+  if (TextOrEmpty(query).find("##") != std::string::npos)
+    throw RuntimeError(error::kInvalidProcedureCall, "Consulta com ## não pode ser enviada por e-mail");
   std::string quoted_query = Replace(TextOrEmpty(query), "'", "##");
   // An apostrophe in the title is doubled, the escape of the SQL texts the
   // procedure receives, so that a title can never end its literal early.

@@ -10,9 +10,9 @@
 
 namespace tpl::testing {
 
-TempDatabase::TempDatabase() {
+TempDatabase::TempDatabase(const std::filesystem::path& parent) {
   static std::atomic<int> counter{0};
-  folder_ = std::filesystem::temp_directory_path() /
+  folder_ = parent /
             ("tpl-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
   std::filesystem::create_directories(folder_);
   file_ = folder_ / "tpl.db";
@@ -54,6 +54,21 @@ std::string TempDatabase::Rows(const std::string& sql) const {
 
 int32_t TempDatabase::Count(const std::string& from) const {
   return CLng(Scalar("SELECT COUNT(*) FROM " + from));
+}
+
+std::filesystem::path MemoryBackedFolder() {
+  std::error_code ignored;
+  return std::filesystem::is_directory("/dev/shm", ignored) ? std::filesystem::path("/dev/shm")
+                                                             : std::filesystem::temp_directory_path();
+}
+
+void TempDatabase::RestoreFrom(const TempDatabase& other) const {
+  // The write-ahead log and its index go with the file when they exist.
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    const std::filesystem::path from = other.file_.string() + suffix, to = file_.string() + suffix;
+    std::filesystem::remove(to);
+    if (std::filesystem::exists(from)) std::filesystem::copy_file(from, to);
+  }
 }
 
 void TempDatabase::SetParameter(int32_t id, const std::string& value) const {

@@ -1,5 +1,6 @@
 #include "platform/database/command.h"
 
+#include "platform/database/fault_injection.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
@@ -28,6 +29,8 @@ const Variant& Command::ParameterValue(std::string_view name) const {
 }
 
 Recordset Command::Execute() {
+  FaultContext context(text_);
+  FaultPoint("execute", text_);
   return Recordset(connection_->provider().Execute(type_, text_, parameters_, timeout_));
 }
 

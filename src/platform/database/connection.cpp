@@ -1,5 +1,6 @@
 #include "platform/database/connection.h"
 
+#include "platform/database/fault_injection.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {
@@ -18,7 +19,9 @@ Connection::~Connection() { Close(); }
 
 void Connection::Open(const std::string& connection_string) {
   Close();
+  FaultPoint("open");
   provider_ = OpenProvider(connection_string);
+  NoteConnectionOpened();
 }
 
 void Connection::Close() noexcept {
@@ -33,6 +36,7 @@ void Connection::Close() noexcept {
     in_transaction_ = false;
   }
   provider_.reset();
+  NoteConnectionClosed();
 }
 
 Provider& Connection::provider() {
@@ -41,11 +45,13 @@ Provider& Connection::provider() {
 }
 
 void Connection::BeginTrans() {
+  FaultPoint("begin");
   provider().BeginTransaction();
   in_transaction_ = true;
 }
 
 void Connection::CommitTrans() {
+  FaultPoint("commit");
   provider().CommitTransaction();
   in_transaction_ = false;
 }

@@ -1,5 +1,6 @@
 #include "platform/database/recordset.h"
 
+#include "platform/database/fault_injection.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
@@ -14,11 +15,14 @@ void Recordset::Load(std::vector<ResultSet> row_sets) {
 }
 
 void Recordset::Open(std::string_view sql, const std::string& connection_string) {
+  FaultContext context(sql);
   Connection connection(connection_string);
   Open(sql, connection);
 }
 
 void Recordset::Open(std::string_view sql, Connection& connection) {
+  FaultContext context(sql);
+  FaultPoint("execute", sql);
   std::vector<Parameter> no_parameters;
   Load(connection.provider().Execute(CommandType::Text, sql, no_parameters,
                                      kDefaultCommandTimeout));

@@ -7,6 +7,7 @@
 
 #include "platform/database/ascii_text.h"
 #include "platform/database/declared_type.h"
+#include "platform/database/fault_injection.h"
 #include "platform/sqlite/sql_dialect.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"
@@ -22,6 +23,7 @@ namespace tpl::db::sqlite {
 // refused rather than cut.
 SqliteStatement PrepareFirst(sqlite3* connection, std::string_view sql, std::string_view& rest) {
   CheckCommandText(sql);
+  FaultPoint("prepare", sql);
   if (sql.size() > static_cast<size_t>(std::numeric_limits<int>::max()))
     throw RuntimeError(SQLITE_TOOBIG, "Comando SQL longo demais");
   sqlite3_stmt* raw = nullptr;
@@ -44,6 +46,7 @@ SqliteStatement Prepare(sqlite3* connection, std::string_view sql) {
 }
 
 void StepToEnd(sqlite3* connection, sqlite3_stmt* statement) {
+  FaultPoint("step", sqlite3_sql(statement));
   int result;
   while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
   }
@@ -278,6 +281,7 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement) {
     }
   }
 
+  FaultPoint("step", sqlite3_sql(statement));
   int step;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     for (int c = 0; c < column_count; ++c) {
