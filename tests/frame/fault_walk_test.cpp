@@ -3,7 +3,10 @@
 // a sentence, close every connection and transaction, and leave nothing
 // half-written beyond what the method's own rules allow. A method joins
 // the walk with one row of sample arguments below.
+#include <unistd.h>
+
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -84,9 +87,34 @@ Args JobArgs(const char* kind, const Variant& connection) {
           Vector({"A", "B"}), Variant::Integer(2), "Segue", "ana@x.com", "", "", ""};
 }
 
+// The folder the exports of the walk write to, made once, removed at the end.
+const std::string& WorkbookFolder() {
+  static const std::string folder = [] {
+    auto path = std::filesystem::temp_directory_path() / ("tpl-fault-walk-" + std::to_string(getpid()));
+    std::filesystem::create_directories(path);
+    return path.string() + "/";
+  }();
+  return folder;
+}
+
+// A shown result of one data row: header, data, types, alignments.
+Variant ShownResult() {
+  Array m = Array::Matrix(3, 3);
+  const char* cells[4][4] = {{"ID", "CLIENTE", "", ""}, {"1", "ana", "DET", ""}, {"I", "T", "", ""},
+                             {"Center", "Left", "", ""}};
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) m.at(r, c) = Variant(cells[r][c]);
+  return Variant(std::move(m));
+}
+
 const std::vector<Sample>& Samples() {
   const Variant user = Variant::Long(5);
   static const std::vector<Sample> samples = {
+      {"gGera_Excel",
+       [=](const Variant& c) {
+         return Args{c, user, "", "SQLSERVER", "Vendas", "", Variant::Long(3), Variant::Long(3), ShownResult(), ""};
+       },
+       Failure::Code10, {}, {}},
       {"gGrava_Template", [](const Variant& c) { return TemplateArgs(c, 0); }, Failure::Code10, {}, kTemplate},
       {"gGrava_Template", [](const Variant& c) { return TemplateArgs(c, 1); }, Failure::Code10, {}, kTemplate},
       {"gTesta_Query",
@@ -163,6 +191,7 @@ const std::vector<Sample>& Samples() {
 // a sales table, template 1 (groups 1 and 2) and job 1.
 void Seed(const TempDatabase& db) {
   testing::AddUserGroups(db);
+  db.SetParameter(23017, WorkbookFolder());
   db.Execute("INSERT INTO PESSOA (PESSOA_ID, EMAIL) VALUES (1, 'ana@exemplo.com.br')");
   db.Execute("INSERT INTO COLABORADOR (COLABORADOR_ID, PESSOA_ID) VALUES (1, 1)");
   db.Execute("INSERT INTO USUARIO (USUARIO_ID, COLABORADOR_ID) VALUES (5, 1)");
@@ -275,6 +304,7 @@ TEST(FaultWalk, EveryOperationOfEveryMethodFailsCleanly) {
     if (!has_sample) skipped += " " + std::string(method.name);
   }
   int tolerated_count = 0;
+  std::filesystem::remove_all(WorkbookFolder());
   std::cout << "Fault walk: " << pairs << " (method, operation) pairs" << ran << "\n";
   for (const auto& [why, count] : tolerated) {
     std::cout << "  tolerated " << count << " x " << why << "\n";
