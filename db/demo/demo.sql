@@ -20,8 +20,8 @@ INSERT INTO GRUPO_USUARIO (GRUPO_USUARIO_ID, DESC_GRUPO_USUARIO) VALUES
   (30, 'Financeiro');
 
 -- Sales: 3,000 rows over 2025 and 2026, spread over regions, products and
--- sellers by simple arithmetic so that every database built from this
--- script holds the same rows.
+-- sellers by multiplicative hashing of the row number, so that every
+-- database built from this script holds the same rows.
 CREATE TABLE REGIAO (
   REGIAO_ID INTEGER PRIMARY KEY,
   NOME VARCHAR(40) NOT NULL
@@ -63,12 +63,12 @@ CREATE TABLE VENDA (
 WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000),
 sale AS (
   SELECT i,
-         1 + (i * 7) % 5 AS regiao,
-         1 + (i * 13) % 10 AS produto,
-         1 + (i * 31) % 40 AS quantidade,
-         ((i * 17) % 6) * 0.025 AS desconto,
-         date('2025-01-01', '+' || ((i * 11) % 700) || ' days') AS dia,
-         printf('%02d:%02d:00', 8 + (i % 10), (i * 7) % 60) AS hora
+         1 + ((i * 48271) % 2147483647) % 5 AS regiao,
+         1 + ((i * 69621) % 2147483647 / 7) % 10 AS produto,
+         1 + ((i * 16807) % 2147483647 / 3) % 40 AS quantidade,
+         (((i * 40692) % 2147483399) % 6) * 0.025 AS desconto,
+         date('2025-01-01', '+' || (((i * 39373) % 2147483647) % 700) || ' days') AS dia,
+         printf('%02d:%02d:00', 8 + (i * 31) % 10, (i * 7) % 60) AS hora
   FROM n)
 INSERT INTO VENDA
 SELECT i,
