@@ -1,6 +1,5 @@
 #include "platform/sqlite/sql_scanner.h"
 
-#include <sqlite3.h>
 
 #include "platform/database/ascii_text.h"
 #include "platform/sqlite/sqlite_provider.h"
@@ -107,7 +106,7 @@ std::optional<BatchStatement> BatchReader::Next() {
     end = ProcedureCallEnd();
   } else {
     statement.kind = BatchStatementKind::Sql;
-    end = SqlStatementEnd(first.offset);
+    end = SqlStatementEnd(first);
   }
   statement.text = scanner_.text().substr(first.offset, end - first.offset);
   return statement;
@@ -130,11 +129,30 @@ size_t BatchReader::ProcedureCallEnd() {
   return scanner_.position();
 }
 
-size_t BatchReader::SqlStatementEnd(size_t start) {
+// A statement ends at the first ";" outside texts, names and comments,
+// except a CREATE [TEMP] TRIGGER, whose body holds statements of its own
+// and ends at the ";" right after its END (SQLite's own rule). One pass:
+// each token is looked at once, however many ";" the text holds.
+size_t BatchReader::SqlStatementEnd(const SqlToken& first) {
+  // Where the statement stands in "CREATE [TEMP|TEMPORARY] TRIGGER".
+  enum class Opening { Create, Temp, Trigger, Other };
+  Opening opening = first.IsKeyword("CREATE") ? Opening::Create : Opening::Other;
+  bool after_end = false;  // the last significant token was the word END
   for (SqlToken token; scanner_.Next(token);) {
-    if (!token.IsSymbol(';')) continue;
-    const std::string candidate(scanner_.text().substr(start, token.end() - start));
-    if (sqlite3_complete(candidate.c_str())) return token.end();
+    if (token.IsFiller()) continue;
+    if (token.IsSymbol(';')) {
+      if (opening != Opening::Trigger || after_end) return token.end();
+      after_end = false;
+      continue;
+    }
+    after_end = token.IsKeyword("END");
+    if (opening == Opening::Create) {
+      opening = token.IsKeyword("TEMP") || token.IsKeyword("TEMPORARY") ? Opening::Temp
+                : token.IsKeyword("TRIGGER")                             ? Opening::Trigger
+                                                                         : Opening::Other;
+    } else if (opening == Opening::Temp) {
+      opening = token.IsKeyword("TRIGGER") ? Opening::Trigger : Opening::Other;
+    }
   }
   return scanner_.position();
 }

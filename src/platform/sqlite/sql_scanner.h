@@ -89,7 +89,7 @@ class BatchReader {
  private:
   size_t SessionOptionEnd();
   size_t ProcedureCallEnd();
-  size_t SqlStatementEnd(size_t start);
+  size_t SqlStatementEnd(const SqlToken& first);
 
   SqlScanner scanner_;
 };

@@ -35,8 +35,18 @@ TEST(SqliteBatchReader, CutsBatchesIntoStatements) {
       {"CREATE TRIGGER g AFTER INSERT ON t BEGIN DELETE FROM u; DELETE FROM v; END; SELECT 1",
        "S:CREATE TRIGGER g AFTER INSERT ON t BEGIN DELETE FROM u; DELETE FROM v; END;|S:SELECT 1"},
       {"SELECT \"a;\" FROM [b;c]", "S:SELECT \"a;\" FROM [b;c]"},
+      {"create temp trigger g after insert on t begin select 1; end ; select 2",
+       "S:create temp trigger g after insert on t begin select 1; end ;|S:select 2"},
+      {"CREATE TABLE e (x); SELECT 1 AS END; SELECT 2", "S:CREATE TABLE e (x);|S:SELECT 1 AS END;|S:SELECT 2"},
   };
   for (const auto& [batch, pieces] : rows) EXPECT_EQ(Pieces(batch), pieces) << batch;
+}
+
+// A trigger body that never ends holds many ";": the batch is still read
+// in one pass (it once cost the square of their number).
+TEST(SqliteBatchReader, ManySemicolonsAreReadInOnePass) {
+  const std::string body = "CREATE TRIGGER g AFTER INSERT ON t BEGIN " + std::string(400000, ';');
+  EXPECT_EQ(Pieces(body), "S:" + body);
 }
 
 using SqliteBatch = SqliteTest;
