@@ -1,6 +1,10 @@
 #include "report/query_preparation.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "shared/error_trap.h"
@@ -106,26 +110,54 @@ bool mPrepara_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
 
 std::string SubstitutePlaceholders(const std::string& query,
                                    const std::vector<Substitution>& substitutions) {
+  // For each place of the query, the earliest row whose placeholder starts
+  // there. The placeholders are grouped by length; for each length one
+  // rolling hash walks the query, and only a hash that belongs to a
+  // placeholder of that length is compared byte by byte. The work is the
+  // query's length times the number of distinct lengths, not times the
+  // number of rows.
+  constexpr uint64_t kBase = 1099511628211ULL;
+  std::map<size_t, std::unordered_multimap<uint64_t, size_t>> by_length;
+  auto hash_of = [&](std::string_view text) {
+    uint64_t hash = 0;
+    for (unsigned char c : text) hash = hash * kBase + c;
+    return hash;
+  };
+  for (size_t row = 0; row < substitutions.size(); ++row) {
+    const std::string& placeholder = substitutions[row].placeholder;
+    // An empty placeholder matches nothing.
+    if (!placeholder.empty()) by_length[placeholder.size()].emplace(hash_of(placeholder), row);
+  }
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  std::vector<size_t> first_row(query.size(), kNone);
+  for (const auto& [length, rows] : by_length) {
+    if (length > query.size()) break;
+    uint64_t power = 1;  // kBase to the power length - 1
+    for (size_t i = 1; i < length; ++i) power *= kBase;
+    uint64_t hash = hash_of(std::string_view(query).substr(0, length));
+    for (size_t place = 0;; ++place) {
+      auto [begin, end] = rows.equal_range(hash);
+      for (auto it = begin; it != end; ++it) {
+        if (it->second < first_row[place] &&
+            query.compare(place, length, substitutions[it->second].placeholder) == 0)
+          first_row[place] = it->second;
+      }
+      if (place + length >= query.size()) break;
+      hash = (hash - static_cast<unsigned char>(query[place]) * power) * kBase +
+             static_cast<unsigned char>(query[place + length]);
+    }
+  }
+
   std::string result;
   result.reserve(query.size());
-  size_t position = 0;
-  while (position < query.size()) {
-    const Substitution* found = nullptr;
-    for (const Substitution& substitution : substitutions) {
-      // An empty placeholder matches nothing.
-      if (!substitution.placeholder.empty() &&
-          query.compare(position, substitution.placeholder.size(), substitution.placeholder) ==
-              0) {
-        found = &substitution;
-        break;
-      }
+  for (size_t place = 0; place < query.size();) {
+    if (first_row[place] == kNone) {
+      result += query[place++];
+      continue;
     }
-    if (found != nullptr) {
-      result += found->value;
-      position += found->placeholder.size();
-    } else {
-      result += query[position++];
-    }
+    const Substitution& found = substitutions[first_row[place]];
+    result += found.value;
+    place += found.placeholder.size();
   }
   return result;
 }

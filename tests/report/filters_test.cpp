@@ -135,6 +135,26 @@ TEST(FilterValidation, LongListsAreCheckedWhole) {
   EXPECT_FALSE(refused.Run());
 }
 
+// The one pass over the query: at each place the earliest row whose
+// placeholder starts there wins, whatever the lengths; many rows over a
+// long query stay a single pass (they once cost the query's length times
+// the rows).
+TEST(QueryPreparation, SubstitutionTakesTheEarliestRowAtEachPlace) {
+  const std::vector<Substitution> rows = {{"{AB}", "1"}, {"{A", "2"}, {"", "x"}, {"{AB}", "3"}, {"B}", "4"}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"{AB} {A} B} {ABC", "1 2} 4 2BC"}, {"", ""}, {"{", "{"}, {"{AB}{AB}", "11"}, {"B}{A", "42"}};
+  for (const auto& [query, expected] : cases) EXPECT_EQ(SubstitutePlaceholders(query, rows), expected) << query;
+
+  std::vector<Substitution> many;
+  std::string query, expected;
+  for (int i = 0; i < 30000; ++i) many.push_back({"{P" + std::to_string(i) + "}", std::to_string(i % 7)});
+  for (int i = 0; i < 20000; ++i) {
+    query += "{P" + std::to_string(i * 7 % 30000) + "} x ";
+    expected += std::to_string(i * 7 % 30000 % 7) + " x ";
+  }
+  EXPECT_EQ(SubstitutePlaceholders(query, many), expected);
+}
+
 TEST(QueryPreparation, SqlTextOfEachValue) {
   const std::string date = "  to_date('2001/10/13 00:00:00', 'yyyy/mm/dd hh24:mi:ss')";
   // Without an `other` text the value comes out the same for every kind, as lists do.
