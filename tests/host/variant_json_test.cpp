@@ -101,7 +101,7 @@ TEST(HostVariantJson, RefusedEncodingsNameThePlaceAndTheFault) {
     rows.push_back({std::string(R"({"Date":)") + date + "}", "expected a real date"});
   for (const char* text : {R"({"Array":[1,]})", R"("abc" "def")", "", "\"\xff\""})
     rows.push_back({text, "malformed JSON"});
-  for (const auto& [input, reason] : rows) ExpectRefused(input, reason, [&] { Decode(input); });
+  for (const auto& [input, reason] : rows) ExpectRefused(input, reason, [&input = input] { Decode(input); });
 }
 
 // Hostile documents end in one clear refusal, never in a crash or a long
@@ -116,7 +116,7 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
       {std::string(65, '[') + std::string(65, ']'), "nested deeper than 64 levels"},
   };
   for (const auto& [input, reason] : rows)
-    ExpectRefused(input.substr(0, 60), reason, [&] { ParseJsonDocument(input); });
+    ExpectRefused(input.substr(0, 60), reason, [&input = input] { ParseJsonDocument(input); });
   EXPECT_NO_THROW(ParseJsonDocument(std::string(64, '[') + std::string(64, ']')));
   EXPECT_NO_THROW(ParseJsonDocument("\"" + std::string(1000, '[') + "\""));
 }
