@@ -6,6 +6,7 @@
 // method_binding.h). A method joins the table when it is built.
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 #include "frame/method_binding.h"
 #include "tpl/conversions.h"
@@ -14,9 +15,10 @@
 namespace tpl {
 namespace {
 
-// Interface order.
-const std::vector<BoundMethod<TPL>>& MethodTable() {
-  static const std::vector<BoundMethod<TPL>> table = {
+// Interface order. The rows are kept in a constant before they become the
+// table: clang 14 miscompiles a consteval result that is converted straight
+// into an element of the vector (the parameter names come out as garbage).
+constexpr auto kRows = std::make_tuple(
       Bind<&TPL::gExecutar_Query>(
           0x60030005, "gExecutar_Query",
           {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
@@ -75,8 +77,11 @@ const std::vector<BoundMethod<TPL>>& MethodTable() {
       Bind<&TPL::gBusca_Arquivo_Xml>(
           0x60030013, "gBusca_Arquivo_Xml",
           {"instrConecta_db", "InLngUsuario_Internet_ID", "InStrBanco_Dados", "vntCampo",
-           "vntTabela", "vntColunaId", "vntArquivoId", "vntArquivo", "outstrMsg_ret"}),
-  };
+           "vntTabela", "vntColunaId", "vntArquivoId", "vntArquivo", "outstrMsg_ret"}));
+
+const std::vector<BoundMethod<TPL>>& MethodTable() {
+  static const std::vector<BoundMethod<TPL>> table = std::apply(
+      [](const auto&... rows) { return std::vector<BoundMethod<TPL>>{rows...}; }, kRows);
   return table;
 }
 
