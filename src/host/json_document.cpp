@@ -57,6 +57,9 @@ Json ParseJsonDocument(std::string_view text) {
         if (!open_objects.back().insert(key).second) {
           throw InputError("key \"" + key + "\" appears twice in one object");
         }
+        if (open_objects.back().size() > kMaxObjectKeys) {
+          throw InputError("an object holds more than " + std::to_string(kMaxObjectKeys) + " keys");
+        }
         break;
       }
       default:

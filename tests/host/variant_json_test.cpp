@@ -104,11 +104,21 @@ TEST(HostVariantJson, RefusedEncodingsNameThePlaceAndTheFault) {
   for (const auto& [input, reason] : rows) ExpectRefused(input, reason, [&input = input] { Decode(input); });
 }
 
+// An object of `keys` distinct keys: {"k0":1,"k1":1,...}.
+std::string WideObject(int keys) {
+  std::string text = "{";
+  for (int i = 0; i < keys; ++i) text += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":1";
+  return text + "}";
+}
+
 // Hostile documents end in one clear refusal, never in a crash or a long
-// wait: numbers beyond a double, and nesting past the documented limit
-// (brackets inside strings do not count).
+// wait: numbers beyond a double, nesting past the documented limit
+// (brackets inside strings do not count), and objects so wide that finding
+// their keys would take minutes.
 TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
   const std::pair<std::string, std::string> rows[] = {
+      {WideObject(200000), "more than 1000 keys"},
+      {"{\"Dictionary\":" + WideObject(1001) + "}", "more than 1000 keys"},
       {"[1e400]", "number out of range"},
       {"{\"Double\":-1e999}", "number out of range"},
       {std::string(20000, '[') + std::string(20000, ']'), "nested deeper than 64 levels"},
@@ -118,6 +128,7 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
   for (const auto& [input, reason] : rows)
     ExpectRefused(input.substr(0, 60), reason, [&input = input] { ParseJsonDocument(input); });
   EXPECT_NO_THROW(ParseJsonDocument(std::string(64, '[') + std::string(64, ']')));
+  EXPECT_NO_THROW(ParseJsonDocument(WideObject(1000)));
   EXPECT_NO_THROW(ParseJsonDocument("\"" + std::string(1000, '[') + "\""));
 }
 
