@@ -1,0 +1,1 @@
+SELECT {{*2000:ISNULL(a~, SYSDATE), }}1;
