@@ -12,6 +12,7 @@ packages=(
   libxlsxwriter-dev
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
