@@ -142,17 +142,16 @@ void CheckComparison(const Variant& a, const Variant& b) {
     Fail("Compare(a, b) and Compare(b, a) disagree on " + Show(a) + " and " + Show(b));
 }
 
-// A sum or difference is a Variant like any other: it must convert.
+// A sum or difference is a Variant like any other, held to the same rules.
 void CheckArithmetic(const Variant& a, const Variant& b) {
   for (auto operation : {Add, Subtract}) {
+    Variant result;
     try {
-      const Variant result = operation(a, b);
-      std::string text;
-      TryToText(result, text);
-      double number;
-      TryToDouble(result, number);
+      result = operation(a, b);
     } catch (const RuntimeError&) {
+      continue;
     }
+    CheckConversions(result);
   }
 }
 
