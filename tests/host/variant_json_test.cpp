@@ -129,6 +129,15 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
     ExpectRefused(input.substr(0, 60), reason, [&input = input] { ParseJsonDocument(input); });
   EXPECT_NO_THROW(ParseJsonDocument(std::string(64, '[') + std::string(64, ']')));
   EXPECT_NO_THROW(ParseJsonDocument(WideObject(1000)));
+  // A row of many tagged cells, as `tpl call` writes a result matrix, is
+  // read whole, in a tenth of a second (it took seconds while each object
+  // made the parser look through the whole row again).
+  std::string row = R"({"Matrix":[[)";
+  for (int i = 0; i < 100000; ++i) row += R"({"Long":)" + std::to_string(i) + "},";
+  row += "0]]}";
+  const Variant matrix = Decode(row);
+  ASSERT_EQ(matrix.AsArray().UBound(2), 100000);
+  EXPECT_EQ(matrix.AsArray().at(0, 99999), Variant::Long(99999));
   EXPECT_NO_THROW(ParseJsonDocument("\"" + std::string(1000, '[') + "\""));
 }
 
