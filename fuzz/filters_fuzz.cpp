@@ -10,9 +10,10 @@
 // Neither routine may raise or hang, and one that refuses must say why. The
 // connection string is empty, so their traps write no log row and nothing
 // here touches a database. Once both have accepted, the SQL text that stands
-// for each value must be a literal and nothing more (CheckValueStaysLiteral):
-// a value that broke out of it could change what the report's statement
-// does.
+// for each value must be a literal and nothing more (CheckValueStaysLiteral),
+// and it must reach the query untouched by the other rows
+// (CheckValuesStandInQuery): a value that broke out of its literal could
+// change what the report's statement does.
 #include <algorithm>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "platform/sqlite/sql_scanner.h"
 #include "report/filters.h"
 #include "report/query_preparation.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 
 namespace tpl::fuzz {
@@ -120,6 +122,34 @@ void CheckValueStaysLiteral(const std::string& type_code, const std::string& sql
   }
 }
 
+// A placeholder written as most are, "{NAME}" without other braces. Two
+// such placeholders never overlap in a query, so each one found in the
+// template is replaced wherever it stands.
+bool IsBraced(const std::string& placeholder) {
+  return placeholder.size() >= 2 && placeholder.front() == '{' && placeholder.back() == '}' &&
+         placeholder.find_first_of("{}", 1) == placeholder.size() - 1;
+}
+
+// The SQL text of every row whose placeholder the template holds must stand
+// in the prepared query as it is. Text taken from one value is never
+// searched for placeholders again, so no other row's text can change it.
+void CheckValuesStandInQuery(const std::string& template_text, const std::string& prepared,
+                             const std::vector<std::string>& placeholders,
+                             const std::vector<std::string>& values) {
+  for (size_t row = 0; row < placeholders.size(); ++row) {
+    if (!IsBraced(placeholders[row])) return;
+    for (size_t earlier = 0; earlier < row; ++earlier) {
+      if (placeholders[earlier] == placeholders[row]) return;
+    }
+  }
+  for (size_t row = 0; row < placeholders.size(); ++row) {
+    if (template_text.find(placeholders[row]) != std::string::npos &&
+        prepared.find(values[row]) == std::string::npos)
+      Fail("the SQL text of row " + std::to_string(row) + ", " + values[row] +
+           ", does not stand in the prepared query: " + prepared);
+  }
+}
+
 }  // namespace
 
 int FuzzFilters(const uint8_t* data, size_t size) {
@@ -129,18 +159,24 @@ int FuzzFilters(const uint8_t* data, size_t size) {
     CheckRefusalSaysWhy(call, "mConsiste_Filtros");
     return 0;
   }
+  const std::string template_text = call.query.AsString();
   if (!call.Prepare()) {
     CheckRefusalSaysWhy(call, "mPrepara_Query");
     return 0;
   }
   // Rows past the line count were not visited and keep what was typed.
   const int32_t visited = std::min(call.rows, int32_t{LastFilterRow(call.lines)} + 1);
+  const Array& matrix = call.matrix.AsArray();
+  std::vector<std::string> placeholders, values;
   for (int32_t row = 0; row < visited; ++row) {
-    const Array& matrix = call.matrix.AsArray();
-    std::string sql;
-    if (TryToText(matrix.at(row, kFilterValueColumn), sql))
-      CheckValueStaysLiteral(FilterTypeCode(matrix.at(row, kFilterTypeColumn)), sql, row);
+    // Both routines have read these cells as texts already.
+    std::string placeholder = TextOrEmpty(matrix.at(row, kFilterPlaceholderColumn));
+    std::string sql = TextOrEmpty(matrix.at(row, kFilterValueColumn));
+    CheckValueStaysLiteral(FilterTypeCode(matrix.at(row, kFilterTypeColumn)), sql, row);
+    placeholders.push_back(std::move(placeholder));
+    values.push_back(std::move(sql));
   }
+  CheckValuesStandInQuery(template_text, call.query.AsString(), placeholders, values);
   return 0;
 }
 
