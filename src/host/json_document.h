@@ -27,8 +27,16 @@ class InputError : public std::runtime_error {
 // arguments need four levels (the list, a Matrix, its rows, a Variant).
 inline constexpr size_t kMaxJsonNesting = 64;
 
+// The most keys one object may hold. Objects keep their keys in the order
+// written and find a key by looking at each one before it, as a Dictionary
+// does, so an object of n keys costs n * n / 2 comparisons: a few megabytes of
+// keys would take minutes. Arguments hold tagged values (one key) and
+// dictionaries of a handful of matrices.
+inline constexpr size_t kMaxObjectKeys = 1000;
+
 // Raises InputError with the parser's explanation on malformed input, on a
-// number out of range and on nesting deeper than kMaxJsonNesting.
+// number out of range, on nesting deeper than kMaxJsonNesting and on an
+// object with more than kMaxObjectKeys keys.
 Json ParseJsonDocument(std::string_view text);
 
 }  // namespace tpl::host

@@ -45,8 +45,8 @@ std::string StandardDescription(int32_t number) {
   return std::string(kUnknownError);
 }
 
-void Raise(int32_t number, std::source_location where) {
-  throw RuntimeError(number, StandardDescription(number), static_cast<int32_t>(where.line()));
+void Raise(int32_t number, int32_t line) {
+  throw RuntimeError(number, StandardDescription(number), line);
 }
 
 }  // namespace tpl

@@ -60,8 +60,8 @@ TEST(MethodBinding, TheAdapterLendsTypedArgumentsAndWritesThemBack) {
 }
 
 TEST(MethodBinding, TypedArgumentsAreWrittenBackAlsoWhenTheMemberThrows) {
-  const BoundMethod<Probe> fail =
-      Bind<&Probe::FailHalfway>(2, "FailHalfway", {"IOLngCount", "IOStrText"});
+  constexpr auto row = Bind<&Probe::FailHalfway>(2, "FailHalfway", {"IOLngCount", "IOStrText"});
+  const BoundMethod<Probe> fail = row;
   EXPECT_EQ(fail.info.result, ResultType::Variant);
 
   Probe probe;

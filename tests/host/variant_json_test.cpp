@@ -101,14 +101,24 @@ TEST(HostVariantJson, RefusedEncodingsNameThePlaceAndTheFault) {
     rows.push_back({std::string(R"({"Date":)") + date + "}", "expected a real date"});
   for (const char* text : {R"({"Array":[1,]})", R"("abc" "def")", "", "\"\xff\""})
     rows.push_back({text, "malformed JSON"});
-  for (const auto& [input, reason] : rows) ExpectRefused(input, reason, [&] { Decode(input); });
+  for (const auto& [input, reason] : rows) ExpectRefused(input, reason, [&input = input] { Decode(input); });
+}
+
+// An object of `keys` distinct keys: {"k0":1,"k1":1,...}.
+std::string WideObject(int keys) {
+  std::string text = "{";
+  for (int i = 0; i < keys; ++i) text += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":1";
+  return text + "}";
 }
 
 // Hostile documents end in one clear refusal, never in a crash or a long
-// wait: numbers beyond a double, and nesting past the documented limit
-// (brackets inside strings do not count).
+// wait: numbers beyond a double, nesting past the documented limit
+// (brackets inside strings do not count), and objects so wide that finding
+// their keys would take minutes.
 TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
   const std::pair<std::string, std::string> rows[] = {
+      {WideObject(200000), "more than 1000 keys"},
+      {"{\"Dictionary\":" + WideObject(1001) + "}", "more than 1000 keys"},
       {"[1e400]", "number out of range"},
       {"{\"Double\":-1e999}", "number out of range"},
       {std::string(20000, '[') + std::string(20000, ']'), "nested deeper than 64 levels"},
@@ -116,8 +126,18 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
       {std::string(65, '[') + std::string(65, ']'), "nested deeper than 64 levels"},
   };
   for (const auto& [input, reason] : rows)
-    ExpectRefused(input.substr(0, 60), reason, [&] { ParseJsonDocument(input); });
+    ExpectRefused(input.substr(0, 60), reason, [&input = input] { ParseJsonDocument(input); });
   EXPECT_NO_THROW(ParseJsonDocument(std::string(64, '[') + std::string(64, ']')));
+  EXPECT_NO_THROW(ParseJsonDocument(WideObject(1000)));
+  // A row of many tagged cells, as `tpl call` writes a result matrix, is
+  // read whole, in a tenth of a second (it took seconds while each object
+  // made the parser look through the whole row again).
+  std::string row = R"({"Matrix":[[)";
+  for (int i = 0; i < 100000; ++i) row += R"({"Long":)" + std::to_string(i) + "},";
+  row += "0]]}";
+  const Variant matrix = Decode(row);
+  ASSERT_EQ(matrix.AsArray().UBound(2), 100000);
+  EXPECT_EQ(matrix.AsArray().at(0, 99999), Variant::Long(99999));
   EXPECT_NO_THROW(ParseJsonDocument("\"" + std::string(1000, '[') + "\""));
 }
 

@@ -134,7 +134,7 @@ TEST_F(SqliteProcedure, CallsThatCannotBeMadeAreRefused) {
       {"EXEC SP_TEST_WRITE_THEN_FAIL 'N', 2", SQLITE_ERROR},  // more arguments than parameters
       {"EXEC SP_TEST_WRITE_THEN_FAIL 'N' FROM", SQLITE_ERROR}, {"EXEC", SQLITE_ERROR}};
   for (const auto& [call, number] : rows)
-    EXPECT_THAT(Failure([&] { Run(call); }), StartsWith(std::to_string(number) + ": ")) << call;
+    EXPECT_THAT(Failure([&, &call = call] { Run(call); }), StartsWith(std::to_string(number) + ": ")) << call;
   EXPECT_THROW(Call("SP_TEST_ROW_SETS", {Param(Variant(1), "pNAO_EXISTE")}), RuntimeError);
   EXPECT_THAT(Failure([&] { Call("SP_NAO_EXISTE"); }),
               AllOf(StartsWith(std::to_string(sqlite::kUnknownProcedure) + ": "), HasSubstr("SP_NAO_EXISTE")));

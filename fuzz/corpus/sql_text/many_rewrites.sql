@@ -1,0 +1,1 @@
+SELECT {{*200:ISNULL(a~, SYSDATE), }}1;

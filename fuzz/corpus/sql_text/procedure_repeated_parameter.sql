@@ -1,0 +1,1 @@
+CREATE PROC SP_Y (pA, @pA) AS SELECT 1;

@@ -1,0 +1,2 @@
+13-out-01
+DD-MON-RR

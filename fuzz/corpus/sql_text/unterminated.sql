@@ -1,0 +1,3 @@
+SELECT 'abc;
+[name;
+/* open
