@@ -101,6 +101,19 @@ constexpr auto kRows = std::make_tuple(
            "IOVntArrMatriz_Filtro", "InVntCOLUNA_ID", "InVntExibir", "InVntValor",
            "InVntTipoVariavel", "InVntObrigatorio", "InVntQtdeDiasMax", "InVntPosicao",
            "InVntTipo_Acao"}),
+      Bind<&TPL::gObter_Dados_Template>(
+          0x60030011, "gObter_Dados_Template",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "invntTemplate_id", "OutVntNome_Relatorio", "OutvntTitulo", "OutvntSub_Titulo",
+           "OutVntarrMatrizFiltros", "OutvntQtde_Lin_Matriz_Filtro",
+           "OutvntQtde_Col_Matriz_Filtro", "OutVntQuery", "InVntIndicativo_Busca_Grupo",
+           "OutVntQtde_Lin_Grupo_Usuario", "OutVntQtde_Col_Grupo_Usuario",
+           "OutVntArrMatrizGrupoUsuario", "OutVntSigla", "OutVntFlag_Envio_Email"}),
+      Bind<&TPL::gObter_Templates_do_Usuario>(
+          0x60030012, "gObter_Templates_do_Usuario",
+          {"invntConecta_db", "invntUsuario_Internet_id", "outvntMsg_Ret", "invntBanco_Dados",
+           "InVntGrupo_Usuario_ID", "OutVntQtde_Registros", "OutVntArrTemplate_ID",
+           "OutVntArrTitulo"}),
       Bind<&TPL::gBusca_Arquivo_Xml>(
           0x60030013, "gBusca_Arquivo_Xml",
           {"instrConecta_db", "InLngUsuario_Internet_ID", "InStrBanco_Dados", "vntCampo",

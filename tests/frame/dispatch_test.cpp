@@ -6,8 +6,8 @@
 namespace tpl {
 namespace {
 
-// What the host sees of the table (names, identifiers, parameters) is checked
-// by the command-line tests; here, that the look-ups agree with the table.
+// What the host sees of the table (names, identifiers, parameters) is checked by the command-line tests; here, that the
+// look-ups agree with the table.
 TEST(Dispatch, MethodsAreFoundByUniqueIdentifierAndByNameInAnyCase) {
   std::set<int32_t> ids;
   for (const MethodInfo& method : TPL::Methods()) {
@@ -45,8 +45,8 @@ TEST(Dispatch, CallByIdentifierPassesTheArgumentsByReference) {
   EXPECT_EQ(args[7].AsArray().UBound(2), 7);
 }
 
-// The interface as it stands: what the member signatures must give. The
-// parameter types are one letter each, V(ariant), L(ong), S(tring).
+// The interface as it stands: what the member signatures must give. The parameter types are one letter each, V(ariant),
+// L(ong), S(tring).
 TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
   struct Row { int32_t id; std::string_view name; ResultType result; std::string types; };
   const Row rows[] = {
@@ -73,9 +73,7 @@ TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
   for (size_t i = 0; i < methods.size(); ++i) {
     std::string types;
     for (const ParameterInfo& parameter : methods[i].parameters) {
-      types += parameter.type == ParameterType::Long     ? 'L'
-               : parameter.type == ParameterType::String ? 'S'
-                                                         : 'V';
+      types += parameter.type == ParameterType::Long ? 'L' : parameter.type == ParameterType::String ? 'S' : 'V';
     }
     EXPECT_EQ(methods[i].dispatch_id, rows[i].id) << rows[i].name;
     EXPECT_EQ(methods[i].name, rows[i].name);
@@ -84,8 +82,8 @@ TEST(Dispatch, EveryMethodHasTheResultAndParameterTypesOfTheInterface) {
   }
 }
 
-// Typed parameters are converted on the way in and written back, as Long
-// and String, on the way out; a Boolean result comes back as a Variant.
+// Typed parameters are converted on the way in and written back, as Long and String, on the way out; a Boolean result
+// comes back as a Variant.
 TEST(Dispatch, TypedArgumentsAreConvertedAndWrittenBack) {
   std::vector<Variant> args = {"SQLSERVER",          "",  Variant::Integer(57), Variant(),
                                testing::Vector({"A", "B"}), Variant::Integer(2), "previous", "123"};
@@ -97,14 +95,12 @@ TEST(Dispatch, TypedArgumentsAreConvertedAndWrittenBack) {
   EXPECT_EQ(args[7], Variant::Long(123));
 }
 
-// Before the method runs: a text that is no number, or an array, raises 13;
-// Null raises 13 for a String and, as CLng does, 94 for a Long; a number
-// beyond 32 bits overflows.
+// Before the method runs: a text that is no number, or an array, raises 13; Null raises 13 for a String and, as CLng
+// does, 94 for a Long; a number beyond 32 bits overflows.
 TEST(Dispatch, TypedArgumentsThatDoNotConvertRaiseBeforeTheCall) {
   struct Row { size_t index; Variant value; int32_t number; };
   const Row rows[] = {{2, "cinquenta", error::kTypeMismatch},
-                      {1, testing::Vector({"a"}), error::kTypeMismatch},
-                      {0, Variant::Null(), error::kTypeMismatch},
+                      {1, testing::Vector({"a"}), error::kTypeMismatch}, {0, Variant::Null(), error::kTypeMismatch},
                       {7, Variant::Null(), error::kInvalidUseOfNull},
                       {7, Variant(3e9), error::kOverflow}};
   for (const Row& row : rows) {

@@ -1,8 +1,6 @@
-// One table of hostile values, run through every filter type of both
-// Database kinds and through every other value the system writes into SQL.
-// A value may be refused or quoted; it may never change a statement: the
-// canary table survives, and a report brings back no row its filter does
-// not allow.
+// One table of hostile values, run through every filter type of both Database kinds and through every other value the
+// system writes into SQL. A value may be refused or quoted; it may never change a statement: the canary table survives,
+// and a report brings back no row its filter does not allow.
 #include <set>
 
 #include "shared/value_helpers.h"
@@ -23,33 +21,18 @@ std::string Repeated(std::string_view piece, size_t bytes) {
 
 const std::vector<std::string>& HostileValues() {
   static const std::vector<std::string> values = {
-      "'",
-      "' OR '1'='1",
-      "2 OR 1=1",
-      "2' OR 1=1 --",
-      "x'; DELETE FROM CANARY; --",
-      "2; DELETE FROM CANARY",
-      "2) OR (1=1",
-      "0 UNION SELECT ID FROM CANARY",
-      "' UNION SELECT ID FROM CANARY --",
-      "2 /* */ -- ",
+      "'", "' OR '1'='1", "2 OR 1=1", "2' OR 1=1 --", "x'; DELETE FROM CANARY; --", "2; DELETE FROM CANARY",
+      "2) OR (1=1", "0 UNION SELECT ID FROM CANARY", "' UNION SELECT ID FROM CANARY --", "2 /* */ -- ",
       "bia\xE2\x80\x99 OR \xE2\x80\x98" "1\xE2\x80\x99=\xE2\x80\x98" "1",  // ’ and ‘
       "\xCA\xBC; DELETE FROM CANARY; --",                                    // ʼ
-      std::string("bia\0' OR 1=1 --", 15),
-      "{Q}",
-      "x{Q}y",
-      "## OR 1=1 OR ##",
-      "%' OR ''='",
-      "bia,2,99",
-      "\\' OR 1=1 --",
-      Repeated("a", 1 << 20),
-      Repeated("' OR 1=1; DELETE FROM CANARY; -- ", 1 << 20),
+      std::string("bia\0' OR 1=1 --", 15), "{Q}", "x{Q}y", "## OR 1=1 OR ##", "%' OR ''='", "bia,2,99",
+      "\\' OR 1=1 --", Repeated("a", 1 << 20), Repeated("' OR 1=1; DELETE FROM CANARY; -- ", 1 << 20),
   };
   return values;
 }
 
-// The sales rows every query reads (clients in capitals, as Oracle texts
-// are written), and the canary no statement may touch.
+// The sales rows every query reads (clients in capitals, as Oracle texts are written), and the canary no statement may
+// touch.
 void Seed(const TempDatabase& db) {
   db.Execute("CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), EMISSAO DATETIME, VALOR NUMERIC(10,2))");
   db.Execute("INSERT INTO VENDA VALUES (1, 'ANA', '2001/10/01 08:00:00', 10.5), "
@@ -63,35 +46,18 @@ void ExpectIntact(const TempDatabase& db, const std::string& where) {
   EXPECT_EQ(db.Count("VENDA"), 3) << where;
 }
 
-// Every query keeps row 2 alone; a second filter {Q} holds a value that
-// would open the statement if a placeholder inside another value were
-// substituted again.
-struct FilterType {
-  const char* type;
-  const char* placeholder;
-  const char* condition;  // on the placeholder
-  const char* benign;     // a value that lets row 2 through
-};
+// Every query keeps row 2 alone; a second filter {Q} holds a value that would open the statement if a placeholder
+// inside another value were substituted again.
+struct FilterType { const char *type, *placeholder, *condition, *benign; };  // benign: lets row 2 through
 const FilterType kFilterTypes[] = {
-    {"D", "{P}", "EMISSAO >= {P}", "01/10/2001"},
-    {"N", "{P}", "ID = {P}", "2"},
-    {"U", "{P}", "ID = {P}", "2"},
-    {"C", "{P}", "CLIENTE = {P}", "BIA"},
-    {"V", "{P}", "VALOR = {P}", "21"},
-    {"X", "{P}", "ID = {P}", "2"},
-    {"D", "{@P@}", "CLIENTE NOT IN ({@P@})", "01/10/2001,02/10/2001"},
-    {"N", "{@P@}", "ID IN ({@P@})", "2,3"},
-    {"U", "{@P@}", "ID IN ({@P@})", "2"},
-    {"C", "{@P@}", "CLIENTE IN ({@P@})", "ANA,BIA"},
-    {"V", "{@P@}", "ID IN ({@P@})", "2,5"},
-    {"X", "{@P@}", "ID IN ({@P@})", "2,ID"},
+    {"D", "{P}", "EMISSAO >= {P}", "01/10/2001"}, {"N", "{P}", "ID = {P}", "2"}, {"U", "{P}", "ID = {P}", "2"},
+    {"C", "{P}", "CLIENTE = {P}", "BIA"}, {"V", "{P}", "VALOR = {P}", "21"}, {"X", "{P}", "ID = {P}", "2"},
+    {"D", "{@P@}", "CLIENTE NOT IN ({@P@})", "01/10/2001,02/10/2001"}, {"N", "{@P@}", "ID IN ({@P@})", "2,3"},
+    {"U", "{@P@}", "ID IN ({@P@})", "2"}, {"C", "{@P@}", "CLIENTE IN ({@P@})", "ANA,BIA"},
+    {"V", "{@P@}", "ID IN ({@P@})", "2,5"}, {"X", "{@P@}", "ID IN ({@P@})", "2,ID"},
 };
 
-struct Report {
-  Variant result;
-  std::string message;
-  std::set<int32_t> ids;
-};
+struct Report { Variant result; std::string message; std::set<int32_t> ids; };
 
 Report RunReport(const TempDatabase& db, const char* kind, const FilterType& filter, const std::string& value) {
   Variant connection(db.connection_string()), user(Variant::Long(5)), message, database_kind(kind);
@@ -163,16 +129,15 @@ TEST_P(HostileValuesElsewhere, DocumentLookupNamesAndIdentifier) {
                                                 document, message);
       const std::string where = std::to_string(position) + " <" + Left(value, 40) + ">";
       ExpectIntact(db_, where);
-      // A refused name fails; an identifier is written as its number, and
-      // no hostile value reads as 99.
+      // A refused name fails; an identifier is written as its number, and no hostile value reads as 99.
       if (result == Variant::Integer(0)) EXPECT_EQ(document, Variant("")) << where;
       else EXPECT_FALSE(TextOrEmpty(message).empty()) << where;
     }
   }
 }
 
-// The user and template identifiers of the generation log, and the title
-// and prepared query of an e-mail request, which must be stored exactly.
+// The user and template identifiers of the generation log, and the title and prepared query of an e-mail request, which
+// must be stored exactly.
 TEST_P(HostileValuesElsewhere, GenerationLogAndEmailRequest) {
   for (const std::string& value : HostileValues()) {
     for (bool identifiers : {true, false}) {
@@ -199,8 +164,7 @@ TEST_P(HostileValuesElsewhere, GenerationLogAndEmailRequest) {
   }
 }
 
-// Every text of a job request: refused, filtered by the e-mail checks, or
-// stored exactly.
+// Every text of a job request: refused, filtered by the e-mail checks, or stored exactly.
 TEST_P(HostileValuesElsewhere, JobTexts) {
   int stored = 0;
   for (const std::string& value : HostileValues()) {

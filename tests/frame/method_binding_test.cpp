@@ -9,8 +9,7 @@ namespace {
 
 TEST(MethodBinding, ATypedParameterNameMustSayItsType) {
   struct Row { std::string_view name; ParameterType type; bool fits; };
-  constexpr ParameterType L = ParameterType::Long, S = ParameterType::String,
-                          V = ParameterType::Variant;
+  constexpr ParameterType L = ParameterType::Long, S = ParameterType::String, V = ParameterType::Variant;
   const Row rows[] = {
       {"inlngLOG_GERADOR_ID", L, true}, {"lngValor", L, true}, {"OUTLNGTotal", L, true},
       {"IOLngContador", L, true},       {"InStrTxt_Query", S, true},
@@ -23,8 +22,7 @@ TEST(MethodBinding, ATypedParameterNameMustSayItsType) {
       {"inoutlngValor", L, false},      {"Valor_lng", L, false}, {"", L, false},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(NameSaysType(row.name, row.type), row.fits)
-        << '"' << row.name << "\" as " << static_cast<int>(row.type);
+    EXPECT_EQ(NameSaysType(row.name, row.type), row.fits) << '"' << row.name << "\" as " << static_cast<int>(row.type);
   }
 }
 

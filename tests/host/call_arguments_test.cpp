@@ -9,8 +9,7 @@
 namespace tpl::host {
 namespace {
 
-// Decoding `input` for `method` must be refused with a message holding
-// `part`.
+// Decoding `input` for `method` must be refused with a message holding `part`.
 void ExpectRefused(const MethodInfo& method, const std::string& input, const std::string& part) {
   try {
     DecodeCallArguments(method, Json::parse(input));

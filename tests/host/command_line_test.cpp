@@ -26,8 +26,8 @@ std::string Describe(const std::vector<std::string>& words) {
   return text;
 }
 
-// Sixteen arguments of gGrava_Filtro adding the filter "Data inicial" to an
-// empty list; `lines` is the line count given.
+// Sixteen arguments of gGrava_Filtro adding the filter "Data inicial" to an empty list; `lines` is the line count
+// given.
 std::string AddFirstFilterArguments(const std::string& lines) {
   return R"(["", 5, "", "SQLSERVER", "", )" + lines +
          R"(, {"Empty":null}, {"Empty":null}, "", "Data inicial", "{DATA_INI}", "D", "S", "30", 0, ""])";
@@ -36,12 +36,10 @@ std::string AddFirstFilterArguments(const std::string& lines) {
 TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
   struct Row { std::vector<std::string> words; std::string input, message; };  // message: part of stderr
   const std::vector<Row> rows = {
-      {{"frobnicate"}, "", "unknown command 'frobnicate'"},
-      {{"methods", "--xml"}, "", "Usage: tpl methods"},
+      {{"frobnicate"}, "", "unknown command 'frobnicate'"}, {{"methods", "--xml"}, "", "Usage: tpl methods"},
       {{"init-db"}, "", "Usage: tpl init-db [--demo] FILE"},
       {{"init-db", "a.db", "b.db"}, "", "Usage: tpl init-db [--demo] FILE"},
-      {{"init-db", "--demo"}, "", "Usage: tpl init-db [--demo] FILE"},
-      {{"call"}, "[]", "no method named"},
+      {{"init-db", "--demo"}, "", "Usage: tpl init-db [--demo] FILE"}, {{"call"}, "[]", "no method named"},
       {{"call", "gGrava_Filtro", "--verbose"}, "[]", "unexpected '--verbose'"},
       {{"call", "gGrava_Filtro", "gBusca_Arquivo_Xml"}, "[]", "unexpected 'gBusca_Arquivo_Xml'"},
       {{"call", "gGrava_Filtro", "--args", "/nonexistent/args.json"}, "", "cannot read"},
@@ -116,8 +114,8 @@ TEST(HostCommandLine, CallPrintsTheResultAndEveryArgumentAfterTheCall) {
   std::ofstream(file) << AddFirstFilterArguments("0");
   EXPECT_EQ(Answer(RunTpl({"call", "--args", file, "gGrava_Filtro"}, "not read")), expected);
   std::remove(file.c_str());
-  // A placeholder without braces is refused by the method itself: that is a
-  // completed call with result 10 and the message, not a host error.
+  // A placeholder without braces is refused by the method itself: that is a completed call with result 10 and the
+  // message, not a host error.
   std::string refused = AddFirstFilterArguments("0");
   refused.replace(refused.find("{DATA_INI}"), 10, "DATA_INI");
   const Json answer = Answer(RunTpl({"call", "gGrava_Filtro"}, refused));
@@ -125,9 +123,8 @@ TEST(HostCommandLine, CallPrintsTheResultAndEveryArgumentAfterTheCall) {
   EXPECT_EQ(answer["args"][2], "O Valor do campo deve estar entre chaves. Ex: {DATA_INI}");
 }
 
-// The one method without a trap: a failure while listing a group's
-// templates reaches the host, and `tpl call` answers with what was raised
-// and the arguments as they stood. That is a completed call of `tpl`.
+// The one method without a trap: a failure while listing a group's templates reaches the host, and `tpl call` answers
+// with what was raised and the arguments as they stood. That is a completed call of `tpl`.
 TEST(HostCommandLine, CallPrintsWhatTheMethodRaised) {
   const Json answer = Answer(RunTpl({"call", "gObter_Templates_do_Usuario"},
                                     R"(["Data Source=/nonexistent/tpl.db", 5, "", "SQLSERVER", 2, "", "", ""])"));

@@ -40,8 +40,7 @@ void ExpectRefused(const std::string& input, const std::string& part, const std:
 // `output` is the encoding written back, when it is not the input.
 struct AcceptedEncoding { std::string input; Variant value; std::string output = ""; };
 
-// A matrix is listed row by row; comparing with one built the same way also
-// checks its upper bounds.
+// A matrix is listed row by row; comparing with one built the same way also checks its upper bounds.
 TEST(HostVariantJson, AcceptedEncodingsGiveTheirVariantAndComeBackTagged) {
   const Variant min_long = Variant::Long(-2147483647 - 1);
   const std::vector<AcceptedEncoding> rows = {
@@ -49,8 +48,7 @@ TEST(HostVariantJson, AcceptedEncodingsGiveTheirVariantAndComeBackTagged) {
       {"false", false}, {"null", Variant::Null()}, {R"({"Empty":null})", Variant()},
       {R"({"Integer":10})", Variant::Integer(10)}, {R"({"Integer":-32768})", Variant::Integer(-32768)},
       {R"({"Integer":32767})", Variant::Integer(32767)}, {R"({"Long":7})", Variant::Long(7)},
-      {R"({"Long":-2147483648})", min_long}, {R"({"Double":1.5})", 1.5},
-      {R"({"Double":3})", 3.0, R"({"Double":3.0})"},
+      {R"({"Long":-2147483648})", min_long}, {R"({"Double":1.5})", 1.5}, {R"({"Double":3})", 3.0, R"({"Double":3.0})"},
       {R"({"Double":"-Infinity"})", -std::numeric_limits<double>::infinity()},
       {"7", Variant::Long(7), R"({"Long":7})"}, {"-2147483648", min_long, R"({"Long":-2147483648})"},
       {"2147483648", 2147483648.0, R"({"Double":2147483648.0})"}, {"4.0", Variant::Long(4), R"({"Long":4})"},
@@ -61,8 +59,7 @@ TEST(HostVariantJson, AcceptedEncodingsGiveTheirVariantAndComeBackTagged) {
       {R"({"Array":[]})", Vector({})}, {R"({"Matrix":[]})", Matrix({})}, {R"({"Matrix":[[]]})", Matrix({{}})},
       {R"({"Array":[1,"a",null]})", Vector({Variant::Long(1), "a", Variant::Null()}),
        R"({"Array":[{"Long":1},"a",null]})"},
-      {R"({"Matrix":[[1,2,3],[4,5,{"Empty":null}]]})",
-       Matrix({{Variant::Long(1), Variant::Long(2), Variant::Long(3)},
+      {R"({"Matrix":[[1,2,3],[4,5,{"Empty":null}]]})", Matrix({{Variant::Long(1), Variant::Long(2), Variant::Long(3)},
                {Variant::Long(4), Variant::Long(5), Variant()}}),
        R"({"Matrix":[[{"Long":1},{"Long":2},{"Long":3}],[{"Long":4},{"Long":5},{"Empty":null}]]})"},
       {R"({"Object":"Nothing"})", Variant(std::shared_ptr<Object>())},
@@ -177,8 +174,7 @@ TEST(HostVariantJson, DoublesRoundTripBitForBitAndOtherObjectsShowTheirTypeName)
     EXPECT_EQ(std::memcmp(&back, &value, sizeof value), 0) << encoded;
   }
   EXPECT_TRUE(std::isnan(Decode(Encode(Variant(std::nan("")))).AsDouble()));
-  EXPECT_EQ(Encode(Variant(std::shared_ptr<Object>(std::make_shared<Recordset>()))),
-            R"({"Object":"Recordset"})");
+  EXPECT_EQ(Encode(Variant(std::shared_ptr<Object>(std::make_shared<Recordset>()))), R"({"Object":"Recordset"})");
 }
 
 }  // namespace

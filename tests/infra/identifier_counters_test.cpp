@@ -5,13 +5,11 @@
 namespace tpl {
 namespace {
 
-// Concurrent reservations are checked by the job registration tests, whose
-// Oracle path reserves its identifiers here.
+// Concurrent reservations are checked by the job registration tests, whose Oracle path reserves its identifiers here.
 class Counters : public ::testing::Test {
  protected:
   bool Reserve(int32_t& id, std::string& message) {
-    return gAtualiza_infra_ids("ORACLE", 5, "N", nullptr, db_.connection_string(), "LOG_GERADOR_ID",
-                               message, id);
+    return gAtualiza_infra_ids("ORACLE", 5, "N", nullptr, db_.connection_string(), "LOG_GERADOR_ID", message, id);
   }
   bool Audit(const std::string& kind, int32_t record, int32_t& result, std::string& message) {
     int32_t table = 490, action = 1, user = 57;
@@ -31,8 +29,7 @@ TEST_F(Counters, HandsOutTheNextIdentifierAlsoInsideTheCallersTransaction) {
 
   db::Connection connection(db_.connection_string());
   connection.BeginTrans();
-  ASSERT_TRUE(gAtualiza_infra_ids("ORACLE", 5, "S", &connection, "", "LOG_GERADOR_ID", message, id))
-      << message;
+  ASSERT_TRUE(gAtualiza_infra_ids("ORACLE", 5, "S", &connection, "", "LOG_GERADOR_ID", message, id)) << message;
   EXPECT_EQ(id, 43);
   connection.RollbackTrans();
   EXPECT_EQ(Stored(), 42);
@@ -58,9 +55,8 @@ TEST_F(Counters, EmptyTableIsRefusedByBothAndOtherFailuresAreTrapped) {
   EXPECT_EQ(db_.Count("LOG_MSG"), 1);
 }
 
-// Identifiers are Longs: the last one overflows (error 6) through the trap
-// instead of wrapping round to a negative identifier; the audit log, which
-// ignores its own failures, then writes no row.
+// Identifiers are Longs: the last one overflows (error 6) through the trap instead of wrapping round to a negative
+// identifier; the audit log, which ignores its own failures, then writes no row.
 TEST_F(Counters, TheLastLongOverflowsInsteadOfWrapping) {
   db_.Execute("UPDATE infra_ids SET LOG_GERADOR_ID = 2147483647, LOG_SISTEMA_ID = 2147483647");
   int32_t id = 7, result = 0;

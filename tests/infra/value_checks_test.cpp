@@ -25,22 +25,21 @@ void ExpectOutcomes(const Check& check, const std::vector<CheckRow>& rows) {
 TEST(ValueChecks, Dates) {
   const std::string valid = "Preencha Início com uma data válida, ";
   const std::string form = "no formato dd/mm/aaaa (Exemplo: 13/10/2001)";
-  ExpectOutcomes(
-      [](Variant& value, const CheckRow& row, Variant& message) {
-        Variant ymd;
-        return gConsiste_Data("Início", value, row.minimum, row.maximum, kUser, message, ymd, row.mandatory);
-      },
-      {{"13/10/2001", "", "", "S", ""}, {"01/01/1900", "01/01/1900", "", "S", ""},
-       {"31/12/1899", "01/01/1900", "", "S", "Início deve ser igual ou maior que 01/01/1900"},
-       {"14/10/2001", "", "13/10/2001", "S", "Início deve ser igual ou menor que 13/10/2001"},
-       {"13/10/2001", "13/10/2001", "13/10/2001", "S", ""}, {"31/02/2001", "", "", "S", valid + form},
-       {"1/10/2001", "", "", "S", valid + "com 10 dígitos, " + form}, {"   ", "", "", "N", ""},
-       {"10/13/2001", "", "", "S", "O mês da data do campo Início deve ser menor ou igual a 12"},
-       {Variant::Null(), "", "", "N", ""}, {Variant::Null(), "", "", "S", "Preencha Início"},
-       {"   ", "", "", "S", "Preencha Início"}, {"<>", "", "", "S", "Preencha Início"}});
+  ExpectOutcomes([](Variant& value, const CheckRow& row, Variant& message) {
+    Variant ymd;
+    return gConsiste_Data("Início", value, row.minimum, row.maximum, kUser, message, ymd, row.mandatory);
+  },
+  {{"13/10/2001", "", "", "S", ""}, {"01/01/1900", "01/01/1900", "", "S", ""},
+   {"31/12/1899", "01/01/1900", "", "S", "Início deve ser igual ou maior que 01/01/1900"},
+   {"14/10/2001", "", "13/10/2001", "S", "Início deve ser igual ou menor que 13/10/2001"},
+   {"13/10/2001", "13/10/2001", "13/10/2001", "S", ""}, {"31/02/2001", "", "", "S", valid + form},
+   {"1/10/2001", "", "", "S", valid + "com 10 dígitos, " + form}, {"   ", "", "", "N", ""},
+   {"10/13/2001", "", "", "S", "O mês da data do campo Início deve ser menor ou igual a 12"},
+   {Variant::Null(), "", "", "N", ""}, {Variant::Null(), "", "", "S", "Preencha Início"},
+   {"   ", "", "", "S", "Preencha Início"}, {"<>", "", "", "S", "Preencha Início"}});
 
-  // An optional value left blank is written back empty; Null stays. (The rearranged date is
-  // checked through filter validation, which passes the value as the date's variable too.)
+  // An optional value left blank is written back empty; Null stays. (The rearranged date is checked through filter
+  // validation, which passes the value as the date's variable too.)
   Variant blanks("   "), null_value = Variant::Null(), message, ymd;
   EXPECT_TRUE(gConsiste_Data("Data", blanks, "", "", Variant::Long(1), message, ymd, "N"));
   EXPECT_EQ(blanks, Variant(""));
@@ -50,36 +49,33 @@ TEST(ValueChecks, Dates) {
 
 TEST(ValueChecks, WholeAndDecimalNumbers) {
   const std::string no = " não permite a digitação de números com ";
-  ExpectOutcomes(
-      [](Variant& value, const CheckRow& row, Variant& message) {
-        return gConsiste_Inteiro("Qtde", value, row.minimum, row.maximum, kUser, message, row.mandatory);
-      },
-      {{"15", "", "", "S", ""}, {"1.000", "", "", "S", "O campo Qtde" + no + "uso de separador de milhar(.)"},
-       {"1,5", "", "", "S", "O campo Qtde" + no + "casas decimais(,)"},
-       {"abc", "", "", "S", "Preencha Qtde com valor numérico"},
-       {"0", "1", "", "S", "Qtde deve ser igual ou maior que 1"}, {"1", "1", "10", "S", ""},
-       {"10", "1", "10", "S", ""}, {"11", "1", "10", "S", "Qtde deve ser igual ou menor que 10"},
-       {Variant::Long(12), "", "", "S", ""}, {"", "", "", "S", "Preencha Qtde"}, {"", "", "", "N", ""}});
-  ExpectOutcomes(
-      [](Variant& value, const CheckRow& row, Variant& message) {
-        return gConsiste_Numero("Valor", value, row.minimum, row.maximum, kUser, message, row.mandatory);
-      },
-      {{"1,5", "", "", "S", ""},
-       {"1.000,5", "", "", "S", "O campo Valor" + no + "uso de separador de milhar(.)"},
-       {"0,5", "1", "", "S", "Valor deve ser igual ou maior que 1"}, {"2,5", "1", "2,5", "S", ""},
-       {"x,5", "", "", "S", "Preencha Valor com valor numérico"}});
+  ExpectOutcomes([](Variant& value, const CheckRow& row, Variant& message) {
+    return gConsiste_Inteiro("Qtde", value, row.minimum, row.maximum, kUser, message, row.mandatory);
+  },
+  {{"15", "", "", "S", ""}, {"1.000", "", "", "S", "O campo Qtde" + no + "uso de separador de milhar(.)"},
+   {"1,5", "", "", "S", "O campo Qtde" + no + "casas decimais(,)"},
+   {"abc", "", "", "S", "Preencha Qtde com valor numérico"},
+   {"0", "1", "", "S", "Qtde deve ser igual ou maior que 1"}, {"1", "1", "10", "S", ""},
+   {"10", "1", "10", "S", ""}, {"11", "1", "10", "S", "Qtde deve ser igual ou menor que 10"},
+   {Variant::Long(12), "", "", "S", ""}, {"", "", "", "S", "Preencha Qtde"}, {"", "", "", "N", ""}});
+  ExpectOutcomes([](Variant& value, const CheckRow& row, Variant& message) {
+    return gConsiste_Numero("Valor", value, row.minimum, row.maximum, kUser, message, row.mandatory);
+  },
+  {{"1,5", "", "", "S", ""},
+   {"1.000,5", "", "", "S", "O campo Valor" + no + "uso de separador de milhar(.)"},
+   {"0,5", "1", "", "S", "Valor deve ser igual ou maior que 1"}, {"2,5", "1", "2,5", "S", ""},
+   {"x,5", "", "", "S", "Preencha Valor com valor numérico"}});
 }
 
 TEST(ValueChecks, TextLengthCountsFilteredCharacters) {
   const char* too_long = "Preencha Envia E-Mail (S/N) com, no máximo, 1 caracteres.";
   // The largest length travels in the `minimum` slot of the row.
-  ExpectOutcomes(
-      [](Variant& value, const CheckRow& row, Variant& message) {
-        return gConsiste_String("Envia E-Mail (S/N)", value, row.minimum, kUser, message, "S");
-      },
-      {{"S", "1", "", "S", ""}, {"SN", "1", "", "S", too_long}, {"qualquer tamanho", "", "", "S", ""},
-       {"ação", Variant::Long(4), "", "S", ""}, {"a(b)c", Variant::Long(3), "", "S", ""},
-       {"abcd", Variant::Long(0), "", "S", ""}});
+  ExpectOutcomes([](Variant& value, const CheckRow& row, Variant& message) {
+    return gConsiste_String("Envia E-Mail (S/N)", value, row.minimum, kUser, message, "S");
+  },
+  {{"S", "1", "", "S", ""}, {"SN", "1", "", "S", too_long}, {"qualquer tamanho", "", "", "S", ""},
+   {"ação", Variant::Long(4), "", "S", ""}, {"a(b)c", Variant::Long(3), "", "S", ""},
+   {"abcd", Variant::Long(0), "", "S", ""}});
 }
 
 TEST(ValueChecks, UnexpectedFailureGivesSentenceAndDetailOnlyForUserOne) {

@@ -1,5 +1,4 @@
-# Runs the layering check on small trees written here, one fault each, and
-# fails unless the check refuses every faulty tree and passes the clean one.
+# Runs the layering check on small trees written here, one fault each; fails unless it refuses every faulty tree.
 #   cmake -DCHECK=<check_layers.cmake> -DWORK=<scratch folder> -P check_layers_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -22,10 +21,7 @@ set(cases
 set(failures "")
 foreach(entry IN LISTS cases)
   string(REPLACE "|" ";" fields "${entry}")
-  list(GET fields 0 name)
-  list(GET fields 1 file)
-  list(GET fields 2 line)
-  list(GET fields 3 expected)
+  list(POP_FRONT fields name file line expected)
   set(tree "${WORK}/tree")
   file(REMOVE_RECURSE "${tree}")
   get_filename_component(folder "${tree}/${file}" DIRECTORY)

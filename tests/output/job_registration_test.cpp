@@ -106,8 +106,7 @@ TEST_P(JobRegistration, EachFailureLeavesOneLogRowAndNoJob) {
   EXPECT_EQ(db_.Count("LOG_GERADOR"), 0);
 }
 
-// Several processes register at once; each writes the identifiers it got,
-// or 0 for a failed registration.
+// Several processes register at once; each writes the identifiers it got, or 0 for a failed registration.
 TEST_P(JobRegistration, ConcurrentRegistrationsNeverShareAnIdentifier) {
   constexpr int kProcesses = 4, kEach = 10, kTotal = kProcesses * kEach;
   const std::string path = (db_.file().parent_path() / "jobs.txt").string();
@@ -131,8 +130,7 @@ TEST_P(JobRegistration, ConcurrentRegistrationsNeverShareAnIdentifier) {
   EXPECT_EQ(ids.size(), size_t{kTotal});
   EXPECT_EQ(distinct.size(), size_t{kTotal}) << "an identifier was handed out twice";
   EXPECT_EQ(distinct.count(0), 0u) << "a registration failed";
-  EXPECT_EQ(db_.Count("LOG_GERADOR WHERE TXT_QUERY = LOG_GERADOR_ID || '__JOB____A__D''A' COLLATE NOCASE"),
-            kTotal)
+  EXPECT_EQ(db_.Count("LOG_GERADOR WHERE TXT_QUERY = LOG_GERADOR_ID || '__JOB____A__D''A' COLLATE NOCASE"), kTotal)
       << "each job carries its own identifier in its parameter text";
   EXPECT_EQ(CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")), kTotal);
 }
@@ -140,24 +138,21 @@ TEST_P(JobRegistration, ConcurrentRegistrationsNeverShareAnIdentifier) {
 INSTANTIATE_TEST_SUITE_P(JobByKind, JobRegistration, ::testing::Values("SQLSERVER", "ORACLE"),
                          [](const auto& info) { return info.param; });
 
-// Only the exact kind ORACLE writes the row itself; any other text goes
-// through the procedures, unaudited and as typed.
+// Only the exact kind ORACLE writes the row itself; any other text goes through the procedures, unaudited and as typed.
 TEST(JobKind, OnlyTheExactWordOracleSelectsTheOraclePath) {
   testing::TempDatabase db;
   for (const char* kind : {"oracle", " ORACLE", "ORACLE ", ""}) {
     JobRequest request{kind, db.connection_string()};
     ASSERT_TRUE(request.Register()) << "[" << kind << "] " << CStr(request.message);
-    EXPECT_EQ(CStr(db.Scalar("SELECT TITULO_EMAIL FROM LOG_GERADOR WHERE LOG_GERADOR_ID = " +
-                             CStr(request.job_id))),
+    EXPECT_EQ(CStr(db.Scalar("SELECT TITULO_EMAIL FROM LOG_GERADOR WHERE LOG_GERADOR_ID = " + CStr(request.job_id))),
               "Relatório mensal")
         << "[" << kind << "]";
   }
   EXPECT_EQ(db.Count("LOG_SISTEMA"), 0);
 }
 
-// The procedures of the embedded database that job registration, the
-// generation log and the e-mail request call, and the library's reading
-// of their answers.
+// The procedures of the embedded database that job registration, the generation log and the e-mail request call, and
+// the library's reading of their answers.
 class JobProcedures : public ::testing::Test {
  protected:
   testing::TempDatabase db_;
@@ -171,8 +166,7 @@ TEST_F(JobProcedures, JobInsertRefusesFunctionCodesThatAreNotPositive) {
         << function;
   }
   int32_t user = 57, function = 0;
-  std::string title = "t", flag = "S", connection = db_.connection_string(), kind = "SQLSERVER",
-              recipient = "r", none;
+  std::string title = "t", flag = "S", connection = db_.connection_string(), kind = "SQLSERVER", recipient = "r", none;
   Variant job_id, message;
   EXPECT_FALSE(TPL().mInclui_JOB(user, function, title, flag, job_id, connection, kind, none,
                                  recipient, message, none, none, none));
@@ -194,8 +188,7 @@ TEST_F(JobProcedures, ProcedureAnswersBecomeTheRegistrationsMessage) {
       {"SELECT 0 AS Retorno WHERE 0", "Problemas na inclusão do JOB."},
   };
   for (const auto& [body, expected] : rows) {
-    db_.Execute(std::string("UPDATE TPL_PROCEDURE SET BODY = '") + body +
-                "' WHERE PROCEDURE_NAME = 'SP_KMB_INC_JOB2'");
+    db_.Execute(std::string("UPDATE TPL_PROCEDURE SET BODY = '") + body + "' WHERE PROCEDURE_NAME = 'SP_KMB_INC_JOB2'");
     db_.Execute("DELETE FROM LOG_MSG");
     JobRequest request{"SQLSERVER", db_.connection_string()};
     EXPECT_FALSE(request.Register()) << body;

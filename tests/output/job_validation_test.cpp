@@ -5,8 +5,8 @@
 namespace tpl {
 namespace {
 
-// One change to a complete e-mail request; the outcome is title|recipient|text|start as
-// rewritten when accepted, the message when refused.
+// One change to a complete e-mail request; the outcome is title|recipient|text|start as rewritten when accepted, the
+// message when refused.
 struct Row { const char* field; Variant value; std::string outcome; };
 
 bool Check(const Row& row, std::string& outcome) {
@@ -19,8 +19,7 @@ bool Check(const Row& row, std::string& outcome) {
   Variant message;
   bool accepted = TPL().mConsiste_Inclui_JOB(kind, connection, user, message, function, title,
                                              flag, text, recipient, start);
-  outcome = accepted ? CStr(title) + "|" + CStr(recipient) + "|" + CStr(text) + "|" + CStr(start)
-                     : CStr(message);
+  outcome = accepted ? CStr(title) + "|" + CStr(recipient) + "|" + CStr(text) + "|" + CStr(start) : CStr(message);
   return accepted;
 }
 
@@ -44,16 +43,13 @@ TEST(JobValidation, AcceptsAndRewritesTheEmailFieldsOrRefusesWithTheFirstFailing
   const std::vector<Row> refused = {
       {"function", Variant::Integer(0), function}, {"function", "-3", function},
       {"function", Variant::Null(), "Preencha Código da Função"},
-      {"function", "1,5",
-       "O campo Código da Função não permite a digitação de números com casas decimais(,)"},
+      {"function", "1,5", "O campo Código da Função não permite a digitação de números com casas decimais(,)"},
       {"flag", "SN", "Preencha Envia E-Mail (S/N) com, no máximo, 1 caracteres."},
       {"flag", "", "Preencha Envia E-Mail (S/N)"}, {"start", "amanhã", "Informe uma data de início válida."},
-      {"start", "32/13/2001", "Informe uma data de início válida."},
-      {"title", "", "Preencha Título do E-Mail"},
+      {"start", "32/13/2001", "Informe uma data de início válida."}, {"title", "", "Preencha Título do E-Mail"},
       {"title", Variant(Repeat("ã", 101)), "Preencha Título do E-Mail com, no máximo, 100 caracteres."},
       {"recipient", Variant::Null(), "Preencha Destinatário do E-Mail"},
-      {"recipient", Variant(Repeat("b", 101)),
-       "Preencha Destinatário do E-Mail com, no máximo, 100 caracteres."},
+      {"recipient", Variant(Repeat("b", 101)), "Preencha Destinatário do E-Mail com, no máximo, 100 caracteres."},
       {"text", Variant(std::string(256, 'c')), "Preencha Texto do E-Mail com, no máximo, 255 caracteres."},
   };
   for (bool ok : {true, false}) {
@@ -68,8 +64,7 @@ TEST(JobValidation, AcceptsAndRewritesTheEmailFieldsOrRefusesWithTheFirstFailing
 TEST(JobText, ParameterTextJoinsIdentifierAndParameters) {
   using testing::Vector;
   struct Row { Variant parameters, count; const char* expected; } rows[] = {  // nullptr: refused
-      {Vector({"A", "B"}), Variant::Integer(2), "123__JOB____A__B"},
-      {Variant(), Variant::Integer(0), "123__JOB__"},
+      {Vector({"A", "B"}), Variant::Integer(2), "123__JOB____A__B"}, {Variant(), Variant::Integer(0), "123__JOB__"},
       {Vector({"A"}), Variant(), "123__JOB__"}, {Vector({"x", "y", "z"}), "2", "123__JOB____x__y"},
       {Vector({Variant::Long(7), Variant::Null(), "d'a"}), Variant::Long(3), "123__JOB____7____d'a"},
       {Vector({"A"}), Variant::Integer(2), nullptr}, {"A", Variant::Integer(1), nullptr},
@@ -80,12 +75,10 @@ TEST(JobText, ParameterTextJoinsIdentifierAndParameters) {
     int32_t user = 57, job_id = 123;
     Variant message;
     const std::string name = testing::Show(row.parameters) + " " + testing::Show(row.count);
-    EXPECT_EQ(TPL().mMonta_Parametro(kind, connection, user, message, row.parameters, row.count, text,
-                                     job_id),
+    EXPECT_EQ(TPL().mMonta_Parametro(kind, connection, user, message, row.parameters, row.count, text, job_id),
               row.expected != nullptr) << name;
     EXPECT_EQ(text, row.expected ? row.expected : "previous") << name;
-    EXPECT_EQ(CStr(message), row.expected ? ""
-                                          : "Acesso a montagem dos parâmetros do JOB não disponível. "
+    EXPECT_EQ(CStr(message), row.expected ? "" : "Acesso a montagem dos parâmetros do JOB não disponível. "
                                             "Favor tentar mais tarde.") << name;
   }
 }

@@ -10,25 +10,14 @@ namespace fs = std::filesystem;
 using platform_test::ErrorNumber;
 
 TEST(ColumnFormat, ChosenFromTheFirstValue) {
-  struct Case {
-    Variant sample;
-    std::string format;
-  };
+  struct Case { Variant sample; std::string format; };
   const Case cases[] = {
-      {"1234,5", "0.00"},
-      {"12,345", "0.000"},
-      {" 12,3456 ", "0.0000"},
+      {"1234,5", "0.00"}, {"12,345", "0.000"}, {" 12,3456 ", "0.0000"},
       {"1.234,56", "0.000000"},  // the first "." wins, and all after it counts
       {"Ação,ÇÃO", "0.000"},     // characters, not bytes
-      {"abc", "0.00"},
-      {"", "0.00"},
-      {Variant(), "0.00"},
-      {Variant(1234.5), "0.00"},
-      {"13/10/2001", "dd/mm/yyyy"},
-      {"13/10/2001 10:20", "dd/mm/yyyy hh:mm"},
-      {testing::MakeDate(2001, 10, 13, 10, 20), "dd/mm/yyyy hh:mm:ss"},
-      {"1/2/2001", ""},
-      {"13/10/2001 10:20:00.000", ""},
+      {"abc", "0.00"}, {"", "0.00"}, {Variant(), "0.00"}, {Variant(1234.5), "0.00"}, {"13/10/2001", "dd/mm/yyyy"},
+      {"13/10/2001 10:20", "dd/mm/yyyy hh:mm"}, {testing::MakeDate(2001, 10, 13, 10, 20), "dd/mm/yyyy hh:mm:ss"},
+      {"1/2/2001", ""}, {"13/10/2001 10:20:00.000", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(mObter_Formato_Coluna(c.sample), c.format) << testing::Show(c.sample);
 }
@@ -49,8 +38,8 @@ TEST(ColumnFormat, SampleIsTheFirstValueThatIsNotEmpty) {
   EXPECT_FALSE(mValor_Vazio(Variant::Integer(0)));
 }
 
-// A one-column report of type `type` (L = rows + 2, K = 2), laid out on a
-// workbook that is never saved; the error number, 0 on success.
+// A one-column report of type `type` (L = rows + 2, K = 2), laid out on a workbook that is never saved; the error
+// number, 0 on success.
 int32_t LayOut(Variant& report, const std::vector<Variant>& values, const Variant& lines,
                const Variant& columns, const char* type = "V") {
   const int32_t rows = static_cast<int32_t>(values.size());
@@ -68,8 +57,8 @@ int32_t LayOut(const Variant& value, const Variant& lines, const Variant& column
   return LayOut(report, {value}, lines, columns);
 }
 
-// A date cell becomes the date its trimmed text reads as; a cell that
-// already holds a Date must come out the same without the text.
+// A date cell becomes the date its trimmed text reads as; a cell that already holds a Date must come out the same
+// without the text.
 TEST(ReportSheet, DateCellsBecomeWhatTheirTextReadsAs) {
   const std::vector<Variant> dates = {
       Variant(Date{37177.4305555 + 0.7 / 86400}),  // 13/10/2001 10:20:00.7

@@ -16,16 +16,14 @@ namespace fs = std::filesystem;
 
 const std::string kTrapped = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
 
-// A report as a report run returns it, with every type code: whole
-// numbers (one as text), text, decimals (one blank), dates (one that is
-// not), no code (the first value's format) and an unknown code (none).
+// A report as a report run returns it, with every type code: whole numbers (one as text), text, decimals (one blank),
+// dates (one that is not), no code (the first value's format) and an unknown code (none).
 Variant SalesMatrix() {
   Array cells = Array::Matrix(4, 7);
   const Variant rows[5][6] = {
       {"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
       {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A"},
-      {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant()},
-      {"I", "T", "V", "D", "", "X"},
+      {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant()}, {"I", "T", "V", "D", "", "X"},
       {"Center", "Left", "Right", "Center", "Right", "Left"}};
   for (int32_t r = 0; r < 5; ++r)
     for (int32_t c = 0; c < 6; ++c) cells.at(r, c) = rows[r][c];
@@ -33,8 +31,7 @@ Variant SalesMatrix() {
   return Variant(std::move(cells));
 }
 
-// A database whose workbook folder is its own temporary folder, and the
-// arguments of one export.
+// A database whose workbook folder is its own temporary folder, and the arguments of one export.
 struct Exporter {
   Exporter() {
     db.SetParameter(kWorkbookFolderParameter, folder.string());
@@ -44,8 +41,7 @@ struct Exporter {
     Variant connection(db.connection_string()), user = Variant::Long(user_id), kind("SQLSERVER"),
         title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)),
         columns(Variant::Long(7));
-    return TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns,
-                             matrix, name);
+    return TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns, matrix, name);
   }
   // The workbooks in the folder.
   std::vector<fs::path> Saved() const {
@@ -77,8 +73,8 @@ TEST(WorkbookExport, SavesInTheFolderAndAnswersWithPrefixAndName) {
             "RelDinamico2026120418565957");
 }
 
-// The parts of the workbook, compared with the stored ones but for the
-// document's times (docProps/core.xml). TPL_UPDATE_GOLDEN=1 rewrites them.
+// The parts of the workbook, compared with the stored ones but for the document's times (docProps/core.xml).
+// TPL_UPDATE_GOLDEN=1 rewrites them.
 TEST(WorkbookExport, PartsMatchTheStoredWorkbook) {
   Exporter e;
   ASSERT_EQ(e.Export(), Variant::Integer(0)) << testing::Show(e.message);
@@ -98,15 +94,13 @@ TEST(WorkbookExport, PartsMatchTheStoredWorkbook) {
     expected << stored.rdbuf();
     EXPECT_EQ(content, expected.str()) << part;
   }
-  EXPECT_EQ(names,
-            "[Content_Types].xml _rels/.rels docProps/app.xml docProps/core.xml "
+  EXPECT_EQ(names, "[Content_Types].xml _rels/.rels docProps/app.xml docProps/core.xml "
             "xl/_rels/workbook.xml.rels xl/sharedStrings.xml xl/styles.xml xl/tables/table1.xml "
             "xl/theme/theme1.xml xl/workbook.xml xl/worksheets/_rels/sheet1.xml.rels "
             "xl/worksheets/sheet1.xml xl/worksheets/sheet2.xml ");
 }
 
-// Each failure answers 10 with the sentence, writes one log row, shows the
-// detail to user 1 only and leaves no file.
+// Each failure answers 10 with the sentence, writes one log row, shows the detail to user 1 only and leaves no file.
 TEST(WorkbookExport, FailuresAnswerTenWithTheSentenceAndOneLogRow) {
   struct Case {
     const char* what;

@@ -1,5 +1,5 @@
-// Conversions under the platform's rules and the Brazilian regional
-// settings: accepted and refused texts, rounding, overflow, number texts.
+// Conversions under the platform's rules and the Brazilian regional settings: accepted and refused texts, rounding,
+// overflow, number texts.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -17,14 +17,9 @@ using platform_test::ErrorNumber;
 
 // A value, what it converts to, or else the error it raises (0: none).
 template <typename T>
-struct Case {
-  Variant in;
-  T out{};
-  int32_t error = 0;
-};
+struct Case { Variant in; T out{}; int32_t error = 0; };
 
-// Checks a conversion, and its Try form when given: that one succeeds
-// exactly when the conversion raises nothing.
+// Checks a conversion, and its Try form when given: that one succeeds exactly when the conversion raises nothing.
 template <typename T, typename Convert, typename Try = std::nullptr_t>
 void ExpectConversions(Convert convert, std::initializer_list<Case<T>> rows, Try try_convert = nullptr) {
   size_t i = 0;
@@ -165,8 +160,7 @@ TEST(IsNumericAndIsDateTest, Table) {
       {Variant("1,,2"), false, false}, {Variant("1 2"), false, true}, {Variant("1E400"), false, false},
       {Variant(), true, false}, {Variant::Null(), false, false}, {Variant(true), true, false},
       {Variant(37177), true, false}, {Variant(1.5), true, false}, {Variant(int16_t{1}), true, false},
-      {Variant(Date{1}), false, true}, {Variant(Array::Vector(0)), false, false},
-      {Variant("13/10/2001"), false, true},
+      {Variant(Date{1}), false, true}, {Variant(Array::Vector(0)), false, false}, {Variant("13/10/2001"), false, true},
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_EQ(IsNumeric(rows[i].in), rows[i].numeric) << "row " << i;

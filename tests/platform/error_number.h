@@ -1,5 +1,5 @@
-// Test helpers: the RuntimeError a call raises, its number (0 if none), or
-// its number, SQLSTATE and description in one text to match against.
+// Test helpers: the RuntimeError a call raises, its number (0 if none), or its number, SQLSTATE and description in one
+// text to match against.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +32,7 @@ template <typename F>
 std::string Failure(F&& call) {
   const std::optional<RuntimeError> e = Caught(std::forward<F>(call));
   if (!e) return "";
-  return std::to_string(e->number()) + (e->sql_state().empty() ? "" : " " + e->sql_state()) + ": " +
-         e->description();
+  return std::to_string(e->number()) + (e->sql_state().empty() ? "" : " " + e->sql_state()) + ": " + e->description();
 }
 
 }  // namespace tpl::platform_test

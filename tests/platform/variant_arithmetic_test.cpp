@@ -10,8 +10,8 @@ namespace {
 
 using platform_test::ErrorNumber;
 
-// Numbers compare numerically (True is -1, Empty 0, a date its serial); texts by
-// code points, case-sensitive, Empty as ""; a number is below a text.
+// Numbers compare numerically (True is -1, Empty 0, a date its serial); texts by code points, case-sensitive, Empty as
+// ""; a number is below a text.
 TEST(CompareTest, Rules) {
   const struct { Variant a, b; int order; } rows[] = {
       {Variant(1), Variant(2.5), -1}, {Variant(int16_t{3}), Variant(3.0), 0}, {Variant(true), Variant(0), -1},

@@ -57,8 +57,8 @@ TEST(VariantTest, AccessorsRequireTheirType) {
   for (size_t i = 0; i < std::size(wrong); ++i) EXPECT_EQ(ErrorNumber(wrong[i]), 13) << "row " << i;
 }
 
-// Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy;
-// objects are shared; a moved-from array reads as an empty array.
+// Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared; a moved-from array
+// reads as an empty array.
 TEST(VariantTest, CopiesAndMoves) {
   Variant a(Array::Vector(1));
   a.AsArray().at(0) = Variant(Array::Vector(0));

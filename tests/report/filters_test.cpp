@@ -1,5 +1,4 @@
-// The two filter steps of a report run: validation of the user's values
-// and their substitution into the query.
+// The two filter steps of a report run: validation of the user's values and their substitution into the query.
 #include "report/filters.h"
 #include "report/query_preparation.h"
 #include "support/suite.h"
@@ -42,8 +41,7 @@ TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
       {"{@L@}", "Z", kOne, "", ""}, {" {@L@} ", "N", kOne, "1,2", "1,2"},
       // A value of no known type is one number or one plain identifier.
       {"{Z}", "Z", kOne, " DESC ", " DESC "}, {"{Z}", "Z", kOne, "dbo.VENDA", "dbo.VENDA"},
-      {"{Z}", "Z", kOne, "-12.5", "-12.5"}, {"{Z}", "Z", 0, "", ""},
-      {"{@L@}", "Z", kOne, "a,b.c,3", "a,b.c,3"},
+      {"{Z}", "Z", kOne, "-12.5", "-12.5"}, {"{Z}", "Z", 0, "", ""}, {"{@L@}", "Z", kOne, "a,b.c,3", "a,b.c,3"},
   };
   const std::string comma = "Valor inválido para o Filtro F0. Esse tipo de filtro não pode iniciar nem "
                             "terminar com vírgula.";
@@ -61,8 +59,7 @@ TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
       {"{@L@}", "C", kOne, "a,<>", invalid}, {"{@L@}", "D", kOne, "01/02/2020,31/02/2020", invalid},
       {"{@L@}", "d", kOne, "31/12/1899", invalid}, {"{@L@}", "D", 0, "", invalid},
       {"{@L@}", "N", 0, "", invalid}, {"{@L@}", "U", 0, "", invalid}, {"{@L@}", "C", 0, "", invalid},
-      {"{@L@}", "V", 0, "", invalid},
-      {"{Z}", "Z", kOne, "2 OR 1=1", invalid}, {"{Z}", "X", 0, "1,5", invalid},
+      {"{@L@}", "V", 0, "", invalid}, {"{Z}", "Z", kOne, "2 OR 1=1", invalid}, {"{Z}", "X", 0, "1,5", invalid},
       {"{Z}", "Z", kOne, "2 UNION SELECT name FROM sqlite_master", invalid},
       {"{Z}", "Z", kOne, "a.", invalid}, {"{Z}", "Z", kOne, "1e5", invalid},
       {"{Z}", "Z", kOne, "x--y", invalid}, {"{Z}", "Z", kOne, "\xe2\x80\x99x", invalid},
@@ -122,8 +119,8 @@ TEST(FilterValidation, RowsUpToTheLineCountUntilTheFirstFailure) {
   }
 }
 
-// A long list is read in one pass (bench/filter_list_bench shows the time
-// per element staying flat); every element is checked and kept.
+// A long list is read in one pass (bench/filter_list_bench shows the time per element staying flat); every element is
+// checked and kept.
 TEST(FilterValidation, LongListsAreCheckedWhole) {
   std::string list;
   for (int i = 0; i < 40000; ++i) list += (i ? "," : "") + std::to_string(i);
@@ -167,8 +164,7 @@ TEST(QueryPreparation, SqlTextOfEachValue) {
       // Numbers are written by us, never as the caller's text.
       {"{N}", "N", "2; DROP TABLE X", "  2", "2"}, {"{V}", "V", "-0,25", "  -0.25", "-0.25"},
       {"{V}", "V", "0,00", " null", "null"}, {"{Z}", "Z", "a,;b", "a,;b", "a,;b"},
-      {"{@L@}", "C", "a, b", "'a',' b'", ""},
-      {"{@L@}", "D", "01/02/2020,05/02/2020", "'01/02/2020','05/02/2020'", ""},
+      {"{@L@}", "C", "a, b", "'a',' b'", ""}, {"{@L@}", "D", "01/02/2020,05/02/2020", "'01/02/2020','05/02/2020'", ""},
       {"{@L@}", "C", "a;b,(c)", "'ab','c'", ""}, {"{@L@}", "C", "", "''", ""},
       {"{@L@}", "N", "1,2,3", "1,2,3", ""}, {"{@L@}", "U", "1,(2)", "1,2", ""},
       {"{@L@}", "V", "1,5", "1,5", ""}, {"{@L@}", "N", " 1, 2 ,-3", "1,2,-3", ""},
@@ -215,8 +211,8 @@ TEST(QueryPreparation, PlaceholdersReplacedInOrderExactlyAsStored) {
   EXPECT_EQ(CStr(none.query), "{X}");
 }
 
-// Both steps trap run-time failures: every user gets the sentence, user 1
-// also the detail, and each failure leaves one log row.
+// Both steps trap run-time failures: every user gets the sentence, user 1 also the detail, and each failure leaves one
+// log row.
 TEST(FilterSteps, RunTimeFailuresGoThroughTheTrap) {
   testing::TempDatabase db;
   const std::string checking = "Acesso a consistência dos dados não disponível. Favor tentar mais tarde.";

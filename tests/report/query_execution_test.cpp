@@ -57,12 +57,11 @@ TEST_F(QueryExecution, EmailFlagQueuesTheRequestWithoutRunning) {
             "SELECT A FROM T WHERE C = 'um'|Vendas d'Ouro|5");
 }
 
-// Any answer but 0 is a refusal, negative ones included; the procedure's
-// own message then stands instead of the success sentence.
+// Any answer but 0 is a refusal, negative ones included; the procedure's own message then stands instead of the success
+// sentence.
 TEST_F(QueryExecution, EmailRequestAnswersOtherThanZeroAreRefusals) {
   const std::pair<const char*, const char*> rows[] = {
-      {"SELECT -1 AS Retorno, ''Fila cheia'' AS MsgRet", "Fila cheia"},
-      {"SELECT 3 AS Retorno, NULL AS MsgRet", ""},
+      {"SELECT -1 AS Retorno, ''Fila cheia'' AS MsgRet", "Fila cheia"}, {"SELECT 3 AS Retorno, NULL AS MsgRet", ""},
       {"SELECT '' 0 '' AS Retorno, ''ok'' AS MsgRet",
        "Solicitação gravada com sucesso. O sistema enviará o relatório por email."},
   };
@@ -74,15 +73,14 @@ TEST_F(QueryExecution, EmailRequestAnswersOtherThanZeroAreRefusals) {
   }
 }
 
-// Identifiers reach the generation log and the e-mail request as whole
-// numbers that we write: the caller's text never becomes part of a statement.
+// Identifiers reach the generation log and the e-mail request as whole numbers that we write: the caller's text never
+// becomes part of a statement.
 TEST_F(QueryExecution, IdentifiersAreWrittenAsWholeNumbers) {
   const Variant hostile_user("5'; DROP TABLE T; --");
   EXPECT_FALSE(Run("SELECT A FROM T", "S", hostile_user));
   EXPECT_TRUE(Run("SELECT A FROM T", "N", Variant("5.4 UNION SELECT 1")));
   EXPECT_EQ(db_.Count("T"), 3) << "the canary table survives";
-  EXPECT_EQ(db_.Rows("SELECT DISTINCT USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID FROM LOG_TEMPLATE_DINAMICO"),
-            "5|12");
+  EXPECT_EQ(db_.Rows("SELECT DISTINCT USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID FROM LOG_TEMPLATE_DINAMICO"), "5|12");
   EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID FROM REL_DIN_EMAIL"), "5");
 }
 
@@ -117,8 +115,7 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   EXPECT_EQ(db_.Count("LOG_MSG"), 1);
 }
 
-// A time-out that does not fit a Long fails in this routine's own trap,
-// logged with the caller's Database kind.
+// A time-out that does not fit a Long fails in this routine's own trap, logged with the caller's Database kind.
 TEST_F(QueryExecution, TimeOutBeyondALongFailsInTheRoutinesTrap) {
   db_.SetParameter(2001780, "99999999999");
   EXPECT_FALSE(Run("SELECT A FROM T", "N", Variant::Long(1), "OUTRO"));
@@ -128,12 +125,6 @@ TEST_F(QueryExecution, TimeOutBeyondALongFailsInTheRoutinesTrap) {
   EXPECT_NE(text.find(" : 6)  "), std::string::npos) << text;
   // A kind that is neither of the two logs with the fixed date.
   EXPECT_EQ(FormatDate(db_.Scalar("SELECT DATA_LOG FROM LOG_MSG"), "dd/mm/yyyy"), "01/01/2002");
-}
-
-// Real servers run every report with these settings; the embedded database ignores them.
-TEST(ReportCommand, CarriesTheSessionSettings) {
-  EXPECT_EQ(ReportCommandText("SELECT 1"),
-            "Set Transaction Isolation Level Read Uncommitted \r\nSet Ansi_Warnings On\r\nSELECT 1");
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ class ReportRun : public ::testing::Test {
     db_.Execute("INSERT INTO COLABORADOR (COLABORADOR_ID, PESSOA_ID) VALUES (1, 1)");
     db_.Execute("INSERT INTO USUARIO (USUARIO_ID, COLABORADOR_ID) VALUES (5, 1)");
   }
-  // Filter rows as the template reading gives them: caption, placeholder,
-  // type, obligatory, value; identifiers from 100 and no interval.
+  // Filter rows as the template reading gives them: caption, placeholder, type, obligatory, value; identifiers from 100
+  // and no interval.
   void SetFilters(const std::vector<std::vector<Variant>>& filters) {
     std::vector<std::vector<Variant>> rows;
     for (const auto& f : filters)
@@ -49,8 +49,7 @@ class ReportRun : public ::testing::Test {
 };
 
 TEST_F(ReportRun, EveryFilterTypeOnBothKinds) {
-  const std::string query =
-      "SELECT ID, CLIENTE FROM VENDA WHERE EMISSAO >= {DATA_INI} AND ID < {ATE} "
+  const std::string query = "SELECT ID, CLIENTE FROM VENDA WHERE EMISSAO >= {DATA_INI} AND ID < {ATE} "
       "AND VALOR >= {VALOR} AND CLIENTE IN ({@CLIENTES@}) AND ID IN ({@IDS@}) "
       "AND ({NOME} IS NULL OR CLIENTE = {NOME}) ORDER BY ID";
   for (const char* kind : {"SQLSERVER", "ORACLE"}) {
@@ -59,8 +58,7 @@ TEST_F(ReportRun, EveryFilterTypeOnBothKinds) {
                 {"Ids", "{@IDS@}", "N", 1, "3,12,13,14,39"}, {"Nome", "{NOME}", "c", 0, ""}});
     ASSERT_EQ(Run(query, "N", "", kind), Variant::Integer(0)) << kind << TextOrEmpty(message_);
     EXPECT_EQ(flag_, Variant("N"));
-    // Rows 12 (ana, 13 Oct) and 14 (caio, 15 Oct) pass every filter; 39
-    // (ana, 12 Oct) is too early.
+    // Rows 12 (ana, 13 Oct) and 14 (caio, 15 Oct) pass every filter; 39 (ana, 12 Oct) is too early.
     EXPECT_EQ(lines_, Variant::Long(4)) << kind << " " << CStr(query_);
     const Array& m = matrix_.AsArray();
     EXPECT_EQ(m.at(1, 0), Variant::Long(12)) << kind;
@@ -68,8 +66,7 @@ TEST_F(ReportRun, EveryFilterTypeOnBothKinds) {
     EXPECT_EQ(filters_.AsArray().at(3, 6), Variant("'ana','caio'")) << kind;
   }
   // The host sees the prepared query: the Oracle forms for the last run.
-  EXPECT_NE(CStr(query_).find("  to_date('2001/10/13 00:00:00', 'yyyy/mm/dd hh24:mi:ss')"),
-            std::string::npos)
+  EXPECT_NE(CStr(query_).find("  to_date('2001/10/13 00:00:00', 'yyyy/mm/dd hh24:mi:ss')"), std::string::npos)
       << CStr(query_);
 }
 
@@ -119,8 +116,8 @@ TEST_F(ReportRun, ExplicitExportsRegisterTheirFunction) {
   EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE ID = 1", "S", "txt"), Variant::Integer(0));
 }
 
-// The text-file function needs both the export flag and the TXT kind; a
-// user without an address gets the deployment's support mailbox.
+// The text-file function needs both the export flag and the TXT kind; a user without an address gets the deployment's
+// support mailbox.
 TEST_F(ReportRun, HandOverChoosesTheFunctionAndTheAddress) {
   db_.SetParameter(23042, "1");  // two rows are more than the screen allows
   db_.SetParameter(2001850, "relatorios@empresa.com.br");
@@ -142,9 +139,8 @@ TEST_F(ReportRun, HandOverChoosesTheFunctionAndTheAddress) {
   }
 }
 
-// Behind a lock that another session keeps, a report waits the full limit
-// once; every later session of the call (the failure's log row included)
-// gives up at once instead of waiting again.
+// Behind a lock that another session keeps, a report waits the full limit once; every later session of the call (the
+// failure's log row included) gives up at once instead of waiting again.
 TEST_F(ReportRun, ALockHeldElsewhereIsWaitedForOnlyOnce) {
   for (bool exclusive : {false, true}) {
     db::LockWaitLimitForTesting limit(std::chrono::milliseconds(150));

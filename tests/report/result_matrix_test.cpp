@@ -8,8 +8,7 @@ namespace {
 using db::ColumnInfo;
 using db::DataType;
 
-ResultMatrix Build(std::vector<ColumnInfo> columns, db::CellStore cells,
-                   const ResultMatrixRules& rules = {}) {
+ResultMatrix Build(std::vector<ColumnInfo> columns, db::CellStore cells, const ResultMatrixRules& rules = {}) {
   db::ResultSet set;
   set.columns = std::move(columns);
   set.cells = std::move(cells);
@@ -60,29 +59,11 @@ TEST(ResultMatrix, ZeroDisplayFlagAndAdditionalMatrixRules) {
   const ColumnInfo text{"T", DataType::VarChar, 0};
   EXPECT_EQ(Build({text}, {"abc", "13/10/2001"}).cells.at(3, 0), Variant("D"));
   EXPECT_EQ(Build({text}, {"13/10/2001", "abc"}).cells.at(3, 0), Variant("T"));
-  // Additional matrices recognise dates the platform's way: the month-first
-  // text passes there too, a long non-date text does not.
+  // Additional matrices recognise dates the platform's way: the month-first text passes there too, a long non-date text
+  // does not.
   const Variant words("13 de outubro de 2001");
   EXPECT_EQ(Build({text}, {words}, {false, "N"}).cells.at(2, 0), Variant(IsDate(words) ? "D" : "T"));
   EXPECT_EQ(Build({text}, {"não é uma data"}, {false, "N"}).cells.at(2, 0), Variant("T"));
-}
-
-// Rows of a big result straddle the storage blocks of the row set.
-TEST(ResultMatrix, ManyRowsKeepTheirOrder) {
-  constexpr int32_t kRows = 5000;
-  db::CellStore cells;
-  for (int32_t i = 0; i < kRows; ++i)
-    for (const Variant& cell : {Variant(i), Variant(i + 0.5), Variant("n" + std::to_string(i))})
-      cells.push_back(cell);
-  ResultMatrix m = Build({{"I", DataType::Integer, 0}, {"V", DataType::Numeric, 2},
-                          {"T", DataType::VarChar, 0}}, std::move(cells));
-  ASSERT_EQ(m.line_count, kRows + 2);
-  for (int32_t i = 0; i < kRows; ++i) {
-    const std::string n = std::to_string(i);
-    ASSERT_EQ(m.cells.at(i + 1, 0), Variant(i));
-    ASSERT_EQ(m.cells.at(i + 1, 1), Variant(n + ",50"));
-    ASSERT_EQ(m.cells.at(i + 1, 2), Variant("n" + n));
-  }
 }
 
 }  // namespace

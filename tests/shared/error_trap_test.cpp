@@ -9,14 +9,12 @@
 namespace tpl {
 namespace {
 
-const std::string kSentence =
-    "Acesso a chamada de rotina de exclusão não disponível. Favor tentar mais tarde.";
+const std::string kSentence = "Acesso a chamada de rotina de exclusão não disponível. Favor tentar mais tarde.";
 const MethodTrap kMethod{kSentence.c_str(), "KMBTPL01.gExclui_Template ( "};
 
 // The other detail forms are checked through the envelopes below.
 TEST(ErrorTrap, MethodDetailWithSqlAndForeignExceptions) {
-  EXPECT_EQ(MethodDetail({"s", "KMBTPL01.gExecutar_Query ( ", true},
-                         RuntimeError(13, "Tipos incompatíveis", 42)),
+  EXPECT_EQ(MethodDetail({"s", "KMBTPL01.gExecutar_Query ( ", true}, RuntimeError(13, "Tipos incompatíveis", 42)),
             "KMBTPL01.gExecutar_Query ( Tipos incompatíveis : 13 )  no nº 42 strSq: ");
   RuntimeError from_std = CurrentFailure(std::make_exception_ptr(std::logic_error("x")));
   EXPECT_NE(from_std.number(), 0);

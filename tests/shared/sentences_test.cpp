@@ -13,10 +13,7 @@
 namespace tpl {
 namespace {
 
-struct Entry {
-  std::string name;
-  std::string_view text;
-};
+struct Entry { std::string name; std::string_view text; };
 
 std::vector<Entry> Sentences() {
 #define TPL_LIST_TEXT(name, text) {#name, text},
@@ -24,11 +21,7 @@ std::vector<Entry> Sentences() {
 #undef TPL_LIST_TEXT
 }
 
-struct TrapEntry {
-  std::string name;
-  std::string sentence;
-  std::string_view label;
-};
+struct TrapEntry { std::string name; std::string sentence; std::string_view label; };
 
 std::vector<TrapEntry> Traps() {
 #define TPL_LIST_METHOD_TRAP(name, sentence, label, ends) {#name, #sentence, label},
@@ -61,8 +54,7 @@ TEST(SentenceCatalogue, EveryEntryIsUsed) {
     used_traps.insert(trap.sentence);
   }
   for (const Entry& sentence : Sentences()) {
-    bool used = sources.find("sentences::" + sentence.name) != std::string::npos ||
-                used_traps.contains(sentence.name);
+    bool used = sources.find("sentences::" + sentence.name) != std::string::npos || used_traps.contains(sentence.name);
     EXPECT_TRUE(used) << sentence.name;
   }
 }
@@ -80,17 +72,13 @@ TEST(SentenceCatalogue, EveryTextStandsOnce) {
 }
 
 TEST(SentenceCatalogue, ComposeFillsTheMarkersInOnePass) {
-  struct Case {
-    std::string_view sentence, first, second, expected;
-  };
+  struct Case { std::string_view sentence, first, second, expected; };
   for (const Case& c : std::initializer_list<Case>{
            {"Preencha %1", "Data", "", "Preencha Data"},
            {"%1 deve ser igual ou maior que %2", "Valor", "10", "Valor deve ser igual ou maior que 10"},
            // A name that holds a marker is never read as one.
-           {"%1 e %2", "%2", "x", "%2 e x"},
-           {"O campo %1 é inválido.", "Ação", "", "O campo Ação é inválido."},
-           {"100% certo %3", "a", "b", "100% certo %3"},
-           {"fim %", "a", "", "fim %"},
+           {"%1 e %2", "%2", "x", "%2 e x"}, {"O campo %1 é inválido.", "Ação", "", "O campo Ação é inválido."},
+           {"100% certo %3", "a", "b", "100% certo %3"}, {"fim %", "a", "", "fim %"},
        }) {
     EXPECT_EQ(Compose(c.sentence, c.first, c.second), c.expected) << c.sentence;
   }

@@ -30,8 +30,7 @@ TEST(DecimalText, CutsPadsAndRoundsSmallValues) {
       {"abc", "2", "N", Variant::Integer(0)},  // a text that is no number fails inside
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(mFormata_Decimal(row.value, Variant(""), Variant(row.places), Variant(row.flag)),
-              row.expected)
+    EXPECT_EQ(mFormata_Decimal(row.value, Variant(""), Variant(row.places), Variant(row.flag)), row.expected)
         << Show(row.value) << " places " << row.places << " flag " << row.flag;
   }
   EXPECT_EQ(mFormata_Decimal_Simples(Variant(0.004), Variant("-"), Variant("2")), Variant("-"));
@@ -39,8 +38,8 @@ TEST(DecimalText, CutsPadsAndRoundsSmallValues) {
   EXPECT_EQ(mFormata_Decimal_Simples(Variant(3.14159), Variant(""), Variant("3")), Variant("3,141"));
 }
 
-// Numbers take a direct path; their own text still goes the generic way.
-// Both must give the same answer for every sign, size and place count.
+// Numbers take a direct path; their own text still goes the generic way. Both must give the same answer for every sign,
+// size and place count.
 TEST(DecimalText, NumbersAgreeWithTheirOwnText) {
   for (double number : {0.0, -0.0, 0.005, 0.015, -0.004, 0.999, -0.999, 1.0, -1.0, 1.005, 12.345,
                         -99.99, 1e-7, 123456789.125, 1e15, 1.5e20, -2.5e-3, 0.125, 0.135, 7.0,
@@ -59,8 +58,7 @@ TEST(DecimalText, NumbersAgreeWithTheirOwnText) {
   }
 }
 
-// The literals of filter values are checked through query preparation; here
-// the forms it does not reach.
+// The literals of filter values are checked through query preparation; here the forms it does not reach.
 TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
   using Helper = Variant (*)(const Variant&);
   const std::vector<std::tuple<Helper, Variant, Variant>> rows = {
@@ -68,8 +66,7 @@ TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
       // The number is written by us: a text's leading number, nothing after it.
       {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "9 UNION SELECT 1", "9"},
       {mTrata_Numero_SQL, 1234.5, "1234.5"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
-      {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"},
-      {gMonta_Numero_Oracle, "0", " null"},
+      {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"}, {gMonta_Numero_Oracle, "0", " null"},
       {mTrata_Texto_SQL, "O'Brien", "'O'Brien'"}, {mTrata_Texto_SQL, Variant::Null(), "null"},
       {mTrata_Data_SQL, MakeDate(2001, 10, 13, 10, 20, 30), "'2001/10/13 10:20'"},
       {mTrata_Data_SQL, "13/10/2001", "'2001/10/13 00:00'"}, {mTrata_Data_SQL, "", "null"},

@@ -1,5 +1,5 @@
-// What the suites share: GoogleTest, the public interface and its
-// conversions, the temporary database and the builders of test values.
+// What the suites share: GoogleTest, the public interface and its conversions, the temporary database and the builders
+// of test values.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Small builders shared by the suites: dates, arrays, filter matrices and a
-// printable form of any Variant.
+// Small builders shared by the suites: dates, arrays, filter matrices and a printable form of any Variant.
 #pragma once
 
 #include <string>
@@ -13,12 +12,10 @@ namespace tpl::testing {
 Variant MakeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 // A one-dimensional array holding the values, lower bound 0.
 Variant Vector(const std::vector<Variant>& values);
-// A filter matrix as the host keeps it: upper bounds (rows, 7), each row
-// giving columns 0.. in order (identifier, caption, placeholder, type,
-// obligatory, largest interval, value); missing columns stay Empty.
+// A filter matrix as the host keeps it: upper bounds (rows, 7), each row giving columns 0.. in order (identifier,
+// caption, placeholder, type, obligatory, largest interval, value); missing columns stay Empty.
 Variant FilterMatrix(const std::vector<std::vector<Variant>>& rows);
-// Text for failure messages and row comparisons; never throws. Null shows
-// as <null>, Empty as <empty>.
+// Text for failure messages and row comparisons; never throws. Null shows as <null>, Empty as <empty>.
 std::string Show(const Variant& value);
 // Every row of a matrix: cells shown as above, joined by '|', rows by ';'.
 std::string ShowRows(const Array& matrix);

@@ -38,8 +38,7 @@ std::map<std::string, std::string> ZipParts(const std::filesystem::path& path) {
   std::stringstream content;
   content << file.rdbuf();
   const std::string zip = content.str();
-  // The end of the central directory: the last 22 bytes when, as here,
-  // the zip carries no comment.
+  // The end of the central directory: the last 22 bytes when, as here, the zip carries no comment.
   if (zip.size() < 22 || Read(zip, zip.size() - 22, 4) != 0x06054b50)
     throw std::runtime_error("zip: no central directory in " + path.string());
   const uint32_t entries = Read(zip, zip.size() - 22 + 10, 2);

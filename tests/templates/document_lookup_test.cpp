@@ -53,8 +53,7 @@ TEST_F(DocumentLookup, BadNamesFailThroughTheTrap) {
   const std::string message = CStr(message_);
   EXPECT_EQ(message.rfind(sentence + " KMBICC.gBusca_Arquivo_Xml ( ", 0), 0u) << message;
   EXPECT_NE(message.find(" No Nº "), std::string::npos) << message;
-  EXPECT_NE(message.find(" Strsq:  Select NAO_EXISTE From NOTA WHERE NOTA_ID = 15 "), std::string::npos)
-      << message;
+  EXPECT_NE(message.find(" Strsq:  Select NAO_EXISTE From NOTA WHERE NOTA_ID = 15 "), std::string::npos) << message;
 }
 
 TEST(PlainIdentifier, AcceptedAndRefusedNames) {

@@ -5,8 +5,8 @@ namespace {
 
 using testing::ShowRows;
 
-// The host's variables around gGrava_Filtro calls; `in` holds the call's own
-// values: caption, placeholder, type, obligatory, largest interval, position, action.
+// The host's variables around gGrava_Filtro calls; `in` holds the call's own values: caption, placeholder, type,
+// obligatory, largest interval, position, action.
 struct Host {
   Variant connection{"Data Source=/nonexistent/tpl.db"}, user{Variant::Long(5)}, message,
       kind{"SQLSERVER"}, template_id{Variant::Long(3)}, lines, columns, matrix, column_id;
@@ -32,15 +32,13 @@ struct Host {
 
 // The spare last row, and the first two of the three filters, as ShowRows gives them.
 const std::string kEmptyRow = "<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>";
-const std::string kOldRows =
-    "11|Data inicial|{DATA_INI}|D|1|||<empty>;12|Cliente|{@CLIENTES@}|C|1|||<empty>;";
+const std::string kOldRows = "11|Data inicial|{DATA_INI}|D|1|||<empty>;12|Cliente|{@CLIENTES@}|C|1|||<empty>;";
 
 TEST(FilterListEditing, FirstFilterStartsTheList) {
   for (Variant empty_count : {Variant(), Variant::Integer(0), Variant("")}) {
     Host host(false);
     host.lines = empty_count;
-    ASSERT_EQ(host.Apply({"Data", " {DATA_INI} ", "D", "", "30", {}, "AD"}), Variant::Integer(0))
-        << CStr(host.message);
+    ASSERT_EQ(host.Apply({"Data", " {DATA_INI} ", "D", "", "30", {}, "AD"}), Variant::Integer(0)) << CStr(host.message);
     EXPECT_EQ(host.lines, Variant::Integer(1));
     EXPECT_EQ(host.columns, Variant::Integer(7));
     EXPECT_EQ(host.Rows(), "0|Data| {DATA_INI} |D|N|30||<empty>;" + kEmptyRow);
@@ -50,8 +48,7 @@ TEST(FilterListEditing, FirstFilterStartsTheList) {
 // Lower case is no action code: "ed" adds, whatever the position.
 TEST(FilterListEditing, AddKeepsTheOldRowsAndADateMayCarryAnInterval) {
   Host host;
-  ASSERT_EQ(host.Apply({"Data final", "{DATA_FIM}", " D ", "S", "30", Variant::Long(0), "ed"}),
-            Variant::Integer(0))
+  ASSERT_EQ(host.Apply({"Data final", "{DATA_FIM}", " D ", "S", "30", Variant::Long(0), "ed"}), Variant::Integer(0))
       << CStr(host.message);
   EXPECT_EQ(host.lines, Variant::Integer(4));
   EXPECT_EQ(host.Rows(), kOldRows + "13|Valor mínimo|{VALOR}|V|1|||<empty>;"
@@ -79,12 +76,9 @@ TEST(FilterListEditing, RefusalsLeaveTheListAsItWas) {
   struct Row { std::vector<Variant> in; std::string message; };
   const std::string exists = "Já existe um filtro com ";
   const std::vector<Row> rows = {
-      {{"", "{X}", "N", "S", "", {}, ""}, "Preencha Exibir"},
-      {{"Novo", "  ", "N", "S", "", {}, ""}, "Preencha Valor"},
-      {{"Novo", "DATA_INI", "N", "S", "", {}, ""},
-       "O Valor do campo deve estar entre chaves. Ex: {DATA_INI}"},
-      {{"Novo", "{X}", " ", "S", "", {}, ""}, "Informe o tipo do campo."},
-      {{"Novo", "{X}", "N", "S", "30", {}, ""},
+      {{"", "{X}", "N", "S", "", {}, ""}, "Preencha Exibir"}, {{"Novo", "  ", "N", "S", "", {}, ""}, "Preencha Valor"},
+      {{"Novo", "DATA_INI", "N", "S", "", {}, ""}, "O Valor do campo deve estar entre chaves. Ex: {DATA_INI}"},
+      {{"Novo", "{X}", " ", "S", "", {}, ""}, "Informe o tipo do campo."}, {{"Novo", "{X}", "N", "S", "30", {}, ""},
        "O intervalo deve ser informado somente quando o tipo informado for uma data."},
       {{" cliente ", "{X}", "N", "S", "", {}, ""}, exists + "a descrição  cliente ."},
       {{"Novo", "{valor}", "N", "S", "", {}, ""}, exists + "valor {valor}."},
@@ -111,8 +105,7 @@ TEST(FilterListEditing, PositionOutsideTheListIsARunTimeFailure) {
     for (const char* action : {"ED", "EX"}) {
       Host host;
       const Variant before = host.matrix;
-      EXPECT_EQ(host.Apply({"Novo", "{NOVO}", "N", "S", "", position, action}), Variant::Integer(10))
-          << action;
+      EXPECT_EQ(host.Apply({"Novo", "{NOVO}", "N", "S", "", position, action}), Variant::Integer(10)) << action;
       EXPECT_EQ(host.message, Variant("Acesso a chamada de rotina de Gravação não disponível. "
                                       "Favor tentar mais tarde."))
           << action;

@@ -10,12 +10,7 @@ class TemplateDeletion : public ::testing::Test {
     testing::TemplateToSave saved("SQLSERVER", db_.connection_string());
     ASSERT_EQ(saved.Save(), Variant::Integer(0)) << CStr(saved.message);
   }
-  std::string Stored() const {
-    return std::to_string(db_.Count("TEMPLATE_DINAMICO")) + "/" +
-           std::to_string(db_.Count("TEMPLATE_DINAMICO_QUERY")) + "/" +
-           std::to_string(db_.Count("COLUNA_TEMPLATE_DINAMICO")) + "/" +
-           std::to_string(db_.Count("GRUPO_USUARIO_X_TEMPLATE"));
-  }
+  std::string Stored() const { return testing::TemplateTables(db_); }
   Variant DeleteTemplate(Variant id, Variant connection = {}) {
     if (connection.IsEmpty()) connection = Variant(db_.connection_string());
     return TPL().gExclui_Template(connection, user_, message_, kind_, id);

@@ -1,5 +1,5 @@
-// The host's variables around the template methods: a template to save
-// (every argument of gGrava_Template) and the outputs of reading one back.
+// The host's variables around the template methods: a template to save (every argument of gGrava_Template) and the
+// outputs of reading one back.
 #pragma once
 
 #include <string>
@@ -14,8 +14,16 @@ inline void AddUserGroups(const TempDatabase& db) {
   db.Execute("INSERT INTO GRUPO_USUARIO VALUES (1, 'Vendas'), (2, 'Compras'), (3, 'Diretoria')");
 }
 
-// A group matrix as the host sends it back: identifier and description,
-// one spare row and column.
+// Rows of the four template tables, as "template/query pieces/filters/group links".
+inline std::string TemplateTables(const TempDatabase& db) {
+  std::string counts;
+  for (const char* table : {"TEMPLATE_DINAMICO", "TEMPLATE_DINAMICO_QUERY", "COLUNA_TEMPLATE_DINAMICO",
+                            "GRUPO_USUARIO_X_TEMPLATE"})
+    counts += (counts.empty() ? "" : "/") + std::to_string(db.Count(table));
+  return counts;
+}
+
+// A group matrix as the host sends it back: identifier and description, one spare row and column.
 inline Variant GroupMatrix(const std::vector<int32_t>& groups) {
   Array matrix = Array::Matrix(static_cast<int32_t>(groups.size()), 2);
   for (size_t row = 0; row < groups.size(); ++row) {
@@ -54,16 +62,14 @@ struct TemplateToSave {
   }
 };
 
-// The outputs of gObter_Dados_Template, each starting as "host" so that an
-// output left untouched shows.
+// The outputs of gObter_Dados_Template, each starting as "host" so that an output left untouched shows.
 struct TemplateRead {
   Variant connection, user{Variant::Long(5)}, message, kind, id, name{"host"}, title{"host"},
       subtitle{"host"}, filters{"host"}, filter_lines{"host"}, filter_columns{"host"},
       query{"host"}, want_groups{"S"}, group_lines{"host"}, group_columns{"host"},
       groups{"host"}, code{"host"}, email_flag{"host"};
 
-  TemplateRead(const std::string& database_kind, const std::string& connection_string,
-               Variant template_id)
+  TemplateRead(const std::string& database_kind, const std::string& connection_string, Variant template_id)
       : connection(connection_string), kind(database_kind), id(std::move(template_id)) {}
   Variant Read() {
     return TPL().gObter_Dados_Template(connection, user, message, kind, id, name, title, subtitle,

@@ -6,8 +6,8 @@ namespace {
 using testing::ShowRows;
 using testing::TemplateRead;
 
-// Templates are written straight into the tables here, so that what the
-// readers make of Null columns and missing rows shows.
+// Templates are written straight into the tables here, so that what the readers make of Null columns and missing rows
+// shows.
 class TemplateReading : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -12,8 +12,8 @@ using testing::TemplateToSave;
 
 const std::string kSavingFailed = "Acesso a gravação dos dados não disponível. Favor tentar mais tarde.";
 
-// A query of `length` characters: a valid select padded by a comment of
-// accented letters, so that every cut must count characters, not bytes.
+// A query of `length` characters: a valid select padded by a comment of accented letters, so that every cut must count
+// characters, not bytes.
 std::string QueryOfLength(size_t length) {
   std::string query = "SELECT 1 AS A FROM GRUPO_USUARIO WHERE 1 = {NUM} OR {NOME} = 'x' --";
   std::string padded = query;
@@ -30,13 +30,7 @@ class TemplateSaving : public ::testing::TestWithParam<std::string> {
     return db_.Rows("SELECT LENGTH(TXT_QUERY) FROM TEMPLATE_DINAMICO_QUERY WHERE TEMPLATE_DINAMICO_ID = " +
                     CStr(id) + " ORDER BY SEQUENCIA");
   }
-  // Rows of every template table, and of the message log.
-  std::string Stored() const {
-    return std::to_string(db_.Count("TEMPLATE_DINAMICO")) + "/" +
-           std::to_string(db_.Count("TEMPLATE_DINAMICO_QUERY")) + "/" +
-           std::to_string(db_.Count("COLUNA_TEMPLATE_DINAMICO")) + "/" +
-           std::to_string(db_.Count("GRUPO_USUARIO_X_TEMPLATE"));
-  }
+  std::string Stored() const { return testing::TemplateTables(db_); }
   testing::TempDatabase db_;
 };
 
@@ -58,12 +52,10 @@ TEST_P(TemplateSaving, ASavedTemplateReadsBackExactly) {
   EXPECT_EQ(CStr(read.name) + "|" + CStr(read.title) + "|" + CStr(read.subtitle) + "|" + CStr(read.code) + "|" +
                 CStr(read.email_flag),
             "Vendas|Vendas por cliente|Mensal|VND|N");
-  // Type codes are kept at their fixed width of 5; only "S" marks a
-  // mandatory filter, not the 1 that reading gives.
+  // Type codes are kept at their fixed width of 5; only "S" marks a mandatory filter, not the 1 that reading gives.
   EXPECT_EQ(read.filter_lines, Variant::Long(2));
   EXPECT_EQ(read.filter_columns, Variant::Integer(7));
-  EXPECT_EQ(ShowRows(read.filters.AsArray()),
-            "1|Número|{NUM}|N    |1|0||<empty>;2|Nome|{NOME}|C    |0|0||<empty>;"
+  EXPECT_EQ(ShowRows(read.filters.AsArray()), "1|Número|{NUM}|N    |1|0||<empty>;2|Nome|{NOME}|C    |0|0||<empty>;"
             "<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>|<empty>");
   EXPECT_EQ(read.group_lines, Variant::Long(2));
   EXPECT_EQ(read.group_columns, Variant::Integer(2));
@@ -128,14 +120,12 @@ TEST_P(TemplateSaving, AFailingWriteLeavesNothingBehindAndOneLogRow) {
   saved.user = Variant::Long(1);
   saved.SetGroups({99});
   EXPECT_EQ(saved.Save(), Variant::Integer(10));
-  EXPECT_NE(CStr(saved.message).find(kSavingFailed + " KMBTPL01.mInclui_Grupo_Usuario_X_Template( "),
-            std::string::npos)
+  EXPECT_NE(CStr(saved.message).find(kSavingFailed + " KMBTPL01.mInclui_Grupo_Usuario_X_Template( "), std::string::npos)
       << CStr(saved.message);
 }
 
 TEST_P(TemplateSaving, RefusalsWriteNothingAndEmailTemplatesSkipTheQueryTest) {
-  // A column count below 6 makes the query test fail; an e-mail template
-  // is saved without it.
+  // A column count below 6 makes the query test fail; an e-mail template is saved without it.
   TemplateToSave saved = Template();
   saved.filter_columns = Variant::Integer(5);
   EXPECT_EQ(saved.Save(), Variant::Integer(10));

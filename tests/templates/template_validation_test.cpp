@@ -37,8 +37,7 @@ TEST(TemplateValidation, EachCheckAnswersWithItsOwnSentence) {
        "Comando não permitido por essa função."},
       {"two filters, one brace", [](Candidate& c) { c.query = "SELECT A FROM T WHERE D = {DATA_INI}"; },
        "Filtros inconsistentes. Verifique se estão cadastrados de acordo com os informados na query."},
-      {"braces without filters", [](Candidate& c) { c.filter_lines = ""; },
-       "Cadastre todos os filtros da query."},
+      {"braces without filters", [](Candidate& c) { c.filter_lines = ""; }, "Cadastre todos os filtros da query."},
       {"caption repeated", [](Candidate& c) { SetFilter(c, 1, " DATA ", "{CLI}"); },
        "O filtro com a descrição  DATA  está em duplicidade."},
       {"placeholder repeated", [](Candidate& c) { SetFilter(c, 1, "Cliente", "{data_ini}"); },
@@ -62,8 +61,7 @@ TEST(TemplateValidation, EachCheckAnswersWithItsOwnSentence) {
 
 TEST(TemplateValidation, AcceptedShapes) {
   const struct { const char* why; std::function<void(Candidate&)> change; } rows[] = {
-      {"as given", [](Candidate&) {}},
-      {"EXECUTE", [](Candidate& c) { c.query = "EXECUTE SP_X {DATA_INI}, {CLI}"; }},
+      {"as given", [](Candidate&) {}}, {"EXECUTE", [](Candidate& c) { c.query = "EXECUTE SP_X {DATA_INI}, {CLI}"; }},
       {"a placeholder used twice", [](Candidate& c) { c.query = "SELECT {DATA_INI}, {DATA_INI}, {CLI}"; }},
       // DELETE at the end of a line and FROM on the next become DELETEFROM.
       {"a keyword before a line break", [](Candidate& c) { c.query = "SELECT 1 {DATA_INI} {CLI} DELETE\r\nFROM T"; }},

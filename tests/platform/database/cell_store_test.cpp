@@ -39,8 +39,8 @@ TEST(CellStore, CopiesCompareAndClear) {
   EXPECT_FALSE(copy == store);
 }
 
-// Blocks of many megabytes come from their own mapping, on a huge-page
-// boundary; small ones from the heap. Both must hold their values.
+// Blocks of many megabytes come from their own mapping, on a huge-page boundary; small ones from the heap. Both must
+// hold their values.
 TEST(BulkAllocator, BigAndSmallBlocksHoldTheirValues) {
   for (size_t count : {size_t{10}, size_t{400000}}) {
     VariantVector values;

@@ -1,5 +1,5 @@
-// Commands on an open connection: a stored procedure with named input and
-// output parameters, outputs read back by name, on the embedded database.
+// Commands on an open connection: a stored procedure with named input and output parameters, outputs read back by name,
+// on the embedded database.
 #include "platform/database/command.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@ using platform_test::ErrorNumber;
 
 constexpr auto kIn = ParameterDirection::Input;
 
-// Registers a job through SP_KMB_INC_JOB2; the parameters are named as the
-// procedure declares them, in another order and case, some with "@".
+// Registers a job through SP_KMB_INC_JOB2; the parameters are named as the procedure declares them, in another order
+// and case, some with "@".
 TEST(Command, RunsAStoredProcedureWithNamedParameters) {
   testing::TempDatabase database;
   Connection connection(database.connection_string());
@@ -39,8 +39,7 @@ TEST(Command, RunsAStoredProcedureWithNamedParameters) {
   }
   EXPECT_EQ(command.ParameterValue("pusuario_internet_id"), Variant(57)) << "inputs are left alone";
   EXPECT_EQ(ErrorNumber([&] { command.ParameterValue("pNAO_EXISTE"); }), error::kItemNotFound);
-  EXPECT_EQ(database.Rows("SELECT USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL FROM LOG_GERADOR"),
-            "57|12|Relatório");
+  EXPECT_EQ(database.Rows("SELECT USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL FROM LOG_GERADOR"), "57|12|Relatório");
 }
 
 TEST(Command, NeedsAnOpenConnection) {

@@ -1,6 +1,5 @@
-// Connections: the provider a connection string names, the reading of its
-// keys, and transactions, alone or tied to a block by TransactionScope, on
-// the embedded database.
+// Connections: the provider a connection string names, the reading of its keys, and transactions, alone or tied to a
+// block by TransactionScope, on the embedded database.
 #include "platform/database/connection.h"
 
 #include <gtest/gtest.h>
@@ -20,22 +19,17 @@ using platform_test::ErrorNumber;
 
 TEST(ConnectionString, FindsKeysWithoutCase) {
   const struct { const char* text; const char* key; std::optional<std::string> value; } rows[] = {
-      {"Data Source=/tmp/a.db", "data source", "/tmp/a.db"},
-      {"  DSN = vendas ; UID=sa", "DSN", "vendas"},
-      {"Driver={SQL Server};Server=x", "Driver", "SQL Server"},
-      {"Driver={Odd;Name=1};Server=x", "Server", "x"},
-      {"Pwd=\"a;b\";Provider=SQLite", "PWD", "a;b"},
-      {"Provider=SQLite", "Provider", "SQLite"},
-      {"Data Source=", "Data Source", ""},
-      {"Provider=SQLite", "Data Source", std::nullopt},
-      {"", "DSN", std::nullopt},
+      {"Data Source=/tmp/a.db", "data source", "/tmp/a.db"}, {"  DSN = vendas ; UID=sa", "DSN", "vendas"},
+      {"Driver={SQL Server};Server=x", "Driver", "SQL Server"}, {"Driver={Odd;Name=1};Server=x", "Server", "x"},
+      {"Pwd=\"a;b\";Provider=SQLite", "PWD", "a;b"}, {"Provider=SQLite", "Provider", "SQLite"},
+      {"Data Source=", "Data Source", ""}, {"Provider=SQLite", "Data Source", std::nullopt}, {"", "DSN", std::nullopt},
       {"no pairs at all", "no pairs at all", std::nullopt},
   };
   for (const auto& row : rows) EXPECT_EQ(ConnectionStringValue(row.text, row.key), row.value) << row.text;
 }
 
-// The embedded database for "Data Source=", ODBC for "DSN=" and "Driver="
-// (known by its SQLSTATE), nothing for anything else.
+// The embedded database for "Data Source=", ODBC for "DSN=" and "Driver=" (known by its SQLSTATE), nothing for anything
+// else.
 TEST(Connection, OpensTheProviderTheStringNames) {
   for (const char* text : {"", "Provider=Other;Data Source=x.db", "Data Source=", "Server=x;Database=y"}) {
     EXPECT_EQ(ErrorNumber([&] { Connection connection(text); }), error::kProviderNotFound) << text;
@@ -104,8 +98,8 @@ TEST_F(ConnectionTransaction, ScopeRollsBackUnlessCommittedAndDefersToAnOuterTra
   EXPECT_EQ(Committed(), 2);
 }
 
-// A NUL stops every reader of SQL text: the whole text is refused before
-// any of it runs, at once, and the session stays usable.
+// A NUL stops every reader of SQL text: the whole text is refused before any of it runs, at once, and the session stays
+// usable.
 TEST(Connection, RefusesCommandTextsWithANulCharacter) {
   testing::TempDatabase db;
   db.Execute("CREATE TABLE canary (i INTEGER)");

@@ -1,5 +1,5 @@
-// Declared column types with the type code and scale that both database
-// providers must give for them, so a report reads the same fields either way.
+// Declared column types with the type code and scale that both database providers must give for them, so a report reads
+// the same fields either way.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
-// The cursor over fetched row sets: walking rows and row sets, fields by
-// position or by name without case, and the errors of a cursor at its end
-// or closed.
+// The cursor over fetched row sets: walking rows and row sets, fields by position or by name without case, and the
+// errors of a cursor at its end or closed.
 #include "platform/database/recordset.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// Field types and scales of result columns, as the SQLite ODBC driver
-// describes them and as the mapping of other drivers' descriptions gives.
+// Field types and scales of result columns, as the SQLite ODBC driver describes them and as the mapping of other
+// drivers' descriptions gives.
 #include <sqlext.h>
 
 #include "platform/database/declared_column_types.h"

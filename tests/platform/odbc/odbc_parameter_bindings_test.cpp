@@ -1,5 +1,4 @@
-// "?" parameters in and out, and stored-procedure calls through the call
-// escape.
+// "?" parameters in and out, and stored-procedure calls through the call escape.
 #include "platform/odbc/odbc_parameter_bindings.h"
 #include "platform/odbc/odbc_test_database.h"
 
@@ -9,8 +8,8 @@ namespace {
 constexpr auto kIn = ParameterDirection::Input;
 constexpr auto kOut = ParameterDirection::Output;
 
-// Input parameters reach their columns, converted to the parameter's type;
-// values that do not convert are refused with the conversion's error.
+// Input parameters reach their columns, converted to the parameter's type; values that do not convert are refused with
+// the conversion's error.
 TEST_F(OdbcTest, InputParametersReachTheirColumns) {
   Run("CREATE TABLE t (i INTEGER, big BIGINT, n NUMERIC(10,2), ts DATETIME, d DATE, s VARCHAR(20), "
       "c CHAR(3), b BIT)");
@@ -44,8 +43,8 @@ TEST_F(OdbcTest, InputParametersReachTheirColumns) {
   }
 }
 
-// Parameters bind in order. The SQLite driver never writes output
-// parameters: their old value must not survive as if it were the answer.
+// Parameters bind in order. The SQLite driver never writes output parameters: their old value must not survive as if it
+// were the answer.
 TEST_F(OdbcTest, ParametersBindInOrderAndUnwrittenOutputsReadNull) {
   const std::vector<ResultSet> results =
       Run("SELECT ? - 1, ? || 'y', ?, ?", {{"a", DataType::Integer, kIn, 0, Variant(int32_t{10})},

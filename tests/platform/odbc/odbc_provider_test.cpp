@@ -1,7 +1,6 @@
-// The session: refused connections and failed statements carry the
-// driver's number, message and SQLSTATE, time-outs become
-// error::kCommandTimeout; transactions make work visible to other sessions
-// on commit only, and autocommit returns once the transaction ends.
+// The session: refused connections and failed statements carry the driver's number, message and SQLSTATE, time-outs
+// become error::kCommandTimeout; transactions make work visible to other sessions on commit only, and autocommit
+// returns once the transaction ends.
 #include "platform/odbc/odbc_provider.h"
 #include "platform/odbc/odbc_test_database.h"
 
@@ -40,8 +39,8 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
   for (const auto& row : cases) EXPECT_THAT(Failure([&] { OpenOdbcProvider(row.input); }), DescribedFailure(row));
 }
 
-// The last record gives the SQLSTATE, the last native number the number;
-// time-outs become kCommandTimeout; the descriptions are joined.
+// The last record gives the SQLSTATE, the last native number the number; time-outs become kCommandTimeout; the
+// descriptions are joined.
 TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
   const struct { std::vector<DiagnosticRecord> records; int32_t number; const char *sql_state, *description; }
   rows[] = {

@@ -1,5 +1,5 @@
-// Reading what a command returned: which statements give row sets, cell
-// values of each column type, and ODBC timestamps to serial dates.
+// Reading what a command returned: which statements give row sets, cell values of each column type, and ODBC timestamps
+// to serial dates.
 #include "platform/odbc/odbc_result_reader.h"
 #include "platform/odbc/odbc_test_database.h"
 

@@ -1,5 +1,4 @@
-// A fresh SQLite database file reached through the SQLite ODBC driver, one
-// per test, deleted when the test ends.
+// A fresh SQLite database file reached through the SQLite ODBC driver, one per test, deleted when the test ends.
 #pragma once
 
 #include <gmock/gmock.h>

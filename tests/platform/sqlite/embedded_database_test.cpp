@@ -46,8 +46,7 @@ TEST_F(SqliteEmbeddedDatabase, HoldsTheDefaultSystemParameters) {
   EXPECT_EQ(Scalar("SELECT COUNT(*) FROM Tab_Parametro_Sistema"), Variant(11));
 }
 
-// Counters start at zero in one row, the journal is write-ahead, and job
-// rows get their inclusion time.
+// Counters start at zero in one row, the journal is write-ahead, and job rows get their inclusion time.
 TEST_F(SqliteEmbeddedDatabase, CountersModeAndInclusionTime) {
   auto counters = Run("SELECT * FROM infra_ids");
   ASSERT_EQ(counters.size(), 1u);
@@ -57,8 +56,7 @@ TEST_F(SqliteEmbeddedDatabase, CountersModeAndInclusionTime) {
   EXPECT_EQ(Scalar("SELECT DATA_INCLUSAO FROM LOG_GERADOR").type(), VarType::Date);
 }
 
-// An existing file (number 58, named in the message) or a missing folder
-// is refused, and nothing is written.
+// An existing file (number 58, named in the message) or a missing folder is refused, and nothing is written.
 TEST(SqliteCreateDatabase, RefusesAnExistingFileOrAMissingFolder) {
   SqliteTestFolder folder;
   const std::string file = (folder.path() / "existente.db").string();

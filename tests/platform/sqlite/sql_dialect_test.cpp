@@ -1,5 +1,4 @@
-// SQL Server and Oracle functions and words in commands sent to the
-// embedded database.
+// SQL Server and Oracle functions and words in commands sent to the embedded database.
 #include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
@@ -11,11 +10,9 @@ using sqlite::SqlDateText;
 
 TEST(SqliteDialectRewriter, RewritesOnlyTheForeignWords) {
   const std::pair<const char*, const char*> rows[] = {
-      {"SELECT SYSDATE FROM dual", "SELECT GETDATE() FROM dual"},
-      {"VALUES (1, sysdate)", "VALUES (1, GETDATE())"},
+      {"SELECT SYSDATE FROM dual", "SELECT GETDATE() FROM dual"}, {"VALUES (1, sysdate)", "VALUES (1, GETDATE())"},
       {"VALUES (1, SYSDATE  )  ", "VALUES (1, GETDATE()  )  "},
-      {"SELECT 'SYSDATE', \"SYSDATE\", [SYSDATE] -- SYSDATE",
-       "SELECT 'SYSDATE', \"SYSDATE\", [SYSDATE] -- SYSDATE"},
+      {"SELECT 'SYSDATE', \"SYSDATE\", [SYSDATE] -- SYSDATE", "SELECT 'SYSDATE', \"SYSDATE\", [SYSDATE] -- SYSDATE"},
       {"SELECT t.SYSDATE, SYSDATE_X, MY_SYSDATE FROM t", "SELECT t.SYSDATE, SYSDATE_X, MY_SYSDATE FROM t"},
       {"SELECT ISNULL(a, 0), IsNull (b,'x')", "SELECT IFNULL(a, 0), IFNULL (b,'x')"},
       {"SELECT a FROM t WHERE a ISNULL", "SELECT a FROM t WHERE a ISNULL"},
@@ -48,8 +45,7 @@ TEST(SqliteOracleDateMask, ReadsDatesWrittenWithTheMask) {
       {"20011013", "yyyymmdd", "2001/10/13 00:00:00"},
       {"2001/02/30", "yyyy/mm/dd", ""}, {"1900/02/29", "yyyy/mm/dd", ""}, {"2001/13/01", "yyyy/mm/dd", ""},
       {"abc", "yyyy", ""}, {"2001/10/13 24:00", "yyyy/mm/dd hh24:mi", ""}, {"2001/10/13 x", "yyyy/mm/dd", ""},
-      {"2001/10/13 10", "yyyy/mm/dd", ""}, {"2001/10/13 10:60", "yyyy/mm/dd hh24:mi", ""},
-      {"2001 1", "yyyy Q", ""},
+      {"2001/10/13 10", "yyyy/mm/dd", ""}, {"2001/10/13 10:60", "yyyy/mm/dd hh24:mi", ""}, {"2001 1", "yyyy Q", ""},
   };
   for (const auto& row : rows) {
     const auto parts = ReadOracleDate(row.text, row.mask, DateParts{2020, 5, 1, 0, 0, 0});

@@ -1,5 +1,4 @@
-// Batches of statements as the library sends them: session options,
-// procedure calls and SQLite statements cut apart.
+// Batches of statements as the library sends them: session options, procedure calls and SQLite statements cut apart.
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
@@ -8,8 +7,8 @@ namespace {
 
 using sqlite::BatchStatementKind;
 
-// The statements of a batch, each tagged "O:" session option, "P:" procedure
-// call or "S:" SQLite statement, joined by "|".
+// The statements of a batch, each tagged "O:" session option, "P:" procedure call or "S:" SQLite statement, joined by
+// "|".
 std::string Pieces(std::string_view batch) {
   std::string pieces;
   sqlite::BatchReader reader(batch);

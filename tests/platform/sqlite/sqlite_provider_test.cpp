@@ -1,9 +1,5 @@
-// The provider and its session: the files it opens, its failures with
-// their numbers and the command time-out, its transactions and counters
-// drawn by concurrent processes.
-#include <sys/wait.h>
-#include <unistd.h>
-
+// The provider and its session: the files it opens, its failures with their numbers and the command time-out, and its
+// transactions.
 #include <chrono>
 #include <fstream>
 
@@ -27,8 +23,7 @@ TEST_F(SqliteErrors, ASlowQueryIsInterruptedAtItsTimeOut) {
 
 TEST_F(SqliteErrors, FailuresCarryTheExtendedResultCode) {
   const struct { const char* sql; int32_t number; const char* message_part; } rows[] = {
-      {"SELECT * FROM NAO_EXISTE", SQLITE_ERROR, "no such table"},
-      {"SELEC 1", SQLITE_ERROR, "syntax error"},
+      {"SELECT * FROM NAO_EXISTE", SQLITE_ERROR, "no such table"}, {"SELEC 1", SQLITE_ERROR, "syntax error"},
       {"INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID) VALUES (7018)", SQLITE_CONSTRAINT_PRIMARYKEY,
        "UNIQUE"},
       {"INSERT INTO TPL_PROCEDURE (PROCEDURE_NAME) VALUES ('X')", SQLITE_CONSTRAINT_NOTNULL, "NOT NULL"},
@@ -76,50 +71,6 @@ TEST_F(SqliteTransaction, ATransactionHoldsTheWriteLockFromItsStart) {
   provider_->RollbackTransaction();
   EXPECT_NO_THROW(other->BeginTransaction()) << "free again once the first one ended";
   other->RollbackTransaction();
-}
-
-// Each process draws numbers from the infra_ids counter the way the library
-// does (read, add one, update) inside BEGIN IMMEDIATE, and records each
-// number it drew. No number may be drawn twice.
-TEST(SqliteCounter, ConcurrentProcessesNeverDrawTheSameNumber) {
-  SqliteTestDatabase database;
-  constexpr int kProcesses = 3, kDraws = 150;
-  std::vector<pid_t> children;
-  for (int p = 0; p < kProcesses; ++p) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child > 0) {
-      children.push_back(child);
-      continue;
-    }
-    try {
-      auto provider = OpenSqliteProvider(database.file());
-      for (int i = 0; i < kDraws; ++i) {
-        provider->BeginTransaction();
-        const std::string number =
-            std::to_string(RunScalar(*provider, "SELECT  LOG_GERADOR_ID FROM infra_ids ").AsLong() + 1);
-        RunSql(*provider, "UPDATE infra_ids SET LOG_GERADOR_ID = " + number + ";"
-                          "INSERT INTO LOG_SISTEMA (LOG_SISTEMA_ID, TABELA_SISTEMA_ID) VALUES (" + number + ", " +
-                          std::to_string(p) + ")");
-        provider->CommitTransaction();
-      }
-    } catch (...) {
-      _exit(1);
-    }
-    _exit(0);
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "process " << child << " failed";
-  }
-  auto provider = database.Open();
-  const int32_t total = kProcesses * kDraws;
-  EXPECT_EQ(RunScalar(*provider, "SELECT COUNT(*) || '/' || COUNT(DISTINCT LOG_SISTEMA_ID) || '/' || "
-                                 "COUNT(DISTINCT TABELA_SISTEMA_ID) FROM LOG_SISTEMA"),
-            Variant(std::to_string(total) + "/" + std::to_string(total) + "/" + std::to_string(kProcesses)))
-      << "rows / distinct numbers / processes that drew";
-  EXPECT_EQ(RunScalar(*provider, "SELECT LOG_GERADOR_ID FROM infra_ids"), Variant(total));
 }
 
 }  // namespace

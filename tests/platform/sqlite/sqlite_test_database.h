@@ -1,5 +1,5 @@
-// A fresh embedded database in a temporary folder of its own, removed with
-// the object, and small helpers to run commands on it.
+// A fresh embedded database in a temporary folder of its own, removed with the object, and small helpers to run
+// commands on it.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -70,8 +70,7 @@ inline Variant RunScalar(Provider& provider, std::string_view sql) {
   return one ? results[0].cells[0] : Variant();
 }
 
-inline Parameter Param(Variant value, std::string name = {},
-                       ParameterDirection direction = ParameterDirection::Input) {
+inline Parameter Param(Variant value, std::string name = {}, ParameterDirection direction = ParameterDirection::Input) {
   return {std::move(name), DataType::VarChar, direction, 0, std::move(value)};
 }
 

@@ -1,6 +1,5 @@
-// Statements as the provider runs them: a row set for every statement that
-// returns rows, "?" and named parameters, and the field types, scales and
-// values it reports.
+// Statements as the provider runs them: a row set for every statement that returns rows, "?" and named parameters, and
+// the field types, scales and values it reports.
 #include "platform/database/declared_column_types.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
@@ -72,8 +71,8 @@ TEST_F(SqliteColumnTypes, ComputedColumnsTakeTheTypeOfTheirValues) {
   }
 }
 
-// Integers beyond 32 bits become doubles, numeric columns hold doubles, a text
-// that is no date stays text, a number in a text column reads as text.
+// Integers beyond 32 bits become doubles, numeric columns hold doubles, a text that is no date stays text, a number in
+// a text column reads as text.
 TEST_F(SqliteColumnTypes, ValuesFollowTheColumnType) {
   auto results = Run("CREATE TABLE v (i INTEGER, n NUMERIC(10,2), d DATETIME, dd DATE, s VARCHAR(10), c CHAR(2));"
                      "INSERT INTO v VALUES (2147483647, 12, '2001-10-13 10:20:00', '2001-10-13', 57, 'ab');"

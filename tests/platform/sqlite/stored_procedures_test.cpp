@@ -1,5 +1,5 @@
-// Stored procedures kept in the embedded database: declaration, loading,
-// calls by EXEC text and by stored-procedure command.
+// Stored procedures kept in the embedded database: declaration, loading, calls by EXEC text and by stored-procedure
+// command.
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/sqlite_test_database.h"
 #include "platform/sqlite/stored_procedures.h"
@@ -9,8 +9,7 @@ namespace {
 
 constexpr auto kOutput = ParameterDirection::Output;
 
-// Registers a job as SP_KMB_INC_JOB2 would, answering its identifier both as
-// a row and through an output parameter.
+// Registers a job as SP_KMB_INC_JOB2 would, answering its identifier both as a row and through an output parameter.
 constexpr const char* kIncludeJob = R"(
 -- Registers a background job.
 CREATE PROCEDURE SP_TEST_INC_JOB
@@ -50,8 +49,8 @@ class SqliteProcedure : public SqliteTest {
   }
 };
 
-// As the library writes them, then with quotes, semicolons and function
-// values in the arguments, a schema or brackets around the name.
+// As the library writes them, then with quotes, semicolons and function values in the arguments, a schema or brackets
+// around the name.
 TEST_F(SqliteProcedure, ExecWithLiteralArguments) {
   auto results = Run("EXEC SP_TEST_INC_JOB   57, 12, 'Relatório', 'S', 57, 'Segue', 'destino' , 1 , null , null , "
                      "null  ; exec dbo.SP_TEST_INC_JOB 1, 2, 'O''Brien; e cia', 'N', 1, '', 'a@b', 1, null, null, "
@@ -95,8 +94,8 @@ TEST_F(SqliteProcedure, StoredProcedureCommands) {
   EXPECT_EQ(results[0].cells, CellStore{Variant("nova")});
 }
 
-// An integer parameter takes a number, or a text that reads as one; any
-// other value, the empty text included, is refused before the body runs.
+// An integer parameter takes a number, or a text that reads as one; any other value, the empty text included, is
+// refused before the body runs.
 TEST_F(SqliteProcedure, IntegerParametersTakeOnlyNumbers) {
   auto integer = [](Variant value, const char* name) {
     Parameter parameter = Param(std::move(value), name);
@@ -163,9 +162,9 @@ TEST(SqliteProcedureSource, ReadsTheDeclaration) {
 
 TEST(SqliteProcedureSource, RefusesBadDefinitions) {
   SqliteTestDatabase database;
-  // No procedure or no name; then a procedure P with no AS, an empty body, a list not closed or followed by
-  // text, a repeated, bad, quoted or empty parameter, a syntax error, an undeclared parameter, a positional
-  // marker, an unknown table or parameter column.
+  // No procedure or no name; then a procedure P with no AS, an empty body, a list not closed or followed by text, a
+  // repeated, bad, quoted or empty parameter, a syntax error, an undeclared parameter, a positional marker, an unknown
+  // table or parameter column.
   std::vector<std::string> refused{"PROCEDURE P AS SELECT 1", "CREATE TABLE P AS SELECT 1",
                                    "CREATE PROCEDURE AS SELECT 1"};
   for (const char* rest : {"@pA INTEGER SELECT 1", "AS   ", "AS -- nothing", "(pA INTEGER AS SELECT 1",

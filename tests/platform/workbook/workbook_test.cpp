@@ -1,6 +1,5 @@
-// How values, merges, tables and widths look once saved is read back by
-// an independent reader in tests/output/workbook_readback.py; here, what
-// fails, what is left on disk, and the locale.
+// How values, merges, tables and widths look once saved is read back by an independent reader in
+// tests/output/workbook_readback.py; here, what fails, what is left on disk, and the locale.
 #include "platform/workbook/workbook.h"
 
 #include <unistd.h>
@@ -71,8 +70,7 @@ TEST(TableCaptions, EmptyAndRepeatedCaptionsBecomeUnique) {
   EXPECT_EQ(UniqueCaptions({"Coluna2", ""}), (Captions{"Coluna2", "Coluna22"}));
 }
 
-// A host that set a locale with a decimal comma must not get "1234,5"
-// into the file.
+// A host that set a locale with a decimal comma must not get "1234,5" into the file.
 TEST_F(WorkbookFile, NumbersKeepTheirPointWhateverTheHostsLocale) {
   const fs::path locales = folder_ / "locales";
   fs::create_directories(locales);
