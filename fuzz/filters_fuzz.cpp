@@ -50,18 +50,6 @@ struct FilterCall {
   bool Prepare() { return mPrepara_Query(connection, user, message, kind, query, matrix, lines, columns); }
 };
 
-// A known fault, kept in fuzz/findings/filters until it is fixed:
-// substitution compares every place of the query with every row's
-// placeholder. The query is cut so that its length times the rows stays
-// under this bound, enough to explore and too little to time out. Remove
-// the cut with the fix, and move the finding to the corpus.
-constexpr size_t kKnownSlowSubstitution = 5'000'000;
-
-std::string_view WithoutKnownSlowSubstitution(std::string_view query, int32_t rows) {
-  const size_t limit = kKnownSlowSubstitution / static_cast<size_t>(std::max(rows, int32_t{1}));
-  return query.substr(0, limit);
-}
-
 FilterCall ReadCall(std::string_view input) {
   std::vector<std::string_view> lines = SplitLines(input);
   // A final line break ends the last row; it does not start another.
@@ -71,7 +59,7 @@ FilterCall ReadCall(std::string_view input) {
   call.kind = ReadValue(FieldAt(header, 0));
   if (header.size() > 1) call.user = ReadValue(header[1]);
   call.rows = lines.size() > 2 ? static_cast<int32_t>(lines.size() - 2) : 0;
-  call.query = Variant(WithoutKnownSlowSubstitution(lines.size() > 1 ? lines[1] : std::string_view(), call.rows));
+  call.query = Variant(lines.size() > 1 ? lines[1] : std::string_view());
   Array matrix = Array::Matrix(call.rows - 1, 7);
   for (int32_t row = 0; row < call.rows; ++row) {
     const std::vector<std::string_view> fields = SplitFields(lines[size_t(row) + 2]);

@@ -44,25 +44,9 @@ void CheckTokensCoverText(std::string_view sql, const std::vector<SqlToken>& tok
   if (offset != sql.size()) Fail("the tokens stop at byte " + std::to_string(offset) + " of " + std::to_string(sql.size()));
 }
 
-// A known fault, kept in fuzz/findings/sql_text until it is fixed: while
-// sqlite3_complete says a statement is not yet complete (a trigger body, or
-// any text after a NUL byte, where it stops reading), the batch reader
-// copies the statement again from its start at every ";". Such texts reach
-// the batch reader cut to this many bytes, enough to explore them and too
-// few to time out. Remove the cut with the fix, and move the findings to
-// the corpus.
-constexpr size_t kKnownSlowBatchLimit = 16 * 1024;
-
-std::string_view WithoutKnownSlowBatch(std::string_view sql) {
-  const bool slow = sql.find('\0') != std::string_view::npos ||
-                    db::ToUpperAscii(sql).find("TRIGGER") != std::string::npos;
-  return slow ? sql.substr(0, kKnownSlowBatchLimit) : sql;
-}
-
 // Each statement lies inside the batch, after the one before it, and starts
 // with its first word.
-void CheckBatch(std::string_view whole) {
-  const std::string_view sql = WithoutKnownSlowBatch(whole);
+void CheckBatch(std::string_view sql) {
   BatchReader reader(sql);
   const char* previous_end = sql.data();
   size_t count = 0;
