@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <system_error>
 #include <string>
 #include <string_view>
@@ -151,6 +152,8 @@ double SqlNumberOf(const Variant& value) {
 }
 
 std::string SqlNumberText(double number) {
+  // "inf" and "nan" would read as names in a statement.
+  if (!std::isfinite(number)) Raise(error::kOverflow);
   char text[32];
   auto [end, failure] = std::to_chars(text, text + sizeof text, number);
   if (failure != std::errc()) Raise(error::kOverflow);

@@ -1,5 +1,6 @@
 #include "shared/value_helpers.h"
 
+#include <limits>
 #include <tuple>
 
 #include "support/suite.h"
@@ -76,6 +77,7 @@ TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
   };
   for (const auto& [helper, in, out] : rows) EXPECT_EQ(helper(in), out) << Show(in);
   EXPECT_THROW(mTrata_Numero_SQL(Variant::Null()), RuntimeError);
+  EXPECT_THROW(mTrata_Numero_SQL(Variant(std::numeric_limits<double>::infinity())), RuntimeError);
 }
 
 TEST(ForbiddenCharacters, AreRemovedAndBlanksKept) {
