@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/database/ascii_text.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"
@@ -101,14 +102,13 @@ std::string mRetira_Caracteres(std::string_view text) {
 namespace {
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 bool IsPlainIdentifier(std::string_view name) {
   if (name.empty() || !IsLetter(name.front())) return false;
   for (char c : name) {
-    if (!IsLetter(c) && !IsDigit(c)) return false;
+    if (!IsLetter(c) && !db::IsAsciiDigit(c)) return false;
   }
   return true;
 }
@@ -130,7 +130,7 @@ bool IsPlainNumber(std::string_view text) {
   std::string_view whole = text.substr(0, point);
   std::string_view fraction = point == std::string_view::npos ? "0" : text.substr(point + 1);
   auto digits = [](std::string_view part) {
-    return !part.empty() && std::all_of(part.begin(), part.end(), IsDigit);
+    return !part.empty() && std::all_of(part.begin(), part.end(), db::IsAsciiDigit);
   };
   return digits(whole) && digits(fraction);
 }

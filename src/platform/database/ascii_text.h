@@ -13,6 +13,8 @@ constexpr bool IsAsciiSpace(char c) noexcept {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+constexpr bool IsAsciiDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+
 constexpr std::string_view TrimAsciiSpace(std::string_view text) noexcept {
   while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);

@@ -89,7 +89,6 @@ const MaskElement* ElementAt(std::string_view mask) {
   return nullptr;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -128,7 +127,7 @@ std::optional<DateParts> ReadOracleDate(std::string_view text, std::string_view 
     if (const MaskElement* element = ElementAt(mask.substr(m))) {
       while (t < text.size() && IsBlank(text[t])) ++t;
       int value = 0, digits = 0;
-      while (t < text.size() && digits < element->width && IsDigit(text[t])) {
+      while (t < text.size() && digits < element->width && db::IsAsciiDigit(text[t])) {
         value = value * 10 + (text[t++] - '0');
         ++digits;
       }
@@ -139,7 +138,7 @@ std::optional<DateParts> ReadOracleDate(std::string_view text, std::string_view 
       return std::nullopt;
     } else {
       ++m;
-      if (!IsDigit(text[t]) && !IsLetter(text[t])) ++t;
+      if (!db::IsAsciiDigit(text[t]) && !IsLetter(text[t])) ++t;
     }
   }
   while (t < text.size() && IsBlank(text[t])) ++t;
