@@ -82,6 +82,15 @@ class Provider {
   virtual void BeginTransaction() = 0;
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;
+
+  // What the connection pool asks before it keeps a session for another
+  // call. IsBroken: the session failed in a way that leaves it unfit to
+  // serve again (the server dropped it, the database file went away); it is
+  // closed, never reused. ResetForReuse: brings the session back to the
+  // state of a fresh one (no open transaction, default isolation, no
+  // pending results); false when that could not be done.
+  virtual bool IsBroken() const noexcept { return false; }
+  virtual bool ResetForReuse() noexcept { return true; }
 };
 
 // Raises error::kCommandTextError for a command text that holds a NUL
