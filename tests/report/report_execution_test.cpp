@@ -70,6 +70,22 @@ TEST_F(ReportRun, EveryFilterTypeOnBothKinds) {
       << CStr(query_);
 }
 
+// Sums and averages of a decimal column come back as decimals with a comma, as they would from SQL Server.
+TEST_F(ReportRun, SumsOfDecimalColumnsShowAsDecimals) {
+  ASSERT_EQ(Run("SELECT CLIENTE, SUM(VALOR) AS TOTAL, AVG(VALOR) MEDIA, COUNT(*) FROM VENDA "
+                "GROUP BY CLIENTE ORDER BY CLIENTE"),
+            Variant::Integer(0)) << TextOrEmpty(message_);
+  const Array& m = matrix_.AsArray();
+  // ana: 3, 6, ... 120 times 10.5; 40 rows.
+  EXPECT_EQ(m.at(1, 1), Variant("25830,00"));
+  EXPECT_EQ(m.at(1, 2), Variant("645,750000")) << "an average keeps six decimals";
+  const int32_t types = lines_.AsLong() - 1;
+  EXPECT_EQ(m.at(types, 1), Variant("V"));
+  EXPECT_EQ(m.at(types, 2), Variant("V"));
+  EXPECT_EQ(m.at(types, 3), Variant("I"));
+  EXPECT_EQ(m.at(types + 1, 1), Variant("Right"));
+}
+
 TEST_F(ReportRun, RefusedFilterStopsBeforeTheQuery) {
   SetFilters({{"Data inicial", "{DATA_INI}", "D", 1, "31/12/1899"}});
   EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE EMISSAO >= {DATA_INI}"), Variant::Integer(10));

@@ -8,6 +8,7 @@
 #include "platform/database/ascii_text.h"
 #include "platform/database/declared_type.h"
 #include "platform/database/fault_injection.h"
+#include "platform/sqlite/computed_column_types.h"
 #include "platform/sqlite/sql_dialect.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"
@@ -152,7 +153,9 @@ void CommandParameterBinder::Bind(sqlite3_stmt* statement) {
 //   CHAR(n), NCHAR(n), CHARACTER(n)                     -> Char (129)
 //   BLOB, BINARY, VARBINARY                             -> LongVarBinary (205)
 //   anything else (VARCHAR, NVARCHAR, TEXT...)          -> VarChar (200)
-// A computed column declares nothing; its type follows the values it holds
+// A computed column declares nothing. Its type is the one SQL Server would
+// give it where computed_column_types.h can tell (sums and averages of
+// decimal columns, casts); otherwise it follows the values the column holds
 // (see TypeFromStorage).
 
 namespace {
@@ -270,11 +273,12 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement) {
   result.columns.resize(static_cast<size_t>(column_count));
   std::vector<CellReading> readings(result.columns.size(), CellReading::AsStored);
   std::vector<StorageMask> seen(result.columns.size(), 0);
+  const std::vector<std::string> computed = ComputedColumnDeclarations(connection, statement);
   for (int c = 0; c < column_count; ++c) {
     ColumnInfo& column = result.columns[static_cast<size_t>(c)];
     column.name = sqlite3_column_name(statement, c);
     const char* declared = sqlite3_column_decltype(statement, c);
-    if (auto type = TypeFromDeclaration(declared == nullptr ? "" : declared)) {
+    if (auto type = TypeFromDeclaration(declared != nullptr ? declared : computed[static_cast<size_t>(c)])) {
       column.type = type->type;
       column.numeric_scale = type->numeric_scale;
       readings[static_cast<size_t>(c)] = type->reading;

@@ -90,8 +90,9 @@ class CommandParameterBinder final : public StatementBinder {
 
 // Steps a prepared, bound statement to its end and returns its rows, every
 // row at once (the client-side cursor the library expects). A column taken
-// from a table has the type its table declares; a computed column takes
-// the type of the values it holds. Integers become Long when they fit in
+// from a table has the type its table declares; a computed column the type
+// SQL Server would give it (computed_column_types.h) or else the type of
+// the values it holds. Integers become Long when they fit in
 // 32 bits and Double otherwise; NULL becomes Null; dates are read from
 // their text.
 ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement);

@@ -71,6 +71,50 @@ TEST_F(SqliteColumnTypes, ComputedColumnsTakeTheTypeOfTheirValues) {
   }
 }
 
+// Computed columns SQL Server would type as decimals: sums, averages and extremes of declared columns, and casts. What
+// no rule covers (a product, a star, a text the second reading cannot prepare) keeps the type of its values.
+TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
+  Run("CREATE TABLE venda (valor NUMERIC(12,2), qtd INTEGER, taxa DECIMAL(9,4), dia DATE, nome VARCHAR(20));"
+      "INSERT INTO venda VALUES (1234.5, 3, 0.1234, '2001-10-13', 'a'), (10, 1, 0.5, '2001-10-14', 'b')");
+  struct Row {
+    const char* column;
+    DataType type;
+    int32_t scale;
+  };
+  const Row rows[] = {
+      {"SUM(valor)", DataType::Numeric, 2},
+      {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2},
+      {"TOTAL(valor) total", DataType::Numeric, 2},
+      {"MIN(valor)", DataType::Numeric, 2},
+      {"MAX(taxa) AS \"maior taxa\"", DataType::Numeric, 4},
+      {"AVG(valor)", DataType::Numeric, 6},
+      {"AVG(taxa)", DataType::Numeric, 6},
+      {"MAX(dia)", DataType::DBDate, 0},
+      {"MAX(nome)", DataType::VarChar, 0},
+      {"IFNULL(SUM(valor), 0)", DataType::Numeric, 2},
+      {"COALESCE(AVG(valor), 0) AS media", DataType::Numeric, 6},
+      {"CAST(SUM(qtd) AS NUMERIC(10,2))", DataType::Numeric, 2},
+      {"cast(valor * 1 as decimal(18, 3)) x", DataType::Numeric, 3},
+      {"SUM(qtd)", DataType::Integer, 0},
+      {"SUM(valor * qtd)", DataType::Double, 0},
+      {"SUM(valor) + 1", DataType::Double, 0},
+      {"CAST(qtd AS VARCHAR(5))", DataType::VarChar, 0},
+  };
+  for (const Row& row : rows) {
+    const std::string sql = "SELECT nome, " + std::string(row.column) + " FROM venda v GROUP BY nome";
+    auto results = Run(sql);
+    ASSERT_EQ(results.size(), 1u) << sql;
+    const ColumnInfo& c = results[0].columns.at(1);
+    EXPECT_EQ(std::pair(c.type, c.numeric_scale), std::pair(row.type, row.scale)) << sql;
+  }
+  // The sum reads as a number with its decimals, in a query with a star and a union the leftmost select governs.
+  auto sums = Run("WITH t AS (SELECT * FROM venda) SELECT SUM(valor) FROM t UNION ALL SELECT 1; SELECT *, 1 FROM venda");
+  ASSERT_EQ(sums.size(), 2u);
+  EXPECT_EQ(sums[0].columns[0].type, DataType::Numeric);
+  EXPECT_EQ(sums[0].cells[0], Variant(1244.5));
+  EXPECT_EQ(sums[1].columns[0].type, DataType::Numeric);
+}
+
 // Integers beyond 32 bits become doubles, numeric columns hold doubles, a text that is no date stays text, a number in
 // a text column reads as text.
 TEST_F(SqliteColumnTypes, ValuesFollowTheColumnType) {
