@@ -1,6 +1,7 @@
 #include <chrono>
 
 #include "platform/database/connection.h"
+#include "platform/database/connection_pool.h"
 #include "platform/database/lock_wait.h"
 #include "platform/database/recordset.h"
 #include "shared/value_helpers.h"
@@ -162,6 +163,9 @@ TEST_F(ReportRun, ALockHeldElsewhereIsWaitedForOnlyOnce) {
     db::LockWaitLimitForTesting limit(std::chrono::milliseconds(150));
     db::Connection holder(db_.connection_string());
     db::Recordset statement;
+    // The holder stands for another process that takes the file for itself: the sessions this process keeps idle
+    // are closed first, so that the holder is alone with the file, as that other process would be.
+    if (exclusive) db::ConnectionPool::Shared().Clear();
     if (exclusive) statement.Open("PRAGMA locking_mode = EXCLUSIVE", holder);
     holder.BeginTrans();
     statement.Open("UPDATE infra_ids SET LOG_GERADOR_ID = LOG_GERADOR_ID", holder);

@@ -1,5 +1,6 @@
 #include "platform/database/connection.h"
 
+#include "platform/database/connection_pool.h"
 #include "platform/database/fault_injection.h"
 #include "tpl/runtime_error.h"
 
@@ -9,6 +10,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
   if (this != &other) {
     Close();
     provider_ = std::move(other.provider_);
+    connection_string_ = std::move(other.connection_string_);
     in_transaction_ = other.in_transaction_;
     other.in_transaction_ = false;
   }
@@ -20,7 +22,8 @@ Connection::~Connection() { Close(); }
 void Connection::Open(const std::string& connection_string) {
   Close();
   FaultPoint("open");
-  provider_ = OpenProvider(connection_string);
+  provider_ = ConnectionPool::Shared().Take(connection_string);
+  connection_string_ = connection_string;
   NoteConnectionOpened();
 }
 
@@ -28,13 +31,15 @@ void Connection::Close() noexcept {
   if (!provider_) return;
   if (in_transaction_) {
     // A transaction never outlives its connection: what was not committed
-    // is undone.
+    // is undone. A session that cannot undo it is closed, not pooled.
     try {
       provider_->RollbackTransaction();
     } catch (...) {
+      provider_.reset();
     }
     in_transaction_ = false;
   }
+  ConnectionPool::Shared().HandBack(connection_string_, std::move(provider_));
   provider_.reset();
   NoteConnectionClosed();
 }

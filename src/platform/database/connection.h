@@ -2,7 +2,9 @@
 // string, in the shape the library's routines expect (read-uncommitted
 // isolation and client-side cursors are implied). RAII: the destructor
 // rolls back a transaction that was neither committed nor rolled back and
-// closes the session.
+// closes the connection. The session beneath comes from the process's
+// connection pool and goes back to it (connection_pool.h); to the caller
+// it is a connection of its own, opened and closed.
 #pragma once
 
 #include <memory>
@@ -37,6 +39,7 @@ class Connection {
 
  private:
   std::unique_ptr<Provider> provider_;
+  std::string connection_string_;
   bool in_transaction_ = false;
 };
 

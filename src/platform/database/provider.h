@@ -84,13 +84,15 @@ class Provider {
   virtual void RollbackTransaction() = 0;
 
   // What the connection pool asks before it keeps a session for another
-  // call. IsBroken: the session failed in a way that leaves it unfit to
-  // serve again (the server dropped it, the database file went away); it is
-  // closed, never reused. ResetForReuse: brings the session back to the
-  // state of a fresh one (no open transaction, default isolation, no
-  // pending results); false when that could not be done.
+  // call, and again before it hands a kept one out. IsBroken: the session
+  // is unfit to serve again: a command of it failed, the server dropped it,
+  // the database file went away. It is closed, never reused.
+  // ResetForReuse: brings the session back to the state of a fresh one (no
+  // open transaction, default isolation, no pending results); false when
+  // that could not be done. A provider that cannot reset its sessions
+  // leaves the answer false and is never pooled.
   virtual bool IsBroken() const noexcept { return false; }
-  virtual bool ResetForReuse() noexcept { return true; }
+  virtual bool ResetForReuse() noexcept { return false; }
 };
 
 // Raises error::kCommandTextError for a command text that holds a NUL

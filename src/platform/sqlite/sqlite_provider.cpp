@@ -1,7 +1,10 @@
 #include "platform/sqlite/sqlite_provider.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,31 +111,118 @@ namespace {
 
 using namespace sqlite;
 
+// Which file on disk a path names now; nothing when there is none.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& file) noexcept {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{status.st_dev, status.st_ino};
+}
+
+// What a session may carry from one caller to the next and a fresh one
+// would not: temporary tables, attached files, foreign keys turned off, a
+// lock kept for good. Such a session is closed rather than pooled; opening
+// a file is cheap. Each check answers one row whose first column is 1 when
+// the session is plain.
+constexpr std::string_view kPlainSessionChecks[] = {
+    "SELECT (SELECT count(*) FROM temp.sqlite_master) = 0"
+    " AND (SELECT count(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')) = 0"
+    " AND (SELECT foreign_keys FROM pragma_foreign_keys) = 1",
+    "PRAGMA main.locking_mode",
+};
+
+// 1 from the first check; "normal" from the locking mode.
+bool IsPlainAnswer(sqlite3_stmt* check) {
+  if (sqlite3_column_type(check, 0) == SQLITE_INTEGER) return sqlite3_column_int(check, 0) == 1;
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+  return text != nullptr && std::string_view(text) == "normal";
+}
+
 class SqliteProvider final : public Provider {
  public:
-  explicit SqliteProvider(SqliteConnection connection) noexcept : connection_(std::move(connection)) {}
+  SqliteProvider(SqliteConnection connection, std::string file)
+      : connection_(std::move(connection)), file_(std::move(file)), identity_(IdentityOf(file_)) {}
 
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
+    const FailureMark mark(failed_);
     CheckCommandText(text);
     StatementDeadline deadline(db(), timeout_seconds);
     try {
-      if (type == CommandType::StoredProcedure) return RunProcedureNamed(ProcedureNameOf(text), parameters);
-      return RunBatch(text, parameters);
+      std::vector<ResultSet> results = type == CommandType::StoredProcedure
+                                           ? RunProcedureNamed(ProcedureNameOf(text), parameters)
+                                           : RunBatch(text, parameters);
+      mark.Succeeded();
+      return results;
     } catch (const RuntimeError&) {
       if (deadline.expired()) throw RuntimeError(error::kCommandTimeout, "Tempo limite da consulta expirado");
       throw;
     }
   }
 
-  void BeginTransaction() override { ExecuteScript(db(), "BEGIN IMMEDIATE"); }
-  void CommitTransaction() override { ExecuteScript(db(), "COMMIT"); }
+  void BeginTransaction() override { RunOwnScript("BEGIN IMMEDIATE"); }
+  void CommitTransaction() override { RunOwnScript("COMMIT"); }
   void RollbackTransaction() override {
     // A failed statement may already have ended the transaction.
-    if (sqlite3_get_autocommit(db()) == 0) ExecuteScript(db(), "ROLLBACK");
+    if (sqlite3_get_autocommit(db()) == 0) RunOwnScript("ROLLBACK");
+  }
+
+  // Failed, or the path now names another file or none: the old handle
+  // would serve a database that is no longer there.
+  bool IsBroken() const noexcept override { return failed_ || !identity_ || IdentityOf(file_) != identity_; }
+
+  // Works on SQLite directly: these statements are the pool's, not a
+  // caller's, and are no place for a caller's failure to be injected.
+  bool ResetForReuse() noexcept override {
+    if (sqlite3_get_autocommit(db()) == 0 &&
+        sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      return false;
+    }
+    for (size_t i = 0; i < std::size(kPlainSessionChecks); ++i) {
+      SqliteStatement& check = plain_session_checks_[i];
+      if (check == nullptr) {
+        sqlite3_stmt* raw = nullptr;
+        const std::string_view sql = kPlainSessionChecks[i];
+        if (sqlite3_prepare_v2(db(), sql.data(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+          sqlite3_finalize(raw);
+          return false;
+        }
+        check.reset(raw);
+      }
+      const bool plain = sqlite3_step(check.get()) == SQLITE_ROW && IsPlainAnswer(check.get());
+      sqlite3_reset(check.get());
+      if (!plain) return false;
+    }
+    return true;
   }
 
  private:
+  // Sets the flag unless the work it guards reports success: a session
+  // whose command failed is never pooled.
+  class FailureMark {
+   public:
+    explicit FailureMark(bool& failed) noexcept : failed_(failed) {}
+    FailureMark(const FailureMark&) = delete;
+    FailureMark& operator=(const FailureMark&) = delete;
+    ~FailureMark() { failed_ = failed_ || !succeeded_; }
+    void Succeeded() const noexcept { succeeded_ = true; }
+
+   private:
+    bool& failed_;
+    mutable bool succeeded_ = false;
+  };
+
+  void RunOwnScript(std::string_view script) {
+    const FailureMark mark(failed_);
+    ExecuteScript(db(), script);
+    mark.Succeeded();
+  }
+
   sqlite3* db() const noexcept { return connection_.get(); }
 
   std::vector<ResultSet> RunBatch(std::string_view text, std::vector<Parameter>& parameters) {
@@ -181,12 +271,18 @@ class SqliteProvider final : public Provider {
   }
 
   SqliteConnection connection_;
+  std::string file_;
+  std::optional<FileIdentity> identity_;
+  bool failed_ = false;
+  // Finalized before the connection closes: declared after it.
+  SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
 };
 
 }  // namespace
 
 std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file) {
-  return std::make_unique<SqliteProvider>(OpenSqliteSession(file));
+  SqliteConnection connection = OpenSqliteSession(file);
+  return std::make_unique<SqliteProvider>(std::move(connection), file);
 }
 
 }  // namespace tpl::db
