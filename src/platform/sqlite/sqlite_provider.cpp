@@ -128,7 +128,9 @@ std::optional<FileIdentity> IdentityOf(const std::string& file) noexcept {
 // would not: temporary tables, attached files, foreign keys turned off, a
 // lock kept for good. Such a session is closed rather than pooled; opening
 // a file is cheap. Each check answers one row whose first column is 1 when
-// the session is plain.
+// the session is plain. The checks run only when a statement of the
+// session may have left such state (see MayLeaveState): most sessions run
+// none, and are handed back without a statement.
 constexpr std::string_view kPlainSessionChecks[] = {
     "SELECT (SELECT count(*) FROM temp.sqlite_master) = 0"
     " AND (SELECT count(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')) = 0"
@@ -143,10 +145,36 @@ bool IsPlainAnswer(sqlite3_stmt* check) {
   return text != nullptr && std::string_view(text) == "normal";
 }
 
+// SQLite's authorizer sees every action of a statement as it is prepared.
+// Creating a temporary object, attaching a file and setting a pragma are
+// the actions that can leave state behind; the table "params" that the
+// procedure machinery creates and drops around each call is its own.
+int MayLeaveState(void* flag, int action, const char* name, const char* value, const char*, const char*) {
+  switch (action) {
+    case SQLITE_CREATE_TEMP_TABLE:
+      if (name != nullptr && std::string_view(name) == "params") break;
+      [[fallthrough]];
+    case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_ATTACH:
+      *static_cast<bool*>(flag) = true;
+      break;
+    case SQLITE_PRAGMA:
+      if (value != nullptr) *static_cast<bool*>(flag) = true;
+      break;
+    default:
+      break;
+  }
+  return SQLITE_OK;
+}
+
 class SqliteProvider final : public Provider {
  public:
   SqliteProvider(SqliteConnection connection, std::string file)
-      : connection_(std::move(connection)), file_(std::move(file)), identity_(IdentityOf(file_)) {}
+      : connection_(std::move(connection)), file_(std::move(file)), identity_(IdentityOf(file_)) {
+    sqlite3_set_authorizer(db(), MayLeaveState, &may_carry_state_);
+  }
 
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
@@ -183,6 +211,7 @@ class SqliteProvider final : public Provider {
         sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
       return false;
     }
+    if (!may_carry_state_) return true;
     for (size_t i = 0; i < std::size(kPlainSessionChecks); ++i) {
       SqliteStatement& check = plain_session_checks_[i];
       if (check == nullptr) {
@@ -198,6 +227,7 @@ class SqliteProvider final : public Provider {
       sqlite3_reset(check.get());
       if (!plain) return false;
     }
+    may_carry_state_ = false;
     return true;
   }
 
@@ -274,6 +304,7 @@ class SqliteProvider final : public Provider {
   std::string file_;
   std::optional<FileIdentity> identity_;
   bool failed_ = false;
+  bool may_carry_state_ = false;
   // Finalized before the connection closes: declared after it.
   SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
 };

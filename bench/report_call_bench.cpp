@@ -1,0 +1,148 @@
+// One small report shown on screen, end to end: gExecutar_Query through
+// late binding on the embedded database, a ten-row query without filters.
+//
+// Beside it, the floor: one bare SQLite connection per run doing the same
+// database work the call does (five system-parameter reads, the generation
+// log opened and closed, each in its own transaction as the procedure runs
+// it, and the query itself, its rows read). The ratio of the two is what
+// the library's layers cost on a small call.
+//
+// With the connection pool the call opens one session instead of eight;
+// BM_SmallReportCallWithoutPool shows what that saves.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/database/connection_pool.h"
+#include "tpl/embedded_database.h"
+#include "tpl/tpl.h"
+
+namespace tpl {
+namespace {
+
+constexpr const char* kQuery = "SELECT ID, CLIENTE, EMISSAO, VALOR FROM VENDA WHERE ID <= 10 ORDER BY ID";
+
+// A fresh embedded database with a hundred sales rows, removed at exit.
+class BenchDatabase {
+ public:
+  BenchDatabase() {
+    // In memory where the machine has it: a commit's wait for the disk
+    // would otherwise swamp what is measured, on both sides alike.
+    const std::filesystem::path parent =
+        std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
+                                                  : std::filesystem::temp_directory_path();
+    std::string name = (parent / "tpl_bench_XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) std::abort();
+    folder_ = name;
+    file_ = (folder_ / "bench.db").string();
+    db::CreateEmbeddedDatabase(file_);
+    sqlite3* connection = nullptr;
+    sqlite3_open(file_.c_str(), &connection);
+    sqlite3_exec(connection,
+                 "CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), EMISSAO DATETIME, VALOR NUMERIC(10,2));"
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                 "INSERT INTO VENDA SELECT i, 'cliente ' || i, '2001/10/13 08:00:00', i * 10.5 FROM n;"
+                 "INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro) VALUES (23042, '100');"
+                 "INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro) VALUES (5070, '50');",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(connection);
+  }
+  ~BenchDatabase() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::string& file() const { return file_; }
+
+ private:
+  std::filesystem::path folder_;
+  std::string file_;
+};
+
+const BenchDatabase& Database() {
+  static const BenchDatabase database;
+  return database;
+}
+
+void RunSmallReport(benchmark::State& state) {
+  TPL tpl;
+  const std::vector<Variant> arguments = {
+      Variant("Data Source=" + Database().file()), Variant::Long(5), Variant(), Variant("SQLSERVER"),
+      Variant(kQuery), Variant(), Variant::Integer(0), Variant::Integer(7), Variant(), Variant(), Variant(),
+      Variant(), Variant("Vendas"), Variant("Outubro"), Variant::Long(12), Variant("N"), Variant(""), Variant(),
+      Variant("N")};
+  for (auto _ : state) {
+    std::vector<Variant> args = arguments;
+    const Variant result = tpl.Invoke("gExecutar_Query", args);
+    if (result != Variant::Integer(0)) state.SkipWithError("the report did not run");
+    benchmark::DoNotOptimize(args);
+  }
+}
+
+void BM_SmallReportCall(benchmark::State& state) {
+  db::ConnectionPool::Shared().SetLimits({});
+  RunSmallReport(state);
+}
+BENCHMARK(BM_SmallReportCall);
+
+void BM_SmallReportCallWithoutPool(benchmark::State& state) {
+  db::ConnectionPool::Shared().SetLimits({0, 0, {}});
+  RunSmallReport(state);
+  db::ConnectionPool::Shared().SetLimits({});
+}
+BENCHMARK(BM_SmallReportCallWithoutPool);
+
+// ---- The floor: the same work on one bare connection
+
+void Step(sqlite3* connection, const char* sql, bool read_rows = false) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(connection, sql, -1, &statement, nullptr) != SQLITE_OK) std::abort();
+  int result;
+  while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+    if (!read_rows) continue;
+    for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+      benchmark::DoNotOptimize(sqlite3_column_text(statement, c));
+    }
+  }
+  if (result != SQLITE_DONE) std::abort();
+  sqlite3_finalize(statement);
+}
+
+void ReadParameter(sqlite3* connection, int id) {
+  const std::string sql =
+      "SELECT Parametro FROM Tab_Parametro_Sistema WHERE Tab_Parametro_Sistema_ID = " + std::to_string(id);
+  Step(connection, sql.c_str(), true);
+}
+
+void BM_BareStatements(benchmark::State& state) {
+  const std::string file = Database().file();
+  for (auto _ : state) {
+    sqlite3* connection = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+      std::abort();
+    for (int id : {2001780, 15000, 7018}) ReadParameter(connection, id);
+    Step(connection, "BEGIN IMMEDIATE");
+    Step(connection,
+         "INSERT INTO LOG_TEMPLATE_DINAMICO (USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID, DATA_INICIO) "
+         "VALUES ('5', 12, datetime('now', 'localtime'))");
+    const std::string close_log = "UPDATE LOG_TEMPLATE_DINAMICO SET DATA_FIM = datetime('now', 'localtime') "
+                                  "WHERE LOG_TEMPLATE_DINAMICO_ID = " +
+                                  std::to_string(sqlite3_last_insert_rowid(connection));
+    Step(connection, "COMMIT");
+    Step(connection, kQuery, true);
+    Step(connection, "BEGIN IMMEDIATE");
+    Step(connection, close_log.c_str());
+    Step(connection, "COMMIT");
+    for (int id : {23042, 5070}) ReadParameter(connection, id);
+    sqlite3_close(connection);
+  }
+}
+BENCHMARK(BM_BareStatements);
+
+}  // namespace
+}  // namespace tpl
+
+BENCHMARK_MAIN();
