@@ -173,7 +173,11 @@ async function listTemplates(group) {
     button.className = 'link';
     button.dataset.template = id;
     button.textContent = titles[i];
-    button.addEventListener('click', () => openTemplate(id));
+    button.addEventListener('click', () => {
+      list.querySelectorAll('.selected').forEach((b) => b.classList.remove('selected'));
+      button.classList.add('selected');
+      openTemplate(id);
+    });
     item.appendChild(button);
     list.appendChild(item);
   });
@@ -216,13 +220,15 @@ function filterField(row, index) {
   const list = isList(placeholder);
   const mandatory = list || String(obligatory) === '1';
   const label = document.createElement('label');
-  label.append(caption || placeholder);
+  const title = document.createElement('span');
+  title.textContent = caption || placeholder;
   if (mandatory) {
     const mark = document.createElement('span');
     mark.className = 'mandatory';
     mark.textContent = ' *';
-    label.appendChild(mark);
+    title.appendChild(mark);
   }
+  label.appendChild(title);
   const input = document.createElement('input');
   input.id = 'filter-' + index;
   input.dataset.index = index;
