@@ -84,7 +84,8 @@ def browser(downloads):
                  "--window-size=1400,1000", "--lang=pt-BR", f"--user-data-dir={downloads.parent / 'profile'}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"download.default_directory": str(downloads),
-                                              "download.prompt_for_download": False})
+                                              "download.prompt_for_download": False,
+                                              "intl.accept_languages": "pt-BR"})
     driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
     driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": str(downloads)})
     return driver

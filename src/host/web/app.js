@@ -67,6 +67,7 @@ function notice(text, kind = 'info') {
   box.textContent = text || '';
   box.className = 'notice ' + kind;
   box.hidden = !text;
+  if (text) box.scrollIntoView({ block: 'nearest' });
 }
 
 // ---- Values -----------------------------------------------------------
