@@ -265,9 +265,13 @@ struct HttpService::Server {
                          .count();
       request_start.reset();
     }
+    // The path arrives decoded: a %0A in it must not start a line of its own.
+    std::string path = request.path;
+    for (char& c : path) {
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    }
     std::ostringstream line;
-    line << request.method << ' ' << request.path << ' ' << response.status << ' ' << milliseconds
-         << " ms\n";
+    line << request.method << ' ' << path << ' ' << response.status << ' ' << milliseconds << " ms\n";
     const std::lock_guard<std::mutex> lock(log_mutex);
     log << line.str() << std::flush;
   }
