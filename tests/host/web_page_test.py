@@ -174,11 +174,14 @@ def author_road(page):
     page.type("#author-title", "Regiões de venda")
     page.type("#author-subtitle", "Cadastro")
     page.type("#author-code", "REG")
-    page.type("#author-query", "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO ORDER BY NOME")
+    page.type("#author-query", "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO ORDER BY NOME; "
+                               "SELECT DESCRICAO FROM PRODUTO WHERE PRODUTO_ID < 3")
     page.click("#test-query")
     page.visible("#test-panel")
     cells = [td.text for td in page.driver.find_elements(By.CSS_SELECTOR, "#test-tables tbody td")]
-    assert cells[:2] == ["3", "Centro-Oeste"], cells
+    assert cells[:2] == ["3", "Centro-Oeste"] and cells[-2:] == ["Café torrado 500 g", "Açúcar cristal 1 kg"], cells
+    captions = [c.text for c in page.driver.find_elements(By.CSS_SELECTOR, "#test-tables caption")]
+    assert captions == ["Resultado adicional RS0"], captions
     page.shot("5-teste-query")
     page.type("#author-query", "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO "
                                "WHERE NOME <> {EXCLUIR} ORDER BY NOME")
