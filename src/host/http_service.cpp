@@ -133,8 +133,11 @@ struct HttpService::Server {
   Server(ServiceOptions service_options, std::ostream& log_stream)
       : options(std::move(service_options)), log(log_stream) {
     const size_t threads = options.threads == 0 ? 1 : options.threads;
+    // The library takes the pool over and deletes it when listening ends.
     http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http.set_payload_max_length(kMaxRequestBody);
+    // A kept-alive connection holds its worker while it waits for the next
+    // request; a short wait frees workers for other clients, and for a stop.
     http.set_keep_alive_timeout(2);
     http.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
       request_start = Clock::now();

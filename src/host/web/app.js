@@ -166,6 +166,8 @@ async function listTemplates(group) {
   const titles = plain(answer.args[7]) || [];
   const list = $('template-list');
   list.replaceChildren();
+  $('template-panel').hidden = true;
+  $('result-panel').hidden = true;
   ids.forEach((id, i) => {
     if (id === null) return;
     const item = document.createElement('li');
