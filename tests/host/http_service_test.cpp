@@ -113,6 +113,9 @@ TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
   EXPECT_EQ(workbook->body.substr(0, 2), "PK");
   EXPECT_EQ(workbook->body.size(), std::filesystem::file_size(workbooks_ / name));
 
+  // A request is logged after its answer is sent: the log is complete once the service has stopped.
+  service_->Stop();
+  serving_.join();
   EXPECT_NE(log_.str().find("POST /api/call/gGera_Excel 200 "), std::string::npos) << log_.str();
 }
 
