@@ -213,6 +213,24 @@ TEST_F(HttpServiceTest, EightClientsRunFiftyReportsEachInParallel) {
   for (const std::string& failure : wrong) EXPECT_EQ(failure, "");
 }
 
+// A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
+TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
+  const std::string body = Json::array({"", 5, "", "SQLSERVER", 0, "a", "b", "c",
+                                        "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                                        "WHERE x < 3000000) SELECT COUNT(*) AS N FROM c) T",
+                                        0, 0, {{"Empty", nullptr}}, 0, {{"Empty", nullptr}}})
+                               .dump();
+  std::pair<int, Json> answer;
+  std::thread call([&] { answer = Call("gTesta_Query", body); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  service_->Stop();
+  serving_.join();
+  call.join();
+  ASSERT_EQ(answer.first, 200);
+  EXPECT_EQ(CLng(DecodeVariant(answer.second["args"][11]["Matrix"][1][0])), 3000000) << answer.second.dump();
+  EXPECT_FALSE(Client().Get("/"));  // no longer listening
+}
+
 TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
   struct Row { std::string text; bool ok; std::string host; int port; };
   for (const Row& row : std::vector<Row>{{"127.0.0.1:8080", true, "127.0.0.1", 8080},
