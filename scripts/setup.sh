@@ -15,6 +15,8 @@ packages=(
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
+  libcpp-httplib-dev
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -1,10 +1,12 @@
 #include "host/call_arguments.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "host/variant_json.h"
 #include "tpl/conversions.h"
+#include "tpl/runtime_error.h"
 
 namespace tpl::host {
 
@@ -57,6 +59,43 @@ Json EncodeCallArguments(const std::vector<Variant>& arguments) {
   Json encoded = Json::array();
   for (const Variant& argument : arguments) encoded.push_back(EncodeVariant(argument));
   return encoded;
+}
+
+Json CallMethod(const MethodInfo& method, std::vector<Variant>& arguments) {
+  Json answer = Json::object();
+  try {
+    TPL tpl;
+    answer["result"] = EncodeVariant(tpl.Invoke(method.name, arguments));
+  } catch (const RuntimeError& e) {
+    answer["raised"] = {{"number", e.number()}, {"description", e.description()}};
+  }
+  answer["args"] = EncodeCallArguments(arguments);
+  return answer;
+}
+
+std::string AnswerText(const Json& answer, bool pretty) {
+  return answer.dump(pretty ? 2 : -1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string HexDispatchId(int32_t id) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08x", static_cast<uint32_t>(id));
+  return text;
+}
+
+Json MethodTableJson() {
+  Json methods = Json::array();
+  for (const MethodInfo& method : TPL::Methods()) {
+    Json parameters = Json::array();
+    for (const ParameterInfo& parameter : method.parameters) {
+      parameters.push_back({{"name", parameter.name}, {"type", TypeName(parameter.type)}});
+    }
+    methods.push_back({{"dispatch_id", HexDispatchId(method.dispatch_id)},
+                       {"name", method.name},
+                       {"result", TypeName(method.result)},
+                       {"parameters", std::move(parameters)}});
+  }
+  return methods;
 }
 
 std::string_view TypeName(ParameterType type) {

@@ -1,10 +1,13 @@
-// The arguments of `tpl call`, from the JSON array read to the Variants
-// handed to TPL::Invoke, and back. Everything Invoke would refuse as a call
-// it cannot make (wrong count, a typed parameter given a value that does
-// not convert) is refused here first, so that an error raised by Invoke
-// always comes from inside the method.
+// A call made from JSON, as `tpl call` and `tpl serve` make it: the JSON
+// array read to the Variants handed to TPL::Invoke, the call, and the
+// answer. Everything Invoke would refuse as a call it cannot make (wrong
+// count, a typed parameter given a value that does not convert) is refused
+// here first, so that an error raised by Invoke always comes from inside
+// the method.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,9 +22,25 @@ std::vector<Variant> DecodeCallArguments(const MethodInfo& method, const Json& d
 
 Json EncodeCallArguments(const std::vector<Variant>& arguments);
 
+// Makes the call on a TPL of its own and answers {"result":V,"args":[...]},
+// or {"raised":{"number":N,"description":"..."},"args":[...]} when the
+// method raised: an error raised by the method is part of the answer.
+Json CallMethod(const MethodInfo& method, std::vector<Variant>& arguments);
+
+// The answer as text. Texts coming back from a database need not be valid
+// UTF-8; such bytes are replaced rather than losing the whole answer.
+std::string AnswerText(const Json& answer, bool pretty = false);
+
+// The method table as `tpl methods --json` prints it.
+Json MethodTableJson();
+
 // Names of parameter and result types as `tpl` shows them, in refusals and
 // in `tpl methods`.
 std::string_view TypeName(ParameterType type);
 std::string_view TypeName(ResultType type);
+
+// Dispatch identifiers as the interface description writes them: eight
+// hexadecimal digits, 60030010.
+std::string HexDispatchId(int32_t id);
 
 }  // namespace tpl::host

@@ -1,7 +1,7 @@
 #include "host/command_line.h"
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "host/call_arguments.h"
+#include "host/http_service.h"
 #include "host/json_document.h"
 #include "host/variant_json.h"
 #include "tpl/embedded_database.h"
@@ -48,14 +49,6 @@ int RunInitDb(CommandArguments arguments, HostStreams& streams) {
   return kExitSuccess;
 }
 
-// Dispatch identifiers are shown as the interface description writes them:
-// eight hexadecimal digits, 60030010.
-std::string HexDispatchId(int32_t id) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%08x", static_cast<uint32_t>(id));
-  return text;
-}
-
 void WriteMethodsText(std::ostream& out) {
   for (const MethodInfo& method : TPL::Methods()) {
     out << HexDispatchId(method.dispatch_id) << ' ' << method.name << ' '
@@ -67,21 +60,6 @@ void WriteMethodsText(std::ostream& out) {
   }
 }
 
-void WriteMethodsJson(std::ostream& out) {
-  Json methods = Json::array();
-  for (const MethodInfo& method : TPL::Methods()) {
-    Json parameters = Json::array();
-    for (const ParameterInfo& parameter : method.parameters) {
-      parameters.push_back({{"name", parameter.name}, {"type", TypeName(parameter.type)}});
-    }
-    methods.push_back({{"dispatch_id", HexDispatchId(method.dispatch_id)},
-                       {"name", method.name},
-                       {"result", TypeName(method.result)},
-                       {"parameters", std::move(parameters)}});
-  }
-  out << methods.dump(2) << '\n';
-}
-
 // methods [--json]: lists the dispatch interface of TPL.
 int RunMethods(CommandArguments arguments, HostStreams& streams) {
   const bool json = arguments.size() == 1 && arguments.front() == "--json";
@@ -90,7 +68,7 @@ int RunMethods(CommandArguments arguments, HostStreams& streams) {
     return kExitUsage;
   }
   if (json) {
-    WriteMethodsJson(streams.out);
+    streams.out << MethodTableJson().dump(2) << '\n';
   } else {
     WriteMethodsText(streams.out);
   }
@@ -145,20 +123,6 @@ std::optional<std::string> ReadArgumentsText(const CallOptions& options, HostStr
   return ReadAll(file);
 }
 
-// Makes the call. An error raised by the method itself is part of the
-// answer, not a failure of `tpl`.
-Json Call(const MethodInfo& method, std::vector<Variant>& arguments) {
-  Json answer = Json::object();
-  try {
-    TPL tpl;
-    answer["result"] = EncodeVariant(tpl.Invoke(method.name, arguments));
-  } catch (const RuntimeError& e) {
-    answer["raised"] = {{"number", e.number()}, {"description", e.description()}};
-  }
-  answer["args"] = EncodeCallArguments(arguments);
-  return answer;
-}
-
 // call METHOD [--args FILE] [--pretty]: calls one method with arguments
 // read as JSON and prints the result and every argument after the call.
 int RunCall(CommandArguments words, HostStreams& streams) {
@@ -186,16 +150,79 @@ int RunCall(CommandArguments words, HostStreams& streams) {
 
   Json answer;
   try {
-    answer = Call(*method, arguments);
+    answer = CallMethod(*method, arguments);
   } catch (const std::exception& e) {
     streams.err << "tpl call " << method->name << ": the call failed: " << e.what() << '\n';
     return kExitFailure;
   }
-  // Texts coming back from a database need not be valid UTF-8; such bytes
-  // are replaced rather than aborting the whole answer.
-  streams.out << answer.dump(options.pretty ? 2 : -1, ' ', false, Json::error_handler_t::replace)
-              << '\n';
+  streams.out << AnswerText(answer, options.pretty) << '\n';
   return kExitSuccess;
+}
+
+constexpr const char* kServeUsage =
+    "Usage: tpl serve --database CONNECTION --kind SQLSERVER|ORACLE --token-file FILE\n"
+    "                 [--listen HOST:PORT] [--threads N]\n";
+
+// Fills `options`; false (with the reason on err) when the words do not fit.
+bool ReadServeOptions(CommandArguments words, ServiceOptions& options, std::ostream& err) {
+  std::optional<std::string> token_file;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    if (i + 1 == words.size()) {
+      err << "tpl serve: " << (word.starts_with("--") ? word + " needs a value" : "unexpected '" + word + "'")
+          << '\n';
+      return false;
+    }
+    const std::string& value = words[++i];
+    if (word == "--database") {
+      options.database = value;
+    } else if (word == "--kind") {
+      if (value != "SQLSERVER" && value != "ORACLE") {
+        err << "tpl serve: --kind is SQLSERVER or ORACLE\n";
+        return false;
+      }
+      options.kind = value;
+    } else if (word == "--listen") {
+      if (!ParseListenAddress(value, options.host, options.port)) {
+        err << "tpl serve: --listen takes HOST:PORT, such as 127.0.0.1:8080\n";
+        return false;
+      }
+    } else if (word == "--token-file") {
+      token_file = value;
+    } else if (word == "--threads") {
+      const int threads = std::atoi(value.c_str());
+      if (threads < 1 || threads > 256 || std::to_string(threads) != value) {
+        err << "tpl serve: --threads takes a number from 1 to 256\n";
+        return false;
+      }
+      options.threads = static_cast<size_t>(threads);
+    } else {
+      err << "tpl serve: unexpected '" << word << "'\n";
+      return false;
+    }
+  }
+  if (options.database.empty() || options.kind.empty() || !token_file) {
+    err << "tpl serve: --database, --kind and --token-file are needed\n";
+    return false;
+  }
+  try {
+    options.token = ReadTokenFile(*token_file);
+  } catch (const InputError& e) {
+    err << "tpl serve: " << e.what() << '\n';
+    return false;
+  }
+  return true;
+}
+
+// serve ...: the methods as an HTTP JSON service with the web page, until
+// SIGINT or SIGTERM.
+int RunServe(CommandArguments words, HostStreams& streams) {
+  ServiceOptions options;
+  if (!ReadServeOptions(words, options, streams.err)) {
+    streams.err << kServeUsage;
+    return kExitUsage;
+  }
+  return RunServiceUntilSignalled(options, streams.err);
 }
 
 // The commands of `tpl`. A new command (a future `tpl run` that runs a
@@ -217,6 +244,12 @@ constexpr Command kCommands[] = {
     {"call", "METHOD [--args FILE] [--pretty]",
      "call METHOD with the JSON array of arguments read from standard input (or FILE)",
      RunCall},
+    {"serve",
+     "--database CONNECTION --kind SQLSERVER|ORACLE --token-file FILE [--listen HOST:PORT] "
+     "[--threads N]",
+     "serve the methods as HTTP JSON (POST /api/call/METHOD, GET /api/methods) and the web "
+     "page at /, on 127.0.0.1:8080 unless --listen says otherwise, until SIGINT or SIGTERM",
+     RunServe},
 };
 
 bool IsHelp(const std::string& word) { return word == "--help" || word == "-h" || word == "help"; }

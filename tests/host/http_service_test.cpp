@@ -1,0 +1,261 @@
+#include <httplib.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "host/call_arguments.h"
+#include "host/http_service.h"
+#include "host/variant_json.h"
+#include "support/suite.h"
+
+namespace tpl::host {
+namespace {
+
+constexpr const char* kToken = "s3gredo-de-teste";
+const httplib::Headers kAuthorized = {{"Authorization", std::string("Bearer ") + kToken}};
+
+// A service on a free port of 127.0.0.1 over a fresh embedded database whose
+// workbook folder is a folder of the test.
+class HttpServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    workbooks_ = database_.file().parent_path() / "workbooks";
+    std::filesystem::create_directory(workbooks_);
+    database_.SetParameter(23017, workbooks_.string() + "/");
+    ServiceOptions options;
+    options.database = database_.connection_string();
+    options.kind = "SQLSERVER";
+    options.port = 0;
+    options.token = kToken;
+    service_ = std::make_unique<HttpService>(options, log_);
+    port_ = service_->Bind();
+    ASSERT_GT(port_, 0);
+    serving_ = std::thread([this] { service_->Serve(); });
+  }
+  void TearDown() override {
+    if (service_) service_->Stop();
+    if (serving_.joinable()) serving_.join();
+  }
+
+  httplib::Client Client() const { return httplib::Client("127.0.0.1", port_); }
+
+  // POST /api/call/{method} with the token; the answer's status and JSON.
+  std::pair<int, Json> Call(const std::string& method, const std::string& body) const {
+    httplib::Client client = Client();
+    const httplib::Result result = client.Post("/api/call/" + method, kAuthorized, body, "application/json");
+    if (!result) return {0, Json()};
+    return {result->status, Json::parse(result->body)};
+  }
+
+  testing::TempDatabase database_;
+  std::filesystem::path workbooks_;
+  std::ostringstream log_;
+  std::unique_ptr<HttpService> service_;
+  std::thread serving_;
+  int port_ = 0;
+};
+
+// The arguments of gBusca_Arquivo_Xml reading one system parameter, with the connection string and kind given.
+std::string ReadParameterBody(const std::string& connection, const std::string& kind, int id) {
+  return Json::array({connection, 5, kind, "Parametro", "Tab_Parametro_Sistema", "Tab_Parametro_Sistema_ID", id, "",
+                      ""})
+      .dump();
+}
+
+// The arguments of gExecutar_Query for a report that shows the parameter row `id`.
+std::string ParameterReportBody(int id) {
+  const Json filters = Json::parse(R"({"Matrix":[[1,"Parâmetro","{ID}","N","1","",")" + std::to_string(id) +
+                                   R"(",{"Empty":null}],[{"Empty":null},{"Empty":null},{"Empty":null},{"Empty":null},
+      {"Empty":null},{"Empty":null},{"Empty":null},{"Empty":null}]]})");
+  return Json::array({"", 5, "", "SQLSERVER",
+                      "SELECT Tab_Parametro_Sistema_ID AS Id, Parametro FROM Tab_Parametro_Sistema "
+                      "WHERE Tab_Parametro_Sistema_ID = {ID}",
+                      filters, 1, 7, 0, 0, {{"Empty", nullptr}}, "", "Parâmetro", "", 1, "N", "", {{"Empty", nullptr}},
+                      "N"})
+      .dump();
+}
+
+TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
+  httplib::Client client = Client();
+  for (const auto& [path, type, part] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"/", "text/html", "Relatórios Dinâmicos"}, {"/app.js", "text/javascript", "gExecutar_Query"},
+           {"/style.css", "text/css", ".notice"}}) {
+    const httplib::Result page = client.Get(path.c_str());
+    ASSERT_TRUE(page) << path;
+    EXPECT_EQ(page->status, 200) << path;
+    EXPECT_TRUE(page->get_header_value("Content-Type").starts_with(type)) << path;
+    EXPECT_NE(page->body.find(part), std::string::npos) << path;
+  }
+  const httplib::Result methods = client.Get("/api/methods", kAuthorized);
+  ASSERT_TRUE(methods);
+  EXPECT_EQ(methods->status, 200);
+  EXPECT_EQ(Json::parse(methods->body), MethodTableJson());
+
+  const auto [status, answer] = Call("gBusca_Arquivo_Xml", ReadParameterBody("", "SQLSERVER", 23042));
+  EXPECT_EQ(status, 200);
+  EXPECT_EQ(answer["result"], Json::parse(R"({"Integer":0})"));
+  EXPECT_EQ(answer["args"][7], "1000");
+
+  // A shown result exported, then fetched under /files/.
+  const auto [run_status, run] = Call("gExecutar_Query", ParameterReportBody(23042));
+  ASSERT_EQ(run["result"], Json::parse(R"({"Integer":0})")) << run.dump();
+  const Json export_arguments = Json::array({"", 5, "", "SQLSERVER", "Parâmetros", "", run["args"][8],
+                                             run["args"][9], run["args"][10], ""});
+  const auto [export_status, exported] = Call("gGera_Excel", export_arguments.dump());
+  ASSERT_EQ(exported["result"], Json::parse(R"({"Integer":0})")) << exported.dump();
+  const std::string name = exported["args"][9];
+  const httplib::Result workbook = client.Get(("/files/" + name).c_str(), kAuthorized);
+  ASSERT_TRUE(workbook);
+  EXPECT_EQ(workbook->status, 200);
+  EXPECT_EQ(workbook->body.substr(0, 2), "PK");
+  EXPECT_EQ(workbook->body.size(), std::filesystem::file_size(workbooks_ / name));
+
+  // A request is logged after its answer is sent: the log is complete once the service has stopped.
+  service_->Stop();
+  serving_.join();
+  EXPECT_NE(log_.str().find("POST /api/call/gGera_Excel 200 "), std::string::npos) << log_.str();
+}
+
+TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
+  std::ofstream(database_.file().parent_path() / "secret.txt") << "outside";
+  std::ofstream(workbooks_ / ".hidden.xlsx") << "hidden";
+  struct Row { std::string verb, path, body, token; int status; std::string reason; };
+  const std::string bearer = std::string("Bearer ") + kToken;
+  const std::vector<Row> rows = {
+      {"GET", "/api/methods", "", "", 401, "Bearer"},
+      {"GET", "/api/methods", "", "Bearer wrong", 401, "Bearer"},
+      {"GET", "/api/methods", "", bearer.substr(0, bearer.size() - 1), 401, "Bearer"},
+      {"GET", "/api/methods", "", bearer + "x", 401, "Bearer"},
+      {"GET", "/api/methods", "", std::string("Basic ") + kToken, 401, "Bearer"},
+      {"POST", "/api/call/gBusca_Arquivo_Xml", "[]", "", 401, "Bearer"},
+      {"GET", "/files/x.xlsx", "", "", 401, "Bearer"},
+      {"POST", "/api/call/gNao_Existe", "[]", bearer, 404, "unknown method 'gNao_Existe'"},
+      {"POST", "/api/call/gBusca_Arquivo_Xml", "[1,", bearer, 400, "malformed JSON"},
+      {"POST", "/api/call/gBusca_Arquivo_Xml", R"({"a":1})", bearer, 400, "must be a JSON array"},
+      {"POST", "/api/call/gBusca_Arquivo_Xml", "[1, 2]", bearer, 400, "takes 9 arguments; 2 given"},
+      {"POST", "/api/call/gBusca_Arquivo_Xml", std::string(70, '[') + std::string(70, ']'), bearer, 400,
+       "nested deeper"},
+      {"POST", "/api/call/mMonta_Parametro", R"(["S", "", "cinco", "", {"Empty":null}, 0, "", 1])", bearer, 400,
+       "(InLngUsuario_Internet_ID): does not convert"},
+      {"POST", "/api/call/gBusca_Arquivo_Xml", std::string(kMaxRequestBody + 1, ' '), bearer, 413, "larger than"},
+      {"GET", "/files/../secret.txt", "", bearer, 400, "not a file name"},
+      {"GET", "/files/..%2Fsecret.txt", "", bearer, 400, "not a file name"},
+      {"GET", "/files/%2Fetc%2Fpasswd", "", bearer, 400, "not a file name"},
+      {"GET", "/files/.hidden.xlsx", "", bearer, 400, "not a file name"},
+      {"GET", "/files/", "", bearer, 400, "not a file name"},
+      {"GET", "/files/RelDinamico0.xlsx", "", bearer, 404, "no such workbook"},
+      {"GET", "/nada", "", "", 404, "no such path"},
+  };
+  httplib::Client client = Client();
+  for (const Row& row : rows) {
+    httplib::Headers headers;
+    if (!row.token.empty()) headers.emplace("Authorization", row.token);
+    const httplib::Result result = row.verb == "GET" ? client.Get(row.path.c_str(), headers)
+                                                     : client.Post(row.path.c_str(), headers, row.body, "text/json");
+    ASSERT_TRUE(result) << row.path;
+    EXPECT_EQ(result->status, row.status) << row.verb << ' ' << row.path << ' ' << row.token;
+    EXPECT_NE(Json::parse(result->body)["error"].get<std::string>().find(row.reason), std::string::npos)
+        << row.path << ": " << result->body;
+  }
+}
+
+// The client names another database and kind: the service's own are used, and its connection string does not go back.
+TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
+  const auto [status, answer] =
+      Call("gBusca_Arquivo_Xml", ReadParameterBody("Data Source=/nonexistent/other.db", "ORACLE", 5070));
+  ASSERT_EQ(status, 200);
+  EXPECT_EQ(answer["result"], Json::parse(R"({"Integer":0})")) << answer.dump();
+  EXPECT_EQ(answer["args"][7], "50");
+  EXPECT_EQ(answer["args"][0], "Data Source=/nonexistent/other.db");
+  EXPECT_EQ(answer["args"][2], "SQLSERVER");
+  EXPECT_EQ(answer.dump().find(database_.file().string()), std::string::npos);
+  // The kind is imposed under each of its three names, and the connection string under both of its names.
+  for (const MethodInfo& method : TPL::Methods()) {
+    std::vector<Variant> arguments(method.parameters.size(), Variant("cliente"));
+    ServiceOptions options;
+    options.database = "servico";
+    options.kind = "ORACLE";
+    ImposeServiceDatabase(method, arguments, options);
+    EXPECT_EQ(std::count_if(arguments.begin(), arguments.end(), [](const Variant& v) { return CStr(v) == "servico"; }),
+              1)
+        << method.name;
+    EXPECT_EQ(std::count_if(arguments.begin(), arguments.end(), [](const Variant& v) { return CStr(v) == "ORACLE"; }),
+              1)
+        << method.name;
+  }
+}
+
+TEST_F(HttpServiceTest, EightClientsRunFiftyReportsEachInParallel) {
+  const std::vector<int> ids = {2001780, 15000, 7018, 23042, 5070, 2001849, 23018, 2001850};
+  std::atomic<int> right{0};
+  std::vector<std::string> wrong(ids.size());
+  std::vector<std::thread> clients;
+  for (size_t c = 0; c < ids.size(); ++c) {
+    clients.emplace_back([&, c] {
+      for (int call = 0; call < 50; ++call) {
+        const int id = ids[(c + call) % ids.size()];
+        const auto [status, answer] = Call("gExecutar_Query", ParameterReportBody(id));
+        const bool ok = status == 200 && answer["result"] == Json::parse(R"({"Integer":0})") &&
+                        CLng(DecodeVariant(answer["args"][10]["Matrix"][1][0])) == id;
+        if (ok) {
+          ++right;
+        } else if (wrong[c].empty()) {
+          wrong[c] = std::to_string(status) + " " + answer.dump();
+        }
+      }
+    });
+  }
+  for (std::thread& client : clients) client.join();
+  EXPECT_EQ(right, 400);
+  for (const std::string& failure : wrong) EXPECT_EQ(failure, "");
+}
+
+// A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
+TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
+  const std::string body = Json::array({"", 5, "", "SQLSERVER", 0, "a", "b", "c",
+                                        "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                                        "WHERE x < 3000000) SELECT COUNT(*) AS N FROM c) T",
+                                        0, 0, {{"Empty", nullptr}}, 0, {{"Empty", nullptr}}})
+                               .dump();
+  std::pair<int, Json> answer;
+  std::thread call([&] { answer = Call("gTesta_Query", body); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  service_->Stop();
+  serving_.join();
+  call.join();
+  ASSERT_EQ(answer.first, 200);
+  EXPECT_EQ(CLng(DecodeVariant(answer.second["args"][11]["Matrix"][1][0])), 3000000) << answer.second.dump();
+  EXPECT_FALSE(Client().Get("/"));  // no longer listening
+}
+
+TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
+  struct Row { std::string text; bool ok; std::string host; int port; };
+  for (const Row& row : std::vector<Row>{{"127.0.0.1:8080", true, "127.0.0.1", 8080},
+                                         {":9000", true, "127.0.0.1", 9000},
+                                         {"0.0.0.0:0", true, "0.0.0.0", 0},
+                                         {"127.0.0.1", false, "", 0},
+                                         {"127.0.0.1:", false, "", 0},
+                                         {"127.0.0.1:65536", false, "", 0},
+                                         {"127.0.0.1:80x", false, "", 0},
+                                         {"127.0.0.1:-1", false, "", 0}}) {
+    std::string host;
+    int port = -1;
+    ASSERT_EQ(ParseListenAddress(row.text, host, port), row.ok) << row.text;
+    if (row.ok) {
+      EXPECT_EQ(host + ":" + std::to_string(port), row.host + ":" + std::to_string(row.port));
+    }
+  }
+  const std::filesystem::path file = ::testing::TempDir() + "tpl_token";
+  std::ofstream(file) << " chave \r\n\n";
+  EXPECT_EQ(ReadTokenFile(file), " chave");
+  std::ofstream(file) << "\n";
+  EXPECT_THROW(ReadTokenFile(file), InputError);
+  std::filesystem::remove(file);
+  EXPECT_THROW(ReadTokenFile(file), InputError);
+}
+
+}  // namespace
+}  // namespace tpl::host
