@@ -2,7 +2,16 @@
 // become error::kCommandTimeout; transactions make work visible to other sessions on commit only, and autocommit
 // returns once the transaction ends.
 #include "platform/odbc/odbc_provider.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <future>
+
 #include "platform/odbc/odbc_test_database.h"
+#include "platform/odbc/odbc_time_limits.h"
 
 namespace tpl::db::odbc {
 namespace {
@@ -39,6 +48,57 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
   for (const auto& row : cases) EXPECT_THAT(Failure([&] { OpenOdbcProvider(row.input); }), DescribedFailure(row));
 }
 
+// A server that takes connections and never answers: a socket listening on 127.0.0.1 that nobody accepts on (the
+// system completes the connection all the same). Closing it resets the connections it holds.
+class SilentServer {
+ public:
+  SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(socket_, 8) != 0 || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "no listening socket";
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentServer() { Close(); }
+  void Close() {
+    if (socket_ >= 0) ::close(socket_);
+    socket_ = -1;
+  }
+  int port() const { return port_; }
+
+ private:
+  int socket_;
+  int port_ = 0;
+};
+
+bool DriverInstalled(const std::string& name) {
+  const std::string found = Failure([&] { OpenOdbcProvider("Driver={" + name + "};Server=127.0.0.1;Port=1"); });
+  return found.find("Can't open lib") == std::string::npos && found.find("not found") == std::string::npos;
+}
+
+// Without a log-in time-out the driver waits for the silent server as long as the socket lives.
+TEST(OdbcConnection, SilentServerFailsWithinTheLoginTimeout) {
+  if (!DriverInstalled("PostgreSQL Unicode")) GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
+  SilentServer server;
+  const auto started = std::chrono::steady_clock::now();
+  std::future<std::string> failure = std::async(std::launch::async, [&] {
+    const LoginTimeoutForTesting limit(std::chrono::seconds(1));
+    return Failure([&] {
+      OpenOdbcProvider("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
+                       ";Database=x;Uid=x;Pwd=x");
+    });
+  });
+  const bool answered = failure.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  server.Close();  // releases a driver still waiting
+  EXPECT_TRUE(answered) << "the connection waited past 10 s";
+  EXPECT_THAT(failure.get(), ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 1 s"));
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 10.5);
+}
+
 // The last record gives the SQLSTATE, the last native number the number; time-outs become kCommandTimeout; the
 // descriptions are joined.
 TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
@@ -52,6 +112,12 @@ TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
       {{{"HYT00", 0, "Query timeout expired"}}, error::kCommandTimeout, "HYT00", "Query timeout expired"},
       {{{"08S01", 11, "Link failure"}, {"HYT01", 0, "Connection timeout expired"}}, error::kCommandTimeout, "HYT01",
        "Link failure; Connection timeout expired"},
+      {{{"57014", 1, "canceling statement due to statement timeout"}}, error::kCommandTimeout, "57014",
+       "canceling statement due to statement timeout"},
+      {{{"HY008", 0, "Operation canceled"}}, error::kCommandTimeout, "HY008", "Operation canceled"},
+      // A lost session gives its SQLSTATE, whichever record says so.
+      {{{"HY000", 35, "Error while executing"}, {"57P01", 35, "terminating connection"}}, 35, "57P01",
+       "Error while executing; terminating connection"},
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
     const RuntimeError e = ToRuntimeError(rows[i].records);
