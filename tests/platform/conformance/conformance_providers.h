@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ struct ProviderEntry {
 };
 
 const std::vector<ProviderEntry>& ConformanceProviders();
+
+inline void PrintTo(const ProviderEntry& entry, std::ostream* out) { *out << entry.name; }
 
 // The PostgreSQL server's ODBC connection string: $TPL_TEST_POSTGRES, else the file scripts/pg_server.sh writes;
 // empty when neither is there.
