@@ -16,9 +16,9 @@ std::vector<ResultSet> RunOn(Provider& session, const std::string& sql) {
   return session.Execute(CommandType::Text, sql, none, 0);
 }
 
-// Counts up to a billion inside SQLite: tens of seconds, unless interrupted.
+// Counts to a hundred million inside SQLite: half a minute, unless interrupted.
 constexpr const char* kSqliteSlowQuery =
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000000) SELECT MAX(i) FROM n";
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000000) SELECT MAX(i) FROM n";
 
 class EmbeddedDatabase final : public TestDatabase {
  public:
@@ -46,39 +46,40 @@ class SqliteOdbcDatabase final : public TestDatabase {
   testing::SqliteTestFolder folder_;
 };
 
-// A schema of its own for each test, so that tests running side by side on one server never meet; the sessions find
-// their tables through the search path the driver sets on connecting.
 class PostgresDatabase final : public TestDatabase {
  public:
-  explicit PostgresDatabase(std::string server) : server_(std::move(server)) {
-    static std::atomic<int> counter{0};
-    schema_ = "conformance_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
-    admin_ = OpenProvider(server_);
-    RunOn(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
-  }
-  ~PostgresDatabase() override {
-    try {
-      RunOn(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
-    } catch (const RuntimeError& e) {
-      ADD_FAILURE() << "schema " << schema_ << " left behind: " << e.description();
-    }
-  }
-  std::unique_ptr<Provider> Open() const override {
-    return OpenProvider(server_ + ";ConnSettings=SET search_path TO " + schema_);
-  }
+  explicit PostgresDatabase(std::string server) : schema_(std::move(server)) {}
+  std::unique_ptr<Provider> Open() const override { return OpenProvider(schema_.connection_string()); }
   std::string SlowQuery() const override { return "SELECT pg_sleep(60)"; }
   void InstallOutputProcedure() const override {
-    RunOn(*Open(),
-          "CREATE FUNCTION sp_conformance(pin integer, OUT pnumber integer, OUT ptext varchar) AS "
-          "$$ SELECT pin * 2, ('nº ' || pin)::varchar $$ LANGUAGE sql");
+    schema_.Run("CREATE FUNCTION sp_conformance(pin integer, OUT pnumber integer, OUT ptext varchar) AS "
+                "$$ SELECT pin * 2, ('nº ' || pin)::varchar $$ LANGUAGE sql");
   }
 
  private:
-  std::string server_, schema_;
-  std::unique_ptr<Provider> admin_;
+  PostgresTestSchema schema_;
 };
 
 }  // namespace
+
+PostgresTestSchema::PostgresTestSchema(std::string server) : server_(std::move(server)) {
+  static std::atomic<int> counter{0};
+  schema_ = "tpl_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+  admin_ = OpenProvider(server_);
+  RunOn(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
+}
+
+PostgresTestSchema::~PostgresTestSchema() {
+  try {
+    RunOn(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+  } catch (const RuntimeError& e) {
+    ADD_FAILURE() << "schema " << schema_ << " left behind: " << e.description();
+  }
+}
+
+std::vector<ResultSet> PostgresTestSchema::Run(const std::string& sql) const {
+  return RunOn(*OpenProvider(connection_string()), sql);
+}
 
 std::string PostgresConnectionString() {
   if (const char* value = std::getenv("TPL_TEST_POSTGRES"); value != nullptr && *value != '\0') return value;

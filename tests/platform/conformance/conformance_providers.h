@@ -45,6 +45,24 @@ const std::vector<ProviderEntry>& ConformanceProviders();
 
 inline void PrintTo(const ProviderEntry& entry, std::ostream* out) { *out << entry.name; }
 
+// A schema of its own on the PostgreSQL test server, dropped with the object, so that tests running side by side on
+// one server never meet: sessions opened with connection_string() find their tables there.
+class PostgresTestSchema {
+ public:
+  explicit PostgresTestSchema(std::string server);
+  ~PostgresTestSchema();
+  PostgresTestSchema(const PostgresTestSchema&) = delete;
+  PostgresTestSchema& operator=(const PostgresTestSchema&) = delete;
+
+  std::string connection_string() const { return server_ + ";ConnSettings=SET search_path TO " + schema_; }
+  // Runs a text on a new session in the schema and returns its row sets.
+  std::vector<ResultSet> Run(const std::string& sql) const;
+
+ private:
+  std::string server_, schema_;
+  std::unique_ptr<Provider> admin_;
+};
+
 // The PostgreSQL server's ODBC connection string: $TPL_TEST_POSTGRES, else the file scripts/pg_server.sh writes;
 // empty when neither is there.
 std::string PostgresConnectionString();
