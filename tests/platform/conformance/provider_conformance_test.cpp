@@ -219,6 +219,19 @@ TEST_P(ProviderConformance, TransactionsCommitAndRollBack) {
   EXPECT_EQ(count_seen_by_other(), 1) << "after rollback";
   Run("INSERT INTO t VALUES (3)");
   EXPECT_EQ(count_seen_by_other(), 2) << "autocommit after the transaction";
+  session_->BeginTransaction();
+  Run("INSERT INTO t VALUES (4)");
+  session_.reset();
+  EXPECT_EQ(count_seen_by_other(), 2) << "closing discards an open transaction";
+}
+
+TEST_P(ProviderConformance, MisplacedTransactionCallsAreRefusedExceptRollback) {
+  EXPECT_NO_THROW(session_->RollbackTransaction());
+  EXPECT_THROW(session_->CommitTransaction(), RuntimeError);
+  session_->BeginTransaction();
+  EXPECT_THROW(session_->BeginTransaction(), RuntimeError);
+  session_->RollbackTransaction();
+  EXPECT_NO_THROW(session_->RollbackTransaction());
 }
 
 // The server ends the session in the middle of a statement: the statement fails at once, never hangs, and the
