@@ -1,6 +1,6 @@
 // The provider for "Driver=" and "DSN=" connection strings: a session
 // through the ODBC driver manager (unixODBC), used with the SQL Server and
-// Oracle drivers and tested with the SQLite one.
+// Oracle drivers and tested with the SQLite and PostgreSQL ones.
 //
 // Below the entry point lie the pieces the session is made of:
 // - the owners of the ODBC handles (environment, connection, statement),
