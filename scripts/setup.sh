@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev sqlite3
   python3
   unixodbc unixodbc-dev odbcinst libsqliteodbc
+  postgresql odbc-postgresql
   nlohmann-json3-dev
   libutf8proc-dev
   libxlsxwriter-dev zlib1g-dev

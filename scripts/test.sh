@@ -14,6 +14,12 @@ if [[ "${1:-}" == "--sanitize" ]]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 
+# The ODBC tests against a real server need the one scripts/pg_server.sh
+# starts; without it they are skipped, saying so.
+if [[ -z "${TPL_TEST_POSTGRES:-}" && ! -s .pg_server/connection ]]; then
+  echo "note: no PostgreSQL test server; its tests will be skipped (bash scripts/pg_server.sh start)" >&2
+fi
+
 cmake -S . -B "$build_dir" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"

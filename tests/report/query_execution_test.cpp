@@ -94,6 +94,18 @@ TEST_F(QueryExecution, FurtherRowSetsBecomeAdditionalMatrices) {
             "B|C|<empty>|<empty>;1,500|um|DET|;V|T|<empty>|<empty>;Right|Left|<empty>|<empty>");
 }
 
+// A later statement of the batch that fails takes neither the main matrix nor the closing log entry with it: its
+// error surfaces when the next row set is asked for.
+TEST_F(QueryExecution, LaterFailingStatementLeavesTheMatrixAndTheClosedLog) {
+  EXPECT_FALSE(Run("SELECT A FROM T WHERE A = 1; SELECT X FROM MISSING_TABLE", "N", Variant::Long(1)));
+  EXPECT_EQ(lines_, Variant::Long(3));
+  EXPECT_EQ(testing::ShowRows(matrix_.AsArray()), "A|<empty>|<empty>;1|DET|;I|<empty>|<empty>;Center|<empty>|<empty>");
+  EXPECT_EQ(db_.Rows("SELECT DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO"), "1");
+  const std::string text = CStr(message_);
+  EXPECT_EQ(text.rfind("Acesso a geração do relatório não disponível.", 0), 0u) << text;
+  EXPECT_NE(text.find("MISSING_TABLE"), std::string::npos) << text;
+}
+
 TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   const std::string slow = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
                            "i < 1000000000) SELECT MAX(i) FROM n";

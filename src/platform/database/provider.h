@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,10 @@ struct ColumnInfo {
 struct ResultSet {
   std::vector<ColumnInfo> columns;
   CellStore cells;  // row r, column c at r * columns.size() + c
+  // The failure of a later statement of the same batch. The row sets
+  // before it are delivered; it is raised only when the caller asks for
+  // the row set after this one (Recordset::NextRecordset).
+  std::optional<RuntimeError> deferred_failure;
   size_t row_count() const { return columns.empty() ? 0 : cells.size() / columns.size(); }
 };
 
@@ -74,7 +79,9 @@ class Provider {
   // batch of several statements and "?" markers bound from parameters in
   // order; stored-procedure commands name the procedure in `text` and
   // bind the parameters by name, output values being written back into
-  // `parameters`. A time-out of 0 means no limit.
+  // `parameters`. A time-out of 0 means no limit. A statement that fails
+  // after the batch has produced a row set does not raise here: its error
+  // travels as the last row set's deferred_failure.
   virtual std::vector<ResultSet> Execute(CommandType type, std::string_view text,
                                          std::vector<Parameter>& parameters,
                                          int32_t timeout_seconds) = 0;

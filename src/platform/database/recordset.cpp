@@ -75,9 +75,16 @@ void Recordset::MoveNext() {
 
 bool Recordset::NextRecordset() {
   if (!IsOpen()) return false;
+  std::optional<RuntimeError> failure = std::move(row_sets_[current_].deferred_failure);
   row_sets_[current_] = ResultSet{};  // the row set left behind is no longer reachable
   ++current_;
   row_ = 0;
+  if (failure) {
+    // A later statement of the batch failed: nothing follows the row sets
+    // already read.
+    Close();
+    throw std::move(*failure);
+  }
   return IsOpen();
 }
 

@@ -43,6 +43,8 @@ class Recordset {
   void MoveNext();
 
   // Moves to the next row set of the batch; false, and closed, when none.
+  // Raises, and closes, when the statement that would have given it
+  // failed (see ResultSet::deferred_failure).
   bool NextRecordset();
 
   // The current row set itself, for whole-result work (the mutable form

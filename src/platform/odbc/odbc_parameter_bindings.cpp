@@ -161,8 +161,14 @@ ParameterBindings::Bound ParameterBindings::Prepare(const Parameter& parameter) 
     } else {
       bound.buffer = EmptyFixedBuffer(bound.c_type);
     }
-    // Drivers that do not write output parameters find NULL here.
-    bound.indicator = SQL_NULL_DATA;
+    // Some drivers read the indicator of an output as if it were an input:
+    // told SQL_NULL_DATA, one wrote an integer output as text ("42" read
+    // back as 12852). So it starts as a length that no written value has:
+    // 0 for a fixed-size type (written, it holds the type's size), the whole
+    // buffer for a text (a written text leaves room for its NUL). Still
+    // there after the call, it says the driver never wrote the output.
+    bound.indicator = IsVariableLength(bound.c_type) ? static_cast<SQLLEN>(bound.buffer.size()) : 0;
+    bound.unwritten_indicator = bound.indicator;
     return bound;
   }
 
@@ -201,7 +207,7 @@ ParameterBindings::ParameterBindings(SQLHSTMT statement, const std::vector<Param
 }
 
 Variant ParameterBindings::ValueOf(const Bound& bound) {
-  if (bound.indicator == SQL_NULL_DATA) return Variant::Null();
+  if (bound.indicator == SQL_NULL_DATA || bound.indicator == bound.unwritten_indicator) return Variant::Null();
   switch (bound.c_type) {
     case SQL_C_SLONG: return Variant(static_cast<int32_t>(ValueFrom<SQLINTEGER>(bound.buffer)));
     case SQL_C_SBIGINT: {

@@ -45,6 +45,9 @@ class ParameterBindings {
   // parameters; a buffer the driver never wrote reads as Null.
   void WriteBackOutputs(std::vector<Parameter>& parameters) const;
 
+  // What the driver finds in the indicator of parameter `index` (from 0).
+  SQLLEN Indicator(size_t index) const { return bound_.at(index).indicator; }
+
  private:
   struct Bound {
     SQLSMALLINT c_type = 0;
@@ -52,6 +55,8 @@ class ParameterBindings {
     SQLULEN column_size = 0;
     std::vector<char> buffer;
     SQLLEN indicator = SQL_NULL_DATA;
+    // For an output: the indicator as preset, which no driver writes.
+    SQLLEN unwritten_indicator = SQL_NULL_DATA;
     bool output = false;
   };
 

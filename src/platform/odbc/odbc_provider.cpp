@@ -1,10 +1,12 @@
 #include "platform/odbc/odbc_provider.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 #include "platform/odbc/odbc_parameter_bindings.h"
 #include "platform/odbc/odbc_result_reader.h"
+#include "platform/odbc/odbc_time_limits.h"
 
 namespace tpl::db::odbc {
 
@@ -15,10 +17,17 @@ namespace {
 bool IsWarning(const DiagnosticRecord& record) { return record.sql_state.starts_with("01"); }
 
 bool IsTimeout(const DiagnosticRecord& record) {
-  return record.sql_state == "HYT00" || record.sql_state == "HYT01";
+  const std::string& state = record.sql_state;
+  return state == "HYT00" || state == "HYT01" || state == "HY008" || state == "57014";
 }
 
+bool IsSessionLost(const DiagnosticRecord& record) { return IsSessionLostState(record.sql_state); }
+
 }  // namespace
+
+bool IsSessionLostState(std::string_view sql_state) noexcept {
+  return sql_state.starts_with("08") || sql_state == "57P01" || sql_state == "57P02" || sql_state == "57P03";
+}
 
 std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle) {
   std::vector<DiagnosticRecord> records;
@@ -67,7 +76,9 @@ RuntimeError ToRuntimeError(const std::vector<DiagnosticRecord>& records) {
     return RuntimeError(error::kCommandTimeout, std::move(description), 0, timeout->sql_state);
   }
   const int32_t number = primary->native_error != 0 ? primary->native_error : kUnspecifiedOdbcError;
-  return RuntimeError(number, std::move(description), 0, primary->sql_state);
+  auto lost = std::find_if(records.begin(), records.end(), IsSessionLost);
+  return RuntimeError(number, std::move(description), 0,
+                      lost != records.end() ? lost->sql_state : primary->sql_state);
 }
 
 void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle) {
@@ -105,10 +116,26 @@ OdbcSession::OdbcSession(const std::string& connection_string)
   }
   std::vector<SQLCHAR> text(connection_string.begin(), connection_string.end());
   text.push_back(0);
-  Check(SQLDriverConnect(connection_.get(), nullptr, text.data(),
-                         static_cast<SQLSMALLINT>(connection_string.size()), nullptr, 0, nullptr,
-                         SQL_DRIVER_NOPROMPT),
-        connection_);
+  const std::chrono::seconds login_timeout = LoginTimeout();
+  // Set before connecting; a driver that cannot time a log-in out says so
+  // with a warning and connects without one.
+  SQLSetConnectAttr(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(login_timeout.count())), 0);
+  const auto started = std::chrono::steady_clock::now();
+  const SQLRETURN rc = SQLDriverConnect(connection_.get(), nullptr, text.data(),
+                                        static_cast<SQLSMALLINT>(connection_string.size()), nullptr, 0,
+                                        nullptr, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) {
+    const RuntimeError failure = ToRuntimeError(ReadDiagnostics(SQL_HANDLE_DBC, connection_.get()));
+    if (std::chrono::steady_clock::now() - started < login_timeout) throw failure;
+    // The drivers word a log-in time-out each their own way (and some as
+    // HYT00, which is no command time-out): the description says it plainly.
+    const int32_t number = failure.number() == error::kCommandTimeout ? kUnspecifiedOdbcError : failure.number();
+    throw RuntimeError(number,
+                       "O servidor não respondeu ao pedido de conexão em " +
+                           std::to_string(login_timeout.count()) + " s: " + failure.description(),
+                       0, failure.sql_state());
+  }
   connected_ = true;
 }
 
@@ -164,30 +191,14 @@ class OdbcProvider final : public Provider {
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
     CheckCommandText(text);
-    const StatementHandle statement = session_.NewStatement();
-    if (timeout_seconds > 0) {
-      // A driver that cannot time a command out runs it without limit.
-      SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
-                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeout_seconds)), 0);
-    }
-    std::string sql = type == CommandType::StoredProcedure ? BuildCallText(text, parameters.size())
-                                                           : std::string(text);
-    const ParameterBindings bindings(statement.get(), parameters);
-    // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
-    const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
-                                       static_cast<SQLINTEGER>(sql.size()));
-    if (rc != SQL_NO_DATA) Check(rc, statement);
-    std::vector<ResultSet> results = ReadAllResultSets(session_, statement, reading_);
-    // Output values arrive only after the last result set was read.
-    bindings.WriteBackOutputs(parameters);
-    return results;
+    return NotingSessionLoss([&] { return Run(type, text, parameters, timeout_seconds); });
   }
 
   void BeginTransaction() override {
     if (in_transaction_) {
       throw RuntimeError(kUnspecifiedOdbcError, "Já existe uma transação aberta nesta conexão");
     }
-    session_.SetAutocommit(false);
+    NotingSessionLoss([&] { session_.SetAutocommit(false); });
     in_transaction_ = true;
   }
 
@@ -197,22 +208,98 @@ class OdbcProvider final : public Provider {
     if (!in_transaction_) {
       throw RuntimeError(kUnspecifiedOdbcError, "Nenhuma transação aberta para confirmar");
     }
-    session_.EndTransaction(SQL_COMMIT);
+    NotingSessionLoss([&] { session_.EndTransaction(SQL_COMMIT); });
     in_transaction_ = false;
-    session_.SetAutocommit(true);
+    NotingSessionLoss([&] { session_.SetAutocommit(true); });
   }
 
   void RollbackTransaction() override {
     if (!in_transaction_) return;
-    session_.EndTransaction(SQL_ROLLBACK);
+    NotingSessionLoss([&] { session_.EndTransaction(SQL_ROLLBACK); });
     in_transaction_ = false;
-    session_.SetAutocommit(true);
+    NotingSessionLoss([&] { session_.SetAutocommit(true); });
+  }
+
+  // A session whose command failed is not pooled: after a failure some
+  // servers keep the transaction aborted or the connection half-closed.
+  // The driver's own word counts too, where it knows the link is gone.
+  bool IsBroken() const noexcept override {
+    if (session_lost_ || failed_) return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return SQL_SUCCEEDED(SQLGetConnectAttr(session_.handle(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+           dead == SQL_CD_TRUE;
+  }
+
+  // What a fresh session is: autocommit on, no transaction, the isolation
+  // it was opened with (a statement may have changed it). Statements are
+  // freed after every command, so no result is left pending.
+  bool ResetForReuse() noexcept override {
+    try {
+      RollbackTransaction();
+      session_.TrySetReadUncommitted();
+      return !session_lost_ && !failed_;
+    } catch (...) {
+      return false;
+    }
   }
 
  private:
+  std::vector<ResultSet> Run(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
+                             int32_t timeout_seconds) {
+    const StatementHandle statement = session_.NewStatement();
+    std::string sql = type == CommandType::StoredProcedure ? BuildCallText(text, parameters.size())
+                                                           : std::string(text);
+    const ParameterBindings bindings(statement.get(), parameters);
+    const StatementTimeLimit limit(statement.get(), timeout_seconds);
+    std::vector<ResultSet> results;
+    try {
+      // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
+      const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
+                                         static_cast<SQLINTEGER>(sql.size()));
+      if (rc != SQL_NO_DATA) Check(rc, statement);
+      results = ReadAllResultSets(session_, statement, reading_);
+    } catch (const RuntimeError& failure) {
+      throw AsSeenByCaller(failure, limit);
+    }
+    if (!results.empty() && results.back().deferred_failure) {
+      results.back().deferred_failure = AsSeenByCaller(*results.back().deferred_failure, limit);
+      NoteSessionLoss(*results.back().deferred_failure);
+    }
+    // Output values arrive only after the last result set was read.
+    bindings.WriteBackOutputs(parameters);
+    return results;
+  }
+
+  // A statement the watchdog cancelled failed because of its time-out,
+  // whatever the driver says about the cancel.
+  static RuntimeError AsSeenByCaller(const RuntimeError& failure, const StatementTimeLimit& limit) {
+    if (!limit.cancelled()) return failure;
+    return RuntimeError(error::kCommandTimeout, "Tempo limite da consulta expirado: " + failure.description(), 0,
+                        "HYT00");
+  }
+
+  void NoteSessionLoss(const RuntimeError& failure) noexcept {
+    failed_ = true;
+    if (IsSessionLostState(failure.sql_state())) session_lost_ = true;
+  }
+
+  template <typename Work>
+  auto NotingSessionLoss(Work work) -> decltype(work()) {
+    try {
+      return work();
+    } catch (const RuntimeError& failure) {
+      NoteSessionLoss(failure);
+      throw;
+    }
+  }
+
   OdbcSession session_;
   ResultReadingOptions reading_;
   bool in_transaction_ = false;
+  // Set once a diagnostic said the server has dropped the session.
+  bool session_lost_ = false;
+  // Set once any command or transaction step of the session failed.
+  bool failed_ = false;
 };
 
 }  // namespace

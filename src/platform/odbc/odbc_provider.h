@@ -1,6 +1,6 @@
 // The provider for "Driver=" and "DSN=" connection strings: a session
 // through the ODBC driver manager (unixODBC), used with the SQL Server and
-// Oracle drivers and tested with the SQLite one.
+// Oracle drivers and tested with the SQLite and PostgreSQL ones.
 //
 // Below the entry point lie the pieces the session is made of:
 // - the owners of the ODBC handles (environment, connection, statement),
@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -89,9 +90,19 @@ std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handle_type, SQLHANDLE
 
 // The error for a failed call. The first record that is not a warning
 // (SQLSTATE class "01") gives the number and SQLSTATE; the description joins
-// the messages of all records. SQLSTATE HYT00 or HYT01 on any record means
-// the time-out expired and gives error::kCommandTimeout.
+// the messages of all records. A time-out on any record gives
+// error::kCommandTimeout: HYT00 or HYT01, HY008 (the statement was
+// cancelled, as drivers report a time-out they enforce by cancelling) and
+// 57014 (PostgreSQL's "canceling statement due to statement timeout"). A
+// record saying the session is lost gives its SQLSTATE to the error, so
+// that the provider sees the loss in the error alone.
 RuntimeError ToRuntimeError(const std::vector<DiagnosticRecord>& records);
+
+// True for a SQLSTATE saying the session with the server is gone: class 08
+// (connection exception, "08S01" communication link failure) and
+// PostgreSQL's 57P01 to 57P03 (the server terminated the session, or is
+// shutting down or not yet accepting sessions).
+bool IsSessionLostState(std::string_view sql_state) noexcept;
 
 // Raises the diagnostics of `handle` unless `rc` reports success.
 void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle);
@@ -105,7 +116,9 @@ void Check(SQLRETURN rc, const OdbcHandle<kType>& handle) {
 class OdbcSession {
  public:
   // Hands the connection string unchanged to SQLDriverConnect, never
-  // prompting. Raises the driver manager's or driver's error on failure.
+  // prompting, with the log-in time-out of odbc_time_limits.h. Raises the
+  // driver manager's or driver's error on failure; a server that did not
+  // answer within the time-out is named as such in the description.
   explicit OdbcSession(const std::string& connection_string);
   OdbcSession(const OdbcSession&) = delete;
   OdbcSession& operator=(const OdbcSession&) = delete;

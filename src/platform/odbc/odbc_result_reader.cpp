@@ -210,13 +210,19 @@ ResultSet ReadResultSet(const OdbcSession& session, const StatementHandle& state
 std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const StatementHandle& statement,
                                          ResultReadingOptions options) {
   std::vector<ResultSet> results;
-  for (;;) {
-    SQLSMALLINT column_count = 0;
-    Check(SQLNumResultCols(statement.get(), &column_count), statement);
-    if (column_count > 0) results.push_back(ReadResultSet(session, statement, column_count, options));
-    const SQLRETURN rc = SQLMoreResults(statement.get());
-    if (rc == SQL_NO_DATA) break;
-    Check(rc, statement);
+  try {
+    for (;;) {
+      SQLSMALLINT column_count = 0;
+      Check(SQLNumResultCols(statement.get(), &column_count), statement);
+      if (column_count > 0) results.push_back(ReadResultSet(session, statement, column_count, options));
+      // A server reports the failure of a later statement of the batch here.
+      const SQLRETURN rc = SQLMoreResults(statement.get());
+      if (rc == SQL_NO_DATA) break;
+      Check(rc, statement);
+    }
+  } catch (const RuntimeError& failure) {
+    if (results.empty()) throw;
+    results.back().deferred_failure = failure;
   }
   return results;
 }

@@ -25,6 +25,8 @@ struct ResultReadingOptions {
   bool look_up_declared_scales = false;
 };
 
+// A failure once a row set has been read does not raise: it becomes the
+// last row set's deferred_failure (see provider.h).
 std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const StatementHandle& statement,
                                          ResultReadingOptions options);
 

@@ -184,12 +184,13 @@ class SqliteProvider final : public Provider {
     try {
       std::vector<ResultSet> results = type == CommandType::StoredProcedure
                                            ? RunProcedureNamed(ProcedureNameOf(text), parameters)
-                                           : RunBatch(text, parameters);
-      mark.Succeeded();
+                                           : RunBatch(text, parameters, deadline);
+      // A failure kept for NextRecordset is a failure of the session all
+      // the same.
+      if (results.empty() || !results.back().deferred_failure) mark.Succeeded();
       return results;
-    } catch (const RuntimeError&) {
-      if (deadline.expired()) throw RuntimeError(error::kCommandTimeout, "Tempo limite da consulta expirado");
-      throw;
+    } catch (const RuntimeError& failure) {
+      throw AsSeenByCaller(failure, deadline);
     }
   }
 
@@ -255,10 +256,32 @@ class SqliteProvider final : public Provider {
 
   sqlite3* db() const noexcept { return connection_.get(); }
 
-  std::vector<ResultSet> RunBatch(std::string_view text, std::vector<Parameter>& parameters) {
+  // A statement interrupted by the deadline failed because of the time-out,
+  // whatever SQLite says about it.
+  static RuntimeError AsSeenByCaller(const RuntimeError& failure, const StatementDeadline& deadline) {
+    if (deadline.expired()) return RuntimeError(error::kCommandTimeout, "Tempo limite da consulta expirado");
+    return failure;
+  }
+
+  // A statement that fails once the batch has given a row set leaves the
+  // row sets before it to the caller, its failure deferred to the next
+  // NextRecordset, as a server delivers a batch (see provider.h).
+  std::vector<ResultSet> RunBatch(std::string_view text, std::vector<Parameter>& parameters,
+                                  const StatementDeadline& deadline) {
+    std::vector<ResultSet> results;
+    try {
+      RunBatchStatements(text, parameters, results);
+    } catch (const RuntimeError& failure) {
+      if (results.empty()) throw;
+      results.back().deferred_failure = AsSeenByCaller(failure, deadline);
+    }
+    return results;
+  }
+
+  void RunBatchStatements(std::string_view text, std::vector<Parameter>& parameters,
+                          std::vector<ResultSet>& results) {
     const std::string sql = RewriteForeignDialect(text);
     CommandParameterBinder binder(db(), parameters);
-    std::vector<ResultSet> results;
     BatchReader reader(sql);
     while (auto statement = reader.Next()) {
       switch (statement->kind) {
@@ -275,7 +298,6 @@ class SqliteProvider final : public Provider {
           break;
       }
     }
-    return results;
   }
 
   // The literal arguments of an EXEC ("57, 'texto', null, GETDATE()") are

@@ -60,6 +60,20 @@ TEST_F(OdbcTest, ParametersBindInOrderAndUnwrittenOutputsReadNull) {
   EXPECT_TRUE(parameters_[3].value.IsNull());
 }
 
+// What a driver finds in the indicator of an output when the statement runs: never SQL_NULL_DATA, which some drivers
+// read as an input's NULL and then write an integer output as text.
+TEST_F(OdbcTest, OutputsAreNeverAnnouncedToTheDriverAsNull) {
+  const OdbcSession session("Driver=SQLite3;Database=" + path_.string());
+  const StatementHandle statement = session.NewStatement();
+  const DataType types[] = {DataType::Integer, DataType::BigInt, DataType::Double, DataType::Date,
+                            DataType::DBDate,  DataType::Boolean, DataType::VarChar, DataType::Char};
+  std::vector<Parameter> outputs;
+  for (DataType type : types) outputs.push_back({"out", type, kOut, 10, Variant()});
+  const ParameterBindings bindings(statement.get(), outputs);
+  for (size_t i = 0; i < outputs.size(); ++i)
+    EXPECT_NE(bindings.Indicator(i), SQL_NULL_DATA) << "type " << static_cast<int>(types[i]);
+}
+
 TEST_F(OdbcTest, StoredProceduresGoThroughTheCallEscape) {
   // The SQLite driver has no procedures; its refusal proves the escape reached it.
   const auto e = platform_test::Caught([&] {

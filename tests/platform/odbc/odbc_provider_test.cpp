@@ -1,8 +1,17 @@
 // The session: refused connections and failed statements carry the driver's number, message and SQLSTATE, time-outs
-// become error::kCommandTimeout; transactions make work visible to other sessions on commit only, and autocommit
-// returns once the transaction ends.
+// become error::kCommandTimeout, and a silent server fails the connection within the log-in time-out. Transactions,
+// time-outs enforced and lost sessions are checked on every provider in platform/conformance.
 #include "platform/odbc/odbc_provider.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <future>
+
 #include "platform/odbc/odbc_test_database.h"
+#include "platform/odbc/odbc_time_limits.h"
 
 namespace tpl::db::odbc {
 namespace {
@@ -18,7 +27,6 @@ TEST_F(OdbcTest, StatementErrorsCarryTheDriversDiagnostics) {
   Run("CREATE TABLE t (i INTEGER)");
   const FailingCase cases[] = {
       {"SELEC 1", "HY000", 1, "syntax error"},
-      {"SELECT * FROM missing_table", "HY000", 1, "no such table: missing_table"},
       // The SQLite driver runs one statement per call unless the batch starts with DDL.
       {"SELECT 1; SELECT 2", "HY000", -1, "only one SQL statement allowed"},
   };
@@ -39,6 +47,57 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
   for (const auto& row : cases) EXPECT_THAT(Failure([&] { OpenOdbcProvider(row.input); }), DescribedFailure(row));
 }
 
+// A server that takes connections and never answers: a socket listening on 127.0.0.1 that nobody accepts on (the
+// system completes the connection all the same). Closing it resets the connections it holds.
+class SilentServer {
+ public:
+  SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(socket_, 8) != 0 || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "no listening socket";
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~SilentServer() { Close(); }
+  void Close() {
+    if (socket_ >= 0) ::close(socket_);
+    socket_ = -1;
+  }
+  int port() const { return port_; }
+
+ private:
+  int socket_;
+  int port_ = 0;
+};
+
+bool DriverInstalled(const std::string& name) {
+  const std::string found = Failure([&] { OpenOdbcProvider("Driver={" + name + "};Server=127.0.0.1;Port=1"); });
+  return found.find("Can't open lib") == std::string::npos && found.find("not found") == std::string::npos;
+}
+
+// Without a log-in time-out the driver waits for the silent server as long as the socket lives.
+TEST(OdbcConnection, SilentServerFailsWithinTheLoginTimeout) {
+  if (!DriverInstalled("PostgreSQL Unicode")) GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
+  SilentServer server;
+  const auto started = std::chrono::steady_clock::now();
+  std::future<std::string> failure = std::async(std::launch::async, [&] {
+    const LoginTimeoutForTesting limit(std::chrono::seconds(1));
+    return Failure([&] {
+      OpenOdbcProvider("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
+                       ";Database=x;Uid=x;Pwd=x");
+    });
+  });
+  const bool answered = failure.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  server.Close();  // releases a driver still waiting
+  EXPECT_TRUE(answered) << "the connection waited past 10 s";
+  EXPECT_THAT(failure.get(), ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 1 s"));
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 10.5);
+}
+
 // The last record gives the SQLSTATE, the last native number the number; time-outs become kCommandTimeout; the
 // descriptions are joined.
 TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
@@ -52,6 +111,12 @@ TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
       {{{"HYT00", 0, "Query timeout expired"}}, error::kCommandTimeout, "HYT00", "Query timeout expired"},
       {{{"08S01", 11, "Link failure"}, {"HYT01", 0, "Connection timeout expired"}}, error::kCommandTimeout, "HYT01",
        "Link failure; Connection timeout expired"},
+      {{{"57014", 1, "canceling statement due to statement timeout"}}, error::kCommandTimeout, "57014",
+       "canceling statement due to statement timeout"},
+      {{{"HY008", 0, "Operation canceled"}}, error::kCommandTimeout, "HY008", "Operation canceled"},
+      // A lost session gives its SQLSTATE, whichever record says so.
+      {{{"HY000", 35, "Error while executing"}, {"57P01", 35, "terminating connection"}}, 35, "57P01",
+       "Error while executing; terminating connection"},
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
     const RuntimeError e = ToRuntimeError(rows[i].records);
@@ -62,43 +127,6 @@ TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
   const RuntimeError silent = ToRuntimeError({});
   EXPECT_EQ(silent.number(), kUnspecifiedOdbcError);
   EXPECT_FALSE(silent.description().empty());
-}
-
-class OdbcTransactionTest : public OdbcTest {
- protected:
-  OdbcTransactionTest() { Run("CREATE TABLE t (i INTEGER)"); }
-
-  Variant CountSeenByAnotherSession() {
-    std::vector<Parameter> none;
-    return OpenAnother()->Execute(CommandType::Text, "SELECT count(*) FROM t", none, 0).at(0).cells.at(0);
-  }
-};
-
-TEST_F(OdbcTransactionTest, CommitKeepsAndRollbackOrClosingDiscards) {
-  provider_->BeginTransaction();
-  Run("INSERT INTO t VALUES (1)");
-  EXPECT_EQ(CountSeenByAnotherSession(), Variant(int32_t{0})) << "before commit";
-  provider_->CommitTransaction();
-  EXPECT_EQ(CountSeenByAnotherSession(), Variant(int32_t{1})) << "after commit";
-  provider_->BeginTransaction();
-  Run("INSERT INTO t VALUES (2)");
-  provider_->RollbackTransaction();
-  EXPECT_EQ(Scalar("SELECT count(*) FROM t"), Variant(int32_t{1})) << "after rollback";
-  Run("INSERT INTO t VALUES (3)");
-  EXPECT_EQ(CountSeenByAnotherSession(), Variant(int32_t{2})) << "autocommit back on";
-  provider_->BeginTransaction();
-  Run("INSERT INTO t VALUES (4)");
-  provider_.reset();
-  EXPECT_EQ(CountSeenByAnotherSession(), Variant(int32_t{2})) << "closing discards an open transaction";
-}
-
-TEST_F(OdbcTransactionTest, MisplacedCallsAreRefusedExceptRollback) {
-  EXPECT_NO_THROW(provider_->RollbackTransaction());
-  EXPECT_THROW(provider_->CommitTransaction(), RuntimeError);
-  provider_->BeginTransaction();
-  EXPECT_THROW(provider_->BeginTransaction(), RuntimeError);
-  provider_->RollbackTransaction();
-  EXPECT_NO_THROW(provider_->RollbackTransaction());
 }
 
 }  // namespace

@@ -34,30 +34,6 @@ TEST_F(OdbcTest, CellsBecomeVariantsOfTheirColumnType) {
                                          Variant(std::string("\0\xFF" "A", 3)), n, n, n, n, n, n, n, n, n}));
 }
 
-TEST_F(OdbcTest, LongTextsArriveWhole) {
-  std::string text;
-  for (int i = 0; i < 20000; ++i) text += "çã" + std::to_string(i % 10);
-  Run("CREATE TABLE t (s TEXT)");
-  Run("INSERT INTO t VALUES (?)", {{"p", DataType::LongVarChar, ParameterDirection::Input, 0, Variant(text)}});
-  EXPECT_EQ(Scalar("SELECT s FROM t"), Variant(text));
-}
-
-// Date cells keep their time; the driver reads a text that is no date as NULL.
-TEST_F(OdbcTest, DateCellsKeepTheirTime) {
-  const std::pair<const char*, std::optional<DateParts>> rows[] = {
-      {"2001-10-13 10:20:30", DateParts{2001, 10, 13, 10, 20, 30}}, {"2001-10-13", DateParts{2001, 10, 13}},
-      {"1899-12-29 06:00:00", DateParts{1899, 12, 29, 6, 0, 0}}, {"garbage", std::nullopt}, {"", std::nullopt},
-      {"9999-12-31 23:59:59", DateParts{9999, 12, 31, 23, 59, 59}}};
-  Run("CREATE TABLE t (ts DATETIME)");
-  for (const auto& [stored, parts] : rows) {
-    Run("DELETE FROM t");
-    Run(std::string("INSERT INTO t VALUES ('") + stored + "')");
-    Date expected;
-    ASSERT_TRUE(!parts || TryMakeDate(*parts, expected)) << stored;
-    EXPECT_EQ(Scalar("SELECT ts FROM t"), parts ? Variant(expected) : Variant::Null()) << stored;
-  }
-}
-
 // No serial means the timestamp is refused.
 TEST(OdbcDateConversion, TimestampsBecomeSerialDates) {
   const struct { const char* name; SQL_TIMESTAMP_STRUCT timestamp; std::optional<double> serial; } rows[] = {

@@ -1,5 +1,5 @@
-// Statements as the provider runs them: a row set for every statement that returns rows, "?" and named parameters, and
-// the field types, scales and values it reports.
+// Statements as the provider runs them: "?" and named parameters, and the field types, scales and values it reports
+// (the row sets of a batch: platform/conformance).
 #include "platform/database/declared_column_types.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
@@ -7,18 +7,6 @@ namespace tpl::db::testing {
 namespace {
 
 using SqliteBatch = SqliteTest;
-
-TEST_F(SqliteBatch, EveryRowReturningStatementGivesARowSetEvenWhenEmpty) {
-  auto results = Run("CREATE TABLE t (a INTEGER, b VARCHAR(10)); INSERT INTO t VALUES (1, 'x'), (2, 'y');"
-                     "SELECT a, b FROM t ORDER BY a; SELECT a FROM t WHERE a > 10;"
-                     "UPDATE t SET b = 'z' WHERE a = 2; SELECT b FROM t WHERE a = 2");
-  ASSERT_EQ(results.size(), 3u);
-  EXPECT_EQ(results[0].cells, (CellStore{Variant(1), Variant("x"), Variant(2), Variant("y")}));
-  EXPECT_EQ(results[1].row_count(), 0u);
-  ASSERT_EQ(results[1].columns.size(), 1u) << "an empty row set keeps its columns";
-  EXPECT_EQ(results[1].columns[0].name, "a");
-  EXPECT_EQ(results[2].cells, CellStore{Variant("z")});
-}
 
 // "?" markers take the parameters in order across statements, values of every kind.
 TEST_F(SqliteBatch, QuestionMarksTakeTheParametersInOrder) {

@@ -1,0 +1,61 @@
+#include "platform/odbc/odbc_time_limits.h"
+
+#include <sqlext.h>
+
+namespace tpl::db::odbc {
+namespace {
+
+thread_local std::chrono::seconds login_timeout = kLoginTimeout;
+
+}  // namespace
+
+std::chrono::seconds LoginTimeout() noexcept { return login_timeout; }
+
+LoginTimeoutForTesting::LoginTimeoutForTesting(std::chrono::seconds limit) noexcept
+    : previous_(login_timeout) {
+  login_timeout = limit;
+}
+
+LoginTimeoutForTesting::~LoginTimeoutForTesting() { login_timeout = previous_; }
+
+StatementTimeLimit::StatementTimeLimit(SQLHSTMT statement, int32_t seconds) : statement_(statement) {
+  if (seconds <= 0) return;
+  const auto requested = static_cast<SQLULEN>(seconds);
+  const SQLRETURN rc =
+      SQLSetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(requested), 0);
+  SQLULEN kept = 0;
+  const bool driver_keeps_it =
+      rc == SQL_SUCCESS && SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_QUERY_TIMEOUT, &kept, 0, nullptr)) &&
+      kept != 0 && kept <= requested;
+  if (driver_keeps_it) return;
+  // A thread cannot be started without memory or threads to spare; that
+  // failure raises std::system_error rather than running without a limit.
+  watchdog_ = std::thread(&StatementTimeLimit::Watch, this,
+                          std::chrono::steady_clock::now() + std::chrono::seconds(seconds));
+}
+
+StatementTimeLimit::~StatementTimeLimit() {
+  if (!watchdog_.joinable()) return;
+  {
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+  }
+  finished_signal_.notify_one();
+  watchdog_.join();
+}
+
+bool StatementTimeLimit::cancelled() const noexcept {
+  std::lock_guard lock(mutex_);
+  return cancelled_;
+}
+
+void StatementTimeLimit::Watch(std::chrono::steady_clock::time_point deadline) noexcept {
+  std::unique_lock lock(mutex_);
+  if (finished_signal_.wait_until(lock, deadline, [this] { return finished_; })) return;
+  // SQLCancel is the one call ODBC allows on a statement that another
+  // thread is running; the running call then fails.
+  SQLCancel(statement_);
+  cancelled_ = true;
+}
+
+}  // namespace tpl::db::odbc

@@ -1,0 +1,262 @@
+// What every provider must do the same way, run against each of them (conformance_providers.h): row sets of a batch,
+// the time-out, output parameters, type codes and scales, long UTF-8 texts, NULLs, the date range, errors,
+// transactions and a session the server drops.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/conformance/conformance_providers.h"
+#include "platform/database/recordset.h"
+#include "platform/error_number.h"
+#include "tpl/conversions.h"
+#include "tpl/datetime.h"
+#include "tpl/text.h"
+
+namespace tpl::db::conformance {
+namespace {
+
+using platform_test::Caught;
+using Clock = std::chrono::steady_clock;
+
+class ProviderConformance : public ::testing::TestWithParam<ProviderEntry> {
+ protected:
+  void SetUp() override {
+    std::string skip_reason;
+    database_ = GetParam().make(skip_reason);
+    if (!database_) GTEST_SKIP() << skip_reason;
+    session_ = database_->Open();
+  }
+
+  const Limits& limits() const { return GetParam().limits; }
+
+  std::vector<ResultSet> Run(std::string_view sql, int32_t timeout_seconds = 0) {
+    return session_->Execute(CommandType::Text, sql, parameters_, timeout_seconds);
+  }
+  std::vector<ResultSet> Run(std::string_view sql, std::vector<Parameter> parameters,
+                             CommandType type = CommandType::Text) {
+    parameters_ = std::move(parameters);
+    std::vector<ResultSet> results = session_->Execute(type, sql, parameters_, 0);
+    return results;
+  }
+  Variant Scalar(std::string_view sql, Provider* session = nullptr) {
+    std::vector<Parameter> none;
+    const std::vector<ResultSet> results = (session ? session : session_.get())->Execute(CommandType::Text, sql, none, 0);
+    const bool one = results.size() == 1 && results[0].cells.size() == 1;
+    EXPECT_TRUE(one) << sql;
+    return one ? results[0].cells[0] : Variant();
+  }
+
+  std::unique_ptr<TestDatabase> database_;
+  std::unique_ptr<Provider> session_;
+  std::vector<Parameter> parameters_;
+};
+
+#define REQUIRE(capability) \
+  if (!limits().capability) GTEST_SKIP() << GetParam().name << " cannot: " #capability
+
+Parameter In(DataType type, Variant value) { return {"p", type, ParameterDirection::Input, 0, std::move(value)}; }
+
+// A value as "type:text" for failure messages.
+std::string Shown(const Variant& value) {
+  if (value.IsNull()) return "Null";
+  std::string text;
+  return std::to_string(static_cast<int>(value.type())) + ":" + (TryToText(value, text) ? text : "?");
+}
+
+Date MakeDate(DateParts parts) {
+  Date date;
+  EXPECT_TRUE(TryMakeDate(parts, date));
+  return date;
+}
+
+// A statement returning rows gives a row set, an empty one too; DML gives none.
+TEST_P(ProviderConformance, BatchGivesOneRowSetPerQuery) {
+  REQUIRE(batches);
+  Run("CREATE TABLE t (i INTEGER)");
+  const std::vector<ResultSet> results =
+      Run("SELECT 1 AS a; SELECT i FROM t WHERE i > 5; INSERT INTO t VALUES (7); SELECT i FROM t");
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(int32_t{1})}));
+  EXPECT_EQ(std::pair(results[1].columns.size(), results[1].row_count()), std::pair(size_t{1}, size_t{0}));
+  EXPECT_EQ(results[2].cells, (CellStore{Variant(int32_t{7})}));
+}
+
+// The row sets before a failing statement are delivered; the failure is raised when the next one is asked for.
+TEST_P(ProviderConformance, LaterFailureOfABatchSurfacesAtNextRecordset) {
+  REQUIRE(batches);
+  const char* batch = "SELECT 1 AS a; SELECT 2 AS b; SELECT * FROM missing_table";
+  if (!limits().batch_failure_keeps_earlier_row_sets) {
+    EXPECT_THAT(platform_test::Failure([&] { Run(batch); }), ::testing::HasSubstr("missing_table"));
+    return;
+  }
+  Recordset recordset(Run(batch));
+  ASSERT_TRUE(recordset.IsOpen());
+  EXPECT_EQ(recordset.Value(0), Variant(int32_t{1}));
+  ASSERT_TRUE(recordset.NextRecordset());
+  EXPECT_EQ(recordset.Value(0), Variant(int32_t{2}));
+  EXPECT_THAT(platform_test::Failure([&] { recordset.NextRecordset(); }), ::testing::HasSubstr("missing_table"));
+  EXPECT_FALSE(recordset.IsOpen());
+  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
+}
+
+TEST_P(ProviderConformance, TimeOutCancelsTheStatementAndKeepsTheSession) {
+  const auto started = Clock::now();
+  const std::optional<RuntimeError> e = Caught([&] { Run(database_->SlowQuery(), 1); });
+  const auto seconds = std::chrono::duration<double>(Clock::now() - started).count();
+  ASSERT_TRUE(e.has_value()) << "the slow statement ran to its end";
+  EXPECT_EQ(e->number(), error::kCommandTimeout) << e->sql_state() << " " << e->description();
+  EXPECT_LT(seconds, 6.0);
+  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
+  EXPECT_TRUE(session_->IsBroken()) << "usable still, but a session whose command failed is not pooled";
+}
+
+// Outputs bound to a procedure's parameters come back typed; the procedure saw its input.
+TEST_P(ProviderConformance, ProcedureCallFillsOutputParameters) {
+  REQUIRE(procedures);
+  database_->InstallOutputProcedure();
+  Run("SP_CONFORMANCE",
+      {{"pIn", DataType::Integer, ParameterDirection::Input, 0, Variant(int32_t{21})},
+       {"pNumber", DataType::Integer, ParameterDirection::Output, 0, Variant()},
+       {"pText", DataType::VarChar, ParameterDirection::Output, 20, Variant()}},
+      CommandType::StoredProcedure);
+  EXPECT_EQ(parameters_[1].value, Variant(int32_t{42}));
+  EXPECT_EQ(parameters_[2].value, Variant("nº 21"));
+}
+
+// Type codes and scales of declared columns, values of each type, and NULL in each.
+TEST_P(ProviderConformance, ColumnsGiveTypeScaleValueAndNull) {
+  Run("CREATE TABLE t (i INTEGER, f FLOAT, n NUMERIC(12,3), d DATE, ts TIMESTAMP, c CHAR(5), v VARCHAR(20))");
+  const struct { const char* name; DataType type; int32_t scale; Parameter value; Variant read_back; } columns[] = {
+      {"i", DataType::Integer, 0, In(DataType::Integer, Variant(int32_t{42})), Variant(int32_t{42})},
+      {"f", DataType::Double, 0, In(DataType::Double, Variant(2.5)), Variant(2.5)},
+      {"n", DataType::Numeric, 3, In(DataType::Numeric, Variant(1234.567)), Variant(1234.567)},
+      {"d", DataType::DBDate, 0, In(DataType::DBDate, Variant(MakeDate({2001, 10, 13}))),
+       Variant(MakeDate({2001, 10, 13}))},
+      {"ts", DataType::Date, 0, In(DataType::Date, Variant(MakeDate({2001, 10, 13, 10, 20, 30}))),
+       Variant(MakeDate({2001, 10, 13, 10, 20, 30}))},
+      {"c", DataType::Char, 0, In(DataType::Char, Variant("abcde")), Variant("abcde")},
+      {"v", DataType::VarChar, 0, In(DataType::VarChar, Variant("ação")), Variant("ação")},
+  };
+  std::vector<Parameter> values;
+  for (const auto& column : columns) values.push_back(column.value);
+  Run("INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", values);
+  Run("INSERT INTO t VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+  const std::vector<ResultSet> results = Run("SELECT i, f, n, d, ts, c, v FROM t ORDER BY CASE WHEN i IS NULL THEN 1 ELSE 0 END");
+  ASSERT_EQ(results.size(), 1u);
+  ASSERT_EQ(results[0].row_count(), 2u);
+  const size_t width = std::size(columns);
+  for (size_t c = 0; c < width; ++c) {
+    const ColumnInfo& info = results[0].columns[c];
+    EXPECT_EQ(std::tuple(info.name, info.type, info.numeric_scale),
+              std::tuple(columns[c].name, columns[c].type, columns[c].scale));
+    const Variant& value = results[0].cells[c];
+    if (value.type() == VarType::Double) {
+      EXPECT_NEAR(value.AsDouble(), CDbl(columns[c].read_back), 1e-9) << columns[c].name;
+    } else {
+      EXPECT_EQ(value, columns[c].read_back) << columns[c].name << " " << Shown(value);
+    }
+    EXPECT_TRUE(results[0].cells[width + c].IsNull()) << columns[c].name;
+  }
+}
+
+TEST_P(ProviderConformance, DatesFrom1753To9999TravelBothWays) {
+  Run("CREATE TABLE t (k INTEGER, ts TIMESTAMP)");
+  const DateParts dates[] = {{1753, 1, 1}, {1899, 12, 30}, {1900, 2, 28, 23, 59, 59}, {2001, 10, 13, 10, 20, 30},
+                             {9999, 12, 31, 23, 59, 59}};
+  for (size_t k = 0; k < std::size(dates); ++k) {
+    Run("INSERT INTO t VALUES (?, ?)",
+        {In(DataType::Integer, Variant(static_cast<int32_t>(k))), In(DataType::Date, Variant(MakeDate(dates[k])))});
+  }
+  const std::vector<ResultSet> results = Run("SELECT ts FROM t ORDER BY k");
+  ASSERT_EQ(results.size(), 1u);
+  ASSERT_EQ(results[0].row_count(), std::size(dates));
+  for (size_t k = 0; k < std::size(dates); ++k)
+    EXPECT_EQ(results[0].cells[k], Variant(MakeDate(dates[k]))) << dates[k].year << " " << Shown(results[0].cells[k]);
+}
+
+// Beyond 8,000 bytes, in a parameter and in a result; the database counts characters, not bytes.
+TEST_P(ProviderConformance, LongUtf8TextArrivesWhole) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "çã" + std::to_string(i % 10);
+  ASSERT_GT(text.size(), 8000u);
+  Run("CREATE TABLE t (x TEXT)");
+  Run("INSERT INTO t VALUES (?)", {In(DataType::LongVarChar, Variant(text))});
+  EXPECT_EQ(Scalar("SELECT x FROM t"), Variant(text));
+  EXPECT_EQ(CLng(Scalar("SELECT LENGTH(x) FROM t")), Len(text));
+}
+
+TEST_P(ProviderConformance, ErrorsCarryTheDatabasesStateAndText) {
+  const struct { const char* sql; const char* text; } rows[] = {
+      {"SELECT * FROM missing_table", "missing_table"},
+      {"SELEC 1", "SELEC"},
+      {"INSERT INTO missing_table VALUES (1)", "missing_table"},
+  };
+  for (const auto& row : rows) {
+    const std::optional<RuntimeError> e = Caught([&] { Run(row.sql); });
+    ASSERT_TRUE(e.has_value()) << row.sql;
+    EXPECT_THAT(e->description(), ::testing::HasSubstr(row.text)) << row.sql;
+    if (limits().sql_states) {
+      EXPECT_EQ(e->sql_state().size(), 5u) << row.sql << ": " << e->sql_state();
+    }
+  }
+  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives its errors";
+}
+
+TEST_P(ProviderConformance, TransactionsCommitAndRollBack) {
+  Run("CREATE TABLE t (i INTEGER)");
+  const std::unique_ptr<Provider> other = database_->Open();
+  const auto count_seen_by_other = [&] { return CLng(Scalar("SELECT COUNT(*) FROM t", other.get())); };
+  session_->BeginTransaction();
+  Run("INSERT INTO t VALUES (1)");
+  EXPECT_EQ(count_seen_by_other(), 0) << "before commit";
+  session_->CommitTransaction();
+  EXPECT_EQ(count_seen_by_other(), 1) << "after commit";
+  session_->BeginTransaction();
+  Run("INSERT INTO t VALUES (2)");
+  session_->RollbackTransaction();
+  EXPECT_EQ(count_seen_by_other(), 1) << "after rollback";
+  Run("INSERT INTO t VALUES (3)");
+  EXPECT_EQ(count_seen_by_other(), 2) << "autocommit after the transaction";
+  session_->BeginTransaction();
+  Run("INSERT INTO t VALUES (4)");
+  session_.reset();
+  EXPECT_EQ(count_seen_by_other(), 2) << "closing discards an open transaction";
+}
+
+TEST_P(ProviderConformance, MisplacedTransactionCallsAreRefusedExceptRollback) {
+  EXPECT_NO_THROW(session_->RollbackTransaction());
+  EXPECT_THROW(session_->CommitTransaction(), RuntimeError);
+  session_->BeginTransaction();
+  EXPECT_THROW(session_->BeginTransaction(), RuntimeError);
+  session_->RollbackTransaction();
+  EXPECT_NO_THROW(session_->RollbackTransaction());
+}
+
+// The server ends the session in the middle of a statement: the statement fails at once, never hangs, and the
+// session says it is broken so that nobody reuses it.
+TEST_P(ProviderConformance, SessionKilledMidQueryFails) {
+  REQUIRE(server);
+  const int32_t pid = CLng(Scalar("SELECT pg_backend_pid()"));
+  std::thread killer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::optional<RuntimeError> failed = Caught(
+        [&] { Scalar("SELECT pg_terminate_backend(" + std::to_string(pid) + ")", database_->Open().get()); });
+    EXPECT_FALSE(failed.has_value()) << failed->description();
+  });
+  const auto started = Clock::now();
+  const std::optional<RuntimeError> e = Caught([&] { Run(database_->SlowQuery()); });
+  killer.join();
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - started).count(), 10.0);
+  ASSERT_TRUE(e.has_value()) << "the statement outlived its session";
+  EXPECT_NE(e->number(), error::kCommandTimeout) << e->description();
+  EXPECT_TRUE(session_->IsBroken()) << e->sql_state() << " " << e->description();
+  EXPECT_TRUE(Caught([&] { Run("SELECT 1"); }).has_value()) << "a dropped session cannot serve again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Providers, ProviderConformance, ::testing::ValuesIn(ConformanceProviders()),
+                         [](const ::testing::TestParamInfo<ProviderEntry>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tpl::db::conformance
