@@ -22,7 +22,7 @@ constexpr const char* kSqliteSlowQuery =
 
 class EmbeddedDatabase final : public TestDatabase {
  public:
-  std::unique_ptr<Provider> Open() const override { return OpenProvider("Data Source=" + database_.file()); }
+  std::string ConnectionString() const override { return "Data Source=" + database_.file(); }
   std::string SlowQuery() const override { return kSqliteSlowQuery; }
   void InstallOutputProcedure() const override {
     database_.InstallProcedure(
@@ -36,8 +36,8 @@ class EmbeddedDatabase final : public TestDatabase {
 
 class SqliteOdbcDatabase final : public TestDatabase {
  public:
-  std::unique_ptr<Provider> Open() const override {
-    return OpenProvider("Driver=SQLite3;Database=" + (folder_.path() / "odbc.db").string());
+  std::string ConnectionString() const override {
+    return "Driver=SQLite3;Database=" + (folder_.path() / "odbc.db").string();
   }
   std::string SlowQuery() const override { return kSqliteSlowQuery; }
   void InstallOutputProcedure() const override {}
@@ -49,7 +49,7 @@ class SqliteOdbcDatabase final : public TestDatabase {
 class PostgresDatabase final : public TestDatabase {
  public:
   explicit PostgresDatabase(std::string server) : schema_(std::move(server)) {}
-  std::unique_ptr<Provider> Open() const override { return OpenProvider(schema_.connection_string()); }
+  std::string ConnectionString() const override { return schema_.connection_string(); }
   std::string SlowQuery() const override { return "SELECT pg_sleep(60)"; }
   void InstallOutputProcedure() const override {
     schema_.Run("CREATE FUNCTION sp_conformance(pin integer, OUT pnumber integer, OUT ptext varchar) AS "

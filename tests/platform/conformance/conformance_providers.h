@@ -25,8 +25,10 @@ struct Limits {
 class TestDatabase {
  public:
   virtual ~TestDatabase() = default;
-  // A new session on this test's database.
-  virtual std::unique_ptr<Provider> Open() const = 0;
+  // The connection string of this test's database.
+  virtual std::string ConnectionString() const = 0;
+  // A new session on it, outside the connection pool.
+  std::unique_ptr<Provider> Open() const { return OpenProvider(ConnectionString()); }
   // A query that runs for many seconds unless cancelled, and returns one row.
   virtual std::string SlowQuery() const = 0;
   // Installs SP_CONFORMANCE(pIn INTEGER, pNumber INTEGER OUTPUT, pText VARCHAR(20) OUTPUT), which answers

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "platform/conformance/conformance_providers.h"
+#include "platform/database/connection.h"
+#include "platform/database/connection_pool.h"
 #include "platform/database/recordset.h"
 #include "platform/error_number.h"
 #include "tpl/conversions.h"
@@ -253,6 +255,51 @@ TEST_P(ProviderConformance, SessionKilledMidQueryFails) {
   EXPECT_NE(e->number(), error::kCommandTimeout) << e->description();
   EXPECT_TRUE(session_->IsBroken()) << e->sql_state() << " " << e->description();
   EXPECT_TRUE(Caught([&] { Run("SELECT 1"); }).has_value()) << "a dropped session cannot serve again";
+}
+
+// Through the connection pool: a session closed with its transaction open comes back with the work undone and able to
+// begin another, and a session that failed (here, dropped by the server mid-query) is never handed out again.
+TEST_P(ProviderConformance, PoolHandsOutOnlyCleanSessions) {
+  ConnectionPool::Shared().Clear();
+  const std::string connection_string = database_->ConnectionString();
+  const auto counts = [] { return ConnectionPool::Shared().counts(); };
+  const auto count_rows = [&](Connection& connection) {
+    Recordset rows;
+    rows.Open("SELECT COUNT(*) FROM pooled", connection);
+    return CLng(rows.Value(0));
+  };
+  Run("CREATE TABLE pooled (i INTEGER)");
+  {
+    Connection connection(connection_string);
+    connection.BeginTrans();
+    Recordset().Open("INSERT INTO pooled VALUES (1)", connection);
+  }
+  const ConnectionPool::Counts before = counts();
+  {
+    Connection connection(connection_string);
+    EXPECT_EQ(counts().reused, before.reused + 1) << "the session was kept";
+    EXPECT_EQ(count_rows(connection), 0) << "the unfinished insert was undone";
+    connection.BeginTrans();
+    Recordset().Open("INSERT INTO pooled VALUES (2)", connection);
+    connection.CommitTrans();
+  }
+  EXPECT_EQ(CLng(Scalar("SELECT COUNT(*) FROM pooled")), 1);
+
+  if (!limits().server) return;
+  {
+    Connection victim(connection_string);
+    const int32_t pid = CLng(Scalar("SELECT pg_backend_pid()", &victim.provider()));
+    std::thread killer([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      Scalar("SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
+    });
+    EXPECT_TRUE(Caught([&] { Recordset().Open(database_->SlowQuery(), victim); }).has_value());
+    killer.join();
+  }
+  const ConnectionPool::Counts after_kill = counts();
+  Connection next(connection_string);
+  EXPECT_EQ(counts().opened, after_kill.opened + 1) << "the dropped session was not kept";
+  EXPECT_EQ(count_rows(next), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Providers, ProviderConformance, ::testing::ValuesIn(ConformanceProviders()),
