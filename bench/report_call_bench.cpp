@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/database/connection_pool.h"
-#include "tpl/embedded_database.h"
+#include "bench_database.h"
 #include "tpl/tpl.h"
 
 namespace tpl {
@@ -26,44 +26,15 @@ namespace {
 
 constexpr const char* kQuery = "SELECT ID, CLIENTE, EMISSAO, VALOR FROM VENDA WHERE ID <= 10 ORDER BY ID";
 
-// A fresh embedded database with a hundred sales rows, removed at exit.
-class BenchDatabase {
- public:
-  BenchDatabase() {
-    // In memory where the machine has it: a commit's wait for the disk
-    // would otherwise swamp what is measured, on both sides alike.
-    const std::filesystem::path parent =
-        std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                                  : std::filesystem::temp_directory_path();
-    std::string name = (parent / "tpl_bench_XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) std::abort();
-    folder_ = name;
-    file_ = (folder_ / "bench.db").string();
-    db::CreateEmbeddedDatabase(file_);
-    sqlite3* connection = nullptr;
-    sqlite3_open(file_.c_str(), &connection);
-    sqlite3_exec(connection,
-                 "CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), EMISSAO DATETIME, VALOR NUMERIC(10,2));"
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-                 "INSERT INTO VENDA SELECT i, 'cliente ' || i, '2001/10/13 08:00:00', i * 10.5 FROM n;"
-                 "INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro) VALUES (23042, '100');"
-                 "INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro) VALUES (5070, '50');",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(connection);
-  }
-  ~BenchDatabase() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  const std::string& file() const { return file_; }
-
- private:
-  std::filesystem::path folder_;
-  std::string file_;
-};
-
-const BenchDatabase& Database() {
-  static const BenchDatabase database;
+// A hundred sales rows and the two screen limits, in memory.
+const bench::BenchDatabase& Database() {
+  static const bench::BenchDatabase database(
+      "CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), EMISSAO DATETIME, VALOR NUMERIC(10,2));"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+      "INSERT INTO VENDA SELECT i, 'cliente ' || i, '2001/10/13 08:00:00', i * 10.5 FROM n;"
+      "INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro) VALUES (23042, '100');"
+      "INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro) VALUES (5070, '50');",
+      true);
   return database;
 }
 

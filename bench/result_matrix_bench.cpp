@@ -3,14 +3,13 @@
 // strings. Run: build/bench/result_matrix_bench
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/database/command.h"
-#include "tpl/embedded_database.h"
+#include "bench_database.h"
 #include "report/query_execution.h"
 #include "report/result_matrix.h"
 
@@ -23,39 +22,18 @@ const char kQuery[] =
     "FROM VENDA ORDER BY ID";
 
 // One database for the whole run, made once.
-class BenchDatabase {
- public:
-  BenchDatabase() {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("tpl-bench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder_);
-    file_ = (folder_ / "bench.db").string();
-    tpl::db::CreateEmbeddedDatabase(file_);
-    sqlite3* db = nullptr;
-    sqlite3_open(file_.c_str(), &db);
-    sqlite3_exec(db,
-                 "CREATE TABLE VENDA (ID INTEGER, QTDE INTEGER, PRECO NUMERIC(12,2), "
-                 "TOTAL NUMERIC(12,2), NOME VARCHAR(40), CIDADE VARCHAR(30), EMISSAO DATETIME, "
-                 "VENCIMENTO DATE, SITUACAO CHAR(1), OBS VARCHAR(20));"
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-                 "INSERT INTO VENDA SELECT i, i % 97, (i % 1000) / 4.0, i * 1.25, "
-                 "'Cliente ' || i, 'Cidade ' || (i % 50), "
-                 "printf('2026-%02d-%02d 10:20:00', 1 + i % 12, 1 + i % 28), "
-                 "printf('2027-%02d-%02d', 1 + i % 12, 1 + i % 28), "
-                 "CASE i % 3 WHEN 0 THEN 'A' ELSE 'B' END, 'obs ' || (i % 7) FROM n;",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  }
-  ~BenchDatabase() { std::filesystem::remove_all(folder_); }
-  const std::string& file() const { return file_; }
-
- private:
-  std::filesystem::path folder_;
-  std::string file_;
-};
-
-const BenchDatabase& Database() {
-  static BenchDatabase database;
+const tpl::bench::BenchDatabase& Database() {
+  static const tpl::bench::BenchDatabase database(
+      "CREATE TABLE VENDA (ID INTEGER, QTDE INTEGER, PRECO NUMERIC(12,2), "
+      "TOTAL NUMERIC(12,2), NOME VARCHAR(40), CIDADE VARCHAR(30), EMISSAO DATETIME, "
+      "VENCIMENTO DATE, SITUACAO CHAR(1), OBS VARCHAR(20));"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+      "INSERT INTO VENDA SELECT i, i % 97, (i % 1000) / 4.0, i * 1.25, "
+      "'Cliente ' || i, 'Cidade ' || (i % 50), "
+      "printf('2026-%02d-%02d 10:20:00', 1 + i % 12, 1 + i % 28), "
+      "printf('2027-%02d-%02d', 1 + i % 12, 1 + i % 28), "
+      "CASE i % 3 WHEN 0 THEN 'A' ELSE 'B' END, 'obs ' || (i % 7) FROM n;",
+      false);
   return database;
 }
 
