@@ -40,7 +40,6 @@ void Connection::Close() noexcept {
     in_transaction_ = false;
   }
   ConnectionPool::Shared().HandBack(connection_string_, std::move(provider_));
-  provider_.reset();
   NoteConnectionClosed();
 }
 
