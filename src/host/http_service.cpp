@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <charconv>
@@ -120,8 +121,13 @@ void ImposeServiceDatabase(const MethodInfo& method, std::vector<Variant>& argum
 }
 
 bool IsServableFileName(std::string_view name) {
+  // Quotes and control characters would break out of the name quoted in
+  // the answer's Content-Disposition header.
+  const auto unsafe = [](char c) {
+    return c == '/' || c == '\\' || c == '"' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+  };
   return !name.empty() && name.size() <= 255 && name.front() != '.' &&
-         name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+         std::none_of(name.begin(), name.end(), unsafe);
 }
 
 struct HttpService::Server {

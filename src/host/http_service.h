@@ -52,7 +52,8 @@ bool ParseListenAddress(std::string_view text, std::string& host, int& port);
 void ImposeServiceDatabase(const MethodInfo& method, std::vector<Variant>& arguments,
                            const ServiceOptions& options);
 
-// A name /files/ serves: a plain file name, no folder, no dot-file.
+// A name /files/ serves: a plain file name, no folder, no dot-file, no
+// quote or control character.
 bool IsServableFileName(std::string_view name);
 
 class HttpService {

@@ -145,6 +145,7 @@ TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
       {"GET", "/files/..%2Fsecret.txt", "", bearer, 400, "not a file name"},
       {"GET", "/files/%2Fetc%2Fpasswd", "", bearer, 400, "not a file name"},
       {"GET", "/files/.hidden.xlsx", "", bearer, 400, "not a file name"},
+      {"GET", "/files/a%22%01b.xlsx", "", bearer, 400, "not a file name"},
       {"GET", "/files/", "", bearer, 400, "not a file name"},
       {"GET", "/files/RelDinamico0.xlsx", "", bearer, 404, "no such workbook"},
       {"GET", "/nada", "", "", 404, "no such path"},
