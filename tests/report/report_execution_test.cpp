@@ -163,8 +163,8 @@ TEST_F(ReportRun, ALockHeldElsewhereIsWaitedForOnlyOnce) {
     db::LockWaitLimitForTesting limit(std::chrono::milliseconds(150));
     db::Connection holder(db_.connection_string());
     db::Recordset statement;
-    // The holder stands for another process that takes the file for itself: the sessions this process keeps idle
-    // are closed first, so that the holder is alone with the file, as that other process would be.
+    // The holder stands for another process that takes the file for itself. A database in WAL mode grants exclusive
+    // locking only to a session alone with the file, so the sessions this process keeps idle are closed first.
     if (exclusive) db::ConnectionPool::Shared().Clear();
     if (exclusive) statement.Open("PRAGMA locking_mode = EXCLUSIVE", holder);
     holder.BeginTrans();
