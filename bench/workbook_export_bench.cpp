@@ -7,6 +7,7 @@
 //   build/bench/workbook_export_bench --benchmark_filter=BM_BareLibxlsxwriter
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
@@ -34,8 +35,10 @@ namespace fs = std::filesystem;
 // A folder and a database whose workbook folder it is, for the whole run.
 class BenchFolder {
  public:
-  BenchFolder() : folder_(fs::temp_directory_path() / ("tpl-xlsx-bench-" + std::to_string(getpid()))) {
-    fs::create_directories(folder_);
+  BenchFolder() {
+    std::string name = (fs::temp_directory_path() / "tpl-xlsx-bench-XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) std::abort();
+    folder_ = name;
     const std::string file = (folder_ / "bench.db").string();
     tpl::db::CreateEmbeddedDatabase(file);
     sqlite3* db = nullptr;

@@ -1,8 +1,6 @@
 // Every database operation of a successful call of each public method is made to fail in turn. Each run must end in the
 // method's failure code and a sentence, close every connection and transaction, and leave nothing half-written beyond
 // what the method's own rules allow. A method joins the walk with one row of sample arguments below.
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -12,6 +10,7 @@
 #include "platform/database/fault_injection.h"
 #include "platform/database/lock_wait.h"
 #include "support/suite.h"
+#include "support/temp_folder.h"
 #include "templates/template_host.h"
 #include "tpl/text.h"
 
@@ -87,14 +86,11 @@ Args JobArgs(const char* kind) {
           Vector({"A", "B"}), Variant::Integer(2), "Segue", "ana@x.com", "", "", ""};
 }
 
-// The folder the exports of the walk write to, made once, removed at the end.
+// The folder the exports of the walk write to, made once, removed when the process ends.
 const std::string& WorkbookFolder() {
-  static const std::string folder = [] {
-    auto path = std::filesystem::temp_directory_path() / ("tpl-fault-walk-" + std::to_string(getpid()));
-    std::filesystem::create_directories(path);
-    return path.string() + "/";
-  }();
-  return folder;
+  static const tpl::testing::TempFolder folder("tpl-fault-walk-");
+  static const std::string path = folder.path().string() + "/";
+  return path;
 }
 
 // A shown result of one data row: header, data, types, alignments.
@@ -255,7 +251,6 @@ TEST(FaultWalk, EveryOperationOfEveryMethodFailsCleanly) {
     }
     if (!has_sample) skipped += " " + std::string(method.name);
   }
-  std::filesystem::remove_all(WorkbookFolder());
   std::cout << "Fault walk: " << pairs << " (method, operation) pairs" << ran << "\n";
   for (const auto& [why, count] : tolerated) std::cout << "  tolerated " << count << " x " << why << "\n";
   std::cout << "  no sample, not walked:" << (skipped.empty() ? " none" : skipped) << std::endl;

@@ -1,27 +1,14 @@
 #include "support/temp_database.h"
 
-#include <unistd.h>
-
-#include <atomic>
-
 #include "tpl/embedded_database.h"
 #include "support/test_values.h"
 #include "tpl/conversions.h"
 
 namespace tpl::testing {
 
-TempDatabase::TempDatabase(const std::filesystem::path& parent) {
-  static std::atomic<int> counter{0};
-  folder_ = parent /
-            ("tpl-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::create_directories(folder_);
-  file_ = folder_ / "tpl.db";
+TempDatabase::TempDatabase(const std::filesystem::path& parent)
+    : folder_("tpl-test-", parent), file_(folder_.path() / "tpl.db") {
   db::CreateEmbeddedDatabase(file_.string());
-}
-
-TempDatabase::~TempDatabase() {
-  std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
 }
 
 void TempDatabase::Execute(const std::string& sql) const {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/database/recordset.h"
+#include "support/temp_folder.h"
 #include "tpl/variant.h"
 
 namespace tpl::testing {
@@ -15,7 +16,6 @@ class TempDatabase {
   // The folder is made under `parent`; a walk that builds thousands of databases passes a memory-backed one (see
   // MemoryBackedFolder).
   explicit TempDatabase(const std::filesystem::path& parent = std::filesystem::temp_directory_path());
-  ~TempDatabase();
   TempDatabase(const TempDatabase&) = delete;
   TempDatabase& operator=(const TempDatabase&) = delete;
 
@@ -39,7 +39,7 @@ class TempDatabase {
   void SetParameter(int32_t id, const std::string& value) const;
 
  private:
-  std::filesystem::path folder_;
+  TempFolder folder_;
   std::filesystem::path file_;
 };
 

@@ -43,7 +43,7 @@ class SqliteOdbcDatabase final : public TestDatabase {
   void InstallOutputProcedure() const override {}
 
  private:
-  testing::SqliteTestFolder folder_;
+  tpl::testing::TempFolder folder_;
 };
 
 class PostgresDatabase final : public TestDatabase {

@@ -3,13 +3,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <filesystem>
 
 #include "platform/error_number.h"
 #include "platform/odbc/odbc_provider.h"
+#include "support/temp_folder.h"
 #include "tpl/datetime.h"
 
 namespace tpl::db::odbc {
@@ -19,18 +18,7 @@ using platform_test::Failure;
 
 class OdbcTest : public ::testing::Test {
  protected:
-  OdbcTest() {
-    static std::atomic<int> counter{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("tpl_odbc_" + std::to_string(getpid()) + "_" + std::to_string(counter++) + ".db");
-    std::filesystem::remove(path_);
-    provider_ = OpenAnother();
-  }
-  ~OdbcTest() override {
-    provider_.reset();
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
+  OdbcTest() { provider_ = OpenAnother(); }
 
   // A new, independent session on the same file.
   std::unique_ptr<Provider> OpenAnother() const {
@@ -51,7 +39,8 @@ class OdbcTest : public ::testing::Test {
     return results.at(0).cells.at(0);
   }
 
-  std::filesystem::path path_;
+  tpl::testing::TempFolder folder_{"tpl_odbc_"};  // declared first: the sessions close before it goes
+  std::filesystem::path path_ = folder_.path() / "test.db";
   std::unique_ptr<Provider> provider_;
   std::vector<Parameter> parameters_;
 };

@@ -58,7 +58,7 @@ TEST_F(SqliteEmbeddedDatabase, CountersModeAndInclusionTime) {
 
 // An existing file (number 58, named in the message) or a missing folder is refused, and nothing is written.
 TEST(SqliteCreateDatabase, RefusesAnExistingFileOrAMissingFolder) {
-  SqliteTestFolder folder;
+  tpl::testing::TempFolder folder;
   const std::string file = (folder.path() / "existente.db").string();
   std::ofstream(file) << "conteúdo";
   EXPECT_THAT(Failure([&] { CreateEmbeddedDatabase(file); }), AllOf(StartsWith("58: "), HasSubstr(file)));

@@ -27,7 +27,7 @@ TEST_F(SqliteErrors, FailuresCarryTheExtendedResultCode) {
 }
 
 TEST(SqliteOpen, RefusesFilesThatAreNoDatabase) {
-  SqliteTestFolder folder;
+  tpl::testing::TempFolder folder;
   const std::string missing = (folder.path() / "nao_existe.db").string();
   const std::string not_a_database = (folder.path() / "texto.db").string();
   std::ofstream(not_a_database) << "isto não é um banco de dados, mas é longo o bastante para ter um cabeçalho";

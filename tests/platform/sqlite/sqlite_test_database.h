@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <filesystem>
 
@@ -13,6 +12,7 @@
 #include "platform/error_number.h"
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/stored_procedures.h"
+#include "support/temp_folder.h"
 #include "tpl/datetime.h"
 #include "tpl/embedded_database.h"
 
@@ -23,24 +23,6 @@ using platform_test::Failure;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-class SqliteTestFolder {
- public:
-  SqliteTestFolder() {
-    std::string name = (std::filesystem::temp_directory_path() / "tpl_sqlite_XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) ADD_FAILURE() << "no temporary folder " << name;
-    path_ = name;
-  }
-  SqliteTestFolder(const SqliteTestFolder&) = delete;  // one owner removes the folder
-  ~SqliteTestFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // "test.db", made by CreateEmbeddedDatabase.
 class SqliteTestDatabase {
@@ -54,7 +36,7 @@ class SqliteTestDatabase {
   }
 
  private:
-  SqliteTestFolder folder_;
+  tpl::testing::TempFolder folder_;
   std::string file_ = (folder_.path() / "test.db").string();
 };
 

@@ -2,8 +2,6 @@
 // tests/output/workbook_readback.py; here, what fails, what is left on disk, and the locale.
 #include "platform/workbook/workbook.h"
 
-#include <unistd.h>
-
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +10,7 @@
 
 #include "platform/error_number.h"
 #include "support/suite.h"
+#include "support/temp_folder.h"
 #include "support/zip_parts.h"
 
 namespace tpl::workbook {
@@ -22,15 +21,14 @@ namespace fs = std::filesystem;
 
 class WorkbookFile : public ::testing::Test {
  protected:
-  WorkbookFile() { fs::create_directories(folder_); }
-  ~WorkbookFile() override { fs::remove_all(folder_); }
   // What the folder holds, names joined by ' '.
   std::string Listing() const {
     std::string names;
     for (const auto& entry : fs::directory_iterator(folder_)) names += entry.path().filename().string() + " ";
     return names;
   }
-  fs::path folder_ = fs::temp_directory_path() / ("tpl-workbook-" + std::to_string(getpid()));
+  tpl::testing::TempFolder temp_{"tpl-workbook-"};
+  const fs::path& folder_ = temp_.path();
   fs::path file_ = folder_ / "pasta.xlsx";
 };
 
