@@ -7,6 +7,10 @@
 namespace tpl {
 namespace {
 
+// How the routine's trap starts its message for user 1.
+const std::string kTrapped = "Acesso a geração do relatório não disponível. Favor tentar mais tarde. "
+                             "KMBTPL01.mExecutar_Query( ";
+
 class QueryExecution : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -49,12 +53,14 @@ TEST_F(QueryExecution, EmptyResultSaysSoAndShowsTheQueryToUserOne) {
                               "InVntQuery = SELECT A FROM T WHERE A > 10"));
 }
 
+// The procedure turns the ## sent for each apostrophe back and drops trailing blanks, not leading ones.
 TEST_F(QueryExecution, EmailFlagQueuesTheRequestWithoutRunning) {
-  EXPECT_FALSE(Run("SELECT A FROM T WHERE C = 'um'", " S "));
+  EXPECT_FALSE(Run("  SELECT A FROM T WHERE C = 'um' OR C = ''  ", " S "));
   EXPECT_EQ(message_, Variant("Solicitação gravada com sucesso. O sistema enviará o relatório por email."));
   EXPECT_TRUE(matrix_.IsEmpty());
-  EXPECT_EQ(db_.Rows("SELECT TXT_QUERY, TITULO, USUARIO_INTERNET_ID FROM REL_DIN_EMAIL"),
-            "SELECT A FROM T WHERE C = 'um'|Vendas d'Ouro|5");
+  EXPECT_EQ(db_.Rows("SELECT TXT_QUERY, TITULO, USUARIO_INTERNET_ID, DATA_SOLICITACAO IS NOT NULL, "
+                     "DATA_ENVIO IS NULL FROM REL_DIN_EMAIL"),
+            "  SELECT A FROM T WHERE C = 'um' OR C = ''|Vendas d'Ouro|5|1|1");
 }
 
 // Any answer but 0 is a refusal, negative ones included; the procedure's own message then stands instead of the success
@@ -102,7 +108,7 @@ TEST_F(QueryExecution, LaterFailingStatementLeavesTheMatrixAndTheClosedLog) {
   EXPECT_EQ(testing::ShowRows(matrix_.AsArray()), "A|<empty>|<empty>;1|DET|;I|<empty>|<empty>;Center|<empty>|<empty>");
   EXPECT_EQ(db_.Rows("SELECT DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO"), "1");
   const std::string text = CStr(message_);
-  EXPECT_EQ(text.rfind("Acesso a geração do relatório não disponível.", 0), 0u) << text;
+  EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
   EXPECT_NE(text.find("MISSING_TABLE"), std::string::npos) << text;
 }
 
@@ -119,8 +125,7 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   db_.SetParameter(15000, "N");
   EXPECT_FALSE(Run(slow, "N", Variant::Long(1)));
   const std::string text = CStr(message_);
-  EXPECT_EQ(text.rfind("Acesso a geração do relatório não disponível. Favor tentar mais tarde. "
-                       "KMBTPL01.mExecutar_Query( ", 0), 0u) << text;
+  EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
   EXPECT_NE(text.find(" : -2147217871)"), std::string::npos) << text;
   EXPECT_NE(text.find(" Strsq: " + slow), std::string::npos) << text;
   EXPECT_EQ(db_.Count("REL_DIN_EMAIL"), 1);
@@ -132,8 +137,7 @@ TEST_F(QueryExecution, TimeOutBeyondALongFailsInTheRoutinesTrap) {
   db_.SetParameter(2001780, "99999999999");
   EXPECT_FALSE(Run("SELECT A FROM T", "N", Variant::Long(1), "OUTRO"));
   const std::string text = CStr(message_);
-  EXPECT_EQ(text.rfind("Acesso a geração do relatório não disponível. Favor tentar mais tarde. "
-                       "KMBTPL01.mExecutar_Query( ", 0), 0u) << text;
+  EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
   EXPECT_NE(text.find(" : 6)  "), std::string::npos) << text;
   // A kind that is neither of the two logs with the fixed date.
   EXPECT_EQ(FormatDate(db_.Scalar("SELECT DATA_LOG FROM LOG_MSG"), "dd/mm/yyyy"), "01/01/2002");
