@@ -75,9 +75,9 @@ TEST_P(JobRegistration, FlagNEmptiesTheEmailFieldsAndNoParametersLeaveTheMarker)
             "<null>|<null>|<null>|<null>|1__JOB__");
 }
 
+// A refusal of the checks (their other sentences are in job_validation_test.cpp) and run-time failures.
 TEST_P(JobRegistration, EachFailureLeavesOneLogRowAndNoJob) {
   const std::string trapped = "Acesso a inclusão do JOB não disponível. Favor tentar mais tarde.";
-  const std::string function = "Código da Função deve ser igual ou maior que 1";
   const std::string flag = "Preencha Envia E-Mail (S/N) com, no máximo, 1 caracteres.";
   const Variant one = Variant::Long(1), other = Variant::Long(57);
   const struct {
@@ -85,7 +85,6 @@ TEST_P(JobRegistration, EachFailureLeavesOneLogRowAndNoJob) {
     Variant value, user;       // user 1 sees the detail: only the start of the message is known
     std::string message, log;  // log: how the message log row starts, without parentheses
   } rows[] = {
-      {&JobRequest::function, Variant::Integer(0), other, function, "VRL_JOB.gInclui_JOB - " + function},
       {&JobRequest::flag, "SN", other, flag,
        "VRL_JOB.gInclui_JOB - Preencha Envia E-Mail S/N com, no máximo, 1 caracteres."},
       {&JobRequest::attachment, Variant::Null(), other, trapped, trapped + " Vrl_JOGB.gInclui_JOB  "},
@@ -151,8 +150,8 @@ TEST(JobKind, OnlyTheExactWordOracleSelectsTheOraclePath) {
   EXPECT_EQ(db.Count("LOG_SISTEMA"), 0);
 }
 
-// The procedures of the embedded database that job registration, the generation log and the e-mail request call, and
-// the library's reading of their answers.
+// The procedures of the embedded database that job registration and the generation log call, and the library's reading
+// of their answers.
 class JobProcedures : public ::testing::Test {
  protected:
   testing::TempDatabase db_;
@@ -207,21 +206,6 @@ TEST_F(JobProcedures, GenerationLogOpensAndClosesEntries) {
   EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID, DATA_INICIO IS NOT NULL, "
                      "DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO ORDER BY LOG_TEMPLATE_DINAMICO_ID"),
             "7|12|1|1;8|<null>|1|0");
-}
-
-TEST_F(JobProcedures, EmailRequestRestoresApostrophesAndDropsTrailingBlanks) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"'SELECT * FROM T WHERE A = ##x## ', 7, 'Vendas'", "Vendas|SELECT * FROM T WHERE A = 'x'"},
-      {"'  SELECT ####   ', 7, 'D''Ávila'", "D'Ávila|  SELECT ''"},
-  };
-  for (const auto& [arguments, stored] : rows) {
-    db::Recordset answer = db_.Query(std::string("EXEC Sp_061_Envia_Rel_Din_Email02 ") + arguments);
-    EXPECT_EQ(CStr(answer.Value("Retorno")) + "|" + CStr(answer.Value("MsgRet")), "0|") << arguments;
-    EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID, TITULO, TXT_QUERY, DATA_SOLICITACAO IS NOT NULL, "
-                       "DATA_ENVIO IS NULL FROM REL_DIN_EMAIL ORDER BY REL_DIN_EMAIL_ID DESC LIMIT 1"),
-              std::string("7|") + stored + "|1|1")
-        << arguments;
-  }
 }
 
 }  // namespace
