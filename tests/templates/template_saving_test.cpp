@@ -129,7 +129,8 @@ TEST_P(TemplateSaving, RefusalsWriteNothingAndEmailTemplatesSkipTheQueryTest) {
   TemplateToSave saved = Template();
   saved.filter_columns = Variant::Integer(5);
   EXPECT_EQ(saved.Save(), Variant::Integer(10));
-  EXPECT_EQ(CStr(saved.message).rfind("Não foi possível validar a query", 0), 0u) << CStr(saved.message);
+  EXPECT_EQ(saved.message, Variant("Não foi possível validar a query no banco de dados. Verifique se a query é válida "
+                                   "e se todos os filtros foram cadastrados corretamente."));
   EXPECT_EQ(Stored(), "0/0/0/0");
   EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE '% KMBTPL01.mTesta_Query %'"), 1);
   saved.email_flag = " S ";
