@@ -23,16 +23,6 @@ inline std::string TemplateTables(const TempDatabase& db) {
   return counts;
 }
 
-// A group matrix as the host sends it back: identifier and description, one spare row and column.
-inline Variant GroupMatrix(const std::vector<int32_t>& groups) {
-  Array matrix = Array::Matrix(static_cast<int32_t>(groups.size()), 2);
-  for (size_t row = 0; row < groups.size(); ++row) {
-    matrix.at(static_cast<int32_t>(row), 0) = Variant::Long(groups[row]);
-    matrix.at(static_cast<int32_t>(row), 1) = Variant("grupo");
-  }
-  return Variant(std::move(matrix));
-}
-
 struct TemplateToSave {
   Variant connection, user{Variant::Long(5)}, message, kind, id{Variant::Long(0)},
       name{"Vendas"}, title{"Vendas (por) cliente"}, subtitle{" Mensal "},
@@ -47,9 +37,16 @@ struct TemplateToSave {
     SetFilters({{Variant::Long(0), "Número", "{NUM}", "N", "S", "", ""},
                 {Variant::Long(0), "Nome", "{NOME}", "C", Variant::Long(1), "", ""}});
   }
+  // The group matrix as the host sends it back: identifier and description, one spare row and column.
   void SetGroups(const std::vector<int32_t>& identifiers) {
-    group_lines = Variant::Long(static_cast<int32_t>(identifiers.size()));
-    groups = GroupMatrix(identifiers);
+    const int32_t count = static_cast<int32_t>(identifiers.size());
+    Array matrix = Array::Matrix(count, 2);
+    for (int32_t row = 0; row < count; ++row) {
+      matrix.at(row, 0) = Variant::Long(identifiers[row]);
+      matrix.at(row, 1) = Variant("grupo");
+    }
+    group_lines = Variant::Long(count);
+    groups = Variant(std::move(matrix));
   }
   void SetFilters(const std::vector<std::vector<Variant>>& rows) {
     filter_lines = Variant::Long(static_cast<int32_t>(rows.size()));
