@@ -1,6 +1,5 @@
 // Statements as the provider runs them: "?" and named parameters, and the field types, scales and values it reports
-// (the row sets of a batch: platform/conformance).
-#include "platform/database/declared_column_types.h"
+// (the row sets of a batch and the declared types: platform/conformance).
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {
@@ -33,15 +32,6 @@ TEST_F(SqliteBatch, MissingParametersAreRefused) {
 }
 
 using SqliteColumnTypes = SqliteTest;
-
-TEST_F(SqliteColumnTypes, DeclaredTypesGiveTypeCodeAndScale) {
-  for (const auto& row : DeclaredColumnTypes()) {
-    auto results = Run("CREATE TABLE t (c " + std::string(row.declaration) + "); SELECT c FROM t; DROP TABLE t");
-    ASSERT_EQ(results.size(), 1u) << row.declaration;
-    const ColumnInfo& c = results[0].columns.at(0);
-    EXPECT_EQ(std::pair(c.type, c.numeric_scale), std::pair(row.type, row.scale)) << row.declaration;
-  }
-}
 
 // A computed column takes the type of its values over all rows.
 TEST_F(SqliteColumnTypes, ComputedColumnsTakeTheTypeOfTheirValues) {
