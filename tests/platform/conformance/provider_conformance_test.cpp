@@ -1,6 +1,6 @@
 // What every provider must do the same way, run against each of them (conformance_providers.h): row sets of statements
 // and batches, the time-out, output parameters, type codes and scales, long UTF-8 texts, NULLs, the date range, errors,
-// transactions and a session the server drops.
+// texts with a NUL, transactions and a session the server drops.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -238,6 +238,19 @@ TEST_P(ProviderConformance, ErrorsCarryTheDatabasesStateAndText) {
     }
   }
   EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives its errors";
+}
+
+// A NUL ends the text for every reader of SQL: the whole text is refused at once, before any of it runs.
+TEST_P(ProviderConformance, TextsWithANulAreRefusedWhole) {
+  Run("CREATE TABLE canary (i INTEGER)");
+  const std::string texts[] = {
+      std::string("SELECT 1\0", 9), std::string("\0", 1),
+      std::string("DROP TABLE canary;\0SELECT 1", 28), std::string("SELECT 1; \0 DROP TABLE canary", 30),
+      std::string("EXEC Sp_061_Envia_Rel_Din_Email02 'x\0', 1, 't'", 47),
+  };
+  for (const std::string& text : texts)
+    EXPECT_EQ(platform_test::ErrorNumber([&] { Run(text); }), error::kCommandTextError) << text;
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM canary"), Variant(int32_t{0})) << "the table and the session survive";
 }
 
 TEST_P(ProviderConformance, TransactionsCommitAndRollBack) {
