@@ -12,6 +12,7 @@
 #include "platform/database/connection_pool.h"
 #include "platform/database/recordset.h"
 #include "platform/error_number.h"
+#include "platform/provider_session.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/text.h"
@@ -20,9 +21,11 @@ namespace tpl::db::conformance {
 namespace {
 
 using platform_test::Caught;
+using platform_test::RunScalar;
+using platform_test::RunSql;
 using Clock = std::chrono::steady_clock;
 
-class ProviderConformance : public ::testing::TestWithParam<ProviderEntry> {
+class ProviderConformance : public ::testing::TestWithParam<ProviderEntry>, protected platform_test::ProviderSession {
  protected:
   void SetUp() override {
     std::string skip_reason;
@@ -30,29 +33,12 @@ class ProviderConformance : public ::testing::TestWithParam<ProviderEntry> {
     if (!database_) GTEST_SKIP() << skip_reason;
     session_ = database_->Open();
   }
+  void TearDown() override { session_.reset(); }
+  using ProviderSession::Run;  // not gtest's own
 
   const Limits& limits() const { return GetParam().limits; }
 
-  std::vector<ResultSet> Run(std::string_view sql, int32_t timeout_seconds = 0) {
-    return session_->Execute(CommandType::Text, sql, parameters_, timeout_seconds);
-  }
-  std::vector<ResultSet> Run(std::string_view sql, std::vector<Parameter> parameters,
-                             CommandType type = CommandType::Text) {
-    parameters_ = std::move(parameters);
-    std::vector<ResultSet> results = session_->Execute(type, sql, parameters_, 0);
-    return results;
-  }
-  Variant Scalar(std::string_view sql, Provider* session = nullptr) {
-    std::vector<Parameter> none;
-    const std::vector<ResultSet> results = (session ? session : session_.get())->Execute(CommandType::Text, sql, none, 0);
-    const bool one = results.size() == 1 && results[0].cells.size() == 1;
-    EXPECT_TRUE(one) << sql;
-    return one ? results[0].cells[0] : Variant();
-  }
-
   std::unique_ptr<TestDatabase> database_;
-  std::unique_ptr<Provider> session_;
-  std::vector<Parameter> parameters_;
 };
 
 #define REQUIRE(capability) \
@@ -111,7 +97,7 @@ TEST_P(ProviderConformance, LaterFailureOfABatchSurfacesAtNextRecordset) {
 
 TEST_P(ProviderConformance, TimeOutCancelsTheStatementAndKeepsTheSession) {
   const auto started = Clock::now();
-  const std::optional<RuntimeError> e = Caught([&] { Run(database_->SlowQuery(), 1); });
+  const std::optional<RuntimeError> e = Caught([&] { RunSql(*session_, database_->SlowQuery(), 1); });
   const auto seconds = std::chrono::duration<double>(Clock::now() - started).count();
   ASSERT_TRUE(e.has_value()) << "the slow statement ran to its end";
   EXPECT_EQ(e->number(), error::kCommandTimeout) << e->sql_state() << " " << e->description();
@@ -256,7 +242,7 @@ TEST_P(ProviderConformance, TextsWithANulAreRefusedWhole) {
 TEST_P(ProviderConformance, TransactionsCommitAndRollBack) {
   Run("CREATE TABLE t (i INTEGER)");
   const std::unique_ptr<Provider> other = database_->Open();
-  const auto count_seen_by_other = [&] { return CLng(Scalar("SELECT COUNT(*) FROM t", other.get())); };
+  const auto count_seen_by_other = [&] { return CLng(RunScalar(*other, "SELECT COUNT(*) FROM t")); };
   session_->BeginTransaction();
   Run("INSERT INTO t VALUES (1)");
   EXPECT_EQ(count_seen_by_other(), 0) << "before commit";
@@ -291,7 +277,7 @@ TEST_P(ProviderConformance, SessionKilledMidQueryFails) {
   std::thread killer([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const std::optional<RuntimeError> failed = Caught(
-        [&] { Scalar("SELECT pg_terminate_backend(" + std::to_string(pid) + ")", database_->Open().get()); });
+        [&] { RunScalar(*database_->Open(), "SELECT pg_terminate_backend(" + std::to_string(pid) + ")"); });
     EXPECT_FALSE(failed.has_value()) << failed->description();
   });
   const auto started = Clock::now();
@@ -335,7 +321,7 @@ TEST_P(ProviderConformance, PoolHandsOutOnlyCleanSessions) {
   if (!limits().server) return;
   {
     Connection victim(connection_string);
-    const int32_t pid = CLng(Scalar("SELECT pg_backend_pid()", &victim.provider()));
+    const int32_t pid = CLng(RunScalar(victim.provider(), "SELECT pg_backend_pid()"));
     std::thread killer([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       Scalar("SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
