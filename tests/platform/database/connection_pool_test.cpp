@@ -65,10 +65,7 @@ TEST_F(PooledSessions, OneSessionServesConnectionsOneAfterAnother) {
 
 // Each of these leaves the session unlike a new one; the next connection gets a new session.
 TEST_F(PooledSessions, NeverReusesASessionThatFailedOrCarriesState) {
-  const struct {
-    const char* what;
-    const char* sql;
-  } rows[] = {
+  const struct { const char* what; const char* sql; } rows[] = {
       {"a failed statement", "INSERT INTO no_such_table VALUES (1)"},
       {"a temporary table", "CREATE TEMP TABLE scratch (i INTEGER)"},
       {"an attached file", "ATTACH ':memory:' AS other"},
@@ -104,10 +101,7 @@ TEST_F(PooledSessions, NeverServesAFileThatWasReplacedOrRemoved) {
 }
 
 TEST_F(PooledSessions, KeepsNoMoreSessionsThanItsLimitsAndNoneTooLong) {
-  const struct {
-    ConnectionPoolLimits limits;
-    size_t idle_after_four;
-  } rows[] = {
+  const struct { ConnectionPoolLimits limits; size_t idle_after_four; } rows[] = {
       {{2, 32, std::chrono::seconds(60)}, 2},
       {{8, 3, std::chrono::seconds(60)}, 3},
       {{8, 32, std::chrono::seconds(0)}, 0},

@@ -54,12 +54,7 @@ TEST_F(SqliteColumnTypes, ComputedColumnsTakeTheTypeOfTheirValues) {
 TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
   Run("CREATE TABLE venda (valor NUMERIC(12,2), qtd INTEGER, taxa DECIMAL(9,4), dia DATE, nome VARCHAR(20));"
       "INSERT INTO venda VALUES (1234.5, 3, 0.1234, '2001-10-13', 'a'), (10, 1, 0.5, '2001-10-14', 'b')");
-  struct Row {
-    const char* column;
-    DataType type;
-    int32_t scale;
-  };
-  const Row rows[] = {
+  const struct { const char* column; DataType type; int32_t scale; } rows[] = {
       {"SUM(valor)", DataType::Numeric, 2},
       {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2},
       {"TOTAL(valor) total", DataType::Numeric, 2},
@@ -78,7 +73,7 @@ TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
       {"SUM(valor) + 1", DataType::Double, 0},
       {"CAST(qtd AS VARCHAR(5))", DataType::VarChar, 0},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     const std::string sql = "SELECT nome, " + std::string(row.column) + " FROM venda v GROUP BY nome";
     auto results = Run(sql);
     ASSERT_EQ(results.size(), 1u) << sql;
