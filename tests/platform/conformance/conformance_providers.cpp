@@ -6,15 +6,11 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/provider_session.h"
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::conformance {
 namespace {
-
-std::vector<ResultSet> RunOn(Provider& session, const std::string& sql) {
-  std::vector<Parameter> none;
-  return session.Execute(CommandType::Text, sql, none, 0);
-}
 
 // Counts to a hundred million inside SQLite: half a minute, unless interrupted.
 constexpr const char* kSqliteSlowQuery =
@@ -66,19 +62,19 @@ PostgresTestSchema::PostgresTestSchema(std::string server) : server_(std::move(s
   static std::atomic<int> counter{0};
   schema_ = "tpl_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
   admin_ = OpenProvider(server_);
-  RunOn(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
+  platform_test::RunSql(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
 }
 
 PostgresTestSchema::~PostgresTestSchema() {
   try {
-    RunOn(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+    platform_test::RunSql(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
   } catch (const RuntimeError& e) {
     ADD_FAILURE() << "schema " << schema_ << " left behind: " << e.description();
   }
 }
 
 std::vector<ResultSet> PostgresTestSchema::Run(const std::string& sql) const {
-  return RunOn(*OpenProvider(connection_string()), sql);
+  return platform_test::RunSql(*OpenProvider(connection_string()), sql);
 }
 
 std::string PostgresConnectionString() {
@@ -98,7 +94,8 @@ const std::vector<ProviderEntry>& ConformanceProviders() {
        [](std::string&) -> std::unique_ptr<TestDatabase> { return std::make_unique<SqliteOdbcDatabase>(); }},
       // The server runs a batch sent as one text as one implicit transaction, and the driver reports a failing
       // statement of it at execution, with nothing delivered: there is no earlier row set to keep.
-      {"PostgresOdbc", Limits{.batch_failure_keeps_earlier_row_sets = false, .server = true},
+      {"PostgresOdbc",
+       Limits{.batch_failure_keeps_earlier_row_sets = false, .sqlite_declarations = false, .server = true},
        [](std::string& skip_reason) -> std::unique_ptr<TestDatabase> {
          std::string server = PostgresConnectionString();
          if (server.empty()) {

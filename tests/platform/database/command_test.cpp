@@ -42,12 +42,5 @@ TEST(Command, RunsAStoredProcedureWithNamedParameters) {
   EXPECT_EQ(database.Rows("SELECT USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL FROM LOG_GERADOR"), "57|12|Relatório");
 }
 
-TEST(Command, NeedsAnOpenConnection) {
-  Connection closed;
-  Command command(closed);
-  command.SetCommandText("SELECT 1");
-  EXPECT_EQ(ErrorNumber([&] { command.Execute(); }), error::kObjectClosed);
-}
-
 }  // namespace
 }  // namespace tpl::db

@@ -1,25 +1,14 @@
-// Field types and scales of result columns, as the SQLite ODBC driver describes them and as the mapping of other
-// drivers' descriptions gives.
+// Field types and scales of result columns as the mapping of drivers' descriptions gives them; the SQLite and
+// PostgreSQL drivers' descriptions of declared columns: platform/conformance.
+#include <gtest/gtest.h>
 #include <sqlext.h>
 
-#include "platform/database/declared_column_types.h"
+#include <tuple>
+
 #include "platform/odbc/odbc_column_types.h"
-#include "platform/odbc/odbc_test_database.h"
 
 namespace tpl::db::odbc {
 namespace {
-
-TEST_F(OdbcTest, DeclaredColumnsGiveTheEmbeddedProvidersTypeAndScale) {
-  for (const auto& row : DeclaredColumnTypes()) {
-    Run(std::string("CREATE TABLE t (c ") + row.declaration + ")");
-    const std::vector<ResultSet> results = Run("SELECT c FROM t");
-    ASSERT_EQ(results.size(), 1u) << row.declaration;
-    ASSERT_EQ(results[0].columns.size(), 1u) << row.declaration;
-    const ColumnInfo& c = results[0].columns[0];
-    EXPECT_EQ(std::tuple(c.name, c.type, c.numeric_scale), std::tuple("c", row.type, row.scale)) << row.declaration;
-    Run("DROP TABLE t");
-  }
-}
 
 // Descriptions as SQL Server, Oracle and SQLite drivers give them.
 TEST(OdbcColumnPlan, MapsEachDriverDescription) {

@@ -9,24 +9,20 @@ constexpr auto kIn = ParameterDirection::Input;
 constexpr auto kOut = ParameterDirection::Output;
 
 // Input parameters reach their columns, converted to the parameter's type; values that do not convert are refused with
-// the conversion's error.
+// the conversion's error. Values already of their column's type: platform/conformance.
 TEST_F(OdbcTest, InputParametersReachTheirColumns) {
-  Run("CREATE TABLE t (i INTEGER, big BIGINT, n NUMERIC(10,2), ts DATETIME, d DATE, s VARCHAR(20), "
-      "c CHAR(3), b BIT)");
+  Run("CREATE TABLE t (i INTEGER, n NUMERIC(10,2), ts DATETIME, d DATE, s VARCHAR(20), b BIT)");
   Date timestamp, date;
   ASSERT_TRUE(TryMakeDate({2001, 10, 13, 10, 20, 30}, timestamp));
   ASSERT_TRUE(TryMakeDate({2001, 10, 13}, date));
   const struct { const char* column; DataType type; Variant value, read_back; int32_t error = 0; } rows[] = {
       {"i", DataType::Integer, Variant("7"), Variant(int32_t{7})},
-      {"i", DataType::Integer, Variant(2.5), Variant(int32_t{2})},
-      {"i", DataType::Integer, Variant(), Variant::Null()}, {"big", DataType::BigInt, Variant(5e9), Variant(5e9)},
+      {"i", DataType::Integer, Variant(2.5), Variant(int32_t{2})}, {"i", DataType::Integer, Variant(), Variant::Null()},
       {"n", DataType::Numeric, Variant("1234,5"), Variant(1234.5)},
-      {"ts", DataType::Date, Variant(timestamp), Variant(timestamp)},
       {"d", DataType::DBDate, Variant(timestamp), Variant(date)},
-      {"s", DataType::VarChar, Variant("ação"), Variant("ação")},
       {"s", DataType::VarChar, Variant(int32_t{15}), Variant("15")},
       {"s", DataType::VarChar, Variant::Null(), Variant::Null()},
-      {"c", DataType::Char, Variant("abc"), Variant("abc")}, {"b", DataType::Boolean, Variant(true), Variant(true)},
+      {"b", DataType::Boolean, Variant(true), Variant(true)},
       {"i", DataType::Integer, Variant("abc"), Variant(), error::kTypeMismatch},
       {"i", DataType::Integer, Variant(1e12), Variant(), error::kOverflow},
       {"ts", DataType::Date, Variant("not a date"), Variant(), error::kTypeMismatch},

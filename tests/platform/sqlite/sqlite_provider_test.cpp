@@ -40,11 +40,11 @@ TEST(SqliteOpen, RefusesFilesThatAreNoDatabase) {
 using SqliteTransaction = SqliteTest;
 
 TEST_F(SqliteTransaction, ATransactionHoldsTheWriteLockFromItsStart) {
-  provider_->BeginTransaction();
+  session_->BeginTransaction();
   auto other = database_.Open();
   RunSql(*other, "PRAGMA busy_timeout = 200");
   EXPECT_EQ(ErrorNumber([&] { other->BeginTransaction(); }) & 0xff, SQLITE_BUSY) << "a second writer got in";
-  provider_->RollbackTransaction();
+  session_->RollbackTransaction();
   EXPECT_NO_THROW(other->BeginTransaction()) << "free again once the first one ended";
   other->RollbackTransaction();
 }

@@ -1,6 +1,5 @@
 // Statements as the provider runs them: "?" and named parameters, and the field types, scales and values it reports
-// (the row sets of a batch: platform/conformance).
-#include "platform/database/declared_column_types.h"
+// (the row sets of a batch and the declared types: platform/conformance).
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {
@@ -34,15 +33,6 @@ TEST_F(SqliteBatch, MissingParametersAreRefused) {
 
 using SqliteColumnTypes = SqliteTest;
 
-TEST_F(SqliteColumnTypes, DeclaredTypesGiveTypeCodeAndScale) {
-  for (const auto& row : DeclaredColumnTypes()) {
-    auto results = Run("CREATE TABLE t (c " + std::string(row.declaration) + "); SELECT c FROM t; DROP TABLE t");
-    ASSERT_EQ(results.size(), 1u) << row.declaration;
-    const ColumnInfo& c = results[0].columns.at(0);
-    EXPECT_EQ(std::pair(c.type, c.numeric_scale), std::pair(row.type, row.scale)) << row.declaration;
-  }
-}
-
 // A computed column takes the type of its values over all rows.
 TEST_F(SqliteColumnTypes, ComputedColumnsTakeTheTypeOfTheirValues) {
   const std::pair<const char*, DataType> rows[] = {
@@ -64,12 +54,7 @@ TEST_F(SqliteColumnTypes, ComputedColumnsTakeTheTypeOfTheirValues) {
 TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
   Run("CREATE TABLE venda (valor NUMERIC(12,2), qtd INTEGER, taxa DECIMAL(9,4), dia DATE, nome VARCHAR(20));"
       "INSERT INTO venda VALUES (1234.5, 3, 0.1234, '2001-10-13', 'a'), (10, 1, 0.5, '2001-10-14', 'b')");
-  struct Row {
-    const char* column;
-    DataType type;
-    int32_t scale;
-  };
-  const Row rows[] = {
+  const struct { const char* column; DataType type; int32_t scale; } rows[] = {
       {"SUM(valor)", DataType::Numeric, 2},
       {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2},
       {"TOTAL(valor) total", DataType::Numeric, 2},
@@ -88,7 +73,7 @@ TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
       {"SUM(valor) + 1", DataType::Double, 0},
       {"CAST(qtd AS VARCHAR(5))", DataType::VarChar, 0},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     const std::string sql = "SELECT nome, " + std::string(row.column) + " FROM venda v GROUP BY nome";
     auto results = Run(sql);
     ASSERT_EQ(results.size(), 1u) << sql;

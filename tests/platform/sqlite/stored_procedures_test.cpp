@@ -118,10 +118,10 @@ TEST_F(SqliteProcedure, AFailingBodyLeavesNoWrites) {
   EXPECT_THROW(Run("EXEC SP_TEST_WRITE_THEN_FAIL 'S'"), RuntimeError);
   const char* kWrites = "SELECT (SELECT COUNT(*) FROM LOG_MSG) || '/' || LOG_SISTEMA_ID FROM infra_ids";
   EXPECT_EQ(Scalar(kWrites), Variant("0/0"));
-  provider_->BeginTransaction();
+  session_->BeginTransaction();
   Run("UPDATE infra_ids SET LOG_GERADOR_ID = 5");
   EXPECT_THROW(Run("EXEC SP_TEST_WRITE_THEN_FAIL 'S'"), RuntimeError);
-  provider_->CommitTransaction();
+  session_->CommitTransaction();
   EXPECT_EQ(Scalar("SELECT LOG_GERADOR_ID || '/' || LOG_SISTEMA_ID FROM infra_ids"), Variant("5/0"));
   Run("EXEC SP_TEST_WRITE_THEN_FAIL 'N'");
   EXPECT_EQ(Scalar(kWrites), Variant("1/77"));
