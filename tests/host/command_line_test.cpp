@@ -20,14 +20,7 @@ Outcome RunTpl(const std::vector<std::string>& words, const std::string& input =
   return {status, out.str(), err.str()};
 }
 
-std::string Describe(const std::vector<std::string>& words) {
-  std::string text = "tpl";
-  for (const std::string& word : words) text += " " + word;
-  return text;
-}
-
-// Sixteen arguments of gGrava_Filtro adding the filter "Data inicial" to an empty list; `lines` is the line count
-// given.
+// Sixteen arguments of gGrava_Filtro adding the filter "Data inicial" to an empty list of `lines` lines.
 std::string AddFirstFilterArguments(const std::string& lines) {
   return R"(["", 5, "", "SQLSERVER", "", )" + lines +
          R"(, {"Empty":null}, {"Empty":null}, "", "Data inicial", "{DATA_INI}", "D", "S", "30", 0, ""])";
@@ -55,19 +48,21 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
       {{"call", "gGrava_Filtro"}, "[1,", "malformed JSON"}, {{"call", "gGrava_Filtro"}, "", "malformed JSON"},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.words));
     const Outcome outcome = RunTpl(row.words, row.input);
-    EXPECT_EQ(outcome.exit_status, kExitUsage) << Describe(row.words);
-    EXPECT_NE(outcome.err.find(row.message), std::string::npos) << Describe(row.words) << ": " << outcome.err;
-    EXPECT_EQ(outcome.out, "") << Describe(row.words);
+    EXPECT_EQ(outcome.exit_status, kExitUsage);
+    EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
   }
 }
 
 TEST(HostCommandLine, HelpAndNoArgumentsShowUsageOnStandardOutput) {
   for (const std::vector<std::string>& words : {std::vector<std::string>{}, {"--help"}, {"-h"}, {"help"}}) {
+    SCOPED_TRACE(::testing::PrintToString(words));
     const Outcome outcome = RunTpl(words);
-    EXPECT_EQ(outcome.exit_status, kExitSuccess) << Describe(words);
-    EXPECT_NE(outcome.out.find("Usage: tpl COMMAND"), std::string::npos) << Describe(words);
-    EXPECT_NE(outcome.out.find("call METHOD"), std::string::npos) << Describe(words);
+    EXPECT_EQ(outcome.exit_status, kExitSuccess);
+    EXPECT_NE(outcome.out.find("Usage: tpl COMMAND"), std::string::npos);
+    EXPECT_NE(outcome.out.find("call METHOD"), std::string::npos);
   }
 }
 

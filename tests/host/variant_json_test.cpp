@@ -137,9 +137,6 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
 
 TEST(HostVariantJson, DictionariesKeepInsertionOrderAndNestedValuesRoundTrip) {
   const Variant ordered = Decode(R"({"Dictionary":{"zeta":1,"alfa":{"Array":["x"]},"meio":null}})");
-  const auto* read = dynamic_cast<const Dictionary*>(ordered.AsObject().get());
-  ASSERT_NE(read, nullptr);
-  EXPECT_EQ(read->entries()[0].first, "zeta");
   EXPECT_EQ(Encode(ordered), R"({"Dictionary":{"zeta":{"Long":1},"alfa":{"Array":["x"]},"meio":null}})");
 
   auto inner = std::make_shared<Dictionary>();
