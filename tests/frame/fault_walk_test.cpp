@@ -54,9 +54,8 @@ Args Bound(Args args, const TempDatabase& db) {
   return args;
 }
 
-const char* const kTemplateTables[] = {"TEMPLATE_DINAMICO", "TEMPLATE_DINAMICO_QUERY",
-                                       "COLUNA_TEMPLATE_DINAMICO", "GRUPO_USUARIO_X_TEMPLATE"};
-const std::vector<const char*> kTemplate(std::begin(kTemplateTables), std::end(kTemplateTables));
+const std::vector<const char*> kTemplate = {"TEMPLATE_DINAMICO", "TEMPLATE_DINAMICO_QUERY", "COLUNA_TEMPLATE_DINAMICO",
+                                            "GRUPO_USUARIO_X_TEMPLATE"};
 const char* const kQuery = "SELECT ID, CLIENTE FROM VENDA WHERE CLIENTE = {CLI} ORDER BY ID";
 
 Variant Filters() { return testing::FilterMatrix({{Variant::Long(100), "Cliente", "{CLI}", "C", "S", "", "ana"}}); }

@@ -57,27 +57,35 @@ const FilterType kFilterTypes[] = {
     {"V", "{@P@}", "ID IN ({@P@})", "2,5"}, {"X", "{@P@}", "ID IN ({@P@})", "2,ID"},
 };
 
-struct Report { Variant result; std::string message; std::set<int32_t> ids; };
+struct Report { Variant result; std::string message, query; std::set<int32_t> ids; };
 
-Report RunReport(const TempDatabase& db, const char* kind, const FilterType& filter, const std::string& value) {
-  Variant connection(db.connection_string()), user(Variant::Long(5)), message, database_kind(kind);
-  Variant query(std::string("SELECT ID FROM VENDA WHERE ID = 2 AND ") + filter.condition +
-                " AND CLIENTE <> {Q} ORDER BY ID");
-  Variant filters = testing::FilterMatrix({{Variant::Long(100), "Filtro", filter.placeholder, filter.type, 0, "", value},
-                                           {Variant::Long(101), "Outro", "{Q}", "C", 0, "", " OR 1=1 OR "}});
-  Variant lines(Variant::Integer(2)), columns(Variant::Integer(7)), out_lines, out_columns, matrix, flag;
-  Variant title("Vendas"), subtitle, template_id(Variant::Long(1)), export_wish("N"), display, extra, email("N");
+// One run of gExecutar_Query: its result, message and prepared query, and the ids of the detail rows shown.
+Report RunReport(const TempDatabase& db, const char* kind, const std::string& query, Variant filters,
+                 Variant title = "Vendas", Variant user = Variant::Long(5), Variant template_id = Variant::Long(1),
+                 Variant email = "N") {
+  Variant connection(db.connection_string()), message, database_kind(kind), sql(query), subtitle, export_wish("N");
+  Variant lines(Variant::Integer(filters.AsArray().UBound(1))), columns(Variant::Integer(7)), out_lines, out_columns,
+      matrix, flag, display, extra;
   Report report;
-  report.result = TPL().gExecutar_Query(connection, user, message, database_kind, query, filters, lines, columns,
+  report.result = TPL().gExecutar_Query(connection, user, message, database_kind, sql, filters, lines, columns,
                                         out_lines, out_columns, matrix, flag, title, subtitle, template_id,
                                         export_wish, display, extra, email);
   report.message = TextOrEmpty(message);
+  report.query = RTrim(CStr(sql));
   if (matrix.IsArray()) {
     const Array& cells = matrix.AsArray();
     for (int32_t r = 0; r <= cells.UBound(1); ++r)
       if (cells.at(r, 1) == Variant("DET")) report.ids.insert(CLng(cells.at(r, 0)));
   }
   return report;
+}
+
+Report RunFilter(const TempDatabase& db, const char* kind, const FilterType& filter, const std::string& value) {
+  return RunReport(db, kind,
+                   std::string("SELECT ID FROM VENDA WHERE ID = 2 AND ") + filter.condition +
+                       " AND CLIENTE <> {Q} ORDER BY ID",
+                   testing::FilterMatrix({{Variant::Long(100), "Filtro", filter.placeholder, filter.type, 0, "", value},
+                                          {Variant::Long(101), "Outro", "{Q}", "C", 0, "", " OR 1=1 OR "}}));
 }
 
 TEST(HostileValues, NoFilterValueChangesTheReportQuery) {
@@ -87,12 +95,12 @@ TEST(HostileValues, NoFilterValueChangesTheReportQuery) {
   for (const char* kind : {"SQLSERVER", "ORACLE"}) {
     for (const FilterType& filter : kFilterTypes) {
       const std::string label = std::string(kind) + " " + filter.type + " " + filter.placeholder;
-      Report control = RunReport(db, kind, filter, filter.benign);
+      Report control = RunFilter(db, kind, filter, filter.benign);
       EXPECT_EQ(control.result, Variant::Integer(0)) << label << ": " << control.message;
       EXPECT_EQ(control.ids, std::set<int32_t>{2}) << label;
       for (const std::string& value : HostileValues()) {
         const std::string where = label + " <" + Left(value, 40) + ">";
-        Report report = RunReport(db, kind, filter, value);
+        Report report = RunFilter(db, kind, filter, value);
         ++runs;
         ExpectIntact(db, where);
         if (report.result == Variant::Integer(0)) {
@@ -106,7 +114,6 @@ TEST(HostileValues, NoFilterValueChangesTheReportQuery) {
   }
   std::cout << "Hostile values: " << HostileValues().size() << " values, " << runs << " report runs" << std::endl;
 }
-
 
 // The other values the system writes into SQL, each hostile value in turn.
 class HostileValuesElsewhere : public ::testing::TestWithParam<const char*> {
@@ -142,23 +149,19 @@ TEST_P(HostileValuesElsewhere, GenerationLogAndEmailRequest) {
   for (const std::string& value : HostileValues()) {
     for (bool identifiers : {true, false}) {
       db_.Execute("DELETE FROM REL_DIN_EMAIL");
-      Variant connection(db_.connection_string()), user(Variant::Long(5)), message, kind(GetParam());
-      Variant query("SELECT ID FROM VENDA WHERE CLIENTE <> {P}");
-      Variant filters = testing::FilterMatrix({{Variant::Long(100), "Filtro", "{P}", "C", 0, "", value}});
-      Variant lines(Variant::Integer(1)), columns(Variant::Integer(7)), out_lines, out_columns, matrix, flag;
-      Variant title(value), subtitle, template_id(Variant::Long(1)), export_wish("N"), display, extra, email("S");
-      if (identifiers) user = template_id = Variant(value), email = Variant("N");
-      Variant result = TPL().gExecutar_Query(connection, user, message, kind, query, filters, lines, columns,
-                                             out_lines, out_columns, matrix, flag, title, subtitle, template_id,
-                                             export_wish, display, extra, email);
+      const std::string query = "SELECT ID FROM VENDA WHERE CLIENTE <> {P}";
+      const Variant filters = testing::FilterMatrix({{Variant::Long(100), "Filtro", "{P}", "C", 0, "", value}});
+      const Variant text(value), user = identifiers ? text : Variant::Long(5),
+                    template_id = identifiers ? text : Variant::Long(1), email = identifiers ? "N" : "S";
+      const Report report = RunReport(db_, GetParam(), query, filters, text, user, template_id, email);
       const std::string where = (identifiers ? "identifiers <" : "e-mail <") + Left(value, 40) + ">";
       ExpectIntact(db_, where);
-      EXPECT_TRUE(result == Variant::Integer(0) || result == Variant::Integer(10)) << where;
+      EXPECT_TRUE(report.result == Variant::Integer(0) || report.result == Variant::Integer(10)) << where;
       if (identifiers) continue;
       EXPECT_LE(db_.Count("REL_DIN_EMAIL"), 1) << where;
       if (db_.Count("REL_DIN_EMAIL") == 1) {
         EXPECT_EQ(db_.Scalar("SELECT TITULO FROM REL_DIN_EMAIL"), Variant(value)) << where;
-        EXPECT_EQ(db_.Scalar("SELECT TXT_QUERY FROM REL_DIN_EMAIL"), Variant(RTrim(CStr(query)))) << where;
+        EXPECT_EQ(db_.Scalar("SELECT TXT_QUERY FROM REL_DIN_EMAIL"), Variant(report.query)) << where;
       }
     }
   }
@@ -176,7 +179,6 @@ TEST_P(HostileValuesElsewhere, JobTexts) {
                                         count, text, recipient, start, sender, attachment);
     const std::string where = "<" + Left(value, 40) + ">";
     ExpectIntact(db_, where);
-    EXPECT_EQ(db_.Count("LOG_GERADOR"), registered ? 1 : db_.Count("LOG_GERADOR")) << where;
     EXPECT_LE(db_.Count("LOG_GERADOR"), 1) << where;
     if (!registered) continue;
     ++stored;

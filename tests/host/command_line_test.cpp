@@ -20,14 +20,7 @@ Outcome RunTpl(const std::vector<std::string>& words, const std::string& input =
   return {status, out.str(), err.str()};
 }
 
-std::string Describe(const std::vector<std::string>& words) {
-  std::string text = "tpl";
-  for (const std::string& word : words) text += " " + word;
-  return text;
-}
-
-// Sixteen arguments of gGrava_Filtro adding the filter "Data inicial" to an empty list; `lines` is the line count
-// given.
+// Sixteen arguments of gGrava_Filtro adding the filter "Data inicial" to an empty list of `lines` lines.
 std::string AddFirstFilterArguments(const std::string& lines) {
   return R"(["", 5, "", "SQLSERVER", "", )" + lines +
          R"(, {"Empty":null}, {"Empty":null}, "", "Data inicial", "{DATA_INI}", "D", "S", "30", 0, ""])";
@@ -46,7 +39,6 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
       {{"call", "gGrava_Filtro", "--args"}, "[]", "--args needs a FILE"},
       {{"call", "gNao_Existe"}, "[]", "unknown method 'gNao_Existe'"},
       {{"call", "gGrava_Filtro"}, "[]", "gGrava_Filtro takes 16 arguments; 0 given"},
-      {{"call", "gBusca_Arquivo_Xml"}, R"(["", 1, "SQLSERVER"])", "takes 9 arguments; 3 given"},
       {{"serve"}, "", "--database, --kind and --token-file are needed"},
       {{"serve", "--database", "Data Source=x.db", "--kind", "MYSQL"}, "", "--kind is SQLSERVER or ORACLE"},
       {{"serve", "--listen", "8080"}, "", "--listen takes HOST:PORT"}, {{"serve", "--threads", "0"}, "", "1 to 256"},
@@ -54,26 +46,23 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
       {{"serve", "--database", "d", "--kind", "ORACLE", "--token-file", "/nonexistent/token"}, "",
        "cannot read the token file"},
       {{"call", "gGrava_Filtro"}, "[1,", "malformed JSON"}, {{"call", "gGrava_Filtro"}, "", "malformed JSON"},
-      {{"call", "gGrava_Filtro"}, R"({"Array":[]})", "must be a JSON array"},
-      {{"call", "gGrava_Filtro"}, R"(["", 5, "", "SQLSERVER", "", {"Integer":40000}, 0, {"Empty":null},
-          "", "a", "{A}", "D", "S", "", 0, ""])", "(IOVntQtde_Lin_Matriz_Filtro).Integer: 40000 is outside"},
-      {{"call", "gGrava_Filtro"}, R"(["", 5, "", "SQLSERVER", "", 2, 7, {"Matrix":[[1,2],[3]]}, "", "a",
-          "{A}", "D", "S", "", 0, ""])", "args[7] (IOVntArrMatriz_Filtro).Matrix[1]"},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::PrintToString(row.words));
     const Outcome outcome = RunTpl(row.words, row.input);
-    EXPECT_EQ(outcome.exit_status, kExitUsage) << Describe(row.words);
-    EXPECT_NE(outcome.err.find(row.message), std::string::npos) << Describe(row.words) << ": " << outcome.err;
-    EXPECT_EQ(outcome.out, "") << Describe(row.words);
+    EXPECT_EQ(outcome.exit_status, kExitUsage);
+    EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
   }
 }
 
 TEST(HostCommandLine, HelpAndNoArgumentsShowUsageOnStandardOutput) {
   for (const std::vector<std::string>& words : {std::vector<std::string>{}, {"--help"}, {"-h"}, {"help"}}) {
+    SCOPED_TRACE(::testing::PrintToString(words));
     const Outcome outcome = RunTpl(words);
-    EXPECT_EQ(outcome.exit_status, kExitSuccess) << Describe(words);
-    EXPECT_NE(outcome.out.find("Usage: tpl COMMAND"), std::string::npos) << Describe(words);
-    EXPECT_NE(outcome.out.find("call METHOD"), std::string::npos) << Describe(words);
+    EXPECT_EQ(outcome.exit_status, kExitSuccess);
+    EXPECT_NE(outcome.out.find("Usage: tpl COMMAND"), std::string::npos);
+    EXPECT_NE(outcome.out.find("call METHOD"), std::string::npos);
   }
 }
 
@@ -127,19 +116,6 @@ TEST(HostCommandLine, CallPrintsTheResultAndEveryArgumentAfterTheCall) {
   const Json answer = Answer(RunTpl({"call", "gGrava_Filtro"}, refused));
   EXPECT_EQ(answer["result"], Json::parse(R"({"Integer":10})"));
   EXPECT_EQ(answer["args"][2], "O Valor do campo deve estar entre chaves. Ex: {DATA_INI}");
-}
-
-// The one method without a trap: a failure while listing a group's templates reaches the host, and `tpl call` answers
-// with what was raised and the arguments as they stood. That is a completed call of `tpl`.
-TEST(HostCommandLine, CallPrintsWhatTheMethodRaised) {
-  const Json answer = Answer(RunTpl({"call", "gObter_Templates_do_Usuario"},
-                                    R"(["Data Source=/nonexistent/tpl.db", 5, "", "SQLSERVER", 2, "", "", ""])"));
-  ASSERT_TRUE(answer.contains("raised")) << answer.dump();
-  EXPECT_FALSE(answer.contains("result"));
-  EXPECT_EQ(answer["raised"]["number"], 14);  // SQLite cannot open the file
-  EXPECT_NE(answer["raised"]["description"].get<std::string>().find("/nonexistent/tpl.db"), std::string::npos);
-  EXPECT_EQ(answer["args"], Json::parse(R"(["Data Source=/nonexistent/tpl.db",{"Long":5},"","SQLSERVER",
-      {"Long":2},"","",""])"));
 }
 
 }  // namespace

@@ -58,13 +58,6 @@ class HttpServiceTest : public ::testing::Test {
   int port_ = 0;
 };
 
-// The arguments of gBusca_Arquivo_Xml reading one system parameter, with the connection string and kind given.
-std::string ReadParameterBody(const std::string& connection, const std::string& kind, int id) {
-  return Json::array({connection, 5, kind, "Parametro", "Tab_Parametro_Sistema", "Tab_Parametro_Sistema_ID", id, "",
-                      ""})
-      .dump();
-}
-
 // The arguments of gExecutar_Query for a report that shows the parameter row `id`.
 std::string ParameterReportBody(int id) {
   const Json filters = Json::parse(R"({"Matrix":[[1,"Parâmetro","{ID}","N","1","",")" + std::to_string(id) +
@@ -93,11 +86,6 @@ TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
   ASSERT_TRUE(methods);
   EXPECT_EQ(methods->status, 200);
   EXPECT_EQ(Json::parse(methods->body), MethodTableJson());
-
-  const auto [status, answer] = Call("gBusca_Arquivo_Xml", ReadParameterBody("", "SQLSERVER", 23042));
-  EXPECT_EQ(status, 200);
-  EXPECT_EQ(answer["result"], Json::parse(R"({"Integer":0})"));
-  EXPECT_EQ(answer["args"][7], "1000");
 
   // A shown result exported, then fetched under /files/.
   const auto [run_status, run] = Call("gExecutar_Query", ParameterReportBody(23042));
@@ -166,7 +154,8 @@ TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
 // The client names another database and kind: the service's own are used, and its connection string does not go back.
 TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
   const auto [status, answer] =
-      Call("gBusca_Arquivo_Xml", ReadParameterBody("Data Source=/nonexistent/other.db", "ORACLE", 5070));
+      Call("gBusca_Arquivo_Xml", R"(["Data Source=/nonexistent/other.db", 5, "ORACLE", "Parametro",
+                                   "Tab_Parametro_Sistema", "Tab_Parametro_Sistema_ID", 5070, "", ""])");
   ASSERT_EQ(status, 200);
   EXPECT_EQ(answer["result"], Json::parse(R"({"Integer":0})")) << answer.dump();
   EXPECT_EQ(answer["args"][7], "50");
@@ -180,12 +169,8 @@ TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
     options.database = "servico";
     options.kind = "ORACLE";
     ImposeServiceDatabase(method, arguments, options);
-    EXPECT_EQ(std::count_if(arguments.begin(), arguments.end(), [](const Variant& v) { return CStr(v) == "servico"; }),
-              1)
-        << method.name;
-    EXPECT_EQ(std::count_if(arguments.begin(), arguments.end(), [](const Variant& v) { return CStr(v) == "ORACLE"; }),
-              1)
-        << method.name;
+    for (const char* imposed : {"servico", "ORACLE"})
+      EXPECT_EQ(std::count(arguments.begin(), arguments.end(), Variant(imposed)), 1) << method.name << ": " << imposed;
   }
 }
 
@@ -234,14 +219,10 @@ TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
 
 TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
   struct Row { std::string text; bool ok; std::string host; int port; };
-  for (const Row& row : std::vector<Row>{{"127.0.0.1:8080", true, "127.0.0.1", 8080},
-                                         {":9000", true, "127.0.0.1", 9000},
-                                         {"0.0.0.0:0", true, "0.0.0.0", 0},
-                                         {"127.0.0.1", false, "", 0},
-                                         {"127.0.0.1:", false, "", 0},
-                                         {"127.0.0.1:65536", false, "", 0},
-                                         {"127.0.0.1:80x", false, "", 0},
-                                         {"127.0.0.1:-1", false, "", 0}}) {
+  for (const Row& row : std::vector<Row>{
+           {"127.0.0.1:8080", true, "127.0.0.1", 8080}, {":9000", true, "127.0.0.1", 9000},
+           {"0.0.0.0:0", true, "0.0.0.0", 0}, {"127.0.0.1", false, "", 0}, {"127.0.0.1:", false, "", 0},
+           {"127.0.0.1:65536", false, "", 0}, {"127.0.0.1:80x", false, "", 0}, {"127.0.0.1:-1", false, "", 0}}) {
     std::string host;
     int port = -1;
     ASSERT_EQ(ParseListenAddress(row.text, host, port), row.ok) << row.text;

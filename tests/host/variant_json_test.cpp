@@ -108,10 +108,8 @@ std::string WideObject(int keys) {
   return text + "}";
 }
 
-// Hostile documents end in one clear refusal, never in a crash or a long
-// wait: numbers beyond a double, nesting past the documented limit
-// (brackets inside strings do not count), and objects so wide that finding
-// their keys would take minutes.
+// Hostile documents end in one clear refusal, never in a crash or a long wait: numbers beyond a double, nesting past
+// the limit (brackets inside strings do not count), objects so wide that finding their keys would take minutes.
 TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
   const std::pair<std::string, std::string> rows[] = {
       {WideObject(200000), "more than 1000 keys"},
@@ -126,9 +124,8 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
     ExpectRefused(input.substr(0, 60), reason, [&input = input] { ParseJsonDocument(input); });
   EXPECT_NO_THROW(ParseJsonDocument(std::string(64, '[') + std::string(64, ']')));
   EXPECT_NO_THROW(ParseJsonDocument(WideObject(1000)));
-  // A row of many tagged cells, as `tpl call` writes a result matrix, is
-  // read whole, in a tenth of a second (it took seconds while each object
-  // made the parser look through the whole row again).
+  // A row of many tagged cells, as `tpl call` writes a result matrix, is read in a tenth of a second (it took seconds
+  // while each object made the parser look through the whole row again).
   std::string row = R"({"Matrix":[[)";
   for (int i = 0; i < 100000; ++i) row += R"({"Long":)" + std::to_string(i) + "},";
   row += "0]]}";
@@ -140,9 +137,6 @@ TEST(HostVariantJson, HostileDocumentsAreRefusedAtOnce) {
 
 TEST(HostVariantJson, DictionariesKeepInsertionOrderAndNestedValuesRoundTrip) {
   const Variant ordered = Decode(R"({"Dictionary":{"zeta":1,"alfa":{"Array":["x"]},"meio":null}})");
-  const auto* read = dynamic_cast<const Dictionary*>(ordered.AsObject().get());
-  ASSERT_NE(read, nullptr);
-  EXPECT_EQ(read->entries()[0].first, "zeta");
   EXPECT_EQ(Encode(ordered), R"({"Dictionary":{"zeta":{"Long":1},"alfa":{"Array":["x"]},"meio":null}})");
 
   auto inner = std::make_shared<Dictionary>();

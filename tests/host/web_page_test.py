@@ -1,15 +1,9 @@
 #!/usr/bin/env python3
-"""The page of `tpl serve` in a real browser (headless Chromium via WebDriver).
+"""The page of `tpl serve` in headless Chromium: web_page_test.py TPL OUTPUT_FOLDER
 
-    web_page_test.py TPL OUTPUT_FOLDER
-
-Starts the service on a demo database and walks two roads:
-- a person's: pick a group, open a template, fill its filters, run it, see
-  the result table and download the exported workbook;
-- an author's: try a query, add a filter, choose a group, save, and find
-  the template in the group's list.
-A screenshot of each page is kept in OUTPUT_FOLDER. Exits 77 (skipped) when
-Chromium, ChromeDriver or Selenium is missing.
+Two roads on a demo database: a person's (pick a group, open a template, fill its filters, run it, download the
+workbook) and an author's (try a query, add a filter, save for a group, find the template in the group's list). A
+screenshot of each page is kept in OUTPUT_FOLDER. Exits 77 (skipped) when Chromium, ChromeDriver or Selenium is missing.
 """
 import json
 import os
@@ -18,7 +12,6 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
-import time
 import urllib.request
 from pathlib import Path
 
@@ -43,10 +36,9 @@ def start_service(tpl, work):
     database = work / "demo.db"
     subprocess.run([tpl, "init-db", "--demo", str(database)], check=True, capture_output=True)
     (work / "workbooks").mkdir()
-    with sqlite3.connect(database) as db:
-        db.execute("UPDATE Tab_Parametro_Sistema SET Parametro = ? WHERE Tab_Parametro_Sistema_ID = 23017",
-                   (f"{work}/workbooks/",))
-        db.execute("UPDATE Tab_Parametro_Sistema SET Parametro = '/files/' WHERE Tab_Parametro_Sistema_ID = 23018")
+    with sqlite3.connect(database) as db:  # workbooks written here, offered under /files/
+        db.executemany("UPDATE Tab_Parametro_Sistema SET Parametro = ? WHERE Tab_Parametro_Sistema_ID = ?",
+                       [(f"{work}/workbooks/", 23017), ("/files/", 23018)])
     (work / "token").write_text(TOKEN + "\n")
     service = subprocess.Popen([tpl, "serve", "--database", f"Data Source={database}", "--kind", "SQLSERVER",
                                 "--listen", "127.0.0.1:0", "--token-file", str(work / "token")],
@@ -58,21 +50,17 @@ def start_service(tpl, work):
     return service, line.split("listening on ")[1].split()[0].rstrip("/")
 
 
-def api(url, method, arguments):
-    request = urllib.request.Request(f"{url}/api/call/{method}", data=json.dumps(arguments).encode(),
-                                     headers={"Authorization": f"Bearer {TOKEN}"})
-    with urllib.request.urlopen(request) as response:
-        return json.loads(response.read())
-
-
 def save_demo_template(url):
     """The quickstart's template, saved through the service for group 10."""
     filters = [[0, caption, placeholder, kind, obligatory, days, ""]
                for caption, placeholder, kind, obligatory, days, _ in report_road.FILTERS]
-    answer = api(url, "gGrava_Template", ["", 5, "", "SQLSERVER", 0, "Vendas por região",
-                                          "Vendas por região e período", "Demonstração", report_road.QUERY,
-                                          2, 2, report_road.matrix([list(g) for g in report_road.GROUPS]),
-                                          len(filters), 7, report_road.matrix(filters), "VRP", "N"])
+    arguments = ["", 5, "", "SQLSERVER", 0, "Vendas por região", "Vendas por região e período", "Demonstração",
+                 report_road.QUERY, 2, 2, report_road.matrix([list(g) for g in report_road.GROUPS]),
+                 len(filters), 7, report_road.matrix(filters), "VRP", "N"]
+    request = urllib.request.Request(f"{url}/api/call/gGrava_Template", data=json.dumps(arguments).encode(),
+                                     headers={"Authorization": f"Bearer {TOKEN}"})
+    with urllib.request.urlopen(request) as response:
+        answer = json.loads(response.read())
     assert answer["result"] == {"Integer": 0}, answer
 
 
@@ -84,29 +72,35 @@ def browser(downloads):
                  "--window-size=1400,1000", "--lang=pt-BR", f"--user-data-dir={downloads.parent / 'profile'}"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"download.default_directory": str(downloads),
-                                              "download.prompt_for_download": False,
-                                              "intl.accept_languages": "pt-BR"})
+                                              "download.prompt_for_download": False, "intl.accept_languages": "pt-BR"})
     driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
     driver.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": str(downloads)})
     return driver
 
 
 class Page:
-    def __init__(self, driver, shots):
-        self.driver, self.shots = driver, shots
+    def __init__(self, driver, shots, url):
+        self.driver, self.shots, self.url = driver, shots, url
         self.wait = WebDriverWait(driver, 30)
 
     def find(self, css):
         return self.driver.find_element(By.CSS_SELECTOR, css)
 
+    def all(self, css):
+        return self.driver.find_elements(By.CSS_SELECTOR, css)
+
+    def texts(self, css):
+        return [element.text for element in self.all(css)]
+
     def click(self, css):
         self.wait.until(shown.element_to_be_clickable((By.CSS_SELECTOR, css))).click()
         self.idle()
 
-    def type(self, css, text):
-        element = self.find(css)
-        element.clear()
-        element.send_keys(text)
+    def type(self, texts):
+        """Types each text into the field its selector names, over what was there."""
+        for css, text in texts.items():
+            self.find(css).clear()
+            self.find(css).send_keys(text)
 
     def idle(self):
         self.wait.until(lambda d: not self.find("#busy").is_displayed())
@@ -124,21 +118,20 @@ class Page:
 
 def person_road(page, downloads):
     page.driver.get(page.url)
-    page.type("#login-token", TOKEN)
-    page.type("#login-user", "5")
+    page.type({"#login-token": TOKEN, "#login-user": "5"})
     page.shot("1-acesso")
     page.click("#login-form button[type=submit]")
-    page.type("#group-id", "10")
+    page.type({"#group-id": "10"})
     page.click("#group-form button")
     template = page.visible("#template-list button[data-template]")
     assert template.text == "Vendas por região e período", template.text
     template.click()
     page.idle()
     page.visible("#template-panel")
-    fields = page.driver.find_elements(By.CSS_SELECTOR, "#filter-fields input")
+    fields = page.all("#filter-fields input")
     kinds = [(f.get_attribute("type"), f.get_attribute("required") is not None) for f in fields]
     assert kinds == [("date", True), ("date", True), ("text", True), ("text", False), ("text", True)], kinds
-    assert len(page.driver.find_elements(By.CSS_SELECTOR, "#filter-fields .mandatory")) == 4
+    assert len(page.all("#filter-fields .mandatory")) == 4
     page.driver.execute_script("arguments[0].value = '2026-03-01'; arguments[1].value = '2026-06-01';",
                                fields[0], fields[1])
     for field, value in zip(fields[2:], ["Sudeste", "5", "1,3,7,9"]):
@@ -146,22 +139,19 @@ def person_road(page, downloads):
     page.shot("2-filtros")
     page.click("#run-report")
     page.visible("#result-panel")
-    headers = [th.text for th in page.driver.find_elements(By.CSS_SELECTOR, "#result-tables thead th")]
+    headers = page.texts("#result-tables thead th")
     assert headers == ["Data", "Regiao", "Produto", "Cliente", "Quantidade", "Valor_Total"], headers
-    first = page.driver.find_elements(By.CSS_SELECTOR, "#result-tables tbody tr:first-child td")
+    first = page.all("#result-tables tbody tr:first-child td")
     aligns = [td.value_of_css_property("text-align") for td in first]
     assert aligns[0] == "center" and aligns[-1] == "right" and aligns[1] in ("left", "start"), aligns
     assert "/2026" in first[0].text and "," in first[-1].text, [td.text for td in first]
-    rows = len(page.driver.find_elements(By.CSS_SELECTOR, "#result-tables tbody tr"))
+    rows = len(page.all("#result-tables tbody tr"))
     page.shot("3-resultado")
     page.click("#export-excel")
-    link = page.visible("#download-link")
-    name = link.get_attribute("download")
+    name = page.visible("#download-link").get_attribute("download")
     assert name.startswith("RelDinamico") and name.endswith(".xlsx"), name
-    deadline = time.time() + 20
-    while not (downloads / name).is_file() and time.time() < deadline:
-        time.sleep(0.2)
-    assert (downloads / name).is_file(), f"{name} was not downloaded"
+    WebDriverWait(page.driver, 20, poll_frequency=0.2).until(lambda _: (downloads / name).is_file(),
+                                                             f"{name} was not downloaded")
     assert (downloads / name).read_bytes()[:2] == b"PK", "the download is not a workbook"
     page.shot("4-planilha")
     return rows
@@ -170,36 +160,28 @@ def person_road(page, downloads):
 def author_road(page):
     page.click(".tab[data-tab=author]")
     page.click("#new-template")
-    page.type("#author-name", "Regiões")
-    page.type("#author-title", "Regiões de venda")
-    page.type("#author-subtitle", "Cadastro")
-    page.type("#author-code", "REG")
-    page.type("#author-query", "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO ORDER BY NOME; "
-                               "SELECT DESCRICAO FROM PRODUTO WHERE PRODUTO_ID < 3")
+    page.type({"#author-name": "Regiões", "#author-title": "Regiões de venda", "#author-subtitle": "Cadastro",
+               "#author-code": "REG", "#author-query": "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO "
+               "ORDER BY NOME; SELECT DESCRICAO FROM PRODUTO WHERE PRODUTO_ID < 3"})
     page.click("#test-query")
     page.visible("#test-panel")
-    cells = [td.text for td in page.driver.find_elements(By.CSS_SELECTOR, "#test-tables tbody td")]
+    cells = page.texts("#test-tables tbody td")
     assert cells[:2] == ["3", "Centro-Oeste"] and cells[-2:] == ["Café torrado 500 g", "Açúcar cristal 1 kg"], cells
-    captions = [c.text for c in page.driver.find_elements(By.CSS_SELECTOR, "#test-tables caption")]
-    assert captions == ["Resultado adicional RS0"], captions
+    assert page.texts("#test-tables caption") == ["Resultado adicional RS0"], page.texts("#test-tables caption")
     page.shot("5-teste-query")
-    page.type("#author-query", "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO "
-                               "WHERE NOME <> {EXCLUIR} ORDER BY NOME")
-    page.type("#filter-caption", "Exceto a região")
-    page.type("#filter-placeholder", "{EXCLUIR}")
+    page.type({"#author-query": "SELECT REGIAO_ID AS Codigo, NOME AS Regiao FROM REGIAO WHERE NOME <> {EXCLUIR} "
+               "ORDER BY NOME", "#filter-caption": "Exceto a região", "#filter-placeholder": "{EXCLUIR}"})
     Select(page.find("#filter-type")).select_by_value("C")
     page.click("#filter-save")
-    assert [td.text for td in page.driver.find_elements(By.CSS_SELECTOR, "#author-filters tbody td")][:3] == \
-        ["Exceto a região", "{EXCLUIR}", "C"], page.notice()
-    page.type("#author-groups", "30")
+    assert page.texts("#author-filters tbody td")[:3] == ["Exceto a região", "{EXCLUIR}", "C"], page.notice()
+    page.type({"#author-groups": "30"})
     page.click("#save-template")
     assert "Template gravado" in page.notice(), page.notice()
     page.shot("6-template-gravado")
     page.click(".tab[data-tab=run]")
-    page.type("#group-id", "30")
+    page.type({"#group-id": "30"})
     page.click("#group-form button")
-    titles = [b.text for b in page.driver.find_elements(By.CSS_SELECTOR, "#template-list button")]
-    assert titles == ["Regiões de venda"], titles
+    assert page.texts("#template-list button") == ["Regiões de venda"], page.texts("#template-list button")
     page.shot("7-lista-do-grupo")
 
 
@@ -220,8 +202,7 @@ def main():
         downloads = work / "downloads"
         downloads.mkdir()
         driver = browser(downloads)
-        page = Page(driver, shots)
-        page.url = url + "/"
+        page = Page(driver, shots, url + "/")
         rows = person_road(page, downloads)
         author_road(page)
         print(f"both roads passed: {rows} report rows shown and downloaded; screenshots in {shots}")

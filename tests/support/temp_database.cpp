@@ -11,10 +11,7 @@ TempDatabase::TempDatabase(const std::filesystem::path& parent)
   db::CreateEmbeddedDatabase(file_.string());
 }
 
-void TempDatabase::Execute(const std::string& sql) const {
-  db::Recordset recordset;
-  recordset.Open(sql, connection_string());
-}
+void TempDatabase::Execute(const std::string& sql) const { Query(sql); }
 
 db::Recordset TempDatabase::Query(const std::string& sql) const {
   db::Recordset recordset;

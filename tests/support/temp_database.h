@@ -1,5 +1,4 @@
-// A fresh embedded database in its own temporary folder, removed when the test ends, with helpers to run SQL against
-// it.
+// A fresh embedded database in its own temporary folder, removed when the test ends, with helpers to run SQL on it.
 #pragma once
 
 #include <filesystem>
@@ -28,8 +27,7 @@ class TempDatabase {
   db::Recordset Query(const std::string& sql) const;
   // The first column of the first row (Empty when there is no row).
   Variant Scalar(const std::string& sql) const;
-  // Every row of a query as text: columns joined by '|', rows by ';', Null shown as <null>. One comparison then checks
-  // whole rows.
+  // Every row of a query as text: columns joined by '|', rows by ';', Null shown as <null>.
   std::string Rows(const std::string& sql) const;
   // SELECT COUNT(*) FROM `from` (a table, optionally with a WHERE clause).
   int32_t Count(const std::string& from) const;

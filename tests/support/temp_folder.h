@@ -1,7 +1,5 @@
-// A folder of the test's own under the temporary folder, removed with everything in it when the owner goes.
-//
-// The name comes from mkdtemp, so it is new even when an earlier run that reused this process number was killed
-// before it could clean up after itself.
+// A folder of the test's own, removed with everything in it when the owner goes. The name comes from mkdtemp, so it is
+// new even when a killed earlier run under the same process number left its folder behind.
 #pragma once
 
 #include <filesystem>
