@@ -96,15 +96,18 @@ double RealNumber(std::string_view text) {
   return std::strtod(copy.c_str(), nullptr);
 }
 
+// The pieces of `text` between the separators; n separators give n + 1 pieces.
+std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string_view> pieces;
+  size_t start = 0;
+  for (size_t end; (end = text.find(separator, start)) != std::string_view::npos; start = end + 1)
+    pieces.push_back(text.substr(start, end - start));
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
 Variant ArrayOfTexts(std::string_view list) {
-  const std::vector<std::string_view> items = [&] {
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    for (size_t comma; (comma = list.find(',', start)) != std::string_view::npos; start = comma + 1)
-      parts.push_back(list.substr(start, comma - start));
-    parts.push_back(list.substr(start));
-    return parts;
-  }();
+  const std::vector<std::string_view> items = SplitAt(list, ',');
   Array array = Array::Vector(static_cast<int32_t>(items.size()) - 1);
   for (size_t i = 0; i < items.size(); ++i) array.at(static_cast<int32_t>(i)) = Variant(items[i]);
   return Variant(std::move(array));
@@ -135,23 +138,9 @@ std::string Expand(std::string_view input) {
   return out;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  lines.push_back(text.substr(start));
-  return lines;
-}
+std::vector<std::string_view> SplitLines(std::string_view text) { return SplitAt(text, '\n'); }
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  size_t start = 0;
-  for (size_t end; (end = line.find('|', start)) != std::string_view::npos; start = end + 1)
-    fields.push_back(line.substr(start, end - start));
-  fields.push_back(line.substr(start));
-  return fields;
-}
+std::vector<std::string_view> SplitFields(std::string_view line) { return SplitAt(line, '|'); }
 
 std::string_view FieldAt(const std::vector<std::string_view>& fields, size_t index) {
   return index < fields.size() ? fields[index] : std::string_view();
