@@ -21,13 +21,14 @@ bool IsTimeout(const DiagnosticRecord& record) {
   return state == "HYT00" || state == "HYT01" || state == "HY008" || state == "57014";
 }
 
-bool IsSessionLost(const DiagnosticRecord& record) { return IsSessionLostState(record.sql_state); }
+// Class 08 (connection exception, "08S01" communication link failure) and PostgreSQL's 57P01 to 57P03 (the server
+// terminated the session, or is shutting down or not yet accepting sessions).
+bool IsSessionLost(const DiagnosticRecord& record) {
+  const std::string& state = record.sql_state;
+  return state.starts_with("08") || state == "57P01" || state == "57P02" || state == "57P03";
+}
 
 }  // namespace
-
-bool IsSessionLostState(std::string_view sql_state) noexcept {
-  return sql_state.starts_with("08") || sql_state == "57P01" || sql_state == "57P02" || sql_state == "57P03";
-}
 
 std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle) {
   std::vector<DiagnosticRecord> records;
@@ -191,14 +192,14 @@ class OdbcProvider final : public Provider {
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                                  int32_t timeout_seconds) override {
     CheckCommandText(text);
-    return NotingSessionLoss([&] { return Run(type, text, parameters, timeout_seconds); });
+    return NotingFailure([&] { return Run(type, text, parameters, timeout_seconds); });
   }
 
   void BeginTransaction() override {
     if (in_transaction_) {
       throw RuntimeError(kUnspecifiedOdbcError, "Já existe uma transação aberta nesta conexão");
     }
-    NotingSessionLoss([&] { session_.SetAutocommit(false); });
+    NotingFailure([&] { session_.SetAutocommit(false); });
     in_transaction_ = true;
   }
 
@@ -208,23 +209,23 @@ class OdbcProvider final : public Provider {
     if (!in_transaction_) {
       throw RuntimeError(kUnspecifiedOdbcError, "Nenhuma transação aberta para confirmar");
     }
-    NotingSessionLoss([&] { session_.EndTransaction(SQL_COMMIT); });
+    NotingFailure([&] { session_.EndTransaction(SQL_COMMIT); });
     in_transaction_ = false;
-    NotingSessionLoss([&] { session_.SetAutocommit(true); });
+    NotingFailure([&] { session_.SetAutocommit(true); });
   }
 
   void RollbackTransaction() override {
     if (!in_transaction_) return;
-    NotingSessionLoss([&] { session_.EndTransaction(SQL_ROLLBACK); });
+    NotingFailure([&] { session_.EndTransaction(SQL_ROLLBACK); });
     in_transaction_ = false;
-    NotingSessionLoss([&] { session_.SetAutocommit(true); });
+    NotingFailure([&] { session_.SetAutocommit(true); });
   }
 
   // A session whose command failed is not pooled: after a failure some
   // servers keep the transaction aborted or the connection half-closed.
   // The driver's own word counts too, where it knows the link is gone.
   bool IsBroken() const noexcept override {
-    if (session_lost_ || failed_) return true;
+    if (failed_) return true;
     SQLUINTEGER dead = SQL_CD_FALSE;
     return SQL_SUCCEEDED(SQLGetConnectAttr(session_.handle(), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
            dead == SQL_CD_TRUE;
@@ -237,7 +238,7 @@ class OdbcProvider final : public Provider {
     try {
       RollbackTransaction();
       session_.TrySetReadUncommitted();
-      return !session_lost_ && !failed_;
+      return !failed_;
     } catch (...) {
       return false;
     }
@@ -263,7 +264,7 @@ class OdbcProvider final : public Provider {
     }
     if (!results.empty() && results.back().deferred_failure) {
       results.back().deferred_failure = AsSeenByCaller(*results.back().deferred_failure, limit);
-      NoteSessionLoss(*results.back().deferred_failure);
+      failed_ = true;
     }
     // Output values arrive only after the last result set was read.
     bindings.WriteBackOutputs(parameters);
@@ -278,17 +279,12 @@ class OdbcProvider final : public Provider {
                         "HYT00");
   }
 
-  void NoteSessionLoss(const RuntimeError& failure) noexcept {
-    failed_ = true;
-    if (IsSessionLostState(failure.sql_state())) session_lost_ = true;
-  }
-
   template <typename Work>
-  auto NotingSessionLoss(Work work) -> decltype(work()) {
+  auto NotingFailure(Work work) -> decltype(work()) {
     try {
       return work();
-    } catch (const RuntimeError& failure) {
-      NoteSessionLoss(failure);
+    } catch (const RuntimeError&) {
+      failed_ = true;
       throw;
     }
   }
@@ -296,9 +292,7 @@ class OdbcProvider final : public Provider {
   OdbcSession session_;
   ResultReadingOptions reading_;
   bool in_transaction_ = false;
-  // Set once a diagnostic said the server has dropped the session.
-  bool session_lost_ = false;
-  // Set once any command or transaction step of the session failed.
+  // Set once any command or transaction step of the session failed, a lost session included.
   bool failed_ = false;
 };
 

@@ -94,15 +94,10 @@ std::vector<DiagnosticRecord> ReadDiagnostics(SQLSMALLINT handle_type, SQLHANDLE
 // error::kCommandTimeout: HYT00 or HYT01, HY008 (the statement was
 // cancelled, as drivers report a time-out they enforce by cancelling) and
 // 57014 (PostgreSQL's "canceling statement due to statement timeout"). A
-// record saying the session is lost gives its SQLSTATE to the error, so
-// that the provider sees the loss in the error alone.
+// record saying the session is lost (class 08, PostgreSQL's 57P01 to
+// 57P03) gives its SQLSTATE to the error, so that a caller sees the loss
+// in the error alone.
 RuntimeError ToRuntimeError(const std::vector<DiagnosticRecord>& records);
-
-// True for a SQLSTATE saying the session with the server is gone: class 08
-// (connection exception, "08S01" communication link failure) and
-// PostgreSQL's 57P01 to 57P03 (the server terminated the session, or is
-// shutting down or not yet accepting sessions).
-bool IsSessionLostState(std::string_view sql_state) noexcept;
 
 // Raises the diagnostics of `handle` unless `rc` reports success.
 void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle);
