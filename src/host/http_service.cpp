@@ -22,6 +22,7 @@
 #include "host/json_document.h"
 #include "host/web_assets.h"
 #include "tpl/conversions.h"
+#include "tpl/text.h"
 
 namespace tpl::host {
 
@@ -29,20 +30,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
 // The method table names the connection string "invntConecta_db" or
 // "instrConecta_db" and the Database kind "invntBanco_Dados",
 // "InStrBanco_Dados" or "invntBase_dados".
 bool IsConnectionParameter(std::string_view name) {
-  return LowerCase(name).ends_with("conecta_db");
+  return LCase(name).ends_with("conecta_db");
 }
 bool IsDatabaseKindParameter(std::string_view name) {
-  const std::string lower = LowerCase(name);
+  const std::string lower = LCase(name);
   return lower.ends_with("banco_dados") || lower.ends_with("base_dados");
 }
 
@@ -219,14 +214,14 @@ struct HttpService::Server {
     } catch (const InputError& e) {
       return Refuse(response, 400, std::string(method->name) + ": " + e.what());
     }
-    const std::vector<Variant> sent = arguments;
+    // Only the connection strings sent are kept: the other arguments may be a matrix of many rows.
+    std::vector<std::pair<size_t, Variant>> sent_connections;
+    for (size_t i = 0; i < method->parameters.size() && i < arguments.size(); ++i) {
+      if (IsConnectionParameter(method->parameters[i].name)) sent_connections.emplace_back(i, arguments[i]);
+    }
     ImposeServiceDatabase(*method, arguments, options);
     Json answer = CallMethod(*method, arguments);
-    for (size_t i = 0; i < method->parameters.size(); ++i) {
-      if (IsConnectionParameter(method->parameters[i].name)) {
-        answer["args"][i] = EncodeCallArguments({sent[i]})[0];
-      }
-    }
+    for (const auto& [i, sent] : sent_connections) answer["args"][i] = EncodeCallArguments({sent})[0];
     response.set_content(AnswerText(answer), "application/json; charset=utf-8");
   }
 
