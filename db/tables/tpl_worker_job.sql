@@ -6,8 +6,8 @@
 --   ESTADO      P pending, A running, C done, F failed
 --   DONO        the claim of the worker holding it (null when nobody does)
 --   PRAZO       while running: the end of the claim's lease; while pending:
---               the earliest time of the next try (null: at once). Seconds
---               since 1970-01-01 UTC.
+--               the earliest time of the next try (null: at once). Time
+--               since 1970-01-01 UTC, in milliseconds.
 --   TENTATIVAS  how many times it was taken up
 CREATE TABLE TPL_WORKER_JOB (
   ORIGEM CHAR(1) NOT NULL,
@@ -15,7 +15,7 @@ CREATE TABLE TPL_WORKER_JOB (
   USUARIO_INTERNET_ID INTEGER,
   ESTADO CHAR(1) NOT NULL,
   DONO VARCHAR(100),
-  PRAZO INTEGER,
+  PRAZO BIGINT,
   TENTATIVAS INTEGER NOT NULL,
   DATA_INICIO DATETIME,
   DATA_FIM DATETIME,

@@ -1,6 +1,6 @@
 #include "jobs/job_queue.h"
 
-#include <ctime>
+#include <chrono>
 #include <utility>
 
 #include "platform/database/command.h"
@@ -63,11 +63,15 @@ JobKey ReadKey(const db::Recordset& rows) {
 
 std::string JobKey::Name() const { return std::string(1, static_cast<char>(origin)) + std::to_string(id); }
 
-int64_t NowSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t NowMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 
 JobQueue::JobQueue(std::string connection_string, int lease_seconds, int max_attempts)
     : connection_string_(std::move(connection_string)),
-      lease_seconds_(lease_seconds),
+      lease_milliseconds_(int64_t{lease_seconds} * 1000),
       max_attempts_(max_attempts) {}
 
 std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
@@ -76,7 +80,7 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
   db::TransactionScope transaction(connection);
   Run(connection, kNoteNewJobs);
   Run(connection, kNoteNewRequests);
-  const int64_t now = NowSeconds();
+  const int64_t now = NowMilliseconds();
   const std::string expired =
       "ESTADO = 'A' AND PRAZO < " + Number(now);
 
@@ -108,7 +112,7 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
     const JobKey key = ReadKey(candidates);
     Run(connection,
         "UPDATE TPL_WORKER_JOB SET ESTADO = 'A', DONO = ?, PRAZO = " +
-            Number(now + lease_seconds_) +
+            Number(now + lease_milliseconds_) +
             ", TENTATIVAS = TENTATIVAS + 1, DATA_INICIO = GETDATE() WHERE" + KeyCondition(key) +
             " AND (" + due + ")",
         {token});
@@ -131,7 +135,7 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
 bool JobQueue::Renew(const std::string& token) {
   db::Connection connection(connection_string_);
   Run(connection,
-      "UPDATE TPL_WORKER_JOB SET PRAZO = " + Number(NowSeconds() + lease_seconds_) +
+      "UPDATE TPL_WORKER_JOB SET PRAZO = " + Number(NowMilliseconds() + lease_milliseconds_) +
           " WHERE ESTADO = 'A' AND DONO = ?",
       {token});
   db::Recordset mine =
@@ -179,7 +183,7 @@ bool JobQueue::RetryLater(const ClaimedJob& job, const std::string& token, const
   if (CLng(mine.Value("N")) == 0) return false;
   Run(connection,
       "UPDATE TPL_WORKER_JOB SET ESTADO = 'P', DONO = NULL, PRAZO = " +
-          Number(NowSeconds() + lease_seconds_) + ", ARQUIVO = ?, DETALHE = ? WHERE" +
+          Number(NowMilliseconds() + lease_milliseconds_) + ", ARQUIVO = ?, DETALHE = ? WHERE" +
           KeyCondition(job.key),
       {file, detail});
   if (job.key.origin == JobOrigin::Job) {

@@ -7,8 +7,8 @@
 // then a conditional UPDATE gives one of them to the claim token (pending
 // and due, or running with its lease run out), and the token is read back.
 // The UPDATE's row lock decides between workers: only one token lands.
-// Every time is the worker's clock in seconds since 1970 (UTC), so the
-// machines of a deployment must keep their clocks in step.
+// Every time is the worker's clock in milliseconds since 1970 (UTC), so
+// the machines of a deployment must keep their clocks in step.
 #pragma once
 
 #include <cstdint>
@@ -79,11 +79,11 @@ class JobQueue {
 
  private:
   std::string connection_string_;
-  int lease_seconds_;
+  int64_t lease_milliseconds_;
   int max_attempts_;
 };
 
-// Seconds since 1970 (UTC) on this machine.
-int64_t NowSeconds();
+// Milliseconds since 1970 (UTC) on this machine.
+int64_t NowMilliseconds();
 
 }  // namespace tpl::jobs
