@@ -16,11 +16,12 @@ namespace {
 // Requests not seen before become pending rows. A job is the worker's once
 // its parameter text is stored and as long as nobody else moved its status
 // on; a start date in the future keeps it back.
+// {NOW} stands for the database's current time.
 constexpr const char* kNoteNewJobs =
     "INSERT INTO TPL_WORKER_JOB (ORIGEM, ORIGEM_ID, USUARIO_INTERNET_ID, ESTADO, TENTATIVAS) "
     "SELECT 'J', L.LOG_GERADOR_ID, L.USUARIO_INTERNET_ID, 'P', 0 FROM LOG_GERADOR L "
     "WHERE L.FUNCAO_ID IN (3016, 80712) AND L.TXT_QUERY IS NOT NULL "
-    "AND L.Tab_Status_JOB_ID = 1 AND (L.Data_Inicio IS NULL OR L.Data_Inicio <= GETDATE()) "
+    "AND L.Tab_Status_JOB_ID = 1 AND (L.Data_Inicio IS NULL OR L.Data_Inicio <= {NOW}) "
     "AND NOT EXISTS (SELECT 1 FROM TPL_WORKER_JOB W "
     "WHERE W.ORIGEM = 'J' AND W.ORIGEM_ID = L.LOG_GERADOR_ID)";
 constexpr const char* kNoteNewRequests =
@@ -69,8 +70,10 @@ int64_t NowMilliseconds() {
       .count();
 }
 
-JobQueue::JobQueue(std::string connection_string, int lease_seconds, int max_attempts)
+JobQueue::JobQueue(std::string connection_string, const std::string& database_kind,
+                   int lease_seconds, int max_attempts)
     : connection_string_(std::move(connection_string)),
+      now_(database_kind == "ORACLE" ? "SYSDATE" : "GETDATE()"),
       lease_milliseconds_(int64_t{lease_seconds} * 1000),
       max_attempts_(max_attempts) {}
 
@@ -78,7 +81,9 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
                                           std::vector<AbandonedJob>& abandoned) {
   db::Connection connection(connection_string_);
   db::TransactionScope transaction(connection);
-  Run(connection, kNoteNewJobs);
+  std::string note_jobs = kNoteNewJobs;
+  note_jobs.replace(note_jobs.find("{NOW}"), 5, now_);
+  Run(connection, note_jobs);
   Run(connection, kNoteNewRequests);
   const int64_t now = NowMilliseconds();
   const std::string expired =
@@ -92,8 +97,8 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
     AbandonedJob job{ReadKey(given_up), LongOrZero((given_up.Value("USUARIO_INTERNET_ID"))),
                      CLng(given_up.Value("TENTATIVAS"))};
     Run(connection,
-        "UPDATE TPL_WORKER_JOB SET ESTADO = 'F', DONO = NULL, PRAZO = NULL, DATA_FIM = GETDATE(), "
-        "DETALHE = ? WHERE" + KeyCondition(job.key) + " AND " + expired,
+        "UPDATE TPL_WORKER_JOB SET ESTADO = 'F', DONO = NULL, PRAZO = NULL, DATA_FIM = " + now_ +
+            ", DETALHE = ? WHERE" + KeyCondition(job.key) + " AND " + expired,
         {Compose(sentences::kWorkerInterrupted, std::to_string(job.attempts))});
     if (job.key.origin == JobOrigin::Job) {
       Run(connection, "UPDATE LOG_GERADOR SET Tab_Status_JOB_ID = " + Number(kJobStatusFailed) +
@@ -113,7 +118,7 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
     Run(connection,
         "UPDATE TPL_WORKER_JOB SET ESTADO = 'A', DONO = ?, PRAZO = " +
             Number(now + lease_milliseconds_) +
-            ", TENTATIVAS = TENTATIVAS + 1, DATA_INICIO = GETDATE() WHERE" + KeyCondition(key) +
+            ", TENTATIVAS = TENTATIVAS + 1, DATA_INICIO = " + now_ + " WHERE" + KeyCondition(key) +
             " AND (" + due + ")",
         {token});
     db::Recordset mine = Run(connection,
@@ -155,7 +160,7 @@ bool JobQueue::Finish(const ClaimedJob& job, const std::string& token, bool done
   if (CLng(mine.Value("N")) == 0) return false;
   Run(connection,
       std::string("UPDATE TPL_WORKER_JOB SET ESTADO = '") + (done ? "C" : "F") +
-          "', DONO = NULL, PRAZO = NULL, DATA_FIM = GETDATE(), LINHAS = " +
+          "', DONO = NULL, PRAZO = NULL, DATA_FIM = " + now_ + ", LINHAS = " +
           (done ? Number(rows) : std::string("NULL")) + ", ARQUIVO = ?, DETALHE = ? WHERE" +
           KeyCondition(job.key),
       {file, detail});
@@ -165,7 +170,7 @@ bool JobQueue::Finish(const ClaimedJob& job, const std::string& token, bool done
                         ", Endereco_anexo = ? WHERE LOG_GERADOR_ID = " + Number(job.key.id),
         {file});
   } else if (done) {
-    Run(connection, "UPDATE REL_DIN_EMAIL SET DATA_ENVIO = GETDATE() WHERE REL_DIN_EMAIL_ID = " +
+    Run(connection, "UPDATE REL_DIN_EMAIL SET DATA_ENVIO = " + now_ + " WHERE REL_DIN_EMAIL_ID = " +
                         Number(job.key.id));
   }
   transaction.Commit();

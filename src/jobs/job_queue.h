@@ -53,7 +53,10 @@ struct AbandonedJob {
 
 class JobQueue {
  public:
-  JobQueue(std::string connection_string, int lease_seconds, int max_attempts);
+  // `database_kind` "ORACLE" (exactly) writes the current time as SYSDATE,
+  // any other as GETDATE().
+  JobQueue(std::string connection_string, const std::string& database_kind, int lease_seconds,
+           int max_attempts);
 
   // Takes one due job for `token`; nothing when none is due. Jobs whose
   // lease ran out after their last allowed attempt are not taken again:
@@ -79,6 +82,7 @@ class JobQueue {
 
  private:
   std::string connection_string_;
+  std::string now_;  // the database's current time
   int64_t lease_milliseconds_;
   int max_attempts_;
 };

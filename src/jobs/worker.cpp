@@ -70,7 +70,8 @@ class Worker {
         log_(log),
         stop_(stop),
         database_{options.connection_string, options.database_kind},
-        queue_(options.connection_string, options.lease_seconds, options.max_attempts) {
+        queue_(options.connection_string, options.database_kind, options.lease_seconds,
+               options.max_attempts) {
     target_.smtp_host = options.smtp_host;
     target_.smtp_port = options.smtp_port;
     target_.outbox = options.outbox;
@@ -161,7 +162,6 @@ class Worker {
         outcome.log_detail = e.what();
       }
       heartbeat.request_stop();
-      heartbeat_wake_.notify_all();
     }
     if (outcome.kind == Outcome::Kind::RetryLater && job.attempts >= options_.max_attempts) {
       outcome.kind = Outcome::Kind::Failed;
@@ -202,8 +202,9 @@ class Worker {
                  Clock::time_point start) {
     const auto every = std::chrono::milliseconds(std::max(200, options_.lease_seconds * 1000 / 3));
     std::mutex mutex;
+    std::condition_variable_any wake;  // woken only by the stop request
     std::unique_lock lock(mutex);
-    while (!heartbeat_wake_.wait_for(lock, stopping, every, [] { return false; })) {
+    while (!wake.wait_for(lock, stopping, every, [] { return false; })) {
       if (stopping.stop_requested()) return;
       try {
         if (!queue_.Renew(token)) Log(name + ": the claim was lost to another worker");
@@ -313,7 +314,6 @@ class Worker {
   JobQueue queue_;
   mail::DeliveryTarget target_;
   std::mutex log_mutex_;
-  std::condition_variable_any heartbeat_wake_;
   WorkerSummary summary_;
 };
 

@@ -167,7 +167,7 @@ TEST_F(Worker, AnUnreachableMailServerIsTriedAFewTimesThenTheJobFails) {
 TEST_F(Worker, AClaimWhoseWorkerDiedIsTakenAgainAfterItsLeaseAndGivenUpAtTheLimit) {
   AddRequest("SELECT 1 AS A");
   AddRequest("SELECT 2 AS A");
-  JobQueue dead(db_.connection_string(), 1, 2);
+  JobQueue dead(db_.connection_string(), "SQLSERVER", 1, 2);
   std::vector<AbandonedJob> abandoned;
   ASSERT_EQ(dead.Claim("dead-1", abandoned)->key.id, 1);
   ASSERT_EQ(dead.Claim("dead-2", abandoned)->key.id, 2);
@@ -192,7 +192,7 @@ TEST_F(Worker, AClaimWhoseWorkerDiedIsTakenAgainAfterItsLeaseAndGivenUpAtTheLimi
 
 TEST_F(Worker, AClaimRunOutIsFinishedByTheNextWorkerOnce) {
   AddRequest("SELECT 1 AS A");
-  JobQueue dead(db_.connection_string(), 1, 3);
+  JobQueue dead(db_.connection_string(), "ORACLE", 1, 3);
   std::vector<AbandonedJob> abandoned;
   ASSERT_TRUE(dead.Claim("dead-1", abandoned));
   EXPECT_EQ(RunOnce(Options()).done, 0) << "held while its lease runs";
