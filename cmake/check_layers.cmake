@@ -4,14 +4,15 @@
 # headers of its own folder and of lower ones only. Inside platform the
 # access layer (database/) must not know the providers, nor the providers
 # each other; the workbook layer (workbook/) knows none of them and they do
-# not know it. The libraries of the outside world are platform's alone.
+# not know it; the mail layer (mail/) knows no other folder and none knows
+# it. The libraries of the outside world are platform's alone.
 cmake_minimum_required(VERSION 3.25)
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
 endif()
 
-set(ranks platform shared infra output report templates frame host)
-set(external_headers sqlite3.h sql.h sqlext.h sqltypes.h sqlucode.h utf8proc.h xlsxwriter.h)
+set(ranks platform shared infra output report templates frame jobs host)
+set(external_headers sqlite3.h sql.h sqlext.h sqltypes.h sqlucode.h utf8proc.h xlsxwriter.h curl.h)
 
 file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
 list(SORT files)
@@ -47,7 +48,7 @@ foreach(file IN LISTS files)
       elseif(target_rank GREATER rank)
         list(APPEND faults "${file}: \"${header}\" is a higher layer")
       elseif(target STREQUAL "platform" AND NOT folder STREQUAL "platform"
-             AND NOT header MATCHES "^platform/(database|workbook)/")
+             AND NOT header MATCHES "^platform/(database|workbook|mail)/")
         list(APPEND faults "${file}: \"${header}\" is private to platform")
       elseif(folder STREQUAL "platform" AND header MATCHES "^platform/([^/]+)/")
         set(target_subfolder "${CMAKE_MATCH_1}")
@@ -60,6 +61,10 @@ foreach(file IN LISTS files)
           list(APPEND faults "${file}: the workbook layer must not know \"${header}\"")
         elseif(subfolder MATCHES "^(sqlite|odbc)$" AND target_subfolder STREQUAL "workbook")
           list(APPEND faults "${file}: a provider must not know \"${header}\"")
+        elseif(subfolder STREQUAL "mail" AND NOT target_subfolder STREQUAL "mail")
+          list(APPEND faults "${file}: the mail layer must not know \"${header}\"")
+        elseif(NOT subfolder STREQUAL "mail" AND target_subfolder STREQUAL "mail")
+          list(APPEND faults "${file}: \"${header}\" is for the layers above platform")
         endif()
       endif()
     endif()

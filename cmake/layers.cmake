@@ -2,27 +2,28 @@
 # layer links only the layers below it. The order is the one place that says
 # who may call whom:
 #
-#   platform <- shared <- infra <- output <- report <- templates <- frame
+#   platform <- shared <- infra <- output <- report <- templates <- frame <- jobs
 #
 # The build enforces it twice. Each layer compiles against an include root
 # of its own, a folder of links to its own sources and to those of the
 # layers below, so that an include of a higher layer's header does not
 # compile. And the layering check (check_layers.cmake) runs before any
 # layer is compiled and fails the build on what an include root cannot
-# catch: SQLite, ODBC, utf8proc or libxlsxwriter headers outside platform,
+# catch: SQLite, ODBC, utf8proc, libxlsxwriter or libcurl headers outside platform,
 # includes that climb out of their folder with "..", and the folders inside
 # platform (database/ knows neither provider; the providers not each other).
-set(TPL_LAYERS platform shared infra output report templates frame)
+set(TPL_LAYERS platform shared infra output report templates frame jobs)
 
 set(TPL_INCLUDE_ROOTS "${CMAKE_BINARY_DIR}/include_roots")
 
-# Above platform only the database access layer and the workbook layer are
-# visible: the providers and the value internals stay private to platform.
+# Above platform only the database access layer, the workbook layer and
+# the mail layer are visible: the providers and the value internals stay private to platform.
 function(_tpl_link_folder root folder)
   if(folder STREQUAL "platform")
     file(MAKE_DIRECTORY "${root}/platform")
     file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/platform/database" "${root}/platform/database" SYMBOLIC)
     file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/platform/workbook" "${root}/platform/workbook" SYMBOLIC)
+    file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/platform/mail" "${root}/platform/mail" SYMBOLIC)
   else()
     file(CREATE_LINK "${PROJECT_SOURCE_DIR}/src/${folder}" "${root}/${folder}" SYMBOLIC)
   endif()

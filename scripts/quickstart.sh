@@ -3,7 +3,9 @@
 # project needs, builds `tpl`, creates an embedded database with the demo
 # data, and runs what a host application runs: save a template, list a
 # group's templates, read the template back, run it with filter values and
-# export the result to a workbook.
+# export the result to a workbook; then a run larger than the screen limit
+# is handed to a background job, `tpl worker --once` produces and e-mails
+# it (an .eml file in quickstart/outbox), and the road says where it landed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,4 +26,4 @@ sqlite3 "$database" \
   "UPDATE Tab_Parametro_Sistema SET Parametro = '$out/workbooks/' WHERE Tab_Parametro_Sistema_ID = 23017"
 echo
 
-python3 scripts/report_road.py "$tpl" "$database" "$out/workbooks"
+python3 scripts/report_road.py "$tpl" "$database" "$out/workbooks" "$out/outbox"

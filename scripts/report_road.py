@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
 """The road a host application runs, through `tpl call`, on a demo database.
 
-    report_road.py TPL DATABASE WORKBOOK_FOLDER
+    report_road.py TPL DATABASE WORKBOOK_FOLDER [OUTBOX]
 
 Saves a report template with filters of several types and two user groups,
 lists a group's templates, reads the template back, runs it with filter
 values, exports the result to a workbook and says where the workbook is.
+With OUTBOX it goes on: a run larger than the screen limit is handed to a
+background job, `tpl worker --once` produces and e-mails it (as an .eml
+file in OUTBOX), and it says where the e-mail landed.
 Each step prints one line a person can read; the full JSON answers are kept
 beside the workbook (road-*.json) for whoever wants to look closer.
 """
+import email
 import json
+import sqlite3
 import subprocess
 import sys
 from pathlib import Path
@@ -145,7 +150,54 @@ def main():
     if not workbook.is_file():
         sys.exit(f"gGera_Excel answered {name!r}, but {workbook} does not exist")
     print(f"5. gGera_Excel: the workbook {name} was saved ({workbook.stat().st_size} bytes).")
+    if len(sys.argv) > 4:
+        handed_over = hand_over_large_report(tpl, database, head, query, filter_matrix,
+                                             filter_lines, template_id, lines - 2, folder,
+                                             Path(sys.argv[4]))
     print(f"\nThe workbook is at {workbook}")
+    if len(sys.argv) > 4:
+        print(f"The e-mailed report is at {handed_over}")
+
+
+def hand_over_large_report(tpl, database, head, query, filter_matrix, filter_lines,
+                           template_id, rows, folder, outbox):
+    """Runs the report with a screen limit below its size, then the worker."""
+    # 6. The screen shows fewer lines than the report has: it goes to a job.
+    with sqlite3.connect(database) as db:
+        limit = db.execute("SELECT Parametro FROM Tab_Parametro_Sistema "
+                           "WHERE Tab_Parametro_Sistema_ID = 23042").fetchone()[0]
+        db.execute("UPDATE Tab_Parametro_Sistema SET Parametro = ? "
+                   "WHERE Tab_Parametro_Sistema_ID = 23042", (str(rows // 2),))
+    try:
+        result, args = call(tpl, "gExecutar_Query", head + [
+            query, matrix(filter_matrix), filter_lines, len(filter_matrix[0]), 0, 0, EMPTY, "",
+            "Vendas por região", "Sudeste, março a maio de 2026", template_id, "N", "", EMPTY,
+            "N"], folder)
+    finally:
+        with sqlite3.connect(database) as db:
+            db.execute("UPDATE Tab_Parametro_Sistema SET Parametro = ? "
+                       "WHERE Tab_Parametro_Sistema_ID = 23042", (limit,))
+    require(result == 10 and args[11] == "S", result, args, 2, "gExecutar_Query (large)")
+    print(f"6. gExecutar_Query with a screen limit of {rows // 2} lines: result {result}, "
+          f"\"{args[2]}\"")
+
+    # 7. The worker produces the job's workbook and e-mails it.
+    outbox.mkdir(parents=True, exist_ok=True)
+    before = set(outbox.glob("*.eml"))
+    completed = subprocess.run([tpl, "worker", "--database", str(database), "--outbox",
+                                str(outbox), "--from", "relatorios@localhost", "--once"],
+                               capture_output=True, text=True, check=False)
+    if completed.returncode != 0:
+        sys.exit(f"tpl worker failed ({completed.returncode}): {completed.stderr.strip()}")
+    landed = sorted(set(outbox.glob("*.eml")) - before)
+    if len(landed) != 1:
+        sys.exit(f"tpl worker left {len(landed)} e-mails in {outbox}: {completed.stderr.strip()}")
+    with open(landed[0], "rb") as eml:
+        message = email.message_from_binary_file(eml)
+    attachment = next(part for part in message.walk() if part.get_filename())
+    print(f"7. tpl worker --once: e-mailed {attachment.get_filename()} to {message['To']} "
+          f"({len(attachment.get_payload(decode=True))} bytes).")
+    return landed[0]
 
 
 if __name__ == "__main__":

@@ -2,7 +2,10 @@
 # One command from a fresh machine to the web page on the demo database:
 # installs what the project needs, builds `tpl`, creates the demo database
 # (serve-demo/demo.db) holding the quickstart's report template, writes a
-# token, and serves the page at http://127.0.0.1:8080/ until Ctrl-C.
+# token, and serves the page at http://127.0.0.1:8080/ until Ctrl-C. Beside
+# the service a `tpl worker` produces the reports handed to the background
+# and "e-mails" them as .eml files into serve-demo/outbox; it stops with
+# the service.
 #   TPL_SERVE_LISTEN=127.0.0.1:9000 bash scripts/serve_demo.sh   another port
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +17,7 @@ cmake --build build -j "$(nproc)" --target tpl
 tpl=$PWD/build/src/host/tpl
 out=$PWD/serve-demo
 listen=${TPL_SERVE_LISTEN:-127.0.0.1:8080}
-rm -rf "$out/demo.db" "$out/workbooks"
+rm -rf "$out/demo.db" "$out/workbooks" "$out/outbox"
 mkdir -p "$out/workbooks"
 database="$out/demo.db"
 
@@ -37,7 +40,11 @@ Open http://$listen/ and enter
   chave de acesso:    $(cat "$out/token")   (kept in $out/token)
   código do usuário:  5 (Ana Souza; 1 sees technical details of failures)
 then group 10 (Vendas) or 20 (Diretoria). Ctrl-C stops the service.
+Reports larger than the screen arrive as e-mails in $out/outbox/.
 
 TEXT
-exec "$tpl" serve --database "Data Source=$database" --kind SQLSERVER --listen "$listen" \
+"$tpl" worker --database "$database" --outbox "$out/outbox" --from relatorios@localhost &
+worker=$!
+trap 'kill "$worker" 2>/dev/null; wait "$worker" 2>/dev/null' EXIT
+"$tpl" serve --database "Data Source=$database" --kind SQLSERVER --listen "$listen" \
   --token-file "$out/token"

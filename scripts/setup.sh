@@ -18,6 +18,7 @@ packages=(
   clang libclang-rt-14-dev libfuzzer-14-dev
   libcpp-httplib-dev
   chromium chromium-driver python3-selenium
+  libcurl4-openssl-dev python3-aiosmtpd
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include "host/http_service.h"
 #include "host/json_document.h"
 #include "host/variant_json.h"
+#include "host/worker_command.h"
 #include "tpl/embedded_database.h"
 #include "tpl/runtime_error.h"
 #include "tpl/tpl.h"
@@ -250,6 +251,10 @@ constexpr Command kCommands[] = {
      "serve the methods as HTTP JSON (POST /api/call/METHOD, GET /api/methods) and the web "
      "page at /, on 127.0.0.1:8080 unless --listen says otherwise, until SIGINT or SIGTERM",
      RunServe},
+    {"worker", kWorkerSynopsis,
+     "produce and e-mail the reports handed to background jobs and the e-mail requests, "
+     "until SIGINT or SIGTERM (--once: until none is left)",
+     RunWorkerCommand},
 };
 
 bool IsHelp(const std::string& word) { return word == "--help" || word == "-h" || word == "help"; }

@@ -87,6 +87,17 @@
   X(kNoQuery, "Esse relatório não possui uma query definida.")                                   \
   X(kCommandNotAllowed, "Comando não permitido por essa função.")                                \
   X(kNoRecords, "Não foram encontrados registros para esse relatório.")                          \
+  /* The background worker's outcomes, shown in the list of a user's reports */               \
+  X(kWorkerQueryFailed, "Não foi possível gerar o relatório: a consulta falhou.")                \
+  X(kWorkerTemplateMissing, "O modelo de relatório %1 não foi encontrado.")                      \
+  X(kWorkerRequestIncomplete, "O pedido do relatório está incompleto e não pode ser gerado.")    \
+  X(kWorkerNoAddress, "Não há endereço de e-mail para enviar o relatório.")                      \
+  X(kWorkerFileFailed, "Não foi possível gravar o arquivo do relatório.")                        \
+  X(kWorkerMailRetry, "O e-mail não pôde ser enviado; o sistema tentará de novo.")                \
+  X(kWorkerMailFailed, "O e-mail não pôde ser enviado depois de %1 tentativas.")                 \
+  X(kWorkerInterrupted, "A geração foi interrompida %1 vezes; o relatório não foi gerado.")      \
+  X(kWorkerMailBody,                                                                             \
+    "Segue em anexo o relatório \"%1\", com %2 linhas.")                                        \
   X(kReportLogProblem,                                                                           \
     "Problemas na gravação do log do relatório. Contacte administrador do sistema.")             \
   X(kEmailRequestRecorded,                                                                       \

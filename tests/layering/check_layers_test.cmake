@@ -16,7 +16,13 @@ set(cases
   "provider from provider|platform/odbc/a.cpp|#include \"platform/sqlite/b.h\"|fail"
   "access layer from provider|platform/sqlite/a.cpp|#include \"platform/database/b.h\"|pass"
   "climbing out|report/a.cpp|#include \"../frame/b.h\"|fail"
-  "unknown folder|report/a.cpp|#include \"nowhere/b.h\"|fail")
+  "unknown folder|report/a.cpp|#include \"nowhere/b.h\"|fail"
+  "jobs above frame|jobs/a.cpp|#include \"frame/b.h\"|pass"
+  "jobs from frame|frame/a.cpp|#include \"jobs/b.h\"|fail"
+  "mail from jobs|jobs/a.cpp|#include \"platform/mail/b.h\"|pass"
+  "curl outside platform|jobs/a.cpp|#include <curl/curl.h>|fail"
+  "mail from the access layer|platform/database/a.cpp|#include \"platform/mail/b.h\"|fail"
+  "database from mail|platform/mail/a.cpp|#include \"platform/database/b.h\"|fail")
 
 set(failures "")
 foreach(entry IN LISTS cases)

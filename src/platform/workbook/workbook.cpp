@@ -1,6 +1,7 @@
-// Workbooks written with libxlsxwriter in its default mode: the cells stay
+// Workbooks written with libxlsxwriter. In its default mode the cells stay
 // in memory until the workbook is saved, so they may be written in any
-// order, and the text of each cell is kept once in the shared strings.
+// order, and the text of each cell is kept once in the shared strings; in
+// constant-memory mode each finished row goes to a temporary file.
 #include "platform/workbook/workbook.h"
 
 #include <fcntl.h>
@@ -34,6 +35,7 @@ struct StyleEntry {
 
 struct Book {
   lxw_workbook* handle = nullptr;
+  bool constant_memory = false;
   std::vector<StyleEntry> styles = std::vector<StyleEntry>(1);
 };
 
@@ -273,6 +275,16 @@ void Worksheet::AddTable(std::string_view name, int32_t first_row, int32_t first
     sheet_->fit.Fit(first_column + static_cast<int32_t>(i),
                     TextPixels(captions[i], header.look.bold) + kFilterButtonPixels);
   }
+  if (sheet_->book->constant_memory) {
+    // The header row is written here, before any data row of the range.
+    for (size_t i = 0; i < captions.size(); ++i)
+      Check(worksheet_write_string(sheet_->handle, first_row - 1,
+                                   first_column - 1 + static_cast<lxw_col_t>(i),
+                                   captions[i].c_str(), header.format));
+    Check(worksheet_autofilter(sheet_->handle, first_row - 1, first_column - 1, last_row - 1,
+                               last_column - 1));
+    return;
+  }
   std::string table_name(name);
   lxw_table_options options{};
   options.name = table_name.data();
@@ -311,12 +323,21 @@ struct Workbook::State : internal::Book {
   }
 };
 
-Workbook::Workbook(const std::filesystem::path& path) : state_(std::make_unique<State>()) {
+Workbook::Workbook(const std::filesystem::path& path, WorkbookOptions workbook_options)
+    : state_(std::make_unique<State>()) {
   std::error_code error;
   state_->full_name = std::filesystem::absolute(path, error);
   if (error || !state_->full_name.has_filename()) CannotWrite(path);
   state_->temporary = TemporaryBeside(state_->full_name);
   lxw_workbook_options options{};
+  // libxlsxwriter keeps its row files in the workbook's own folder, which
+  // is known to be writable.
+  const std::string row_folder = state_->full_name.parent_path().string();
+  if (workbook_options.constant_memory) {
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(row_folder.c_str());
+  }
+  state_->constant_memory = workbook_options.constant_memory;
   state_->handle = workbook_new_opt(state_->temporary.c_str(), &options);
   if (state_->handle == nullptr) Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
 }

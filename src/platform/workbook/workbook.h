@@ -50,6 +50,15 @@ struct Style {
 
 class Workbook;
 
+struct WorkbookOptions {
+  // Each row goes to a temporary file as soon as a later row is written,
+  // so a workbook of a million rows needs the memory of one row. Cells
+  // must then be written row by row, top to bottom (a cell above the row
+  // being written is lost), and AddTable gives the header row an
+  // autofilter instead of a table object, which needs every cell kept.
+  bool constant_memory = false;
+};
+
 // A worksheet of a workbook; a handle, valid while its workbook lives.
 class Worksheet {
  public:
@@ -104,7 +113,7 @@ class Workbook {
   // A new, empty workbook that Save will write to `path` (an existing file
   // there is replaced). Fails with error 1004 when nothing can be written
   // in the path's folder.
-  explicit Workbook(const std::filesystem::path& path);
+  explicit Workbook(const std::filesystem::path& path, WorkbookOptions options = {});
   ~Workbook();
   Workbook(const Workbook&) = delete;
   Workbook& operator=(const Workbook&) = delete;

@@ -1,0 +1,257 @@
+// The worker on the embedded database: claiming among several workers,
+// leases of workers that died, failures that end a job with a sentence,
+// and the files written in blocks.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "jobs/job_queue.h"
+#include "jobs/report_file.h"
+#include "shared/sentences.h"
+#include "support/suite.h"
+#include "support/zip_parts.h"
+#include "tpl/job_worker.h"
+
+namespace tpl::jobs {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A port on 127.0.0.1 where nothing listens: bound, then closed.
+int ClosedPort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t size = sizeof address;
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+  close(s);
+  return ntohs(address.sin_port);
+}
+
+class Worker : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_.SetParameter(23017, files_.path().string() + "/");
+    db_.Execute("INSERT INTO PESSOA (PESSOA_ID, EMAIL) VALUES (5, 'ana@exemplo.com.br')");
+    db_.Execute("INSERT INTO COLABORADOR (COLABORADOR_ID, PESSOA_ID) VALUES (5, 5)");
+    db_.Execute("INSERT INTO USUARIO (USUARIO_ID, COLABORADOR_ID) VALUES (5, 5)");
+  }
+
+  void AddRequest(const std::string& query, int32_t user = 5) const {
+    db_.Execute("INSERT INTO REL_DIN_EMAIL (USUARIO_INTERNET_ID, TITULO, TXT_QUERY, DATA_SOLICITACAO) "
+                "VALUES (" + std::to_string(user) + ", 'Vendas', '" + query + "', '2026/12/06 10:00:00')");
+  }
+
+  WorkerOptions Options() const {
+    WorkerOptions options;
+    options.connection_string = db_.connection_string();
+    options.outbox = outbox_.path().string();
+    options.sender = "relatorios@localhost";
+    options.once = true;
+    options.lease_seconds = 1;
+    return options;
+  }
+
+  WorkerSummary RunOnce(const WorkerOptions& options) const {
+    return RunWorker(options, [](const std::string&) {});
+  }
+
+  int Messages() const {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(outbox_.path()))
+      count += entry.path().extension() == ".eml";
+    return count;
+  }
+
+  std::string Bookkeeping(int32_t id) const {
+    return db_.Rows("SELECT ESTADO, TENTATIVAS, DETALHE FROM TPL_WORKER_JOB WHERE ORIGEM = 'E' AND "
+                    "ORIGEM_ID = " + std::to_string(id));
+  }
+
+  testing::TempDatabase db_;
+  testing::TempFolder files_;
+  testing::TempFolder outbox_;
+};
+
+TEST_F(Worker, FourWorkersTake200RequestsEachExactlyOnce) {
+  for (int i = 1; i <= 200; ++i) AddRequest("SELECT " + std::to_string(i) + " AS Numero");
+  std::vector<WorkerSummary> summaries(4);
+  {
+    std::vector<std::jthread> workers;
+    for (int i = 0; i < 4; ++i)
+      workers.emplace_back([&, i] {
+        WorkerOptions options = Options();
+        options.lease_seconds = 60;
+        summaries[i] = RunOnce(options);
+      });
+  }
+  int64_t done = 0;
+  for (const WorkerSummary& summary : summaries) {
+    done += summary.done;
+    EXPECT_EQ(summary.failed + summary.retried, 0);
+  }
+  EXPECT_EQ(done, 200);
+  EXPECT_EQ(db_.Count("TPL_WORKER_JOB WHERE ESTADO = 'C' AND TENTATIVAS = 1 AND DONO IS NULL"), 200);
+  EXPECT_EQ(db_.Count("REL_DIN_EMAIL WHERE DATA_ENVIO IS NULL"), 0);
+  EXPECT_EQ(Messages(), 200);
+  // Every file is its own request's.
+  std::set<std::string> files;
+  db::Recordset rows = db_.Query("SELECT ORIGEM_ID, ARQUIVO FROM TPL_WORKER_JOB");
+  for (; !rows.Eof(); rows.MoveNext()) {
+    const std::string file = CStr(rows.Value("ARQUIVO"));
+    EXPECT_TRUE(file.ends_with("-E" + CStr(rows.Value("ORIGEM_ID")) + ".xlsx")) << file;
+    EXPECT_TRUE(std::filesystem::is_regular_file(files_.path() / file)) << file;
+    files.insert(file);
+  }
+  EXPECT_EQ(files.size(), 200u);
+}
+
+TEST_F(Worker, AFailureEndsTheJobWithItsSentenceAndALogRow) {
+  struct Row {
+    std::string query;
+    int32_t user;
+    std::string sentence;
+  };
+  const Row rows[] = {
+      {"SELECT * FROM NOWHERE", 5, std::string(sentences::kWorkerQueryFailed)},
+      {"SELECT 1 AS A", 77, std::string(sentences::kWorkerNoAddress)},  // a user the database does not know
+      {"SELECT 1 AS A WHERE 1 = 0", 5, std::string(sentences::kNoRecords)},
+  };
+  for (const Row& row : rows) AddRequest(row.query, row.user);
+  const WorkerSummary first = RunOnce(Options());
+  EXPECT_EQ(first.failed, 3);
+  for (int32_t id = 1; id <= 3; ++id) {
+    const Row& row = rows[id - 1];
+    EXPECT_EQ(Bookkeeping(id), "F|1|" + row.sentence) << row.query;
+    EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE 'tpl worker E" + std::to_string(id) + ": %'"), 1)
+        << row.query;
+  }
+  std::this_thread::sleep_for(1100ms);  // past any lease
+  const WorkerSummary second = RunOnce(Options());
+  EXPECT_EQ(second.done + second.failed + second.retried, 0) << "a failed job is not taken again";
+  EXPECT_EQ(Messages(), 0);
+}
+
+TEST_F(Worker, AnUnreachableMailServerIsTriedAFewTimesThenTheJobFails) {
+  AddRequest("SELECT 1 AS A");
+  WorkerOptions options = Options();
+  options.outbox.clear();
+  options.smtp_port = ClosedPort();
+  options.max_attempts = 3;
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    const WorkerSummary summary = RunOnce(options);
+    EXPECT_EQ(summary.retried, attempt < 3 ? 1 : 0) << attempt;
+    EXPECT_EQ(summary.failed, attempt < 3 ? 0 : 1) << attempt;
+    if (attempt < 3) {
+      EXPECT_EQ(Bookkeeping(1), "P|" + std::to_string(attempt) + "|" + std::string(sentences::kWorkerMailRetry));
+      EXPECT_EQ(RunOnce(options).retried, 0) << "not before the wait";
+      std::this_thread::sleep_for(1100ms);
+    }
+  }
+  EXPECT_EQ(Bookkeeping(1), "F|3|" + Compose(sentences::kWorkerMailFailed, "3"));
+  EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE 'tpl worker E1: %'"), 3);
+  // The file stays, named in the job, for whoever sends it by hand.
+  const std::string file = CStr(db_.Scalar("SELECT ARQUIVO FROM TPL_WORKER_JOB"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(files_.path() / file)) << file;
+  EXPECT_EQ(db_.Count("REL_DIN_EMAIL WHERE DATA_ENVIO IS NULL"), 1);
+}
+
+TEST_F(Worker, AClaimWhoseWorkerDiedIsTakenAgainAfterItsLeaseAndGivenUpAtTheLimit) {
+  AddRequest("SELECT 1 AS A");
+  AddRequest("SELECT 2 AS A");
+  JobQueue dead(db_.connection_string(), "SQLSERVER", 1, 2);
+  std::vector<AbandonedJob> abandoned;
+  ASSERT_EQ(dead.Claim("dead-1", abandoned)->key.id, 1);
+  ASSERT_EQ(dead.Claim("dead-2", abandoned)->key.id, 2);
+  EXPECT_FALSE(dead.Claim("dead-3", abandoned)) << "both are held";
+  std::this_thread::sleep_for(1100ms);
+  // Request 2 dies a second time: its last allowed attempt.
+  ASSERT_EQ(dead.Claim("dead-4", abandoned)->key.id, 1);
+  ASSERT_TRUE(dead.Finish({{JobOrigin::EmailRequest, 1}, 5, 2}, "dead-4", false, 0, "", "x"));
+  ASSERT_EQ(dead.Claim("dead-5", abandoned)->key.id, 2);
+  EXPECT_FALSE(dead.Renew("dead-2")) << "the first claim on it is gone";
+  EXPECT_FALSE(dead.Finish({{JobOrigin::EmailRequest, 2}, 5, 1}, "dead-2", true, 1, "f", ""));
+  std::this_thread::sleep_for(1100ms);
+
+  WorkerOptions options = Options();
+  options.max_attempts = 2;
+  const WorkerSummary summary = RunOnce(options);
+  EXPECT_EQ(summary.failed, 1);
+  EXPECT_EQ(Bookkeeping(2), "F|2|" + Compose(sentences::kWorkerInterrupted, "2"));
+  EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE 'tpl worker E2: %'"), 1);
+  EXPECT_EQ(Messages(), 0);
+}
+
+TEST_F(Worker, AClaimRunOutIsFinishedByTheNextWorkerOnce) {
+  AddRequest("SELECT 1 AS A");
+  JobQueue dead(db_.connection_string(), "ORACLE", 1, 3);
+  std::vector<AbandonedJob> abandoned;
+  ASSERT_TRUE(dead.Claim("dead-1", abandoned));
+  EXPECT_EQ(RunOnce(Options()).done, 0) << "held while its lease runs";
+  std::this_thread::sleep_for(1100ms);
+  EXPECT_EQ(RunOnce(Options()).done, 1);
+  EXPECT_EQ(Bookkeeping(1), "C|2|");
+  EXPECT_EQ(Messages(), 1);
+}
+
+// Rows 1 to n of one integer column, as a provider delivers them.
+db::ResultSet Numbers(int64_t count) {
+  db::ResultSet rows;
+  rows.columns.push_back({"Numero", db::DataType::Integer, 0});
+  for (int64_t i = 1; i <= count; ++i) rows.cells.push_back(Variant::Long(static_cast<int32_t>(i)));
+  return rows;
+}
+
+TEST(ReportFile, ALargeWorkbookIsWrittenInConstantMemoryWithAnAutofilter) {
+  testing::TempFolder folder;
+  struct Row {
+    int64_t rows;
+    bool table;
+  };
+  for (const Row row : {Row{kRowsPerBlock * 2 + 1, true}, Row{kConstantMemoryRows + 1, false}}) {
+    db::ResultSet rows = Numbers(row.rows);
+    const auto path = folder.path() / ("n" + std::to_string(row.rows) + ".xlsx");
+    int64_t last_progress = 0;
+    FileContent content{"Título", "Sub", Variant("N"),
+                        [&](int64_t written, int64_t total) {
+                          EXPECT_EQ(total, row.rows);
+                          last_progress = written;
+                        }};
+    WriteWorkbookFile(rows, path, content);
+    EXPECT_EQ(last_progress, row.rows);
+    const auto parts = testing::ZipParts(path);
+    const std::string& sheet = parts.at("xl/worksheets/sheet1.xml");
+    const std::string last = std::to_string(row.rows + 3);
+    EXPECT_NE(sheet.find("<row r=\"" + last + "\""), std::string::npos) << row.rows;
+    EXPECT_NE(sheet.find("<c r=\"A" + last + "\" s=\""), std::string::npos) << row.rows;
+    EXPECT_EQ(parts.contains("xl/tables/table1.xml"), row.table) << row.rows;
+    const bool filter = sheet.find("<autoFilter ref=\"A3:A" + last + "\"") != std::string::npos;
+    EXPECT_EQ(filter, !row.table) << row.rows;
+  }
+}
+
+TEST(ReportFile, TextFileHasAHeaderAndOneLinePerRow) {
+  testing::TempFolder folder;
+  db::ResultSet rows;
+  rows.columns = {{"Cliente", db::DataType::VarChar, 0}, {"Valor", db::DataType::Numeric, 2}};
+  for (Variant cell : {Variant("Loja; Ação"), Variant(1234.5), Variant("Bar"), Variant(0.0)})
+    rows.cells.push_back(cell);
+  const auto path = folder.path() / "r.txt";
+  WriteTextFile(rows, path, FileContent{});
+  std::ifstream file(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)), {});
+  EXPECT_EQ(text, "Cliente;Valor\r\n\"Loja; Ação\";1234,50\r\nBar;\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1)
+      << "no temporary file is left";
+}
+
+}  // namespace
+}  // namespace tpl::jobs
