@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <regex>
 #include <vector>
 
 #include "host/call_arguments.h"
@@ -66,10 +67,16 @@ std::string LoggedDetail(std::string_view message, std::string_view logged) {
   const std::string sentence = WithoutLeftOut(message);
   if (sentence.empty() || !logged.starts_with(sentence)) return "";
   std::string detail(logged.substr(sentence.size()));
-  std::string lower = LCase(detail);
-  const size_t statement = lower.find("strsq:");
+  const size_t statement = LCase(detail).find("strsq:");
   if (statement != std::string::npos) detail.erase(statement);
-  return Trimmed(detail);
+  detail = Trimmed(detail);
+  // The trap writes "LABEL DESCRIPTION : NUMBER ) No Nº LINE" (the log drops
+  // the parentheses); the person needs the description, the database's own
+  // words. A detail of another shape is kept whole.
+  static const std::regex kTrapDetail(R"(^\s*\S+\.\S+\s+(.*\S)\s+:\s+-?\d+\s+(no|No)\s+(nº|Nº)\s+\d+$)");
+  std::smatch parts;
+  if (std::regex_match(detail, parts, kTrapDetail)) return parts[1].str();
+  return detail;
 }
 
 size_t CutResultRows(Json& matrix, size_t limit) {

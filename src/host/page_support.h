@@ -34,7 +34,8 @@ PageAnswer UserGroupsAnswer(const std::string& database);
 //             user 1; "" when the failure was a refusal of the checks.
 //             Only rows written during this call, for the user the call
 //             names, beginning with the call's own sentence, are read.
-//   "limit"   the screen's line limit (parameter 23042, 0 when unread);
+//   "limit"   the screen's line limit (parameter 23042; 0 when the row is
+//             missing or unreadable, and then nothing is cut);
 //   "shown"   the data rows the answer's matrix keeps: a result of more
 //             rows than the limit comes back cut to the limit (header,
 //             type and alignment rows kept), its line count untouched, so

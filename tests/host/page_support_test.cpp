@@ -7,6 +7,8 @@ namespace tpl::host {
 namespace {
 
 constexpr const char* kSentence = "Acesso a chamada de rotina de Gravação não disponível. Favor tentar mais tarde.";
+// The sentence of the query's run, which fails when the database refuses the query.
+constexpr const char* kRunSentence = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
 
 TEST(PageSupport, LoggedDetailKeepsOnlyTheTechnicalPartOfTheCallsOwnRow) {
   struct Row {
@@ -14,10 +16,13 @@ TEST(PageSupport, LoggedDetailKeepsOnlyTheTechnicalPartOfTheCallsOwnRow) {
     std::string message, logged, detail;
   };
   for (const Row& row : std::vector<Row>{
-           {"detail after the sentence, statement cut", kSentence,
+           {"the database's words, without label, number, line and statement", kSentence,
             std::string(kSentence) + "KMBTPL01.mExecutar_Query  no such table: X : 1  No Nº 3 Strsq: SELECT 1",
-            "KMBTPL01.mExecutar_Query  no such table: X : 1  No Nº 3"},
-           {"the log drops parentheses the sentence holds", "Falhou (teste); tente",
+            "no such table: X"},
+           {"a negative number and the lower-case line mark", kSentence,
+            std::string(kSentence) + " KMBTPL01.mConsiste_Filtros  Divisão por zero : -11  no nº 0",
+            "Divisão por zero"},
+           {"another shape is kept whole; the log drops parentheses the sentence holds", "Falhou (teste); tente",
             "Falhou teste tente near FROM: syntax error", "near FROM: syntax error"},
            {"another sentence is another call's row", kSentence, "Acesso a consulta dos dados não disponível. X", ""},
            {"user 1 already sees the detail in the slot", std::string(kSentence) + "KMBTPL01 x",
@@ -58,7 +63,7 @@ TEST(PageSupport, CutResultRowsKeepsHeaderTypesAndAlignmentsAroundTheFirstRows) 
 class PageSupportOnDatabase : public ::testing::Test {
  protected:
   // The body of gTesta_Query for `query`, as the page sends it.
-  static std::string TestBody(const std::string& query, int user = 5) {
+  static std::string QueryTestBody(const std::string& query, int user = 5) {
     return Json::array({"Data Source=client-choice.db", user, "", "ORACLE", 0, "Nome", "Título", "", query, 0, 0,
                         Json{{"Empty", nullptr}}, 0, Json{{"Empty", nullptr}}})
         .dump();
@@ -74,24 +79,24 @@ class PageSupportOnDatabase : public ::testing::Test {
 TEST_F(PageSupportOnDatabase, AFailedTestTellsTheDatabasesReasonForThatCallOnly) {
   // A row of an earlier call, same user and sentence, must not be taken for this call's.
   database_.Execute(std::string("INSERT INTO LOG_MSG (TAB_TIPO_MSG_ID, USUARIO_INTERNET_ID, MSG01) VALUES (1, 5, '") +
-                    kSentence + " earlier call')");
-  const Json failed = Answer(TestBody("SELECT NOME FROM TABELA_QUE_NAO_EXISTE"));
+                    kRunSentence + " earlier call')");
+  const Json failed = Answer(QueryTestBody("SELECT NOME FROM TABELA_QUE_NAO_EXISTE"));
   EXPECT_EQ(failed["result"], (Json{{"Integer", 10}}));
-  EXPECT_EQ(failed["args"][2], kSentence) << "user 5 is shown only the sentence";
+  EXPECT_EQ(failed["args"][2], kRunSentence) << "user 5 is shown only the sentence";
   const std::string detail = failed["detail"];
-  EXPECT_NE(detail.find("TABELA_QUE_NAO_EXISTE"), std::string::npos) << detail;
+  EXPECT_EQ(detail, "no such table: TABELA_QUE_NAO_EXISTE");
   EXPECT_EQ(detail.find("earlier call"), std::string::npos) << detail;
   EXPECT_EQ(detail.find("SELECT NOME"), std::string::npos) << "the statement text is cut: " << detail;
   EXPECT_EQ(failed["args"][0], "Data Source=client-choice.db") << "the service's connection string never goes back";
 
-  const Json refused = Answer(TestBody("DELETE FROM LOG_MSG"));
+  const Json refused = Answer(QueryTestBody("DELETE FROM LOG_MSG"));
   EXPECT_EQ(refused["args"][2], "Comando não permitido por essa função.");
   EXPECT_EQ(refused["detail"], "") << "a refusal of the checks logs nothing";
 }
 
 TEST_F(PageSupportOnDatabase, APassingTestIsCutToTheScreenLimit) {
   database_.SetParameter(23042, "2");
-  const Json passed = Answer(TestBody("SELECT Tab_Parametro_Sistema_ID FROM Tab_Parametro_Sistema"));
+  const Json passed = Answer(QueryTestBody("SELECT Tab_Parametro_Sistema_ID FROM Tab_Parametro_Sistema"));
   EXPECT_EQ(passed["result"], (Json{{"Integer", 0}}));
   EXPECT_EQ(passed["detail"], "");
   EXPECT_EQ(passed["limit"], 2);

@@ -380,7 +380,7 @@ def author_road(page, ids):
                "#author-code": "REG", "#author-query": "SELECT NOME AS Regiao FROM REGIOES ORDER BY NOME"})
     page.click("#test-query")
     message = page.notice()
-    assert "Motivo informado pelo banco de dados" in message and "REGIOES" in message, message
+    assert "Motivo informado pelo banco de dados: no such table: REGIOES" in message, message
     page.shot("11-teste-com-erro")
 
     page.type({"#author-query": MANY_ROWS.format(SCREEN_LIMIT + 1500)})
@@ -413,6 +413,7 @@ def author_road(page, ids):
     page.click("#tab-button-run")
     Select(page.find("#group-select")).select_by_visible_text("Financeiro")
     page.idle()
+    assert page.texts("#template-list button") == ["Regiões de venda"], page.texts("#template-list button")
     page.click("#template-list button[data-template]")
     page.click("#edit-template")
     page.find("#delete-filters").click()
@@ -461,12 +462,14 @@ def phone_road(page, ids):
     page.no_horizontal_scroll("the run tab")
     panel = page.find("#result-panel").size["width"]
     assert panel >= 360, f"the result panel is {panel} px wide on a 390 px screen"
+    page.js("document.getElementById('result-panel').scrollIntoView()")
     page.shot("17-celular-resultado")
     page.driver.get(page.url + f"?grupo=10&relatorio={ids['demo']}")
     page.visible("#template-panel")
     page.click("#edit-template")
     page.visible("#author-filters")
     page.no_horizontal_scroll("the author tab with five filters")
+    page.js("document.getElementById('author-filters').scrollIntoView()")
     page.shot("18-celular-cadastro")
     page.click("#tab-button-mine")
     page.no_horizontal_scroll("my reports")

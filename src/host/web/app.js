@@ -989,6 +989,7 @@ function editTemplate() {
   const groups = (t.groups || []).slice(0, t.groupLines).map((g) => g[0]).join(', ');
   showAuthor({ name: t.name, code: t.code, title: t.title, subtitle: t.subtitle, query: t.query, groups,
     email: t.email });
+  $('test-panel').hidden = true;
   showTab('author');
   writeAddress(true);
   focusFirst($('template-form'));
@@ -1072,6 +1073,7 @@ function showTab(name) {
 }
 
 async function chooseTab(name) {
+  if (name !== currentTab()) notice('');
   showTab(name);
   writeAddress(true);
   if (name === 'mine') await loadMine();
