@@ -471,6 +471,14 @@ def phone_road(page, ids):
     page.no_horizontal_scroll("the author tab with five filters")
     page.js("document.getElementById('author-filters').scrollIntoView()")
     page.shot("18-celular-cadastro")
+    # A text filter read back from the database (its day limit stored as 0, shown as none) is edited and kept.
+    cells = page.texts("#author-filters tbody tr:nth-child(3) td")[:5]
+    assert cells == ["Região", "{REGIAO}", "Texto", "Sim", ""], cells
+    page.click("#author-filters tbody tr:nth-child(3) .row-actions button")
+    assert page.find("#filter-days").get_attribute("value") == "", page.find("#filter-days").get_attribute("value")
+    page.click("#filter-save")
+    cells = page.texts("#author-filters tbody tr:nth-child(3) td")[:5]
+    assert page.notice() == "" and cells == ["Região", "{REGIAO}", "Texto", "Sim", ""], (page.notice(), cells)
     page.click("#tab-button-mine")
     page.no_horizontal_scroll("my reports")
     page.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})

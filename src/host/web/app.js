@@ -765,8 +765,9 @@ function showAuthor(values = {}) {
     [1, 2, 3, 4, 5].forEach((c, k) => {
       const td = tr.insertCell();
       const code = String(row[c] || '').trim().toUpperCase();
+      // A day limit of 0 is how the database stores "none".
       td.textContent = c === 3 ? (TYPE_NAMES[code] || code) : c === 4 ? (code === 'S' ? 'Sim' : 'Não')
-        : cellText(row[c]);
+        : c === 5 && !Number(row[c]) ? '' : cellText(row[c]);
       td.dataset.label = labels[k];
     });
     const actions = tr.insertCell();
@@ -798,7 +799,8 @@ function editFilter(index, row) {
   $('filter-placeholder').value = row[2] || '';
   $('filter-type').value = type;
   $('filter-mandatory').checked = String(row[4]).trim() === 'S';
-  $('filter-days').value = row[5] || '';
+  // A stored 0 means no limit; sent back, it would be refused for any type but a date.
+  $('filter-days').value = Number(row[5]) ? String(row[5]) : '';
   $('filter-save').textContent = 'Gravar filtro';
   $('filter-cancel').hidden = false;
   $('filter-caption').focus();
@@ -1160,6 +1162,8 @@ document.addEventListener('DOMContentLoaded', () => {
   on('export-excel', 'click', exportResult);
   on('export-csv', 'click', exportCsv);
   on('test-query', 'click', testQuery);
+  // A test result belongs to the text it ran; a changed query hides it.
+  on('author-query', 'input', () => { $('test-panel').hidden = true; });
   on('save-template', 'click', saveTemplate);
   on('new-template', 'click', () => {
     state.author = newAuthor();
