@@ -20,6 +20,7 @@
 #include "host/call_arguments.h"
 #include "host/command_line.h"
 #include "host/json_document.h"
+#include "host/page_support.h"
 #include "host/web_assets.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
@@ -175,6 +176,21 @@ struct HttpService::Server {
               [this](const httplib::Request& request, httplib::Response& response) {
                 if (Authorized(request, response)) Call(request, response);
               });
+    // The page's own routes (host/page_support.h).
+    const auto page_route = [this](auto answer) {
+      return [this, answer](const httplib::Request& request, httplib::Response& response) {
+        if (!Authorized(request, response)) return;
+        const PageAnswer page = answer(request);
+        response.status = page.status;
+        response.set_content(page.body, "application/json; charset=utf-8");
+      };
+    };
+    http.Get("/api/user-groups", page_route([this](const httplib::Request&) {
+               return UserGroupsAnswer(options.database);
+             }));
+    http.Post("/api/query-test", page_route([this](const httplib::Request& request) {
+                return QueryTestAnswer(options.database, options.kind, request.body);
+              }));
     http.Get("/files/(.*)", [this](const httplib::Request& request, httplib::Response& response) {
       if (Authorized(request, response)) ServeWorkbook(request.matches[1].str(), response);
     });
