@@ -44,7 +44,7 @@ class BenchFolder {
     sqlite3* db = nullptr;
     sqlite3_open(file.c_str(), &db);
     const std::string sql = "UPDATE Tab_Parametro_Sistema SET Parametro = '" + folder_.string() +
-                            "' WHERE Tab_Parametro_Sistema_ID = 23017";
+                            "/' WHERE Tab_Parametro_Sistema_ID = 23017";
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     connection_ = "Data Source=" + file;

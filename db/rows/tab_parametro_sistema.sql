@@ -5,7 +5,7 @@ INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID, Parametro, Descrica
   (23042, '1000', 'Maior número de linhas mostrado na tela'),
   (5070, '50', 'Maior número de colunas mostrado na tela'),
   (2001849, 'N', 'S: a busca de e-mail dos JOBs também conhece usuários de grupo de fornecedor'),
-  (23017, '/var/tmp', 'Pasta em que as planilhas são gravadas'),
+  (23017, '/var/tmp/', 'Pasta em que as planilhas são gravadas'),
   (23018, '', 'Prefixo posto antes do nome da planilha devolvida'),
   (23022, '', 'Lido pela exportação de planilhas; não usado'),
   (6408, '', 'Lido pela exportação de planilhas; não usado'),

@@ -12,16 +12,19 @@
 
 namespace tpl {
 
-// The folder the workbooks are saved in, with or without its closing "/"
-// (empty: the current directory). It must exist and be writable.
+// What the file's name is put after, as written: a folder with its
+// closing "/" ("/var/tmp/"), or a folder and the start of the file's name
+// ("/x/rel_"); empty: the current directory. The folder must exist and be
+// writable.
 inline constexpr int32_t kWorkbookFolderParameter = 23017;
 // What the returned name starts with (a download address, for instance).
 inline constexpr int32_t kWorkbookPrefixParameter = 23018;
 
 // "RelDinamico" + the time as yyyyMMddhhmmss + the user's identifier:
-// RelDinamico2026120418565957 for user 57 at 04/12/2026 18:56:59. Two
-// exports by one user within the same second share the name; the later
-// file replaces the earlier.
+// RelDinamico2026120418565957 for user 57 at 04/12/2026 18:56:59. An
+// export never replaces a file: when the name of the current second is
+// taken (by another export of the same user in that second, or any file),
+// it takes the name of the next second that is free.
 std::string WorkbookName(Date now, const Variant& user);
 
 // Result 0 when the workbook was saved, 10 otherwise with the sentence.

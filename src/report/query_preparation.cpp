@@ -22,9 +22,10 @@ Variant QuotedList(const Variant& value) {
   return Variant("'" + Replace(TextOrEmpty(value), ",", "','") + "'");
 }
 
-// A list of numbers as SQL text: each element's number, written by us, so
-// that only digits, signs, points and the separating commas reach the
-// statement ("1, 2" gives "1,2"; "1 OR 1=1" could only give "1").
+// A list of numbers as SQL text: each element as typed when it is a plain
+// number ("1, 2" stays), otherwise its number written by us, so that only
+// digits, signs, points, blanks and the separating commas reach the
+// statement ("1 OR 1=1" could only give "1").
 Variant NumberList(const Variant& value) {
   std::string text = TextOrEmpty(value);
   if (Trim(text).empty()) return Variant(text);
@@ -33,7 +34,7 @@ Variant NumberList(const Variant& value) {
   while (true) {
     size_t comma = text.find(',', start);
     if (!list.empty() || start > 0) list += ",";
-    list += SqlNumberText(Val(text.substr(start, comma - start)));
+    list += SqlNumberLiteral(Variant(text.substr(start, comma - start)));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }

@@ -162,10 +162,45 @@ std::string SqlNumberText(double number) {
 
 int32_t WholeNumberOf(const Variant& value) { return CLng(Variant(SqlNumberOf(value))); }
 
+namespace {
+
+// An optional sign, digits and at most one decimal separator ("." or ","),
+// blanks around allowed: a number that may reach a statement as typed.
+bool IsTypedNumber(std::string_view typed) {
+  const std::string trimmed = Trim(typed);
+  std::string_view text = trimmed;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+  size_t digits = 0;
+  bool separator = false;
+  for (char c : text) {
+    if (db::IsAsciiDigit(c)) {
+      ++digits;
+    } else if ((c == '.' || c == ',') && !separator) {
+      separator = true;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0;
+}
+
+bool IsWholeNumberType(const Variant& value) {
+  return value.type() == VarType::Integer || value.type() == VarType::Long;
+}
+
+}  // namespace
+
+std::string SqlNumberLiteral(const Variant& value) {
+  if (IsWholeNumberType(value)) return CStr(value);
+  const std::string text = CStr(value);
+  if (IsTypedNumber(text)) return Replace(text, ",", ".");
+  return SqlNumberText(SqlNumberOf(value));
+}
+
 Variant mTrata_Numero_SQL(const Variant& value) {
-  double number = SqlNumberOf(value);
-  if (number == 0) return Variant("null");
-  return Variant(SqlNumberText(number));
+  if (Val(CStr(value)) == 0) return Variant("null");
+  if (IsWholeNumberType(value)) return value;
+  return Variant(SqlNumberLiteral(value));
 }
 
 Variant mTrata_Texto_SQL(const Variant& value) {
@@ -191,9 +226,8 @@ Variant gMonta_Data_Oracle(const Variant& value) {
 }
 
 Variant gMonta_Numero_Oracle(const Variant& value) {
-  double number = SqlNumberOf(value);
-  if (number == 0) return Variant(" null");
-  return Variant("  " + SqlNumberText(number));
+  if (Val(CStr(value)) == 0) return Variant(" null");
+  return Variant("  " + SqlNumberLiteral(value));
 }
 
 Variant gMonta_Texto_Oracle(const Variant& value) {

@@ -39,11 +39,18 @@ Variant FormatDecimalNumber(double number, int places, const Variant& result_if_
 
 // Null gives the empty text; anything else comes back unchanged.
 Variant mTrata_Nulo(const Variant& value);
-// "null" when the value's number is 0, otherwise that number as SQL text
-// written by us (SqlNumberText), never the caller's own text: "2; DROP
-// TABLE X" gives "2". A text's number is its leading-number reading (Val).
+// "null" when the leading-number reading (Val) of the value's text is 0.
+// Otherwise an Integer or a Long comes back unchanged, and anything else
+// as SqlNumberLiteral writes it.
 Variant mTrata_Numero_SQL(const Variant& value);
-// The number of a value as mTrata_Numero_SQL reads it: a number as it is,
+// A number for a statement. A value whose text is a number as typed (an
+// optional sign, digits, at most one "." or ",", blanks around) keeps that
+// text, every digit of it, with the separator written "." ("10,50" gives
+// "10.50", "12345678901234567" stays). Any other value is written by us
+// from its number (SqlNumberText of SqlNumberOf), never from its text, so
+// "2; DROP TABLE X" gives "2" and no text can change a statement.
+std::string SqlNumberLiteral(const Variant& value);
+// The number of a value as SqlNumberLiteral reads it: a number as it is,
 // anything else by the leading-number reading of its text.
 double SqlNumberOf(const Variant& value);
 // A number as SQL text: digits, "-" and "." only, shortest form that reads
@@ -98,8 +105,8 @@ inline bool IsDatabaseKind(const std::string& value, DatabaseKind kind,
 // "  to_date('yyyy/mm/dd hh:mm:ss', 'yyyy/mm/dd hh24:mi:ss')", or " null"
 // for Null and the empty text.
 Variant gMonta_Data_Oracle(const Variant& value);
-// "  " + the value's number as SQL text, or " null" when it is 0 (read as
-// mTrata_Numero_SQL reads it).
+// "  " + SqlNumberLiteral of the value, or " null" when the value reads as
+// 0 (as mTrata_Numero_SQL reads it).
 Variant gMonta_Numero_Oracle(const Variant& value);
 // "  '" + value + "'" in upper case, or " NULL" for the empty text.
 Variant gMonta_Texto_Oracle(const Variant& value);

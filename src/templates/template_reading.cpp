@@ -2,17 +2,19 @@
 // connection, released before the routine returns, and takes the named
 // columns of the rows it answers. Identifiers pass through the number
 // normalisation (Null or empty gives 0); other columns read Null as "".
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "platform/database/connection.h"
 #include "platform/database/recordset.h"
-#include "report/filters.h"
 #include "shared/error_trap.h"
 #include "shared/sentences.h"
 #include "shared/value_helpers.h"
 #include "templates/template_procedures.h"
 #include "templates/template_reading.h"
 #include "tpl/conversions.h"
+#include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
 namespace tpl {
@@ -29,6 +31,18 @@ db::Recordset ReadThrough(db::Connection& connection, const char* procedure,
 
 // True when the procedure answered at least one row.
 bool HasRows(const db::Recordset& rows) { return rows.IsOpen() && !rows.Eof(); }
+
+// Calls fill(row) for rows 0 to count - 1, counting with a 16-bit integer
+// as the readers always did: a count above 32,768 overflows before the
+// first row, and a count of exactly 32,768 after the last row, when the
+// counter would step past 32,767. The callers have set their counts and
+// dimensioned their outputs before, so what was filled stays filled.
+template <typename Fill>
+void ForEachRow(int32_t count, Fill&& fill) {
+  const int16_t last = CInt(Variant::Long(count - 1));
+  for (int32_t row = 0; row <= last; ++row) fill(row);
+  if (last == std::numeric_limits<int16_t>::max()) Raise(error::kOverflow);
+}
 
 }  // namespace
 
@@ -74,12 +88,18 @@ bool mObter_Dados_Template(
     OutVntSigla = mTrata_Nulo(rows.Value("TEMPLATE_DINAMICO_SIGLA"));
     OutVntFlag_Envio_Email = mTrata_Nulo(rows.Value("FLAG_ENVIO_EMAIL"));
 
-    // One row per piece, in stored order; a Null piece adds nothing.
+    // One row per piece, in stored order; a Null piece adds nothing. The
+    // pieces joined before a failure are the query returned.
+    OutVntQuery = Variant("");
     std::string query;
-    int16_t last = LastFilterRow(Variant::Long(rows.RecordCount()));
-    for (int32_t piece = 0; piece <= last; ++piece) {
-      query += TextOrEmpty(rows.Value("txt_query"));
-      rows.MoveNext();
+    try {
+      ForEachRow(rows.RecordCount(), [&](int32_t) {
+        query += TextOrEmpty(rows.Value("txt_query"));
+        rows.MoveNext();
+      });
+    } catch (...) {
+      OutVntQuery = Variant(std::move(query));
+      throw;
     }
     OutVntQuery = Variant(std::move(query));
   }
@@ -104,10 +124,12 @@ bool mObter_Filtro_Template(const Variant& connection_string, const Variant& /*u
       ReadThrough(connection, "SP_KMB_CONS_FILTRO_TEMPLATE01", "pTEMPLATE_ID", template_id);
   if (!HasRows(rows)) return true;
 
-  int32_t count = rows.RecordCount();
-  int16_t last = LastFilterRow(Variant::Long(count));
-  Array filters = Array::Matrix(count, kFilterMatrixColumns);
-  for (int32_t row = 0; row <= last; ++row) {
+  const int32_t count = rows.RecordCount();
+  line_count = Variant::Long(count);
+  column_count = Variant::Integer(kFilterMatrixColumns);
+  matrix = Variant(Array::Matrix(count, kFilterMatrixColumns));
+  Array& filters = matrix.AsArray();
+  ForEachRow(count, [&](int32_t row) {
     filters.at(row, 0) = mNormaliza_Numero(rows.Value("COLUNA_TEMPLATE_DINAMICO_ID"));
     filters.at(row, 1) = mTrata_Nulo(rows.Value("NOME_EXTERNO"));
     filters.at(row, 2) = mTrata_Nulo(rows.Value("COLUNA_SELEC"));
@@ -116,10 +138,7 @@ bool mObter_Filtro_Template(const Variant& connection_string, const Variant& /*u
     filters.at(row, 5) = mTrata_Nulo(rows.Value("DIFERENCA_DE_ATE"));
     filters.at(row, 6) = Variant("");
     rows.MoveNext();
-  }
-  line_count = Variant::Long(count);
-  column_count = Variant::Integer(kFilterMatrixColumns);
-  matrix = Variant(std::move(filters));
+  });
   return true;
 }
 
@@ -137,17 +156,16 @@ bool mObter_Grupo_Usuario_Template(const Variant& connection_string, const Varia
                         message = Variant(sentences::kTemplateGroupsNotFound);
                         return false;
                       }
-                      int32_t count = rows.RecordCount();
-                      int16_t last = LastFilterRow(Variant::Long(count));
-                      Array groups = Array::Matrix(count, kGroupMatrixColumns);
-                      for (int32_t row = 0; row <= last; ++row) {
+                      const int32_t count = rows.RecordCount();
+                      line_count = Variant::Long(count);
+                      column_count = Variant::Integer(kGroupMatrixColumns);
+                      matrix = Variant(Array::Matrix(count, kGroupMatrixColumns));
+                      Array& groups = matrix.AsArray();
+                      ForEachRow(count, [&](int32_t row) {
                         groups.at(row, 0) = mNormaliza_Numero(rows.Value("GRUPO_USUARIO_ID"));
                         groups.at(row, 1) = mTrata_Nulo(rows.Value("desc_grupo_usuario"));
                         rows.MoveNext();
-                      }
-                      line_count = Variant::Long(count);
-                      column_count = Variant::Integer(kGroupMatrixColumns);
-                      matrix = Variant(std::move(groups));
+                      });
                       return true;
                     });
 }
@@ -175,18 +193,17 @@ bool mObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& /*invntUsuar
     outvntMsg_Ret = Variant(sentences::kNoTemplatesAvailable);
     return false;
   }
-  int32_t count = rows.RecordCount();
-  int16_t last = LastFilterRow(Variant::Long(count));
-  Array identifiers = Array::Vector(count - 1);
-  Array titles = Array::Vector(count - 1);
-  for (int32_t row = 0; row <= last; ++row) {
+  const int32_t count = rows.RecordCount();
+  OutVntQtde_Registros = Variant::Long(count);
+  OutVntArrTemplate_ID = Variant(Array::Vector(count - 1));
+  OutVntArrTitulo = Variant(Array::Vector(count - 1));
+  Array& identifiers = OutVntArrTemplate_ID.AsArray();
+  Array& titles = OutVntArrTitulo.AsArray();
+  ForEachRow(count, [&](int32_t row) {
     identifiers.at(row) = mNormaliza_Numero(rows.Value("TEMPLATE_DINAMICO_ID"));
     titles.at(row) = mTrata_Nulo(rows.Value("TITULO"));
     rows.MoveNext();
-  }
-  OutVntQtde_Registros = Variant::Long(count);
-  OutVntArrTemplate_ID = Variant(std::move(identifiers));
-  OutVntArrTitulo = Variant(std::move(titles));
+  });
   return true;
 }
 

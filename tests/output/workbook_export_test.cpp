@@ -4,7 +4,9 @@
 #include <functional>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "support/suite.h"
 #include "support/zip_parts.h"
@@ -34,7 +36,7 @@ Variant SalesMatrix() {
 // A database whose workbook folder is its own temporary folder, and the arguments of one export.
 struct Exporter {
   Exporter() {
-    db.SetParameter(kWorkbookFolderParameter, folder.string());
+    db.SetParameter(kWorkbookFolderParameter, folder.string() + "/");
     db.SetParameter(kWorkbookPrefixParameter, "https://relatorios/");
   }
   Variant Export(int32_t user_id = 57, int32_t line_count = 4) {
@@ -71,6 +73,63 @@ TEST(WorkbookExport, SavesInTheFolderAndAnswersWithPrefixAndName) {
 
   EXPECT_EQ(WorkbookName(testing::MakeDate(2026, 12, 4, 18, 56, 59).AsDate(), Variant::Long(57)),
             "RelDinamico2026120418565957");
+}
+
+// Exports by one user in the same second never share a file: each claims the first free second's name. Through the
+// service, one person's download must never be another's report.
+TEST(WorkbookExport, ParallelExportsOfOneUserEachKeepTheirOwnFile) {
+  Exporter e;
+  constexpr int kExports = 8;
+  std::vector<Variant> names(kExports), results(kExports);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kExports; ++i) {
+    threads.emplace_back([&, i] {
+      Variant connection(e.db.connection_string()), user(Variant::Long(57)), message, kind("SQLSERVER"),
+          title("Relatório " + std::to_string(i)), subtitle(""), lines(Variant::Long(4)), columns(Variant::Long(7)),
+          matrix = SalesMatrix();
+      matrix.AsArray().at(1, 1) = Variant("Cliente " + std::to_string(i));
+      results[i] = TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns, matrix,
+                                     names[i]);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  std::set<std::string> distinct;
+  for (int i = 0; i < kExports; ++i) {
+    ASSERT_EQ(results[i], Variant::Integer(0)) << i;
+    const std::string file = CStr(names[i]).substr(19);
+    distinct.insert(file);
+    const std::string strings = testing::ZipParts(e.folder / file).at("xl/sharedStrings.xml");
+    EXPECT_NE(strings.find("<t>Relatório " + std::to_string(i) + "</t>"), std::string::npos) << file;
+    EXPECT_NE(strings.find("<t>Cliente " + std::to_string(i) + "</t>"), std::string::npos) << file;
+  }
+  EXPECT_EQ(distinct.size(), static_cast<size_t>(kExports));
+  EXPECT_EQ(e.Saved().size(), static_cast<size_t>(kExports));
+
+  // A file already there under the name of this second is never replaced, whoever put it there.
+  Exporter taken;
+  const Date now = Now();
+  for (int second = 0; second < 3; ++second) {
+    std::ofstream(taken.folder / (WorkbookName(Date{now.serial + second / 86400.0}, Variant::Long(57)) + ".xlsx"))
+        << "alheio";
+  }
+  ASSERT_EQ(taken.Export(), Variant::Integer(0)) << testing::Show(taken.message);
+  EXPECT_EQ(taken.Saved().size(), 4u);
+  for (const fs::path& file : taken.Saved()) {
+    if (file.filename().string() != CStr(taken.name).substr(19)) {
+      EXPECT_EQ(fs::file_size(file), 6u) << file;
+    }
+  }
+}
+
+// The file is the parameter's text followed by the name, as written: a folder and the start of a name is a prefix.
+TEST(WorkbookExport, TheFolderParameterIsFollowedByTheNameAsWritten) {
+  Exporter e;
+  e.db.SetParameter(kWorkbookFolderParameter, e.folder.string() + "/rel_");
+  ASSERT_EQ(e.Export(), Variant::Integer(0)) << testing::Show(e.message);
+  const std::string name = CStr(e.name);
+  ASSERT_TRUE(std::regex_match(name, std::regex("https://relatorios/rel_RelDinamico[0-9]{14}57\\.xlsx"))) << name;
+  ASSERT_EQ(e.Saved().size(), 1u);
+  EXPECT_EQ(e.Saved()[0], e.folder / name.substr(19));
 }
 
 // The parts of the workbook, compared with the stored ones but for the document's times (docProps/core.xml).
@@ -110,7 +169,7 @@ TEST(WorkbookExport, FailuresAnswerTenWithTheSentenceAndOneLogRow) {
   };
   const Case cases[] = {
       {"folder missing",
-       [](Exporter& t) { t.db.SetParameter(kWorkbookFolderParameter, (t.folder / "falta").string()); },
+       [](Exporter& t) { t.db.SetParameter(kWorkbookFolderParameter, (t.folder / "falta").string() + "/"); },
        4, kTrapped, " KMBTPL01.mGera_Excel( Não foi possível gravar o arquivo "},
       {"decimal that is no number", [](Exporter& t) { t.matrix.AsArray().at(2, 2) = "doze"; },
        4, kTrapped, " KMBTPL01.mGera_Excel( Tipos incompatíveis : 13)   No Nº "},

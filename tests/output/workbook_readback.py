@@ -17,6 +17,8 @@ EMPTY = {"Empty": None}
 def call(tpl, method, args):
     answer = subprocess.run([tpl, "call", method], input=json.dumps(args), text=True,
                             capture_output=True, check=True)
+    # The library never prints, libxlsxwriter's warnings included.
+    assert answer.stderr == "", answer.stderr
     return json.loads(answer.stdout)
 
 
@@ -51,13 +53,18 @@ class Exports:
         assert name.startswith(PREFIX + "RelDinamico") and name.endswith("57.xlsx"), name
         return os.path.join(self.work, name[len(PREFIX):]), answer["args"][8]
 
+    def run(self, query):
+        """A report run through gExecutar_Query: its line count, column count and matrix."""
+        run = call(self.tpl, "gExecutar_Query", [
+            self.connection, 57, "", "SQLSERVER", query, EMPTY, 0, 0, "", "", "", "N", "Vendas", "Outubro", 1, "N",
+            "", EMPTY, "N"])
+        assert run["result"] == {"Integer": 0}, run
+        return run["args"][8:11]
+
     def report(self):
         """A real report run through gExecutar_Query, then exported."""
-        run = call(self.tpl, "gExecutar_Query", [
-            self.connection, 57, "", "SQLSERVER", "SELECT ID, CLIENTE, VALOR, PESO, EMISSAO FROM VENDA ORDER BY ID",
-            EMPTY, 0, 0, "", "", "", "N", "Vendas", "Outubro", 1, "N", "", EMPTY, "N"])
-        assert run["result"] == {"Integer": 0}, run
-        path, matrix = self.export(" Vendas por cliente ", *run["args"][8:11])
+        path, matrix = self.export(" Vendas por cliente ",
+                                   *self.run("SELECT ID, CLIENTE, VALOR, PESO, EMISSAO FROM VENDA ORDER BY ID"))
         # The matrix comes back converted: decimals are Doubles, dates Dates.
         assert matrix["Matrix"][1][2:5] == [{"Double": 1234.5}, {"Double": 12.345},
                                             {"Date": "2001-10-13T10:20:00"}], matrix
@@ -131,6 +138,27 @@ def check_edges(openpyxl, exports):
     assert len(sheet["A4"].value) == 32767 and 255 <= sheet.column_dimensions["A"].width < 256
 
 
+def check_captions(openpyxl, exports):
+    """Captions no column name of a table may hold, made names equal to the header cells: cut to 255 characters,
+    line breaks and tabs as blanks, control characters dropped (no raw byte breaks the table's XML)."""
+    def table_of(path):
+        sheet = openpyxl.load_workbook(path).active
+        header = [c.value for c in sheet[3]]
+        assert header == [c.name for c in sheet.tables["Dinamico"].tableColumns], header
+        return header
+
+    long, accented = "COALESCE(SUM(VALOR), 0) * 100 / " + "z" * 260, "ç" * 256  # libxlsxwriter counts characters
+    rows = [[long, "Valor\tTotal", "Linha\r\nNova", "Controle\x01", "\x02", long, accented],
+            ["a", "b", "c", "d\x01e", "f", "g", "h"]]
+    header = table_of(exports.excel("Títulos", rows, ["T"] * 7))
+    assert header == [long[:255], "Valor Total", "Linha  Nova", "Controle", "Coluna5", long[:254] + "2",
+                      accented[:255]], header
+    # A real query names an unaliased expression after its text.
+    expression = "ID + " + " + ".join(["0"] * 100)
+    path, _ = exports.export("Expressão", *exports.run(f"SELECT {expression}, CLIENTE FROM VENDA ORDER BY ID"))
+    assert table_of(path) == [expression[:255], "CLIENTE"]
+
+
 def main():
     try:
         import openpyxl
@@ -141,6 +169,7 @@ def main():
         check_report(openpyxl, exports)
         check_values(openpyxl, exports)
         check_edges(openpyxl, exports)
+        check_captions(openpyxl, exports)
     print("workbooks read back with openpyxl: ok")
 
 

@@ -64,10 +64,19 @@ TEST(DecimalText, NumbersAgreeWithTheirOwnText) {
 TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
   using Helper = Variant (*)(const Variant&);
   const std::vector<std::tuple<Helper, Variant, Variant>> rows = {
-      {mTrata_Numero_SQL, "abc", "null"}, {mTrata_Numero_SQL, Variant::Long(15), "15"},
-      // The number is written by us: a text's leading number, nothing after it.
+      {mTrata_Numero_SQL, "abc", "null"}, {mTrata_Numero_SQL, "0", "null"}, {mTrata_Numero_SQL, "", "null"},
+      // Zero is read from the value's text, so the Double 0.5 ("0,5") reads as 0.
+      {mTrata_Numero_SQL, 0.5, "null"}, {mTrata_Numero_SQL, Variant::Integer(0), "null"},
+      {mTrata_Numero_SQL, Variant::Long(15), Variant::Long(15)}, {mTrata_Numero_SQL, "15", "15"},
+      {mTrata_Numero_SQL, Variant::Integer(-3), Variant::Integer(-3)},
+      // A number as typed keeps its digits; a decimal comma becomes a point.
+      {mTrata_Numero_SQL, "12345678901234567", "12345678901234567"}, {mTrata_Numero_SQL, 1234.5, "1234.5"},
+      {mTrata_Numero_SQL, "0.00001", "0.00001"}, {mTrata_Numero_SQL, " 10,50", " 10.50"},
+      {gMonta_Numero_Oracle, "12345678901234567", "  12345678901234567"},
+      {gMonta_Numero_Oracle, Variant::Long(15), "  15"}, {gMonta_Numero_Oracle, 0.5, " null"},
+      // Anything else is written by us: a text's leading number, nothing after it.
       {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "9 UNION SELECT 1", "9"},
-      {mTrata_Numero_SQL, 1234.5, "1234.5"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
+      {mTrata_Numero_SQL, " 12abc", "12"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
       {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"}, {gMonta_Numero_Oracle, "0", " null"},
       {mTrata_Texto_SQL, "O'Brien", "'O'Brien'"}, {mTrata_Texto_SQL, Variant::Null(), "null"},
       {mTrata_Data_SQL, MakeDate(2001, 10, 13, 10, 20, 30), "'2001/10/13 10:20'"},

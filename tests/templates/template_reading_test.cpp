@@ -91,5 +91,53 @@ TEST_F(TemplateReading, AGroupListsItsTemplatesByTitle) {
   EXPECT_EQ(db_.Count("LOG_MSG"), 0);
 }
 
+// A 16-bit row counter steps past 32,767 after the 32,768th row. The counts and the dimensions are set first and the
+// rows filled before the overflow stay: what the host holds afterwards shows how far the reading came.
+TEST_F(TemplateReading, AtTheCounterLimitCountsAndRowsAreFilledBeforeTheOverflow) {
+  constexpr int32_t kRows = 32768;
+  const std::string numbers =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::to_string(kRows) + ") ";
+  db_.Execute(numbers + "INSERT INTO TEMPLATE_DINAMICO_QUERY SELECT 2, i, 'q' FROM n");
+  TemplateRead pieces = Reader(2);
+  EXPECT_EQ(pieces.Read(), Variant::Integer(10));
+  EXPECT_EQ(pieces.query, Variant(std::string(kRows, 'q'))) << "the pieces joined before the overflow";
+
+  db_.Execute("DELETE FROM TEMPLATE_DINAMICO_QUERY WHERE TEMPLATE_DINAMICO_ID = 2");
+  db_.Execute(numbers + "INSERT INTO COLUNA_TEMPLATE_DINAMICO (TEMPLATE_DINAMICO_ID, NOME_EXTERNO, COLUNA_SELEC) "
+              "SELECT 2, 'f' || i, '{F' || i || '}' FROM n");
+  TemplateRead filters = Reader(2);
+  EXPECT_EQ(filters.Read(), Variant::Integer(10));
+  EXPECT_EQ(filters.filter_lines, Variant::Long(kRows));
+  EXPECT_EQ(filters.filter_columns, Variant::Integer(7));
+  ASSERT_TRUE(filters.filters.IsArray());
+  EXPECT_EQ(filters.filters.AsArray().UBound(1), kRows);
+  EXPECT_EQ(filters.filters.AsArray().at(kRows - 1, 1), Variant("f32768"));
+  EXPECT_EQ(filters.groups, Variant("host")) << "the groups come after the filters";
+
+  db_.Execute("DELETE FROM COLUNA_TEMPLATE_DINAMICO");
+  db_.Execute(numbers + "INSERT INTO GRUPO_USUARIO SELECT 100 + i, 'g' FROM n");
+  db_.Execute(numbers + "INSERT INTO GRUPO_USUARIO_X_TEMPLATE SELECT 100 + i, 2 FROM n");
+  TemplateRead groups = Reader(2);
+  EXPECT_EQ(groups.Read(), Variant::Integer(10));
+  EXPECT_EQ(groups.group_lines, Variant::Long(kRows + 1));  // group 2 was linked already
+  EXPECT_EQ(groups.group_columns, Variant::Integer(2));
+  ASSERT_TRUE(groups.groups.IsArray());
+  EXPECT_EQ(groups.groups.AsArray().UBound(1), kRows + 1);
+
+  // The listing has no trap: the overflow reaches the host, the count and the arrays already set.
+  db_.Execute("DELETE FROM GRUPO_USUARIO_X_TEMPLATE WHERE GRUPO_USUARIO_ID > 100");
+  db_.Execute(numbers + "INSERT INTO TEMPLATE_DINAMICO (TEMPLATE_DINAMICO_ID, TITULO) SELECT 100 + i, 't' FROM n");
+  db_.Execute("DELETE FROM GRUPO_USUARIO_X_TEMPLATE WHERE GRUPO_USUARIO_ID = 3");
+  db_.Execute(numbers + "INSERT INTO GRUPO_USUARIO_X_TEMPLATE SELECT 3, 100 + i FROM n");
+  Variant connection(db_.connection_string()), user(Variant::Long(5)), message, kind("SQLSERVER"),
+      group(Variant::Long(3)), count("host"), ids("host"), titles("host");
+  EXPECT_THROW(TPL().gObter_Templates_do_Usuario(connection, user, message, kind, group, count, ids, titles),
+               RuntimeError);
+  EXPECT_EQ(count, Variant::Long(kRows));
+  ASSERT_TRUE(ids.IsArray() && titles.IsArray());
+  EXPECT_EQ(ids.AsArray().UBound(), kRows - 1);
+  EXPECT_EQ(titles.AsArray().at(kRows - 1), Variant("t"));
+}
+
 }  // namespace
 }  // namespace tpl

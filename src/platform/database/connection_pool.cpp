@@ -4,6 +4,24 @@
 #include <utility>
 
 namespace tpl::db {
+namespace {
+
+thread_local std::chrono::steady_clock::duration unreachable_window = kUnreachableWindow;
+
+bool IsLoginTimeout(const RuntimeError& failure) {
+  return failure.sql_state() == kLoginTimeoutState && failure.number() != error::kCommandTimeout;
+}
+
+}  // namespace
+
+std::chrono::steady_clock::duration UnreachableWindow() noexcept { return unreachable_window; }
+
+UnreachableWindowForTesting::UnreachableWindowForTesting(std::chrono::steady_clock::duration window) noexcept
+    : previous_(unreachable_window) {
+  unreachable_window = window;
+}
+
+UnreachableWindowForTesting::~UnreachableWindowForTesting() { unreachable_window = previous_; }
 
 ConnectionPool& ConnectionPool::Shared() {
   static ConnectionPool pool;
@@ -36,10 +54,30 @@ std::unique_ptr<Provider> ConnectionPool::Take(const std::string& connection_str
     closing.push_back(std::move(candidate));
   }
   closing.clear();
-  std::unique_ptr<Provider> session = OpenProvider(connection_string);
+  std::unique_ptr<Provider> session = Open(connection_string);
   const std::lock_guard lock(mutex_);
   ++counts_.opened;
   return session;
+}
+
+std::unique_ptr<Provider> ConnectionPool::Open(const std::string& connection_string) {
+  {
+    const std::lock_guard lock(mutex_);
+    const auto mark = unreachable_.find(connection_string);
+    if (mark != unreachable_.end()) {
+      if (Clock::now() < mark->second.until) throw mark->second.failure;
+      unreachable_.erase(mark);
+    }
+  }
+  try {
+    return OpenProvider(connection_string);
+  } catch (const RuntimeError& failure) {
+    if (IsLoginTimeout(failure)) {
+      const std::lock_guard lock(mutex_);
+      unreachable_.insert_or_assign(connection_string, Unreachable{Clock::now() + UnreachableWindow(), failure});
+    }
+    throw;
+  }
 }
 
 void ConnectionPool::HandBack(const std::string& connection_string, std::unique_ptr<Provider> session) noexcept {
@@ -85,6 +123,7 @@ void ConnectionPool::Trim(Clock::time_point now, std::vector<std::unique_ptr<Pro
     close_oldest(oldest->second);
   }
   std::erase_if(idle_, [](const auto& entry) { return entry.second.empty(); });
+  std::erase_if(unreachable_, [&](const auto& entry) { return entry.second.until <= now; });
 }
 
 void ConnectionPool::Clear() noexcept {
@@ -94,6 +133,7 @@ void ConnectionPool::Clear() noexcept {
     counts_.discarded += idle_count_;
     closing.swap(idle_);
     idle_count_ = 0;
+    unreachable_.clear();
   }
 }
 

@@ -15,6 +15,12 @@
 // never served from the old handle. Idle sessions are bounded in number,
 // per connection string and in all, and in time: one idle for longer than
 // the limit is closed rather than reused.
+//
+// A server that takes connections and never answers costs a log-in
+// time-out per session, and a call opens several sessions. So a log-in that
+// timed out marks its connection string as unreachable for a short window:
+// until it ends, every new session on that string fails at once with the
+// same error. The first session after the window tries again.
 #pragma once
 
 #include <chrono>
@@ -28,6 +34,25 @@
 #include "platform/database/provider.h"
 
 namespace tpl::db {
+
+// How long a connection string stays unreachable after a log-in timed out.
+inline constexpr std::chrono::seconds kUnreachableWindow{30};
+
+// The window in force on this thread (the thread whose log-in timed out
+// sets the mark).
+std::chrono::steady_clock::duration UnreachableWindow() noexcept;
+
+// For tests: another window on this thread while the object lives.
+class UnreachableWindowForTesting {
+ public:
+  explicit UnreachableWindowForTesting(std::chrono::steady_clock::duration window) noexcept;
+  ~UnreachableWindowForTesting();
+  UnreachableWindowForTesting(const UnreachableWindowForTesting&) = delete;
+  UnreachableWindowForTesting& operator=(const UnreachableWindowForTesting&) = delete;
+
+ private:
+  std::chrono::steady_clock::duration previous_;
+};
 
 struct ConnectionPoolLimits {
   size_t idle_per_connection_string = 8;
@@ -47,14 +72,15 @@ class ConnectionPool {
   ~ConnectionPool() { Clear(); }
 
   // A session on `connection_string`: the most recently used idle one that
-  // can still serve, or a new one (which raises on failure).
+  // can still serve, or a new one (which raises on failure). While the
+  // string is marked unreachable, raises the log-in failure that marked it.
   std::unique_ptr<Provider> Take(const std::string& connection_string);
 
   // Takes a session back after use: kept when it can serve again and the
   // limits allow, closed otherwise.
   void HandBack(const std::string& connection_string, std::unique_ptr<Provider> session) noexcept;
 
-  // Closes every idle session.
+  // Closes every idle session and forgets the unreachable marks.
   void Clear() noexcept;
 
   // Limits of 0 sessions turn the pool off: every Take opens a session and
@@ -77,6 +103,13 @@ class ConnectionPool {
     std::unique_ptr<Provider> session;
     Clock::time_point since;
   };
+  struct Unreachable {
+    Clock::time_point until;
+    RuntimeError failure;
+  };
+
+  // A new session, or the failure of the log-in that marked the string.
+  std::unique_ptr<Provider> Open(const std::string& connection_string);
 
   // Moves sessions idle for too long, and the oldest beyond the limits, to
   // `closing`; the caller closes them after unlocking, as closing a network
@@ -87,6 +120,7 @@ class ConnectionPool {
   ConnectionPoolLimits limits_;
   std::unordered_map<std::string, std::vector<IdleSession>> idle_;  // oldest first
   size_t idle_count_ = 0;
+  std::unordered_map<std::string, Unreachable> unreachable_;
   Counts counts_;
 };
 

@@ -111,6 +111,11 @@ inline void CheckCommandText(std::string_view text) {
     throw RuntimeError(error::kCommandTextError, "Comando SQL com caractere nulo");
 }
 
+// The SQLSTATE of the one failure to open a session because the server did
+// not answer the log-in within its time-out (ODBC's own code for it). Its
+// number is never error::kCommandTimeout: no command ran.
+inline constexpr std::string_view kLoginTimeoutState = "HYT00";
+
 // Opens a session for a connection string: "Driver=" or "DSN=" go to ODBC
 // unchanged; "Data Source=<file>" (optionally with "Provider=SQLite") opens
 // the embedded database. Anything else raises error::kProviderNotFound.

@@ -163,11 +163,13 @@ ParameterBindings::Bound ParameterBindings::Prepare(const Parameter& parameter) 
     }
     // Some drivers read the indicator of an output as if it were an input:
     // told SQL_NULL_DATA, one wrote an integer output as text ("42" read
-    // back as 12852). So it starts as a length that no written value has:
-    // 0 for a fixed-size type (written, it holds the type's size), the whole
-    // buffer for a text (a written text leaves room for its NUL). Still
-    // there after the call, it says the driver never wrote the output.
-    bound.indicator = IsVariableLength(bound.c_type) ? static_cast<SQLLEN>(bound.buffer.size()) : 0;
+    // back as 12852). So it starts as a value that no driver writes back:
+    // 0 for a fixed-size type (written, it holds the type's size), and
+    // SQL_NTS for a text, which no length can equal (a text as long as its
+    // buffer, or longer and cut, reports its length) and which, read as an
+    // input, is the empty text the zeroed buffer holds. Still there after
+    // the call, it says the driver never wrote the output.
+    bound.indicator = IsVariableLength(bound.c_type) ? SQL_NTS : 0;
     bound.unwritten_indicator = bound.indicator;
     return bound;
   }

@@ -55,7 +55,8 @@ class ParameterBindings {
     SQLULEN column_size = 0;
     std::vector<char> buffer;
     SQLLEN indicator = SQL_NULL_DATA;
-    // For an output: the indicator as preset, which no driver writes.
+    // For an output: the indicator as preset, which no driver writes back
+    // (0 for a fixed-size type, SQL_NTS for a text or bytes).
     SQLLEN unwritten_indicator = SQL_NULL_DATA;
     bool output = false;
   };

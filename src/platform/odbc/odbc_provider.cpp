@@ -130,12 +130,14 @@ OdbcSession::OdbcSession(const std::string& connection_string)
     const RuntimeError failure = ToRuntimeError(ReadDiagnostics(SQL_HANDLE_DBC, connection_.get()));
     if (std::chrono::steady_clock::now() - started < login_timeout) throw failure;
     // The drivers word a log-in time-out each their own way (and some as
-    // HYT00, which is no command time-out): the description says it plainly.
+    // HYT00, which is no command time-out): the description says it
+    // plainly, and the SQLSTATE is ODBC's own for it, by which the pool
+    // knows the server for unreachable.
     const int32_t number = failure.number() == error::kCommandTimeout ? kUnspecifiedOdbcError : failure.number();
     throw RuntimeError(number,
                        "O servidor não respondeu ao pedido de conexão em " +
                            std::to_string(login_timeout.count()) + " s: " + failure.description(),
-                       0, failure.sql_state());
+                       0, std::string(kLoginTimeoutState));
   }
   connected_ = true;
 }

@@ -267,8 +267,6 @@ void Worksheet::AddTable(std::string_view name, int32_t first_row, int32_t first
   std::vector<lxw_table_column> columns(captions.size());
   std::vector<lxw_table_column*> column_list(captions.size() + 1, nullptr);
   for (size_t i = 0; i < captions.size(); ++i) {
-    if (captions[i].size() > kMaxCellCharacters && Len(captions[i]) > kMaxCellCharacters)
-      captions[i] = Left(captions[i], kMaxCellCharacters);
     columns[i].header = captions[i].data();
     columns[i].header_format = header.format;
     column_list[i] = &columns[i];
@@ -380,14 +378,48 @@ void Workbook::Save() {
 
 const std::filesystem::path& Workbook::FullName() const { return state_->full_name; }
 
+namespace {
+
+// U+FFFE and U+FFFF, which no XML document may hold: EF BF BE and EF BF BF.
+bool IsNonCharacterAt(std::string_view text, size_t i) {
+  return i + 2 < text.size() && static_cast<unsigned char>(text[i]) == 0xEF &&
+         static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+         (static_cast<unsigned char>(text[i + 2]) == 0xBE || static_cast<unsigned char>(text[i + 2]) == 0xBF);
+}
+
+}  // namespace
+
+std::string CleanCaption(std::string_view caption) {
+  std::string clean;
+  clean.reserve(caption.size());
+  // The characters looked at are single bytes that never occur inside a
+  // UTF-8 sequence, and the non-characters whole sequences.
+  for (size_t i = 0; i < caption.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(caption[i]);
+    if (c == '\t' || c == '\r' || c == '\n') {
+      clean += ' ';
+    } else if (IsNonCharacterAt(caption, i)) {
+      i += 2;
+    } else if (c >= 0x20) {
+      clean += static_cast<char>(c);
+    }
+  }
+  if (clean.size() > kMaxCaptionCharacters && Len(clean) > kMaxCaptionCharacters)
+    clean = Left(clean, kMaxCaptionCharacters);
+  return clean;
+}
+
 std::vector<std::string> UniqueCaptions(std::vector<std::string> captions) {
   std::set<std::string> taken;
   for (size_t i = 0; i < captions.size(); ++i) {
     std::string& caption = captions[i];
+    caption = CleanCaption(caption);
     if (caption.empty()) caption = "Coluna" + std::to_string(i + 1);
     const std::string base = caption;
-    for (int number = 2; taken.contains(UCase(caption)); ++number)
-      caption = base + std::to_string(number);
+    for (int number = 2; taken.contains(UCase(caption)); ++number) {
+      const std::string suffix = std::to_string(number);
+      caption = Left(base, kMaxCaptionCharacters - suffix.size()) + suffix;
+    }
     taken.insert(UCase(caption));
   }
   return captions;

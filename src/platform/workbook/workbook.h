@@ -86,12 +86,11 @@ class Worksheet {
                   int32_t last_column) const;
 
   // Makes rows first_row to last_row a table named `name`, its first row
-  // the header with one caption per column (from first_column on). As the
-  // spreadsheet does, an empty caption becomes "Coluna" + its place in the
-  // table and a caption that repeats an earlier one (ignoring case) gets
-  // the lowest number from 2 that makes it unique; a table with no data
-  // row gets one empty row. The captions are written into the header row.
-  // A last row above the first fails with error 1004.
+  // the header with one caption per column (from first_column on). The
+  // captions become the table's column names as UniqueCaptions makes them,
+  // and the header cells hold exactly those names; a table with no data
+  // row gets one empty row. A last row above the first fails with error
+  // 1004.
   void AddTable(std::string_view name, int32_t first_row, int32_t first_column, int32_t last_row,
                 std::vector<std::string> captions, Style header_style);
 
@@ -133,8 +132,19 @@ class Workbook {
   std::unique_ptr<State> state_;
 };
 
-// The captions of a table's header as the spreadsheet makes them unique
-// (see AddTable).
+// Characters a table's column name holds.
+inline constexpr size_t kMaxCaptionCharacters = 255;
+
+// A caption as a table's column name may hold it: TAB, CR and LF become a
+// blank each, the other control characters (and U+FFFE, U+FFFF) go, which
+// no XML part could hold; then it is cut to kMaxCaptionCharacters.
+std::string CleanCaption(std::string_view caption);
+
+// The column names of a table's header, from its captions: each cleaned
+// (CleanCaption); an empty one becomes "Coluna" + its place in the table;
+// one that repeats an earlier name (ignoring case) gets the lowest number
+// from 2 that makes it unique, its text cut so that the whole stays within
+// kMaxCaptionCharacters.
 std::vector<std::string> UniqueCaptions(std::vector<std::string> captions);
 
 }  // namespace tpl::workbook

@@ -1,5 +1,6 @@
 // "?" parameters in and out, and stored-procedure calls through the call escape.
 #include "platform/odbc/odbc_parameter_bindings.h"
+#include "platform/conformance/conformance_providers.h"
 #include "platform/odbc/odbc_test_database.h"
 
 namespace tpl::db::odbc {
@@ -68,6 +69,20 @@ TEST_F(OdbcTest, OutputsAreNeverAnnouncedToTheDriverAsNull) {
   const ParameterBindings bindings(statement.get(), outputs);
   for (size_t i = 0; i < outputs.size(); ++i)
     EXPECT_NE(bindings.Indicator(i), SQL_NULL_DATA) << "type " << static_cast<int>(types[i]);
+  // A text's marker is no length: a written text as long as its buffer (or longer, and cut) reports that length,
+  // which must never read as "not written".
+  for (size_t i = 6; i < outputs.size(); ++i) EXPECT_LT(bindings.Indicator(i), 0) << "type " << int(types[i]);
+}
+
+// A text output as long as its buffer (size 1: four bytes and the NUL, five in all) was written: it is cut, never Null.
+TEST(OdbcOutputs, ATextAsLongAsItsBufferIsWritten) {
+  const std::string server = conformance::PostgresConnectionString();
+  if (server.empty()) GTEST_SKIP() << conformance::kStartPostgresHint;
+  const conformance::PostgresTestSchema schema(server);
+  schema.Run("CREATE FUNCTION sp_five(OUT ptext varchar) AS $$ SELECT 'abcde'::varchar $$ LANGUAGE sql");
+  std::vector<Parameter> parameters{{"pText", DataType::VarChar, kOut, 1, Variant()}};
+  OpenProvider(schema.connection_string())->Execute(CommandType::StoredProcedure, "sp_five", parameters, 0);
+  EXPECT_EQ(parameters[0].value, Variant("abcd"));
 }
 
 TEST_F(OdbcTest, StoredProceduresGoThroughTheCallEscape) {

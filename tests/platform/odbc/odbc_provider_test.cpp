@@ -9,9 +9,14 @@
 
 #include <chrono>
 #include <future>
+#include <thread>
 
 #include "platform/odbc/odbc_test_database.h"
+#include "platform/database/connection.h"
+#include "platform/database/connection_pool.h"
 #include "platform/odbc/odbc_time_limits.h"
+#include "tpl/conversions.h"
+#include "tpl/tpl.h"
 
 namespace tpl::db::odbc {
 namespace {
@@ -91,6 +96,50 @@ TEST(OdbcConnection, SilentServerFailsWithinTheLoginTimeout) {
   EXPECT_TRUE(answered) << "the connection waited past 10 s";
   EXPECT_THAT(failure.get(), ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 1 s"));
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 10.5);
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A report call opens several sessions (parameters, generation log, the message log of its failure). Against a silent
+// server only the first waits out its log-in: the connection string is then unreachable for a window, and the other
+// sessions, of this call and the next, fail at once with the same sentence. After the window a session tries again.
+TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
+  if (!DriverInstalled("PostgreSQL Unicode")) GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
+  SilentServer server;
+  const std::string silent = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
+                             ";Database=x;Uid=x;Pwd=x";
+  const LoginTimeoutForTesting login(std::chrono::seconds(2));
+  const UnreachableWindowForTesting window(std::chrono::seconds(4));
+  auto report = [&] {
+    Variant connection(silent), user(Variant::Long(5)), message, kind("SQLSERVER"), query("SELECT 1"), filters,
+        filter_lines(Variant::Long(0)), filter_columns(Variant::Long(7)), lines, columns, matrix, excel("N"),
+        title("t"), subtitle("s"), id(Variant::Long(1)), options(""), display(""), more, email("N");
+    const Variant result = TPL().gExecutar_Query(connection, user, message, kind, query, filters, filter_lines,
+                                                 filter_columns, lines, columns, matrix, excel, title, subtitle, id,
+                                                 options, display, more, email);
+    EXPECT_EQ(result, Variant::Integer(10));
+    return CStr(message);
+  };
+
+  auto started = std::chrono::steady_clock::now();
+  const std::string first = report();
+  EXPECT_LT(SecondsSince(started), 3.5) << "one log-in time-out of 2 s, not one per session";
+  EXPECT_FALSE(first.empty());
+
+  started = std::chrono::steady_clock::now();
+  EXPECT_EQ(report(), first) << "the next call, within the window, fails the same way";
+  EXPECT_LT(SecondsSince(started), 1.0);
+  const std::string refused = Failure([&] { Connection again(silent); });
+  EXPECT_THAT(refused, ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 2 s"));
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(4500));
+  started = std::chrono::steady_clock::now();
+  EXPECT_THAT(Failure([&] { Connection after(silent); }), ::testing::HasSubstr("O servidor não respondeu"));
+  EXPECT_GE(SecondsSince(started), 1.5) << "after the window the log-in is tried again";
+  ConnectionPool::Shared().Clear();
+  server.Close();
 }
 
 // The last record gives the SQLSTATE, the last native number the number; time-outs become kCommandTimeout; the

@@ -37,7 +37,7 @@ TEST_F(SqliteEmbeddedDatabase, CreatesEveryTableWithItsColumns) {
 TEST_F(SqliteEmbeddedDatabase, HoldsTheDefaultSystemParameters) {
   const std::pair<int32_t, const char*> rows[] = {
       {2001780, "90"}, {15000, "N"}, {7018, "N"}, {23042, "1000"}, {5070, "50"}, {2001849, "N"},
-      {23017, "/var/tmp"}, {23018, ""}, {23022, ""}, {6408, ""}, {2001850, "suporte@localhost"}};
+      {23017, "/var/tmp/"}, {23018, ""}, {23022, ""}, {6408, ""}, {2001850, "suporte@localhost"}};
   for (const auto& [id, value] : rows) {
     EXPECT_EQ(Scalar(" Select Parametro  From Tab_Parametro_Sistema  WHERE Tab_Parametro_Sistema_ID =  " +
                      std::to_string(id) + " "),

@@ -66,6 +66,18 @@ TEST(TableCaptions, EmptyAndRepeatedCaptionsBecomeUnique) {
             (Captions{"Nome", "Coluna2", "nome2", "Nome22", "NOME3", "Coluna6"}));
   EXPECT_EQ(UniqueCaptions({"Ação", "AÇÃO", "Coluna2", ""}), (Captions{"Ação", "AÇÃO2", "Coluna2", "Coluna4"}));
   EXPECT_EQ(UniqueCaptions({"Coluna2", ""}), (Captions{"Coluna2", "Coluna22"}));
+
+  // What no column name may hold: line breaks and tabs become blanks, other control characters go, and a name keeps
+  // 255 characters (counted as characters), its number included.
+  const std::string long_accented = std::string(250, 'x') + "çãoéíú";  // 256 characters, 262 bytes
+  const struct { Captions in, out; } rows[] = {
+      {{"Valor\tTotal", "a\r\nb", "\x01", "x\x1f\x7fy"}, {"Valor Total", "a  b", "Coluna3", "x\x7fy"}},
+      {{"\xef\xbf\xbe" "a\xef\xbf\xbf"}, {"a"}},
+      {{long_accented}, {std::string(250, 'x') + "çãoéí"}},
+      {{std::string(300, 'y'), std::string(300, 'Y'), std::string(255, 'y')},
+       {std::string(255, 'y'), std::string(254, 'Y') + "2", std::string(254, 'y') + "3"}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(UniqueCaptions(row.in), row.out) << row.in.at(0);
 }
 
 // A host that set a locale with a decimal comma must not get "1234,5" into the file.
