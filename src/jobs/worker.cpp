@@ -266,7 +266,9 @@ class Worker {
     const bool text = request.file_kind == FileKind::Text;
     outcome.file = WorkbookName(Now(), Variant::Long(job.user)) + "-" + job.key.Name() +
                    (text ? ".txt" : ".xlsx");
-    const std::filesystem::path path = std::filesystem::path(folder) / outcome.file;
+    // As an export does, the parameter's text goes before the name as it is
+    // written: a folder carries its own closing "/".
+    const std::filesystem::path path = folder + outcome.file;
     auto last_report = Clock::now();
     content.progress = [&](int64_t written, int64_t total) {
       if (Clock::now() - last_report < kProgressEvery || written == total) return;
