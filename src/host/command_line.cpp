@@ -162,7 +162,7 @@ int RunCall(CommandArguments words, HostStreams& streams) {
 
 constexpr const char* kServeUsage =
     "Usage: tpl serve --database CONNECTION --kind SQLSERVER|ORACLE --token-file FILE\n"
-    "                 [--listen HOST:PORT] [--threads N]\n";
+    "                 [--listen HOST:PORT] [--threads N] [--max-connections N]\n";
 
 // Fills `options`; false (with the reason on err) when the words do not fit.
 bool ReadServeOptions(CommandArguments words, ServiceOptions& options, std::ostream& err) {
@@ -197,6 +197,13 @@ bool ReadServeOptions(CommandArguments words, ServiceOptions& options, std::ostr
         return false;
       }
       options.threads = static_cast<size_t>(threads);
+    } else if (word == "--max-connections") {
+      const int connections = std::atoi(value.c_str());
+      if (connections < 1 || connections > 10000 || std::to_string(connections) != value) {
+        err << "tpl serve: --max-connections takes a number from 1 to 10000\n";
+        return false;
+      }
+      options.limits.max_connections = static_cast<size_t>(connections);
     } else {
       err << "tpl serve: unexpected '" << word << "'\n";
       return false;
@@ -247,7 +254,7 @@ constexpr Command kCommands[] = {
      RunCall},
     {"serve",
      "--database CONNECTION --kind SQLSERVER|ORACLE --token-file FILE [--listen HOST:PORT] "
-     "[--threads N]",
+     "[--threads N] [--max-connections N]",
      "serve the methods as HTTP JSON (POST /api/call/METHOD, GET /api/methods) and the web "
      "page at /, on 127.0.0.1:8080 unless --listen says otherwise, until SIGINT or SIGTERM",
      RunServe},

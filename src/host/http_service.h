@@ -3,14 +3,15 @@
 //
 //   POST /api/call/{method}  the JSON array of `tpl call`, its answer
 //   GET  /api/methods        the method table of `tpl methods --json`
-//   GET  /files/{name}       a workbook saved by an export (parameter 23017)
+//   GET  /files/{name}       a workbook an export of this service saved
 //   GET  /, /app.js, ...     the page
 //
 // The API and the files need `Authorization: Bearer TOKEN`. The client
 // never chooses the database: every connection-string parameter receives
 // the service's connection string and every Database-kind parameter its
-// kind, whatever the client sent. Each request runs on a worker thread of
-// its own with a TPL of its own (the class keeps no state).
+// kind, whatever the client sent. Each request runs on a worker thread
+// with a TPL of its own (the class keeps no state); the network side, its
+// limits and deadlines are http_server.h's.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/server_limits.h"
 #include "tpl/tpl.h"
 #include "tpl/variant.h"
 
@@ -38,6 +40,7 @@ struct ServiceOptions {
   int port = 8080;  // 0: any free port
   std::string token;
   size_t threads = 8;
+  ServerLimits limits;  // its max_body_bytes is kMaxRequestBody
 };
 
 // Reads the token: the file's text without trailing blanks and line ends.
@@ -71,7 +74,8 @@ class HttpService {
   // Serves until Stop(); returns once the calls in flight have finished.
   // False when the service could not run.
   bool Serve();
-  // Stops accepting requests; safe from any thread.
+  // Stops accepting requests and closes idle connections; safe from any
+  // thread.
   void Stop();
 
  private:

@@ -248,6 +248,8 @@ class Worker {
       db::Connection connection(database_.connection_string);
       db::Command command(connection);
       command.SetCommandText(ReportCommandText(request.query));
+      // The template's query only reads, as on screen.
+      command.RestrictToReading();
       command.SetCommandTimeout(options_.query_timeout_seconds);
       fetched = command.Execute();
     } catch (const RuntimeError& e) {

@@ -129,6 +129,7 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
     command.SetCommandType(db::CommandType::Text);
     command.SetCommandText(ReportCommandText(query_text));
     command.SetCommandTimeout(settings.timeout_seconds);
+    command.RestrictToReading();
 
     int32_t log_id = 0;
     if (!mGrava_Log_Template_Dinamico(connection_string, database_kind, user, template_id,

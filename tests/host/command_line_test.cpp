@@ -42,6 +42,7 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
       {{"serve"}, "", "--database, --kind and --token-file are needed"},
       {{"serve", "--database", "Data Source=x.db", "--kind", "MYSQL"}, "", "--kind is SQLSERVER or ORACLE"},
       {{"serve", "--listen", "8080"}, "", "--listen takes HOST:PORT"}, {{"serve", "--threads", "0"}, "", "1 to 256"},
+      {{"serve", "--max-connections", "0"}, "", "1 to 10000"}, {{"serve", "--max-connections", "9x"}, "", "1 to 10000"},
       {{"serve", "--database"}, "", "--database needs a value"},
       {{"serve", "--database", "d", "--kind", "ORACLE", "--token-file", "/nonexistent/token"}, "",
        "cannot read the token file"},

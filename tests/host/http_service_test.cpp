@@ -1,5 +1,3 @@
-#include <httplib.h>
-
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -7,56 +5,13 @@
 #include <thread>
 
 #include "host/call_arguments.h"
-#include "host/http_service.h"
+#include "host/exported_workbooks.h"
+#include "host/http_service_fixture.h"
 #include "host/variant_json.h"
-#include "support/suite.h"
+#include "support/temp_folder.h"
 
 namespace tpl::host {
 namespace {
-
-constexpr const char* kToken = "s3gredo-de-teste";
-const httplib::Headers kAuthorized = {{"Authorization", std::string("Bearer ") + kToken}};
-
-// A service on a free port of 127.0.0.1 over a fresh embedded database whose
-// workbook folder is a folder of the test.
-class HttpServiceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    workbooks_ = database_.file().parent_path() / "workbooks";
-    std::filesystem::create_directory(workbooks_);
-    database_.SetParameter(23017, workbooks_.string() + "/");
-    ServiceOptions options;
-    options.database = database_.connection_string();
-    options.kind = "SQLSERVER";
-    options.port = 0;
-    options.token = kToken;
-    service_ = std::make_unique<HttpService>(options, log_);
-    port_ = service_->Bind();
-    ASSERT_GT(port_, 0);
-    serving_ = std::thread([this] { service_->Serve(); });
-  }
-  void TearDown() override {
-    if (service_) service_->Stop();
-    if (serving_.joinable()) serving_.join();
-  }
-
-  httplib::Client Client() const { return httplib::Client("127.0.0.1", port_); }
-
-  // POST /api/call/{method} with the token; the answer's status and JSON.
-  std::pair<int, Json> Call(const std::string& method, const std::string& body) const {
-    httplib::Client client = Client();
-    const httplib::Result result = client.Post("/api/call/" + method, kAuthorized, body, "application/json");
-    if (!result) return {0, Json()};
-    return {result->status, Json::parse(result->body)};
-  }
-
-  testing::TempDatabase database_;
-  std::filesystem::path workbooks_;
-  std::ostringstream log_;
-  std::unique_ptr<HttpService> service_;
-  std::thread serving_;
-  int port_ = 0;
-};
 
 // The arguments of gExecutar_Query for a report that shows the parameter row `id`.
 std::string ParameterReportBody(int id) {
@@ -101,6 +56,17 @@ TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
   EXPECT_EQ(workbook->body.substr(0, 2), "PK");
   EXPECT_EQ(workbook->body.size(), std::filesystem::file_size(workbooks_ / name));
 
+  // Every answer forbids framing, referrers and type guessing; API answers and workbooks are never cached.
+  for (const auto& [path, cache] : std::vector<std::pair<std::string, std::string>>{
+           {"/", "no-cache"}, {"/api/methods", "no-store"}, {"/files/" + name, "no-store"}}) {
+    const httplib::Result answer = client.Get(path.c_str(), kAuthorized);
+    ASSERT_TRUE(answer) << path;
+    EXPECT_NE(answer->get_header_value("Content-Security-Policy").find("frame-ancestors 'none'"), std::string::npos);
+    EXPECT_EQ(answer->get_header_value("Referrer-Policy"), "no-referrer");
+    EXPECT_EQ(answer->get_header_value("X-Content-Type-Options"), "nosniff");
+    EXPECT_EQ(answer->get_header_value("Cache-Control"), cache);
+  }
+
   // A request is logged after its answer is sent: the log is complete once the service has stopped.
   service_->Stop();
   serving_.join();
@@ -128,7 +94,6 @@ TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
        "nested deeper"},
       {"POST", "/api/call/mMonta_Parametro", R"(["S", "", "cinco", "", {"Empty":null}, 0, "", 1])", bearer, 400,
        "(InLngUsuario_Internet_ID): does not convert"},
-      {"POST", "/api/call/gBusca_Arquivo_Xml", std::string(kMaxRequestBody + 1, ' '), bearer, 413, "larger than"},
       {"GET", "/files/../secret.txt", "", bearer, 400, "not a file name"},
       {"GET", "/files/..%2Fsecret.txt", "", bearer, 400, "not a file name"},
       {"GET", "/files/%2Fetc%2Fpasswd", "", bearer, 400, "not a file name"},
@@ -237,6 +202,39 @@ TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
   EXPECT_THROW(ReadTokenFile(file), InputError);
   std::filesystem::remove(file);
   EXPECT_THROW(ReadTokenFile(file), InputError);
+}
+
+// Only plain files are remembered; a name is forgotten when it expires or when the list is full and it is the
+// oldest; reading refuses what is no longer a regular file.
+TEST(ExportedWorkbooksList, RemembersPlainFilesForALimitedTimeAndNumber) {
+  testing::TempFolder folder;
+  const auto file = [&](const std::string& name) {
+    std::ofstream(folder.path() / name) << name;
+    return folder.path() / name;
+  };
+  std::filesystem::create_symlink(file("a.xlsx"), folder.path() / "link.xlsx");
+  std::filesystem::create_directory(folder.path() / "dir.xlsx");
+  ExportedWorkbooks list(std::chrono::hours(1), 2);
+  for (const char* name : {"link.xlsx", "dir.xlsx", "missing.xlsx"}) {
+    list.Remember(folder.path() / name);
+    EXPECT_FALSE(list.Find(name)) << name;
+  }
+  list.Remember(file("a.xlsx"));
+  list.Remember(file("b.xlsx"));
+  EXPECT_EQ(list.Find("a.xlsx"), folder.path() / "a.xlsx");
+  list.Remember(file("c.xlsx"));
+  EXPECT_FALSE(list.Find("a.xlsx")) << "the oldest goes when the list is full";
+  EXPECT_TRUE(list.Find("b.xlsx") && list.Find("c.xlsx"));
+
+  ExportedWorkbooks expiring(std::chrono::seconds(0));
+  expiring.Remember(file("d.xlsx"));
+  EXPECT_FALSE(expiring.Find("d.xlsx"));
+
+  EXPECT_EQ(ReadWorkbookFile(folder.path() / "b.xlsx", 100).bytes, "b.xlsx");
+  EXPECT_EQ(ReadWorkbookFile(folder.path() / "b.xlsx", 3).outcome, WorkbookContent::Outcome::TooLarge);
+  for (const char* name : {"link.xlsx", "dir.xlsx", "missing.xlsx"}) {
+    EXPECT_EQ(ReadWorkbookFile(folder.path() / name, 100).outcome, WorkbookContent::Outcome::Missing) << name;
+  }
 }
 
 }  // namespace

@@ -28,10 +28,34 @@ const Variant& Command::ParameterValue(std::string_view name) const {
   Raise(error::kItemNotFound);
 }
 
+namespace {
+
+// Restricts a session for one command and lifts the restriction however
+// the command ends, so that the session serves its next statements (and
+// its next caller, from the pool) as before.
+class ReadingOnlyScope {
+ public:
+  ReadingOnlyScope(Provider& provider, bool on) : provider_(on ? &provider : nullptr) {
+    if (provider_ != nullptr) provider_->RestrictToReading(true);
+  }
+  ReadingOnlyScope(const ReadingOnlyScope&) = delete;
+  ReadingOnlyScope& operator=(const ReadingOnlyScope&) = delete;
+  ~ReadingOnlyScope() {
+    if (provider_ != nullptr) provider_->RestrictToReading(false);
+  }
+
+ private:
+  Provider* provider_;
+};
+
+}  // namespace
+
 Recordset Command::Execute() {
   FaultContext context(text_);
   FaultPoint("execute", text_);
-  return Recordset(connection_->provider().Execute(type_, text_, parameters_, timeout_));
+  Provider& provider = connection_->provider();
+  const ReadingOnlyScope reading_only(provider, reading_only_);
+  return Recordset(provider.Execute(type_, text_, parameters_, timeout_));
 }
 
 }  // namespace tpl::db

@@ -21,6 +21,9 @@ class Command {
   void SetCommandText(std::string text) { text_ = std::move(text); }
   void SetCommandType(CommandType type) { type_ = type; }
   void SetCommandTimeout(int32_t seconds) { timeout_ = seconds; }
+  // The command's text comes from a caller (a report's query): on the
+  // embedded database it may only read (Provider::RestrictToReading).
+  void RestrictToReading() { reading_only_ = true; }
 
   void AppendParameter(std::string name, DataType type, ParameterDirection direction,
                        int32_t size, Variant value);
@@ -35,6 +38,7 @@ class Command {
   std::string text_;
   CommandType type_ = CommandType::Text;
   int32_t timeout_ = kDefaultCommandTimeout;
+  bool reading_only_ = false;
   std::vector<Parameter> parameters_;
 };
 

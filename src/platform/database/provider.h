@@ -100,6 +100,13 @@ class Provider {
   // leaves the answer false and is never pooled.
   virtual bool IsBroken() const noexcept { return false; }
   virtual bool ResetForReuse() noexcept { return false; }
+
+  // While on, the commands of the session may read and nothing else: a
+  // statement that would write, change the schema, attach a file, set a
+  // pragma or load an extension fails before it runs. A report's own query
+  // runs so on the embedded database; a server's own permissions govern
+  // the others, whose providers leave this empty.
+  virtual void RestrictToReading(bool /*on*/) {}
 };
 
 // Raises error::kCommandTextError for a command text that holds a NUL

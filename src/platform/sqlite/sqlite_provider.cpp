@@ -15,6 +15,7 @@
 #include "platform/sqlite/statements.h"
 #include "platform/sqlite/stored_procedures.h"
 #include "tpl/runtime_error.h"
+#include "tpl/text.h"
 
 namespace tpl::db::sqlite {
 
@@ -145,23 +146,91 @@ bool IsPlainAnswer(sqlite3_stmt* check) {
   return text != nullptr && std::string_view(text) == "normal";
 }
 
+// What the authorizer keeps for its session.
+struct AuthorizerState {
+  // A statement may have left state behind (see kPlainSessionChecks).
+  bool may_carry_state = false;
+  // The session runs a caller's query: reading only (Provider::RestrictToReading).
+  bool reading_only = false;
+};
+
+bool Named(const char* name, std::string_view wanted) { return name != nullptr && LCase(name) == wanted; }
+
+// The scratch table of a procedure's parameters (stored_procedures.h),
+// which the procedure machinery creates, fills and drops around each call.
+bool IsParameterScratch(const char* table, const char* database) {
+  // Creating and dropping it writes its row of the temporary schema.
+  return (Named(table, "params") || Named(table, "sqlite_temp_master")) &&
+         (database == nullptr || Named(database, "temp"));
+}
+
+// Pragmas that only tell something about the schema or the file, with or
+// without an argument; any other pragma, and these with "= value", are
+// refused while reading only.
+constexpr std::string_view kReadingPragmas[] = {
+    "table_info", "table_xinfo", "index_list", "index_info", "index_xinfo", "foreign_key_list",
+    "collation_list", "function_list", "pragma_list", "table_list", "database_list", "user_version",
+    "schema_version", "application_id", "encoding", "page_size", "page_count", "freelist_count",
+    "data_version", "compile_options"};
+
+// What a query may do while the session reads only. Reading, functions
+// (not load_extension), recursive queries and the transaction steps of a
+// procedure call (which write nothing themselves) pass; the procedure
+// machinery's own scratch table passes; everything that writes, changes
+// the schema, attaches or detaches a file, or sets a pragma is refused.
+bool AllowedWhileReading(int action, const char* first, const char* second, const char* database) {
+  switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+      return true;
+    case SQLITE_FUNCTION:
+      return !Named(second, "load_extension");
+    case SQLITE_PRAGMA:
+      if (std::none_of(std::begin(kReadingPragmas), std::end(kReadingPragmas),
+                       [&](std::string_view pragma) { return Named(first, pragma); })) {
+        return false;
+      }
+      // "PRAGMA user_version = 5" writes; "PRAGMA table_info(X)" names a table.
+      return second == nullptr || Named(first, "table_info") || Named(first, "table_xinfo") ||
+             Named(first, "index_list") || Named(first, "index_info") || Named(first, "index_xinfo") ||
+             Named(first, "foreign_key_list");
+    case SQLITE_CREATE_TEMP_TABLE:
+    case SQLITE_DROP_TEMP_TABLE:
+      return IsParameterScratch(first, "temp");
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+      return IsParameterScratch(first, database);
+    default:
+      return false;
+  }
+}
+
 // SQLite's authorizer sees every action of a statement as it is prepared.
 // Creating a temporary object, attaching a file and setting a pragma are
 // the actions that can leave state behind; the table "params" that the
 // procedure machinery creates and drops around each call is its own.
-int MayLeaveState(void* flag, int action, const char* name, const char* value, const char*, const char*) {
+// While the session reads only, the actions AllowedWhileReading refuses
+// fail the statement ("not authorized") before it runs.
+int Authorize(void* state_pointer, int action, const char* first, const char* second, const char* database,
+              const char*) {
+  auto& state = *static_cast<AuthorizerState*>(state_pointer);
+  if (state.reading_only && !AllowedWhileReading(action, first, second, database)) return SQLITE_DENY;
   switch (action) {
     case SQLITE_CREATE_TEMP_TABLE:
-      if (name != nullptr && std::string_view(name) == "params") break;
+      if (Named(first, "params")) break;
       [[fallthrough]];
     case SQLITE_CREATE_TEMP_INDEX:
     case SQLITE_CREATE_TEMP_TRIGGER:
     case SQLITE_CREATE_TEMP_VIEW:
     case SQLITE_ATTACH:
-      *static_cast<bool*>(flag) = true;
+      state.may_carry_state = true;
       break;
     case SQLITE_PRAGMA:
-      if (value != nullptr) *static_cast<bool*>(flag) = true;
+      if (second != nullptr) state.may_carry_state = true;
       break;
     default:
       break;
@@ -173,7 +242,7 @@ class SqliteProvider final : public Provider {
  public:
   SqliteProvider(SqliteConnection connection, std::string file)
       : connection_(std::move(connection)), file_(std::move(file)), identity_(IdentityOf(file_)) {
-    sqlite3_set_authorizer(db(), MayLeaveState, &may_carry_state_);
+    sqlite3_set_authorizer(db(), Authorize, &authorizer_);
   }
 
   std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
@@ -203,6 +272,8 @@ class SqliteProvider final : public Provider {
 
   // Failed, or the path now names another file or none: the old handle
   // would serve a database that is no longer there.
+  void RestrictToReading(bool on) override { authorizer_.reading_only = on; }
+
   bool IsBroken() const noexcept override { return failed_ || !identity_ || IdentityOf(file_) != identity_; }
 
   // Works on SQLite directly: these statements are the pool's, not a
@@ -212,7 +283,7 @@ class SqliteProvider final : public Provider {
         sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
       return false;
     }
-    if (!may_carry_state_) return true;
+    if (!authorizer_.may_carry_state) return true;
     for (size_t i = 0; i < std::size(kPlainSessionChecks); ++i) {
       SqliteStatement& check = plain_session_checks_[i];
       if (check == nullptr) {
@@ -228,7 +299,7 @@ class SqliteProvider final : public Provider {
       sqlite3_reset(check.get());
       if (!plain) return false;
     }
-    may_carry_state_ = false;
+    authorizer_.may_carry_state = false;
     return true;
   }
 
@@ -326,7 +397,7 @@ class SqliteProvider final : public Provider {
   std::string file_;
   std::optional<FileIdentity> identity_;
   bool failed_ = false;
-  bool may_carry_state_ = false;
+  AuthorizerState authorizer_;
   // Finalized before the connection closes: declared after it.
   SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
 };

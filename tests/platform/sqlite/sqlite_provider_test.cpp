@@ -2,6 +2,8 @@
 // transactions. The time-out and transactions as every provider has them: platform/conformance.
 #include <fstream>
 
+#include "tpl/conversions.h"
+
 #include "platform/sqlite/sqlite_test_database.h"
 
 namespace tpl::db::testing {
@@ -47,6 +49,61 @@ TEST_F(SqliteTransaction, ATransactionHoldsTheWriteLockFromItsStart) {
   session_->RollbackTransaction();
   EXPECT_NO_THROW(other->BeginTransaction()) << "free again once the first one ended";
   other->RollbackTransaction();
+}
+
+using SqliteReadingOnly = SqliteTest;
+
+// A caller's query on a session restricted to reading: what reads runs, what would change the database or the
+// session fails "not authorized" before it runs, and the database is as it was.
+TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
+  const std::string other = (std::filesystem::path(database_.file()).parent_path() / "outro.db").string();
+  const struct { std::string sql; bool allowed; } rows[] = {
+      {"SELECT Parametro FROM Tab_Parametro_Sistema WHERE Tab_Parametro_Sistema_ID = 23042", true},
+      {"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 5) SELECT COUNT(*) FROM c", true},
+      {"Set Transaction Isolation Level Read Uncommitted \r\nSet Ansi_Warnings On\r\nSELECT GETDATE()", true},
+      {"EXEC SP_KMB_OBTER_REL_DIN_GRP_USU1 10", true},
+      {"PRAGMA table_info(Tab_Parametro_Sistema)", true},
+      {"UPDATE/**/Tab_Parametro_Sistema SET Parametro = '/proc/self/' WHERE Tab_Parametro_Sistema_ID = 23017", false},
+      {"SELECT 1; DELETE FROM Tab_Parametro_Sistema", false},
+      {"INSERT INTO LOG_MSG (TAB_TIPO_MSG_ID) VALUES (1)", false},
+      {"EXEC SP_KMB_EXCLUI_TEMPLATE1 1, 1", false},
+      {"CREATE TABLE X (A)", false},
+      {"CREATE TEMP TABLE X (A)", false},
+      {"DROP TABLE LOG_MSG", false},
+      {"ALTER TABLE LOG_MSG ADD COLUMN B", false},
+      {"ATTACH DATABASE '" + other + "' AS o", false},
+      {"DETACH DATABASE main", false},
+      {"PRAGMA foreign_keys = OFF", false},
+      {"PRAGMA user_version = 7", false},
+      {"PRAGMA wal_checkpoint", false},
+      {"SELECT load_extension('/tmp/x.so')", false},
+      {"REINDEX", false},
+      {"ANALYZE", false},
+      {"VACUUM", false},
+  };
+  const Variant before = Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema");
+  const Variant messages = Scalar("SELECT COUNT(*) FROM LOG_MSG");
+  for (const auto& row : rows) {
+    session_->RestrictToReading(true);
+    // A statement after a row set fails with that row set (deferred), as a batch does.
+    std::string failure = Failure([&] {
+      const std::vector<ResultSet> results = Run(row.sql);
+      if (!results.empty() && results.back().deferred_failure) throw *results.back().deferred_failure;
+    });
+    session_->RestrictToReading(false);
+    if (row.allowed) {
+      EXPECT_EQ(failure, "") << row.sql;
+    } else {
+      EXPECT_THAT(failure, HasSubstr("authoriz")) << row.sql;
+    }
+  }
+  EXPECT_EQ(Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema"), before);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM LOG_MSG"), messages);
+  EXPECT_EQ(CLng(Scalar("SELECT COUNT(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')")), 0)
+      << "nothing attached";
+  EXPECT_FALSE(std::filesystem::exists(other));
+  // Lifted, the session writes again: the library's own statements are not affected.
+  EXPECT_EQ(Failure([&] { Run("UPDATE Tab_Parametro_Sistema SET Parametro = Parametro WHERE 0"); }), "");
 }
 
 }  // namespace
