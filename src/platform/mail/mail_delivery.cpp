@@ -1,6 +1,10 @@
 #include "platform/mail/mail_delivery.h"
 
+// The calls go through the pointers of CurlLibrary below, not the
+// functions the header declares, so its type-checking macros are not wanted.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -76,38 +80,84 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* user) {
   return n;
 }
 
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl, opened on the first e-mail and kept for the process. Linking it
+// would make every program of the library load it and the thirty libraries
+// it needs (TLS, HTTP/2, LDAP, SSH...) at start, though only the worker
+// sends mail.
+struct CurlLibrary {
+  CURLcode (*global_init)(long flags) = nullptr;
+  CURL* (*easy_init)() = nullptr;
+  void (*easy_cleanup)(CURL*) = nullptr;
+  CURLcode (*easy_setopt)(CURL*, CURLoption, ...) = nullptr;
+  CURLcode (*easy_perform)(CURL*) = nullptr;
+  const char* (*easy_strerror)(CURLcode) = nullptr;
+  curl_slist* (*slist_append)(curl_slist*, const char*) = nullptr;
+  void (*slist_free_all)(curl_slist*) = nullptr;
+  std::string failure;  // why it could not be opened; empty when it was
+};
+
+template <typename Function>
+bool Bind(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(library, name));
+  return function != nullptr;
+}
+
+const CurlLibrary& Curl() {
+  static const CurlLibrary curl = [] {
+    CurlLibrary loaded;
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+      const char* why = dlerror();
+      loaded.failure = why != nullptr ? why : "libcurl.so.4";
+      return loaded;
+    }
+    const bool bound = Bind(library, "curl_global_init", loaded.global_init) &&
+                       Bind(library, "curl_easy_init", loaded.easy_init) &&
+                       Bind(library, "curl_easy_cleanup", loaded.easy_cleanup) &&
+                       Bind(library, "curl_easy_setopt", loaded.easy_setopt) &&
+                       Bind(library, "curl_easy_perform", loaded.easy_perform) &&
+                       Bind(library, "curl_easy_strerror", loaded.easy_strerror) &&
+                       Bind(library, "curl_slist_append", loaded.slist_append) &&
+                       Bind(library, "curl_slist_free_all", loaded.slist_free_all);
+    if (!bound) {
+      loaded.failure = "libcurl.so.4 lacks a function the worker calls";
+      return loaded;
+    }
+    // Once per process, before any other thread uses the library.
+    loaded.global_init(CURL_GLOBAL_DEFAULT);
+    return loaded;
+  }();
+  return curl;
 }
 
 void SendSmtp(const std::string& text, const Message& message, const DeliveryTarget& target) {
-  GlobalInit();
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  const CurlLibrary& api = Curl();
+  if (!api.failure.empty()) Fail("Não foi possível carregar a biblioteca de e-mail (" + api.failure + ")");
+  std::unique_ptr<CURL, void (*)(CURL*)> curl(api.easy_init(), api.easy_cleanup);
   if (!curl) Fail("Não foi possível preparar o envio de e-mail");
   const std::string url =
       "smtp://" + target.smtp_host + ":" + std::to_string(target.smtp_port) + "/" + HostName();
   const std::string from = "<" + message.from + ">";
   const std::string to = "<" + message.to + ">";
-  std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> recipients(
-      curl_slist_append(nullptr, to.c_str()), curl_slist_free_all);
+  std::unique_ptr<curl_slist, void (*)(curl_slist*)> recipients(api.slist_append(nullptr, to.c_str()),
+                                                                 api.slist_free_all);
   Upload upload{&text};
   char error_text[CURL_ERROR_SIZE] = {};
   CURL* handle = curl.get();
-  curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
-  curl_easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
-  curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadUpload);
-  curl_easy_setopt(handle, CURLOPT_READDATA, &upload);
-  curl_easy_setopt(handle, CURLOPT_UPLOAD, 1L);
-  curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(text.size()));
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(target.connect_timeout_seconds));
-  curl_easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(target.transfer_timeout_seconds));
-  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error_text);
-  const CURLcode code = curl_easy_perform(handle);
+  api.easy_setopt(handle, CURLOPT_URL, url.c_str());
+  api.easy_setopt(handle, CURLOPT_MAIL_FROM, from.c_str());
+  api.easy_setopt(handle, CURLOPT_MAIL_RCPT, recipients.get());
+  api.easy_setopt(handle, CURLOPT_READFUNCTION, ReadUpload);
+  api.easy_setopt(handle, CURLOPT_READDATA, &upload);
+  api.easy_setopt(handle, CURLOPT_UPLOAD, 1L);
+  api.easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(text.size()));
+  api.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(target.connect_timeout_seconds));
+  api.easy_setopt(handle, CURLOPT_TIMEOUT, static_cast<long>(target.transfer_timeout_seconds));
+  api.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  api.easy_setopt(handle, CURLOPT_ERRORBUFFER, error_text);
+  const CURLcode code = api.easy_perform(handle);
   if (code != CURLE_OK) {
-    std::string detail = error_text[0] != '\0' ? error_text : curl_easy_strerror(code);
+    std::string detail = error_text[0] != '\0' ? error_text : api.easy_strerror(code);
     Fail("O servidor de e-mail " + target.smtp_host + ":" + std::to_string(target.smtp_port) +
          " não aceitou a mensagem (" + detail + ")");
   }
