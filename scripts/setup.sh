@@ -16,6 +16,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
+  clang-tidy clang-format
   libcpp-httplib-dev
   chromium chromium-driver python3-selenium
 )
