@@ -30,12 +30,19 @@ target_link_libraries(tpl_library INTERFACE ${TPL_LAYER_TARGETS})
 target_compile_features(tpl_library INTERFACE cxx_std_20)
 add_library(tpl::tpl ALIAS tpl_library)
 
-# The outside libraries: every PkgConfig::<PREFIX> a layer links, with the
-# pkg-config module it was found as (pkg_check_modules keeps
-# <PREFIX>_MODULE_NAME in the cache).
+# What the layers link, in the order a static link needs (a library before
+# those it uses): the project's own libraries, which the package installs
+# too (a layer may link a library of the project that is no layer), and
+# every PkgConfig::<PREFIX>, with the pkg-config module it was found as
+# (pkg_check_modules keeps <PREFIX>_MODULE_NAME in the cache).
+set(TPL_INSTALLED_TARGETS "")
 set(TPL_PKG_PREFIXES "")
 set(TPL_PKG_MODULES "")
-foreach(target IN LISTS TPL_LAYER_TARGETS)
+function(_tpl_visit target)
+  if(target IN_LIST _tpl_visited)
+    return()
+  endif()
+  list(APPEND _tpl_visited ${target})
   get_target_property(links ${target} LINK_LIBRARIES)
   foreach(link IN LISTS links)
     if(link MATCHES "^PkgConfig::(.+)$")
@@ -44,14 +51,28 @@ foreach(target IN LISTS TPL_LAYER_TARGETS)
         list(APPEND TPL_PKG_PREFIXES "${prefix}")
         list(APPEND TPL_PKG_MODULES "${${prefix}_MODULE_NAME}")
       endif()
-    elseif(link MATCHES "::")
-      message(WARNING "${target} links ${link}, which the installed package does not know how to find; "
-                      "teach cmake/install.cmake and cmake/tplConfig.cmake.in about it")
+    elseif(TARGET "${link}")
+      get_target_property(imported ${link} IMPORTED)
+      if(imported)
+        message(WARNING "${target} links ${link}, which the installed package does not know how to "
+                        "find; teach cmake/install.cmake and cmake/tplConfig.cmake.in about it")
+      else()
+        _tpl_visit(${link})
+      endif()
     endif()
   endforeach()
+  # Reverse post-order: a library lands before everything it links.
+  list(PREPEND TPL_INSTALLED_TARGETS ${target})
+  foreach(variable _tpl_visited TPL_INSTALLED_TARGETS TPL_PKG_PREFIXES TPL_PKG_MODULES)
+    set(${variable} "${${variable}}" PARENT_SCOPE)
+  endforeach()
+endfunction()
+set(_tpl_visited "")
+foreach(target IN LISTS TPL_LAYER_TARGETS)
+  _tpl_visit(${target})
 endforeach()
 
-install(TARGETS tpl_library ${TPL_LAYER_TARGETS} EXPORT tplTargets
+install(TARGETS tpl_library ${TPL_INSTALLED_TARGETS} EXPORT tplTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/tpl DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
@@ -77,12 +98,8 @@ install(FILES "${PROJECT_BINARY_DIR}/package/tplConfig.cmake"
 set(TPL_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 file(RELATIVE_PATH TPL_PC_TO_PREFIX "/prefix/${TPL_PC_DIR}" "/prefix")
 string(REGEX REPLACE "/$" "" TPL_PC_TO_PREFIX "${TPL_PC_TO_PREFIX}")
-# A static library goes on the command line before those it uses.
-set(TPL_PC_LIBS "")
-foreach(target IN LISTS TPL_LAYER_TARGETS)
-  string(PREPEND TPL_PC_LIBS "-l${target} ")
-endforeach()
-string(STRIP "${TPL_PC_LIBS}" TPL_PC_LIBS)
+list(TRANSFORM TPL_INSTALLED_TARGETS PREPEND "-l" OUTPUT_VARIABLE TPL_PC_LIBS)
+list(JOIN TPL_PC_LIBS " " TPL_PC_LIBS)
 list(JOIN TPL_PKG_MODULES " " TPL_PC_REQUIRES)
 configure_file(cmake/tpl.pc.in "${PROJECT_BINARY_DIR}/package/tpl.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/package/tpl.pc" DESTINATION ${TPL_PC_DIR})
