@@ -23,9 +23,9 @@ TIMEOUT=${TIMEOUT:-10}
 RSS_LIMIT_MB=${RSS_LIMIT_MB:-2048}
 MAX_LEN=${MAX_LEN:-16384}
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTPL_BUILD_FUZZERS=ON -DTPL_BUILD_TESTS=OFF -DTPL_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
+# The "fuzz" preset of CMakePresets.json: clang, build-fuzz/, fuzzers only.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
 
 export ASAN_OPTIONS=detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

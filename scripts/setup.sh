@@ -17,6 +17,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   libboost-dev
+  clang-tidy clang-format
   libcpp-httplib-dev
   chromium chromium-driver python3-selenium
   libcurl4-openssl-dev python3-aiosmtpd

@@ -5,13 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_dir=build
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# The build folders and their settings are the presets of CMakePresets.json
+# ("default" and "sanitize"; the latter also sets ASAN_OPTIONS and
+# UBSAN_OPTIONS for the build and the tests).
+preset=default
 if [[ "${1:-}" == "--sanitize" ]]; then
-  build_dir=build-sanitize
-  options=(-DCMAKE_BUILD_TYPE=Debug -DTPL_SANITIZE=ON -DTPL_BUILD_BENCHMARKS=OFF)
-  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  preset=sanitize
 fi
 
 # The ODBC tests against a real server need the one scripts/pg_server.sh
@@ -20,6 +19,6 @@ if [[ -z "${TPL_TEST_POSTGRES:-}" && ! -s .pg_server/connection ]]; then
   echo "note: no PostgreSQL test server; its tests will be skipped (bash scripts/pg_server.sh start)" >&2
 fi
 
-cmake -S . -B "$build_dir" -G Ninja "${options[@]}" >/dev/null
-cmake --build "$build_dir" -j "$(nproc)"
-ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)"
+ctest --preset "$preset" -j "$(nproc)"

@@ -1,5 +1,7 @@
 #include "platform/database/fault_injection.h"
 
+#ifdef TPL_TESTABLE
+
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {
@@ -77,3 +79,5 @@ void NoteConnectionOpened() noexcept { ++State().live_connections; }
 void NoteConnectionClosed() noexcept { --State().live_connections; }
 
 }  // namespace tpl::db
+
+#endif  // TPL_TESTABLE

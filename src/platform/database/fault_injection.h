@@ -8,6 +8,9 @@
 // provider, each statement prepared and each statement stepped. While no
 // FaultInjection lives on the thread, an operation costs one thread-local
 // test and nothing is counted.
+//
+// Only a testable build (TPL_TESTABLE) has any of it; in a release build
+// the points below are empty inline functions and compile to nothing.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,8 @@
 #include <string_view>
 
 namespace tpl::db {
+
+#ifdef TPL_TESTABLE
 
 // Number of the RuntimeError raised by an operation made to fail.
 inline constexpr int32_t kInjectedFailure = -2147467259;  // 0x80004005, unspecified failure
@@ -64,5 +69,22 @@ class FaultContext {
 
 void NoteConnectionOpened() noexcept;
 void NoteConnectionClosed() noexcept;
+
+#else  // no test hooks
+
+inline void FaultPoint(std::string_view, std::string_view = {}) noexcept {}
+inline void FaultPoint(std::string_view, const char*) noexcept {}
+
+class FaultContext {
+ public:
+  explicit FaultContext(std::string_view) noexcept {}
+  FaultContext(const FaultContext&) = delete;
+  FaultContext& operator=(const FaultContext&) = delete;
+};
+
+inline void NoteConnectionOpened() noexcept {}
+inline void NoteConnectionClosed() noexcept {}
+
+#endif  // TPL_TESTABLE
 
 }  // namespace tpl::db

@@ -40,6 +40,7 @@ void NoteLockWaitRanOut() noexcept {
   if (State().in_call) State().spent = true;
 }
 
+#ifdef TPL_TESTABLE
 LockWaitLimitForTesting::LockWaitLimitForTesting(std::chrono::milliseconds limit) noexcept
     : start_count_(State().waits_run_out) {
   State().limit = limit;
@@ -50,5 +51,6 @@ LockWaitLimitForTesting::~LockWaitLimitForTesting() { State().limit = kLockWaitL
 int LockWaitLimitForTesting::waits_run_out() const noexcept {
   return State().waits_run_out - start_count_;
 }
+#endif
 
 }  // namespace tpl::db

@@ -35,6 +35,7 @@ bool LockWaitAllowed() noexcept;
 std::chrono::milliseconds LockWaitLimit() noexcept;
 void NoteLockWaitRanOut() noexcept;
 
+#ifdef TPL_TESTABLE
 // For tests: a shorter limit while the object lives, and the number of
 // waits that ran out on this thread since it was created.
 class LockWaitLimitForTesting {
@@ -46,5 +47,6 @@ class LockWaitLimitForTesting {
  private:
   int start_count_;
 };
+#endif
 
 }  // namespace tpl::db

@@ -11,12 +11,14 @@ thread_local std::chrono::seconds login_timeout = kLoginTimeout;
 
 std::chrono::seconds LoginTimeout() noexcept { return login_timeout; }
 
+#ifdef TPL_TESTABLE
 LoginTimeoutForTesting::LoginTimeoutForTesting(std::chrono::seconds limit) noexcept
     : previous_(login_timeout) {
   login_timeout = limit;
 }
 
 LoginTimeoutForTesting::~LoginTimeoutForTesting() { login_timeout = previous_; }
+#endif
 
 StatementTimeLimit::StatementTimeLimit(SQLHSTMT statement, int32_t seconds) : statement_(statement) {
   if (seconds <= 0) return;

@@ -30,6 +30,7 @@ inline constexpr std::chrono::seconds kLoginTimeout{15};
 // The log-in time-out in force on this thread.
 std::chrono::seconds LoginTimeout() noexcept;
 
+#ifdef TPL_TESTABLE
 // For tests: a shorter log-in time-out on this thread while the object lives.
 class LoginTimeoutForTesting {
  public:
@@ -41,6 +42,7 @@ class LoginTimeoutForTesting {
  private:
   std::chrono::seconds previous_;
 };
+#endif
 
 // The time-out of one statement, from before it runs until its last result
 // has been read. A limit of 0 (or less) sets none.
