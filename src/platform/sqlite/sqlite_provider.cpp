@@ -132,7 +132,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& file) noexcept {
 // session may have left such state (see MayLeaveState): most sessions run
 // none, and are handed back without a statement.
 constexpr std::string_view kPlainSessionChecks[] = {
-    "SELECT (SELECT count(*) FROM temp.sqlite_master) = 0"
+    "SELECT (SELECT count(*) FROM temp.sqlite_master WHERE name <> 'params') = 0"
     " AND (SELECT count(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')) = 0"
     " AND (SELECT foreign_keys FROM pragma_foreign_keys) = 1",
     "PRAGMA main.locking_mode",
@@ -148,7 +148,7 @@ bool IsPlainAnswer(sqlite3_stmt* check) {
 // SQLite's authorizer sees every action of a statement as it is prepared.
 // Creating a temporary object, attaching a file and setting a pragma are
 // the actions that can leave state behind; the table "params" that the
-// procedure machinery creates and drops around each call is its own.
+// procedure machinery keeps for its calls (empty between them) is its own.
 int MayLeaveState(void* flag, int action, const char* name, const char* value, const char*, const char*) {
   switch (action) {
     case SQLITE_CREATE_TEMP_TABLE:
@@ -317,9 +317,7 @@ class SqliteProvider final : public Provider {
   }
 
   std::vector<ResultSet> RunProcedureNamed(const std::string& name, std::vector<Parameter>& arguments) {
-    const auto procedure = FindProcedure(db(), name);
-    if (!procedure) throw RuntimeError(kUnknownProcedure, "Procedimento armazenado não encontrado: " + name);
-    return RunProcedure(db(), *procedure, arguments);
+    return procedures_.Run(name, arguments);
   }
 
   SqliteConnection connection_;
@@ -329,6 +327,7 @@ class SqliteProvider final : public Provider {
   bool may_carry_state_ = false;
   // Finalized before the connection closes: declared after it.
   SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
+  ProcedureRunner procedures_{connection_.get()};
 };
 
 }  // namespace

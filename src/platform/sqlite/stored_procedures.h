@@ -24,6 +24,7 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,19 +59,43 @@ ProcedureDefinition ParseProcedureSource(std::string_view source);
 // storing nothing, when a check fails.
 void InstallProcedure(sqlite3* connection, std::string_view source);
 
-// The procedure of that name, without case; nothing when there is none.
-std::optional<ProcedureDefinition> FindProcedure(sqlite3* connection, std::string_view name);
-
-// Runs a procedure: binds the caller's arguments to the declared
-// parameters, runs the body as one all-or-nothing unit (a failing
-// statement undoes every write of the call) and writes the output values
-// back into the arguments.
+// Runs the stored procedures called on one session. A call binds the
+// caller's arguments to the declared parameters, runs the body as one
+// all-or-nothing unit (a failing statement undoes every write of the call)
+// and writes the output values back into the arguments.
 //
 // An argument with a name goes to the parameter of that name (without case,
 // "@" optional); one without a name goes to the parameter at its own
-// position. Parameters that receive no argument start as NULL. Returns the
-// row sets of the body's row-returning statements, in order.
-std::vector<ResultSet> RunProcedure(sqlite3* connection, const ProcedureDefinition& procedure,
-                                    std::vector<Parameter>& arguments);
+// position. Parameters that receive no argument start as NULL. A call
+// returns the row sets of the body's row-returning statements, in order.
+//
+// A procedure is read from the database at every call, so that a changed
+// body takes effect at once; what is made from its text (the statements of
+// its body and the parameter each marker names) is made once per process
+// and shared between sessions, and the statements are prepared once per
+// session and kept with it. The parameter table temp.params (see
+// db/README.md) is kept on the session between calls and made again only
+// when a procedure with other parameters runs, so that the session's
+// prepared statements stay valid; its row lives only during a call.
+class ProcedureRunner {
+ public:
+  // The connection must outlive the runner.
+  explicit ProcedureRunner(sqlite3* connection);
+  ProcedureRunner(const ProcedureRunner&) = delete;
+  ProcedureRunner& operator=(const ProcedureRunner&) = delete;
+  ~ProcedureRunner();
+
+  // Raises kUnknownProcedure when no procedure has that name (without
+  // case).
+  std::vector<ResultSet> Run(std::string_view name, std::vector<Parameter>& arguments);
+
+ private:
+  struct Session;
+  std::unique_ptr<Session> session_;
+};
+
+// How many procedure texts the process has made ready since it started,
+// for tests: a procedure run again with the same text is not counted again.
+size_t ProceduresMadeReady() noexcept;
 
 }  // namespace tpl::db::sqlite
