@@ -13,7 +13,7 @@
 #include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/statements.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_running.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {

@@ -2,7 +2,8 @@
 // command.
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/sqlite_test_database.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_reading.h"
+#include "platform/sqlite/stored_procedure_running.h"
 
 #include <string>
 #include <thread>

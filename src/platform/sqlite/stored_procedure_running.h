@@ -1,63 +1,17 @@
-// The stored procedures of the embedded database: their name, their
-// declared parameters and their body of SQLite statements (see
-// db/README.md), how they are installed and found in the database, and how
-// a call runs.
-//
-// The source form, as kept in db/procedures/*.sql:
-//
-//   -- comments
-//   CREATE PROCEDURE SP_NAME
-//     @pUSUARIO_ID  INTEGER,
-//     @pTITULO      VARCHAR(100),
-//     @pNOVO_ID     INTEGER OUTPUT
-//   AS
-//   statement; statement; ...
-//
-// The parameter list may be put between parentheses; "@" before a
-// parameter name and the type are optional; OUTPUT (or OUT) marks an output
-// parameter. Names are letters, digits and "_", not starting with a digit.
-//
-// They are kept in the tables TPL_PROCEDURE (name and body) and
-// TPL_PROCEDURE_PARAMETER (the declared parameters in order), which
-// db/tables/tpl_procedure.sql creates.
+// Running the stored procedures of the embedded database (see
+// stored_procedure_reading.h for what a procedure is).
 #pragma once
 
 #include <sqlite3.h>
 
+#include <cstddef>
 #include <memory>
-#include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/database/provider.h"
 
 namespace tpl::db::sqlite {
-
-struct ProcedureParameter {
-  std::string name;  // without "@"
-  std::string type;  // as declared, "VARCHAR(100)"; may be empty
-  bool output = false;
-};
-
-struct ProcedureDefinition {
-  std::string name;
-  std::vector<ProcedureParameter> parameters;
-  std::string body;
-
-  // The position of a parameter named without case and with or without
-  // "@"; -1 when there is none.
-  int IndexOf(std::string_view parameter_name) const;
-};
-
-// Reads the source form above; raises an error naming what is wrong.
-ProcedureDefinition ParseProcedureSource(std::string_view source);
-
-// Reads a procedure's source, checks that every body statement prepares
-// against the database as it stands and uses only declared parameters, and
-// stores it, replacing a procedure of the same name. Raises an error,
-// storing nothing, when a check fails.
-void InstallProcedure(sqlite3* connection, std::string_view source);
 
 // Runs the stored procedures called on one session. A call binds the
 // caller's arguments to the declared parameters, runs the body as one
