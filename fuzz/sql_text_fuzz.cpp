@@ -16,7 +16,7 @@
 #include "platform/database/ascii_text.h"
 #include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sql_scanner.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_reading.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::fuzz {

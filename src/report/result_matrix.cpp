@@ -1,7 +1,9 @@
 #include "report/result_matrix.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +94,35 @@ const char* Alignment(CellKind kind) {
   return "Left";
 }
 
+// The text FormatDecimalNumber gives a finite number, written straight from
+// the number's shortest 15-digit form instead of through the platform's
+// number text: the whole part, a comma, the decimals cut or padded to
+// `places`. Values between -1 and 1 (rounded first), numbers written with
+// an exponent and unusually many places keep the shared routine.
+Variant DecimalCell(double number, int32_t places, const Variant& zero_result) {
+  constexpr int32_t kMostDirectPlaces = 30;
+  char digits[32];
+  if (number > -1 && number < 1) return FormatDecimalNumber(number, places, zero_result);
+  const auto [end, failure] =
+      std::to_chars(digits, digits + sizeof digits, number, std::chars_format::general, 15);
+  const size_t length = static_cast<size_t>(end - digits);
+  if (failure != std::errc() || places > kMostDirectPlaces || std::memchr(digits, 'e', length) != nullptr)
+    return FormatDecimalNumber(number, places, zero_result);
+  const std::string_view text(digits, length);
+  const size_t point = std::min(text.find('.'), text.size());
+  const std::string_view decimals = point < text.size() ? text.substr(point + 1) : std::string_view();
+  char out[sizeof digits + kMostDirectPlaces + 2];
+  std::memcpy(out, digits, point);
+  size_t size = point;
+  out[size++] = ',';
+  const size_t kept = std::min(decimals.size(), static_cast<size_t>(places));
+  std::memcpy(out + size, decimals.data(), kept);
+  size += kept;
+  std::memset(out + size, '0', static_cast<size_t>(places) - kept);
+  size += static_cast<size_t>(places) - kept;
+  return Variant(std::string_view(out, size));
+}
+
 // Converts the cells of one column kind. Decimal cells that hold a finite
 // number, the usual case, are formatted directly with the places and the
 // zero result read once for the whole matrix.
@@ -130,7 +161,7 @@ class CellConverter {
  private:
   Variant Decimal(const Variant& value, int32_t places) const {
     if (direct_decimals_ && value.IsNumber() && std::isfinite(CDbl(value))) {
-      return FormatDecimalNumber(CDbl(value), places, zero_result_);
+      return DecimalCell(CDbl(value), places, zero_result_);
     }
     Variant number(CDbl(mNormaliza_Numero(value)));
     Variant places_text(std::to_string(places));
@@ -147,7 +178,10 @@ class CellConverter {
 }  // namespace
 
 // The matrix is written once, in row order, straight into its storage:
-// no cell is built twice.
+// no cell is built twice. The row set gives its cells up block by block as
+// they are converted, so the fetched rows and the matrix never both stand
+// in full: the matrix's storage is taken from the system page by page as it
+// fills, while the blocks of fetched cells go back.
 ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
   const int32_t record_count = static_cast<int32_t>(rows.row_count());
   const int32_t field_count = static_cast<int32_t>(rows.columns.size());
@@ -166,17 +200,17 @@ ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rul
 
   const CellConverter convert(rules);
   std::vector<CellKind> last_kind(field_count, CellKind::Text);
-  size_t next = 0;
-  for (int32_t r = 0; r < record_count; ++r) {
-    for (int32_t j = 0; j < field_count; ++j, ++next) {
-      const db::ColumnInfo& column = rows.columns[j];
-      Variant& source = rows.cells[next];
-      const CellKind kind = KindOf(column, source, rules.main_matrix);
-      convert.Append(kind, source, column, cells);
-      last_kind[j] = kind;
+  size_t j = 0;
+  rows.cells.Consume([&](Variant& source) {
+    const db::ColumnInfo& column = rows.columns[j];
+    const CellKind kind = KindOf(column, source, rules.main_matrix);
+    convert.Append(kind, source, column, cells);
+    last_kind[j] = kind;
+    if (++j == static_cast<size_t>(field_count)) {
+      j = 0;
+      end_row(Variant("DET"), Variant(""));
     }
-    end_row(Variant("DET"), Variant(""));
-  }
+  });
 
   const bool has_rows = record_count > 0;
   for (int32_t j = 0; j < field_count; ++j) {

@@ -33,7 +33,8 @@ struct ResultMatrix {
   Array cells;
 };
 
-// Builds the matrix from a fully fetched row set, moving its values out.
+// Builds the matrix from a fully fetched row set, moving its values out:
+// the row set is left without cells.
 ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules);
 
 }  // namespace tpl

@@ -1,5 +1,6 @@
 #include "report/result_matrix.h"
 
+#include "shared/value_helpers.h"
 #include "support/suite.h"
 
 namespace tpl {
@@ -64,6 +65,41 @@ TEST(ResultMatrix, ZeroDisplayFlagAndAdditionalMatrixRules) {
   const Variant words("13 de outubro de 2001");
   EXPECT_EQ(Build({text}, {words}, {false, "N"}).cells.at(2, 0), Variant(IsDate(words) ? "D" : "T"));
   EXPECT_EQ(Build({text}, {"não é uma data"}, {false, "N"}).cells.at(2, 0), Variant("T"));
+}
+
+// Decimal cells are written straight from the number's digits; they must
+// read exactly as the platform's decimal routine writes them, for every
+// size of number and number of places, and with either zero flag.
+TEST(ResultMatrix, DecimalCellsReadAsTheDecimalRoutineWritesThem) {
+  const std::vector<double> numbers = {1,     -1,        1234.5678, -1234.5678, 12.5,    1e14 + 0.25, 999999999999999.0,
+                                       1e15,  -2.5e17,   1e20,      0.125,      -0.5,    0.004,       0.005,
+                                       1.005, 100.0 / 3, 2.0 / 3,   1e-7,       1.5e-5,  123456.789012345678};
+  for (const char* flag : {"N", "S"}) {
+    for (int32_t scale : {1, 2, 3, 6, 12, 40}) {
+      for (double number : numbers) {
+        const ResultMatrix m = Build({{"V", DataType::Numeric, scale}}, {number}, {true, flag});
+        const Variant expected = mFormata_Decimal(Variant(number), Variant(""),
+                                                  Variant(std::to_string(std::max(scale, 2))), Variant(flag));
+        EXPECT_EQ(m.cells.at(1, 0), expected) << number << " scale " << scale << " flag " << flag;
+      }
+    }
+  }
+}
+
+// The matrix takes the row set's cells: none is left behind in it.
+TEST(ResultMatrix, TakesTheCellsOfTheRowSet) {
+  db::ResultSet set;
+  set.columns = {{"A", DataType::Integer, 0}, {"B", DataType::VarChar, 0}};
+  for (int32_t i = 0; i < 100000; ++i) {
+    set.cells.push_back(Variant(i));
+    set.cells.push_back(Variant("linha " + std::to_string(i)));
+  }
+  const ResultMatrix m = BuildResultMatrix(set, {});
+  EXPECT_TRUE(set.cells.empty());
+  ASSERT_EQ(m.line_count, 100002);
+  EXPECT_EQ(m.cells.at(100000, 0), Variant(99999));
+  EXPECT_EQ(m.cells.at(100000, 1), Variant("linha 99999"));
+  EXPECT_EQ(m.cells.at(100000, 2), Variant("DET"));
 }
 
 }  // namespace

@@ -1,22 +1,86 @@
 #include "platform/database/cell_store.h"
 
+#include <sys/mman.h>
+
 #include <bit>
+#include <cstdint>
+#include <new>
 #include <stdexcept>
 
 namespace tpl::db {
+
+namespace detail {
 namespace {
 
+constexpr size_t kHugePage = size_t{2} << 20;
+// Blocks from half a huge page up are mapped.
+constexpr size_t kMappedBlock = kHugePage / 2;
+
+size_t MappedSize(size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
+
+}  // namespace
+
+// A full block is one huge page of its own: filling it costs one page
+// fault instead of five hundred, and releasing it gives the memory back to
+// the system at once (a heap block would stay with the process).
+void* AllocateCellBlock(size_t bytes) {
+  if (bytes < kMappedBlock) return ::operator new(bytes);
+  if (bytes > static_cast<size_t>(-1) / 2 - kHugePage) throw std::bad_alloc();
+  const size_t size = MappedSize(bytes);
+  // Map one huge page more and give back the ends, so that the block
+  // starts on a huge-page boundary.
+  void* mapped = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  auto* start = static_cast<char*>(mapped);
+  char* block = start + (kHugePage - reinterpret_cast<std::uintptr_t>(start) % kHugePage) % kHugePage;
+  char* end = start + size + kHugePage;
+  if (block > start) munmap(start, static_cast<size_t>(block - start));
+  if (block + size < end) munmap(block + size, static_cast<size_t>(end - (block + size)));
+#ifdef MADV_HUGEPAGE
+  madvise(block, size, MADV_HUGEPAGE);
+#endif
+  return block;
+}
+
+void ReleaseCellBlock(void* block, size_t bytes) noexcept {
+  if (bytes < kMappedBlock) {
+    ::operator delete(block);
+  } else {
+    munmap(block, MappedSize(bytes));
+  }
+}
+
+}  // namespace detail
+
+namespace {
+
+// Blocks 0 to kGrowingBlocks - 1 hold kFirstBlock << k cells; every later
+// block holds kLargestBlock cells, as many as one huge page takes (2 MiB).
+// A small row set costs a few small blocks; a large one gives its memory
+// back 2 MiB at a time when consumed.
 constexpr size_t kFirstBlock = 64;
+constexpr size_t kGrowingBlocks = 10;
+constexpr size_t kLargestBlock = detail::kHugePage / sizeof(Variant);
+constexpr size_t kGrowingCells = kFirstBlock * ((size_t{1} << kGrowingBlocks) - 1);
+static_assert(kLargestBlock >= kFirstBlock << (kGrowingBlocks - 1));
 
 struct Place {
   size_t block;
   size_t offset;
 };
 
-// Block k starts at cell kFirstBlock * (2^k - 1).
+// Growing block k starts at cell kFirstBlock * (2^k - 1).
 Place PlaceOf(size_t index) {
+  if (index >= kGrowingCells) {
+    const size_t beyond = index - kGrowingCells;
+    return {kGrowingBlocks + beyond / kLargestBlock, beyond % kLargestBlock};
+  }
   const size_t block = static_cast<size_t>(std::bit_width(index / kFirstBlock + 1)) - 1;
   return {block, index - kFirstBlock * ((size_t{1} << block) - 1)};
+}
+
+size_t BlockCapacity(size_t block) {
+  return block < kGrowingBlocks ? kFirstBlock << block : kLargestBlock;
 }
 
 }  // namespace
@@ -60,7 +124,7 @@ const Variant& CellStore::at(size_t index) const {
 void CellStore::push_back(Variant value) {
   const Place place = PlaceOf(size_);
   if (place.block == blocks_.size()) {
-    blocks_.emplace_back().reserve(kFirstBlock << place.block);
+    blocks_.emplace_back().reserve(BlockCapacity(place.block));
   }
   blocks_[place.block].push_back(std::move(value));
   ++size_;

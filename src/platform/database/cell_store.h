@@ -1,7 +1,10 @@
 // The cells of a row set in fetch order. They live in blocks that double in
-// size, so appending never moves a value already stored: a growing vector
-// would move a million-cell result once more on every doubling, and keep
-// two copies of it alive while doing so.
+// size up to a cap and then stay the same size, so appending never moves a
+// value already stored: a growing vector would move a million-cell result
+// once more on every doubling, and keep two copies of it alive while doing
+// so. Because no block is large, a caller that moves the cells elsewhere
+// with Consume gives the memory back as it goes: the cells never stand
+// twice in full.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +15,26 @@
 #include "tpl/variant.h"
 
 namespace tpl::db {
+
+namespace detail {
+// Raise std::bad_alloc when the memory cannot be had.
+void* AllocateCellBlock(std::size_t bytes);
+void ReleaseCellBlock(void* block, std::size_t bytes) noexcept;
+
+template <class T>
+struct CellBlockAllocator {
+  using value_type = T;
+  CellBlockAllocator() noexcept = default;
+  template <class U>
+  CellBlockAllocator(const CellBlockAllocator<U>&) noexcept {}
+  T* allocate(std::size_t count) { return static_cast<T*>(AllocateCellBlock(count * sizeof(T))); }
+  void deallocate(T* block, std::size_t count) noexcept { ReleaseCellBlock(block, count * sizeof(T)); }
+  template <class U>
+  friend bool operator==(const CellBlockAllocator&, const CellBlockAllocator<U>&) noexcept {
+    return true;
+  }
+};
+}  // namespace detail
 
 class CellStore {
  public:
@@ -38,15 +61,34 @@ class CellStore {
   void push_back(Variant value);
   void clear() noexcept;
 
+  // Hands every cell to `take`, in order, as a Variant& it may move from,
+  // releasing each block as soon as its cells have been handed over. The
+  // store is empty afterwards, also when `take` raises.
+  template <class Take>
+  void Consume(Take&& take);
+
   Iterator begin() const noexcept;
   Iterator end() const noexcept;
 
   friend bool operator==(const CellStore& a, const CellStore& b);
 
  private:
-  std::vector<VariantVector> blocks_;  // block k holds kFirstBlock << k cells
+  using Block = std::vector<Variant, detail::CellBlockAllocator<Variant>>;
+  std::vector<Block> blocks_;  // see BlockCapacity in cell_store.cpp
   size_t size_ = 0;
 };
+
+template <class Take>
+void CellStore::Consume(Take&& take) {
+  struct EmptyAtEnd {
+    CellStore& store;
+    ~EmptyAtEnd() { store.clear(); }
+  } empty_at_end{*this};
+  for (Block& block : blocks_) {
+    for (Variant& cell : block) take(cell);
+    Block().swap(block);
+  }
+}
 
 class CellStore::Iterator {
  public:

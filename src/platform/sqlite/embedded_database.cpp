@@ -8,7 +8,7 @@
 #include "platform/sqlite/embedded_scripts.h"
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/statements.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_reading.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

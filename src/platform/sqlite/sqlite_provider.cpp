@@ -13,7 +13,7 @@
 #include "platform/sqlite/sql_dialect.h"
 #include "platform/sqlite/sql_scanner.h"
 #include "platform/sqlite/statements.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_running.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
 
@@ -133,7 +133,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& file) noexcept {
 // session may have left such state (see MayLeaveState): most sessions run
 // none, and are handed back without a statement.
 constexpr std::string_view kPlainSessionChecks[] = {
-    "SELECT (SELECT count(*) FROM temp.sqlite_master) = 0"
+    "SELECT (SELECT count(*) FROM temp.sqlite_master WHERE name <> 'params') = 0"
     " AND (SELECT count(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')) = 0"
     " AND (SELECT foreign_keys FROM pragma_foreign_keys) = 1",
     "PRAGMA main.locking_mode",
@@ -212,7 +212,7 @@ bool AllowedWhileReading(int action, const char* first, const char* second, cons
 // SQLite's authorizer sees every action of a statement as it is prepared.
 // Creating a temporary object, attaching a file and setting a pragma are
 // the actions that can leave state behind; the table "params" that the
-// procedure machinery creates and drops around each call is its own.
+// procedure machinery keeps for its calls (empty between them) is its own.
 // While the session reads only, the actions AllowedWhileReading refuses
 // fail the statement ("not authorized") before it runs.
 int Authorize(void* state_pointer, int action, const char* first, const char* second, const char* database,
@@ -388,9 +388,7 @@ class SqliteProvider final : public Provider {
   }
 
   std::vector<ResultSet> RunProcedureNamed(const std::string& name, std::vector<Parameter>& arguments) {
-    const auto procedure = FindProcedure(db(), name);
-    if (!procedure) throw RuntimeError(kUnknownProcedure, "Procedimento armazenado não encontrado: " + name);
-    return RunProcedure(db(), *procedure, arguments);
+    return procedures_.Run(name, arguments);
   }
 
   SqliteConnection connection_;
@@ -400,6 +398,7 @@ class SqliteProvider final : public Provider {
   AuthorizerState authorizer_;
   // Finalized before the connection closes: declared after it.
   SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
+  ProcedureRunner procedures_{connection_.get()};
 };
 
 }  // namespace

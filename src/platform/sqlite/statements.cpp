@@ -268,17 +268,24 @@ Variant ReadCell(sqlite3_stmt* statement, int column, int storage, CellReading r
 }  // namespace
 
 ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement) {
+  return ReadRows(connection, statement, ComputedColumnDeclarations(connection, statement));
+}
+
+ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vector<std::string>& computed) {
   const int column_count = sqlite3_column_count(statement);
   ResultSet result;
   result.columns.resize(static_cast<size_t>(column_count));
   std::vector<CellReading> readings(result.columns.size(), CellReading::AsStored);
   std::vector<StorageMask> seen(result.columns.size(), 0);
-  const std::vector<std::string> computed = ComputedColumnDeclarations(connection, statement);
   for (int c = 0; c < column_count; ++c) {
     ColumnInfo& column = result.columns[static_cast<size_t>(c)];
     column.name = sqlite3_column_name(statement, c);
     const char* declared = sqlite3_column_decltype(statement, c);
-    if (auto type = TypeFromDeclaration(declared != nullptr ? declared : computed[static_cast<size_t>(c)])) {
+    // A statement prepared again after a schema change may have other
+    // columns than when its declarations were read.
+    const std::string_view computed_declaration =
+        static_cast<size_t>(c) < computed.size() ? std::string_view(computed[static_cast<size_t>(c)]) : std::string_view();
+    if (auto type = TypeFromDeclaration(declared != nullptr ? std::string_view(declared) : computed_declaration)) {
       column.type = type->type;
       column.numeric_scale = type->numeric_scale;
       readings[static_cast<size_t>(c)] = type->reading;

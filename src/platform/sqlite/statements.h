@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -96,6 +97,10 @@ class CommandParameterBinder final : public StatementBinder {
 // 32 bits and Double otherwise; NULL becomes Null; dates are read from
 // their text.
 ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement);
+// The same for a statement prepared once and run many times, whose
+// computed columns' declarations (ComputedColumnDeclarations) were read
+// when it was prepared.
+ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vector<std::string>& computed);
 
 // ---- The time-out of a command
 

@@ -27,6 +27,31 @@ TEST(CellStore, KeepsEveryCellAtItsPlaceAcrossBlocks) {
   EXPECT_THROW(store.at(kCount), std::out_of_range);
 }
 
+// Consume hands the cells over in order, and leaves the store empty even
+// when the receiver stops half-way with a failure.
+TEST(CellStore, ConsumeHandsOverEveryCellInOrder) {
+  constexpr int32_t kCount = 200000;
+  CellStore store;
+  for (int32_t i = 0; i < kCount; ++i) store.push_back(CellFor(i));
+  int32_t next = 0;
+  store.Consume([&](Variant& cell) {
+    ASSERT_EQ(cell, CellFor(next)) << next;
+    Variant taken = std::move(cell);
+    ++next;
+  });
+  EXPECT_EQ(next, kCount);
+  EXPECT_TRUE(store.empty());
+
+  for (int32_t i = 0; i < kCount; ++i) store.push_back(CellFor(i));
+  EXPECT_THROW(store.Consume([](Variant& cell) {
+    if (cell == CellFor(150000)) throw std::runtime_error("parou");
+  }),
+               std::runtime_error);
+  EXPECT_TRUE(store.empty());
+  store.push_back(Variant(1));
+  EXPECT_EQ(store.at(0), Variant(1));
+}
+
 TEST(CellStore, CopiesCompareAndClear) {
   CellStore store{Variant(1), Variant("a"), Variant::Null()};
   CellStore copy = store;

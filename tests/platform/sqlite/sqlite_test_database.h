@@ -12,7 +12,7 @@
 #include "platform/error_number.h"
 #include "platform/provider_session.h"
 #include "platform/sqlite/sqlite_provider.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_reading.h"
 #include "support/temp_folder.h"
 #include "tpl/datetime.h"
 #include "tpl/embedded_database.h"

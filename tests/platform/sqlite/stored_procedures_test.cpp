@@ -2,7 +2,12 @@
 // command.
 #include "platform/sqlite/sqlite_provider.h"
 #include "platform/sqlite/sqlite_test_database.h"
-#include "platform/sqlite/stored_procedures.h"
+#include "platform/sqlite/stored_procedure_reading.h"
+#include "platform/sqlite/stored_procedure_running.h"
+
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace tpl::db::testing {
 namespace {
@@ -92,6 +97,62 @@ TEST_F(SqliteProcedure, StoredProcedureCommands) {
   results = Call("SP_TEST_ROW_SETS");
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].cells, CellStore{Variant("nova")});
+}
+
+// A procedure's text is made ready once per process and its statements
+// prepared once per session; a body installed anew is seen at once, by the
+// session that ran the old one and by any other.
+TEST_F(SqliteProcedure, ReadyOncePerTextAndSeesAChangedBody) {
+  auto sum = [](Provider& session, int a) {
+    std::vector<Parameter> arguments = {Param(Variant(a), "pA"), Param(Variant(2), "pB")};
+    return session.Execute(CommandType::StoredProcedure, "SP_TEST_ROW_SETS", arguments, 0).at(0).cells.at(0);
+  };
+  std::unique_ptr<Provider> other = database_.Open();
+  EXPECT_EQ(sum(*session_, 1), Variant(3));
+  const size_t ready = sqlite::ProceduresMadeReady();
+  for (int a = 2; a < 6; ++a) {
+    EXPECT_EQ(sum(*session_, a), Variant(a + 2)) << a;
+    EXPECT_EQ(sum(*other, a), Variant(a + 2)) << a;
+  }
+  EXPECT_EQ(sqlite::ProceduresMadeReady(), ready) << "the same text is not made ready again";
+
+  database_.InstallProcedure(
+      "CREATE PROCEDURE SP_TEST_ROW_SETS (pA INTEGER, pB INTEGER) AS SELECT @pA * @pB AS Produto");
+  EXPECT_EQ(sum(*session_, 5), Variant(10));
+  EXPECT_EQ(sum(*other, 6), Variant(12));
+  EXPECT_EQ(sqlite::ProceduresMadeReady(), ready + 1);
+  // Between calls the parameter table is empty and the session can serve
+  // the next caller.
+  EXPECT_EQ(Scalar("SELECT count(*) FROM temp.params"), Variant(0));
+  EXPECT_TRUE(session_->ResetForReuse());
+}
+
+// Sessions of several threads run procedures at the same time, each with
+// its own arguments, while the procedures they share are made ready.
+TEST_F(SqliteProcedure, SessionsOfSeveralThreadsRunProceduresTogether) {
+  constexpr int kThreads = 4;
+  constexpr int kCalls = 40;
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      try {
+        std::unique_ptr<Provider> session = database_.Open();
+        for (int i = 0; i < kCalls; ++i) {
+          std::vector<Parameter> arguments = {Param(Variant(t), "pA"), Param(Variant(i), "pB"),
+                                              Param(Variant(), "pSOMA", kOutput)};
+          session->Execute(CommandType::StoredProcedure, i % 2 == 0 ? "SP_TEST_ROW_SETS" : "sp_test_row_sets",
+                           arguments, 0);
+          if (arguments[2].value != Variant(t + i)) failures[t] += " " + std::to_string(i);
+          RunSql(*session, "EXEC SP_TEST_WRITE_THEN_FAIL 'N'");
+        }
+      } catch (const RuntimeError& error) {
+        failures[t] += " " + error.description();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
 }
 
 // An integer parameter takes a number, or a text that reads as one; any other value, the empty text included, is

@@ -1,7 +1,7 @@
-// The stored procedures of the embedded database: their name, their
-// declared parameters and their body of SQLite statements (see
-// db/README.md), how they are installed and found in the database, and how
-// a call runs.
+// Reading a stored procedure of the embedded database: its name, its
+// declared parameters and its body of SQLite statements (see
+// db/README.md), and how it is installed in the database. How a call runs
+// is in stored_procedure_running.h.
 //
 // The source form, as kept in db/procedures/*.sql:
 //
@@ -24,7 +24,6 @@
 
 #include <sqlite3.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,19 +57,16 @@ ProcedureDefinition ParseProcedureSource(std::string_view source);
 // storing nothing, when a check fails.
 void InstallProcedure(sqlite3* connection, std::string_view source);
 
-// The procedure of that name, without case; nothing when there is none.
-std::optional<ProcedureDefinition> FindProcedure(sqlite3* connection, std::string_view name);
+// The CREATE of the table temp.params of a call: one column per parameter,
+// named like it (without "@") and typed as declared. Body statements read
+// the values as @name markers, bound from the row just before each
+// statement runs, and may change them (UPDATE params SET pNOVO_ID = ...);
+// output parameters are read back from the row at the end. Empty for a
+// procedure without parameters, which has no table.
+std::string ParameterTableLayout(const ProcedureDefinition& procedure);
 
-// Runs a procedure: binds the caller's arguments to the declared
-// parameters, runs the body as one all-or-nothing unit (a failing
-// statement undoes every write of the call) and writes the output values
-// back into the arguments.
-//
-// An argument with a name goes to the parameter of that name (without case,
-// "@" optional); one without a name goes to the parameter at its own
-// position. Parameters that receive no argument start as NULL. Returns the
-// row sets of the body's row-returning statements, in order.
-std::vector<ResultSet> RunProcedure(sqlite3* connection, const ProcedureDefinition& procedure,
-                                    std::vector<Parameter>& arguments);
+// The declared parameter that each marker of a body statement names
+// (marker n at n - 1); raises an error for a marker that names none.
+std::vector<int> MarkerTargets(sqlite3_stmt* statement, const ProcedureDefinition& procedure);
 
 }  // namespace tpl::db::sqlite
