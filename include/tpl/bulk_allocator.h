@@ -14,6 +14,11 @@ namespace detail {
 // Raise std::bad_alloc when the memory cannot be had.
 void* AllocateBulk(std::size_t bytes);
 void ReleaseBulk(void* block, std::size_t bytes) noexcept;
+// Whole huge pages mapped from the system on a huge-page boundary, for
+// `bytes` rounded up to them; released with UnmapHugePages and the same
+// `bytes`. Raises std::bad_alloc.
+void* MapHugePages(std::size_t bytes);
+void UnmapHugePages(void* block, std::size_t bytes) noexcept;
 }  // namespace detail
 
 template <class T>

@@ -19,8 +19,8 @@ std::size_t MappedSize(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(k
 
 }  // namespace
 
-void* AllocateBulk(std::size_t bytes) {
-  if (bytes < kBulkThreshold) return ::operator new(bytes);
+void* MapHugePages(std::size_t bytes) {
+  if (bytes > static_cast<std::size_t>(-1) / 2 - kHugePage) throw std::bad_alloc();
   const std::size_t size = MappedSize(bytes);
   // Map one huge page more than needed and give back the ends, so that the
   // block starts on a huge-page boundary.
@@ -39,12 +39,19 @@ void* AllocateBulk(std::size_t bytes) {
   return block;
 }
 
+void UnmapHugePages(void* block, std::size_t bytes) noexcept { munmap(block, MappedSize(bytes)); }
+
+void* AllocateBulk(std::size_t bytes) {
+  if (bytes < kBulkThreshold) return ::operator new(bytes);
+  return MapHugePages(bytes);
+}
+
 void ReleaseBulk(void* block, std::size_t bytes) noexcept {
   if (bytes < kBulkThreshold) {
     ::operator delete(block);
     return;
   }
-  munmap(block, MappedSize(bytes));
+  UnmapHugePages(block, bytes);
 }
 
 }  // namespace tpl::detail

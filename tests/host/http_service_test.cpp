@@ -8,6 +8,7 @@
 #include "host/exported_workbooks.h"
 #include "host/http_service_fixture.h"
 #include "host/variant_json.h"
+#include "tpl/job_worker.h"
 #include "support/temp_folder.h"
 
 namespace tpl::host {
@@ -165,6 +166,51 @@ TEST_F(HttpServiceTest, EightClientsRunFiftyReportsEachInParallel) {
 }
 
 // A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
+// "Meus relatórios": a person's requests with their state; a finished
+// file is handed out under /files/ like an export, and only to the token.
+TEST_F(HttpServiceTest, MyReportsListsTheRequestsAndServesTheirFiles) {
+  database_.Execute("INSERT INTO PESSOA (PESSOA_ID, EMAIL) VALUES (5, 'ana@exemplo.com.br')");
+  database_.Execute("INSERT INTO COLABORADOR (COLABORADOR_ID, PESSOA_ID) VALUES (5, 5)");
+  database_.Execute("INSERT INTO USUARIO (USUARIO_ID, COLABORADOR_ID) VALUES (5, 5)");
+  database_.Execute("INSERT INTO REL_DIN_EMAIL (USUARIO_INTERNET_ID, TITULO, TXT_QUERY, DATA_SOLICITACAO) "
+                    "VALUES (5, 'Vendas', 'SELECT 1 AS A, 2 AS B', '2026/12/01 09:00:00')");
+  testing::TempFolder outbox;
+  jobs::WorkerOptions worker;
+  worker.connection_string = database_.connection_string();
+  worker.outbox = outbox.path().string();
+  worker.sender = "relatorios@localhost";
+  worker.once = true;
+  jobs::RunWorker(worker, [](const std::string&) {});
+
+  httplib::Client client = Client();
+  const std::string file = CStr(database_.Scalar("SELECT ARQUIVO FROM TPL_WORKER_JOB WHERE ORIGEM_ID = 1"));
+  // Not listed yet: the service knows only the files it has been shown.
+  EXPECT_EQ(client.Get(("/files/" + file).c_str(), kAuthorized)->status, 404);
+
+  const httplib::Result listed = client.Get("/api/my-reports?user=5", kAuthorized);
+  ASSERT_TRUE(listed);
+  ASSERT_EQ(listed->status, 200) << listed->body;
+  const Json reports = Json::parse(listed->body)["reports"];
+  ASSERT_EQ(reports.size(), 1u) << listed->body;
+  EXPECT_EQ(reports[0]["state"], "concluído");
+  EXPECT_EQ(reports[0]["file"], file);
+  const httplib::Result fetched = client.Get(("/files/" + file).c_str(), kAuthorized);
+  ASSERT_TRUE(fetched);
+  EXPECT_EQ(fetched->status, 200);
+  EXPECT_EQ(fetched->body.size(), std::filesystem::file_size(workbooks_ / file));
+
+  for (const auto& [path, token, status] : std::vector<std::tuple<std::string, bool, int>>{
+           {"/api/my-reports?user=5", false, 401},
+           {"/api/my-reports", true, 400},
+           {"/api/my-reports?user=5x", true, 400},
+           {"/api/my-reports?user=99999999999", true, 400},
+           {"/api/my-reports?x=1&user=6", true, 200}}) {
+    const httplib::Result answer = token ? client.Get(path.c_str(), kAuthorized) : client.Get(path.c_str());
+    ASSERT_TRUE(answer) << path;
+    EXPECT_EQ(answer->status, status) << path << ": " << answer->body;
+  }
+}
+
 TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
   const std::string body = Json::array({"", 5, "", "SQLSERVER", 0, "a", "b", "c",
                                         "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "

@@ -1,11 +1,11 @@
 #include "platform/database/cell_store.h"
 
-#include <sys/mman.h>
-
 #include <bit>
 #include <cstdint>
 #include <new>
 #include <stdexcept>
+
+#include "tpl/bulk_allocator.h"
 
 namespace tpl::db {
 
@@ -16,8 +16,6 @@ constexpr size_t kHugePage = size_t{2} << 20;
 // Blocks from half a huge page up are mapped.
 constexpr size_t kMappedBlock = kHugePage / 2;
 
-size_t MappedSize(size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
-
 }  // namespace
 
 // A full block is one huge page of its own: filling it costs one page
@@ -25,28 +23,14 @@ size_t MappedSize(size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage -
 // the system at once (a heap block would stay with the process).
 void* AllocateCellBlock(size_t bytes) {
   if (bytes < kMappedBlock) return ::operator new(bytes);
-  if (bytes > static_cast<size_t>(-1) / 2 - kHugePage) throw std::bad_alloc();
-  const size_t size = MappedSize(bytes);
-  // Map one huge page more and give back the ends, so that the block
-  // starts on a huge-page boundary.
-  void* mapped = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) throw std::bad_alloc();
-  auto* start = static_cast<char*>(mapped);
-  char* block = start + (kHugePage - reinterpret_cast<std::uintptr_t>(start) % kHugePage) % kHugePage;
-  char* end = start + size + kHugePage;
-  if (block > start) munmap(start, static_cast<size_t>(block - start));
-  if (block + size < end) munmap(block + size, static_cast<size_t>(end - (block + size)));
-#ifdef MADV_HUGEPAGE
-  madvise(block, size, MADV_HUGEPAGE);
-#endif
-  return block;
+  return tpl::detail::MapHugePages(bytes);
 }
 
 void ReleaseCellBlock(void* block, size_t bytes) noexcept {
   if (bytes < kMappedBlock) {
     ::operator delete(block);
   } else {
-    munmap(block, MappedSize(bytes));
+    tpl::detail::UnmapHugePages(block, bytes);
   }
 }
 
