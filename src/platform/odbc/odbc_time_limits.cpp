@@ -32,8 +32,8 @@ StatementTimeLimit::StatementTimeLimit(SQLHSTMT statement, int32_t seconds) : st
   if (driver_keeps_it) return;
   // A thread cannot be started without memory or threads to spare; that
   // failure raises std::system_error rather than running without a limit.
-  watchdog_ = std::thread(&StatementTimeLimit::Watch, this,
-                          std::chrono::steady_clock::now() + std::chrono::seconds(seconds));
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  watchdog_ = std::thread(&StatementTimeLimit::Watch, this);
 }
 
 StatementTimeLimit::~StatementTimeLimit() {
@@ -51,9 +51,17 @@ bool StatementTimeLimit::cancelled() const noexcept {
   return cancelled_;
 }
 
-void StatementTimeLimit::Watch(std::chrono::steady_clock::time_point deadline) noexcept {
+void StatementTimeLimit::Extend(std::chrono::steady_clock::duration time) noexcept {
+  std::lock_guard lock(mutex_);
+  deadline_ += time;
+}
+
+void StatementTimeLimit::Watch() noexcept {
   std::unique_lock lock(mutex_);
-  if (finished_signal_.wait_until(lock, deadline, [this] { return finished_; })) return;
+  // The deadline may have moved while the thread slept.
+  do {
+    if (finished_signal_.wait_until(lock, deadline_, [this] { return finished_; })) return;
+  } while (std::chrono::steady_clock::now() < deadline_);
   // SQLCancel is the one call ODBC allows on a statement that another
   // thread is running; the running call then fails.
   SQLCancel(statement_);
