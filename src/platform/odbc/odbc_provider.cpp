@@ -291,9 +291,8 @@ class OdbcProvider final : public Provider {
     const ParameterBindings bindings(statement.get(), parameters);
     StatementTimeLimit limit(statement.get(), timeout_seconds);
     const BlockReceiver timed = [&](ResultSet& block) {
-      const auto started = std::chrono::steady_clock::now();
+      const StatementTimeLimit::Paused paused(limit);
       receive(block);
-      limit.Extend(std::chrono::steady_clock::now() - started);
     };
     try {
       const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(sql.data()),

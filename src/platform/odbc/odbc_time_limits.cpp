@@ -51,17 +51,33 @@ bool StatementTimeLimit::cancelled() const noexcept {
   return cancelled_;
 }
 
-void StatementTimeLimit::Extend(std::chrono::steady_clock::duration time) noexcept {
-  std::lock_guard lock(mutex_);
-  deadline_ += time;
+StatementTimeLimit::Paused::Paused(StatementTimeLimit& limit) noexcept
+    : limit_(limit), started_(std::chrono::steady_clock::now()) {
+  std::lock_guard lock(limit_.mutex_);
+  limit_.paused_ = true;
+}
+
+StatementTimeLimit::Paused::~Paused() {
+  {
+    std::lock_guard lock(limit_.mutex_);
+    limit_.paused_ = false;
+    limit_.deadline_ += std::chrono::steady_clock::now() - started_;
+  }
+  limit_.finished_signal_.notify_one();
 }
 
 void StatementTimeLimit::Watch() noexcept {
   std::unique_lock lock(mutex_);
-  // The deadline may have moved while the thread slept.
-  do {
-    if (finished_signal_.wait_until(lock, deadline_, [this] { return finished_; })) return;
-  } while (std::chrono::steady_clock::now() < deadline_);
+  // The deadline moves while the clock is paused.
+  for (;;) {
+    if (paused_) {
+      finished_signal_.wait(lock, [this] { return finished_ || !paused_; });
+    } else if (!finished_signal_.wait_until(lock, deadline_, [this] { return finished_ || paused_; }) &&
+               std::chrono::steady_clock::now() >= deadline_) {
+      break;
+    }
+    if (finished_) return;
+  }
   // SQLCancel is the one call ODBC allows on a statement that another
   // thread is running; the running call then fails.
   SQLCancel(statement_);

@@ -57,10 +57,20 @@ class StatementTimeLimit {
   // True once the watchdog has cancelled the statement: whatever the driver
   // then reports, the command ran out of time.
   bool cancelled() const noexcept;
-  // Moves the watchdog's deadline later by `time`: the time a caller spent
-  // on rows already fetched is no time of the statement's. (A limit the
-  // driver keeps counts each call to it alone.)
-  void Extend(std::chrono::steady_clock::duration time) noexcept;
+  // While one lives, the watchdog's clock stands still: the time a caller
+  // spends on rows already fetched is no time of the statement's. (A limit
+  // the driver keeps counts each call to it alone.)
+  class Paused {
+   public:
+    explicit Paused(StatementTimeLimit& limit) noexcept;
+    Paused(const Paused&) = delete;
+    Paused& operator=(const Paused&) = delete;
+    ~Paused();
+
+   private:
+    StatementTimeLimit& limit_;
+    std::chrono::steady_clock::time_point started_;
+  };
   // True when the driver did not keep the limit and the watchdog enforces it.
   bool watched() const noexcept { return watchdog_.joinable(); }
 
@@ -72,6 +82,7 @@ class StatementTimeLimit {
   std::condition_variable finished_signal_;
   bool finished_ = false;
   bool cancelled_ = false;
+  bool paused_ = false;
   std::chrono::steady_clock::time_point deadline_;
   std::thread watchdog_;
 };

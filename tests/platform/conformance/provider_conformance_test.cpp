@@ -171,6 +171,22 @@ TEST_P(ProviderConformance, FailuresWhileReadingBlocksRaise) {
   EXPECT_LT(std::chrono::duration<double>(Clock::now() - started).count(), 6.0);
 }
 
+// The time-out bounds the statement, not what the caller does with the blocks it was given.
+TEST_P(ProviderConformance, TimeSpentOnBlocksIsNotTheStatements) {
+  Run("CREATE TABLE t (i INTEGER)");
+  Run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO t SELECT i FROM n");
+  std::vector<Parameter> none;
+  size_t rows = 0;
+  const std::optional<RuntimeError> e = Caught([&] {
+    session_->ExecuteInBlocks(CommandType::Text, "SELECT a.i FROM t a ORDER BY a.i", none, 1, 1000, [&](ResultSet& block) {
+      if (rows == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+      rows += block.row_count();
+    });
+  });
+  EXPECT_FALSE(e.has_value()) << e->description();
+  EXPECT_EQ(rows, 3000u);
+}
+
 // The row sets before a failing statement are delivered; the failure is raised when the next one is asked for.
 TEST_P(ProviderConformance, LaterFailureOfABatchSurfacesAtNextRecordset) {
   REQUIRE(batches);
