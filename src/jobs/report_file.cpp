@@ -121,7 +121,9 @@ class WorkbookFileWriter final : public ReportFileWriter {
     sheet_.emplace(book_->AddWorksheet("Rel_Dinamico"));
     book_->AddWorksheet("Planilha1");
     if (!constant_memory)
-      sheet_->CheckRange(kHeaderRow, 1, static_cast<int32_t>(std::min<int64_t>(kept_rows_ + 5, INT32_MAX)), fields());
+      sheet_->CheckRange(kHeaderRow, 1,
+                         static_cast<int32_t>(std::min<int64_t>(kept_rows_ + 5, INT32_MAX)),
+                         fields());
     heading_ = book_->AddStyle({.bold = true, .centred = true, .number_format = ""});
     sheet_->MergeRow(kTitleRow, 1, fields(), Trim(content_.title), heading_);
     sheet_->MergeRow(kSubtitleRow, 1, fields(), Trim(content_.subtitle), heading_);
@@ -136,8 +138,10 @@ class WorkbookFileWriter final : public ReportFileWriter {
     ResultMatrix matrix_block = BuildResultMatrix(block, rules_);
     const int32_t data_rows = matrix_block.line_count - 2;
     if (constant_memory_)
-      sheet_->CheckRange(kHeaderRow, 1, static_cast<int32_t>(std::min<int64_t>(kHeaderRow + written_ + data_rows + 2, INT32_MAX)),
-                         fields());
+      sheet_->CheckRange(
+          kHeaderRow, 1,
+          static_cast<int32_t>(std::min<int64_t>(kHeaderRow + written_ + data_rows + 2, INT32_MAX)),
+          fields());
     Variant cells(std::move(matrix_block.cells));
     Array& matrix = cells.AsArray();
     if (plans_.empty()) {
@@ -196,7 +200,10 @@ class TextFileWriter final : public ReportFileWriter {
  public:
   TextFileWriter(std::vector<db::ColumnInfo> columns, const std::filesystem::path& target,
                  const FileContent& content)
-      : columns_(std::move(columns)), target_(target), temporary_(TemporaryBeside(target)), content_(content) {
+      : columns_(std::move(columns)),
+        target_(target),
+        temporary_(TemporaryBeside(target)),
+        content_(content) {
     rules_.zero_display_flag = content.zero_display_flag;
     file_.open(temporary_, std::ios::binary | std::ios::trunc);
     if (!file_) Fail();
@@ -269,20 +276,24 @@ void WriteWhole(ReportFileWriter& writer, db::ResultSet& rows) {
 }  // namespace
 
 std::unique_ptr<ReportFileWriter> OpenWorkbookFile(std::vector<db::ColumnInfo> columns,
-                                                   const std::filesystem::path& target, const FileContent& content) {
+                                                   const std::filesystem::path& target,
+                                                   const FileContent& content) {
   return std::make_unique<WorkbookFileWriter>(std::move(columns), target, content);
 }
 
 std::unique_ptr<ReportFileWriter> OpenTextFile(std::vector<db::ColumnInfo> columns,
-                                               const std::filesystem::path& target, const FileContent& content) {
+                                               const std::filesystem::path& target,
+                                               const FileContent& content) {
   return std::make_unique<TextFileWriter>(std::move(columns), target, content);
 }
 
-void WriteWorkbookFile(db::ResultSet& rows, const std::filesystem::path& target, const FileContent& content) {
+void WriteWorkbookFile(db::ResultSet& rows, const std::filesystem::path& target,
+                       const FileContent& content) {
   WriteWhole(*OpenWorkbookFile(rows.columns, target, content), rows);
 }
 
-void WriteTextFile(db::ResultSet& rows, const std::filesystem::path& target, const FileContent& content) {
+void WriteTextFile(db::ResultSet& rows, const std::filesystem::path& target,
+                   const FileContent& content) {
   WriteWhole(*OpenTextFile(rows.columns, target, content), rows);
 }
 

@@ -65,9 +65,11 @@ class ReportFileWriter {
 };
 
 std::unique_ptr<ReportFileWriter> OpenWorkbookFile(std::vector<db::ColumnInfo> columns,
-                                                   const std::filesystem::path& target, const FileContent& content);
+                                                   const std::filesystem::path& target,
+                                                   const FileContent& content);
 std::unique_ptr<ReportFileWriter> OpenTextFile(std::vector<db::ColumnInfo> columns,
-                                               const std::filesystem::path& target, const FileContent& content);
+                                               const std::filesystem::path& target,
+                                               const FileContent& content);
 
 // A whole fetched result written in blocks of kRowsPerBlock; both move the
 // values out of `rows` as they are written.

@@ -275,7 +275,9 @@ class Worker {
     auto write_block = [&](db::ResultSet& block) {
       if (block.row_count() == 0) return;
       try {
-        if (!writer) writer = text ? OpenTextFile(block.columns, path, content) : OpenWorkbookFile(block.columns, path, content);
+        if (!writer)
+          writer = text ? OpenTextFile(block.columns, path, content)
+                        : OpenWorkbookFile(block.columns, path, content);
         outcome.rows += static_cast<int64_t>(block.row_count());
         writer->Write(block);
       } catch (const RuntimeError& e) {
@@ -292,7 +294,8 @@ class Worker {
       command.SetCommandTimeout(options_.query_timeout_seconds);
       command.ExecuteInBlocks(static_cast<size_t>(kRowsPerBlock), write_block);
     } catch (const RuntimeError& e) {
-      return Failed(outcome, file_failure ? sentences::kWorkerFileFailed : sentences::kWorkerQueryFailed, e);
+      return Failed(outcome,
+                    file_failure ? sentences::kWorkerFileFailed : sentences::kWorkerQueryFailed, e);
     }
     if (!writer) {
       outcome.detail = sentences::kNoRecords;

@@ -68,8 +68,9 @@ bool Command::ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receiv
   return provider.ExecuteInBlocks(type_, text_, parameters_, timeout_, rows_per_block, receive);
 }
 
-bool Provider::ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
-                               int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive) {
+bool Provider::ExecuteInBlocks(CommandType type, std::string_view text,
+                               std::vector<Parameter>& parameters, int32_t timeout_seconds,
+                               size_t rows_per_block, const BlockReceiver& receive) {
   std::vector<ResultSet> results = Execute(type, text, parameters, timeout_seconds);
   if (results.empty()) return false;
   HandOverInBlocks(results.front(), rows_per_block, receive);
@@ -86,7 +87,8 @@ void HandOverInBlocks(ResultSet& rows, size_t rows_per_block, const BlockReceive
   do {
     block.cells.clear();
     const size_t end = std::min(total, next + rows_per_block);
-    for (size_t cell = next * width; cell < end * width; ++cell) block.cells.push_back(std::move(rows.cells[cell]));
+    for (size_t cell = next * width; cell < end * width; ++cell)
+      block.cells.push_back(std::move(rows.cells[cell]));
     next = end;
     receive(block);
   } while (next < total);

@@ -104,8 +104,9 @@ class Provider {
   // computed column of the embedded database), it is chosen from the first
   // block's values. This default fetches everything first, for providers
   // that cannot do better.
-  virtual bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
-                               int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive);
+  virtual bool ExecuteInBlocks(CommandType type, std::string_view text,
+                               std::vector<Parameter>& parameters, int32_t timeout_seconds,
+                               size_t rows_per_block, const BlockReceiver& receive);
 
   virtual void BeginTransaction() = 0;
   virtual void CommitTransaction() = 0;

@@ -200,12 +200,15 @@ class OdbcProvider final : public Provider {
   // A procedure's output values arrive only once all its results were
   // read: procedures are read whole and then handed over in blocks.
   bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
-                       int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive) override {
+                       int32_t timeout_seconds, size_t rows_per_block,
+                       const BlockReceiver& receive) override {
     if (type == CommandType::StoredProcedure) {
-      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block, receive);
+      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
+                                       receive);
     }
     CheckCommandText(text);
-    return NotingFailure([&] { return RunInBlocks(text, parameters, timeout_seconds, rows_per_block, receive); });
+    return NotingFailure(
+        [&] { return RunInBlocks(text, parameters, timeout_seconds, rows_per_block, receive); });
   }
 
   void BeginTransaction() override {
@@ -284,8 +287,8 @@ class OdbcProvider final : public Provider {
     return results;
   }
 
-  bool RunInBlocks(std::string_view text, std::vector<Parameter>& parameters, int32_t timeout_seconds,
-                   size_t rows_per_block, const BlockReceiver& receive) {
+  bool RunInBlocks(std::string_view text, std::vector<Parameter>& parameters,
+                   int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive) {
     const StatementHandle statement = session_.NewStatement();
     std::string sql(text);
     const ParameterBindings bindings(statement.get(), parameters);

@@ -198,8 +198,8 @@ std::vector<CellReading> DescribeAll(const OdbcSession& session, const Statement
 }
 
 // Fetches up to `rows` rows into `cells`; true once the row set is done.
-bool FetchRows(const StatementHandle& statement, const std::vector<CellReading>& readings, CellStore& cells,
-               size_t rows) {
+bool FetchRows(const StatementHandle& statement, const std::vector<CellReading>& readings,
+               CellStore& cells, size_t rows) {
   const auto column_count = static_cast<SQLUSMALLINT>(readings.size());
   for (size_t row = 0; row < rows; ++row) {
     const SQLRETURN rc = SQLFetch(statement.get());
@@ -215,7 +215,8 @@ bool FetchRows(const StatementHandle& statement, const std::vector<CellReading>&
 ResultSet ReadResultSet(const OdbcSession& session, const StatementHandle& statement,
                         SQLSMALLINT column_count, ResultReadingOptions options) {
   ResultSet result;
-  const std::vector<CellReading> readings = DescribeAll(session, statement, column_count, options, result.columns);
+  const std::vector<CellReading> readings =
+      DescribeAll(session, statement, column_count, options, result.columns);
   FetchRows(statement, readings, result.cells, std::numeric_limits<size_t>::max());
   return result;
 }
@@ -243,7 +244,8 @@ std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const State
 }
 
 bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandle& statement,
-                                ResultReadingOptions options, size_t rows_per_block, const BlockReceiver& receive) {
+                                ResultReadingOptions options, size_t rows_per_block,
+                                const BlockReceiver& receive) {
   for (;;) {
     SQLSMALLINT column_count = 0;
     Check(SQLNumResultCols(statement.get(), &column_count), statement);
@@ -255,7 +257,8 @@ bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandl
   SQLSMALLINT column_count = 0;
   Check(SQLNumResultCols(statement.get(), &column_count), statement);
   ResultSet block;
-  const std::vector<CellReading> readings = DescribeAll(session, statement, column_count, options, block.columns);
+  const std::vector<CellReading> readings =
+      DescribeAll(session, statement, column_count, options, block.columns);
   rows_per_block = std::max<size_t>(rows_per_block, 1);
   for (bool first = true;; first = false) {
     block.cells.clear();

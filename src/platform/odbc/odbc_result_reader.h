@@ -37,7 +37,8 @@ std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const State
 // itself: psqlODBC does unless the connection string sets
 // UseDeclareFetch=1.
 bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandle& statement,
-                                ResultReadingOptions options, size_t rows_per_block, const BlockReceiver& receive);
+                                ResultReadingOptions options, size_t rows_per_block,
+                                const BlockReceiver& receive);
 
 // Nothing when the structure holds no real date (month 13, 31/02...) or one
 // outside the platform's range. Fractions of a second are kept.

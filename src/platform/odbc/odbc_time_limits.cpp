@@ -72,7 +72,8 @@ void StatementTimeLimit::Watch() noexcept {
   for (;;) {
     if (paused_) {
       finished_signal_.wait(lock, [this] { return finished_ || !paused_; });
-    } else if (!finished_signal_.wait_until(lock, deadline_, [this] { return finished_ || paused_; }) &&
+    } else if (!finished_signal_.wait_until(lock, deadline_,
+                                            [this] { return finished_ || paused_; }) &&
                std::chrono::steady_clock::now() >= deadline_) {
       break;
     }

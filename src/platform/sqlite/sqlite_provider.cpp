@@ -266,9 +266,11 @@ class SqliteProvider final : public Provider {
   // Text commands step their first row set block by block; a procedure's
   // row sets are read whole by its runner and then handed over in blocks.
   bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
-                       int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive) override {
+                       int32_t timeout_seconds, size_t rows_per_block,
+                       const BlockReceiver& receive) override {
     if (type == CommandType::StoredProcedure) {
-      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block, receive);
+      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
+                                       receive);
     }
     const FailureMark mark(failed_);
     CheckCommandText(text);
@@ -405,8 +407,7 @@ class SqliteProvider final : public Provider {
     BatchReader reader(sql);
     while (auto statement = reader.Next()) {
       switch (statement->kind) {
-        case BatchStatementKind::SessionOption:
-          break;
+        case BatchStatementKind::SessionOption: break;
         case BatchStatementKind::ProcedureCall: {
           const ProcedureCall call = ParseProcedureCall(statement->text);
           std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);

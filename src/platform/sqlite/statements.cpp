@@ -323,13 +323,15 @@ bool StepRows(sqlite3* connection, sqlite3_stmt* statement, RowReading& reading,
 
 void TypeComputedColumns(const RowReading& reading, std::vector<ColumnInfo>& columns) {
   for (size_t c = 0; c < reading.readings.size(); ++c) {
-    if (reading.readings[c] == CellReading::AsStored) columns[c].type = TypeFromStorage(reading.seen[c]);
+    if (reading.readings[c] == CellReading::AsStored)
+      columns[c].type = TypeFromStorage(reading.seen[c]);
   }
 }
 
 }  // namespace
 
-ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vector<std::string>& computed) {
+ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement,
+                   const std::vector<std::string>& computed) {
   ResultSet result;
   RowReading reading = DescribeColumns(statement, computed, result.columns);
   FaultPoint("step", sqlite3_sql(statement));
@@ -341,7 +343,8 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vect
 void ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement, size_t rows_per_block,
                       const BlockReceiver& receive) {
   ResultSet block;
-  RowReading reading = DescribeColumns(statement, ComputedColumnDeclarations(connection, statement), block.columns);
+  RowReading reading =
+      DescribeColumns(statement, ComputedColumnDeclarations(connection, statement), block.columns);
   FaultPoint("step", sqlite3_sql(statement));
   rows_per_block = std::max<size_t>(rows_per_block, 1);
   for (bool first = true;; first = false) {

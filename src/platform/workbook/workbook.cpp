@@ -287,7 +287,8 @@ void Worksheet::AddTable(std::string_view name, int32_t first_row, int32_t first
                                    captions[i].c_str(), header.format));
     Check(worksheet_autofilter(sheet_->handle, first_row - 1, first_column - 1, last_row - 1,
                                last_column - 1));
-    sheet_->filter = std::array<int32_t, 4>{first_row - 1, first_column - 1, last_row - 1, last_column - 1};
+    sheet_->filter =
+        std::array<int32_t, 4>{first_row - 1, first_column - 1, last_row - 1, last_column - 1};
     return;
   }
   std::string table_name(name);
@@ -306,8 +307,9 @@ void Worksheet::ExtendTable(int32_t last_row) {
   CheckRange(first_row + 1, first_column + 1, last_row, last_column + 1);
   filter_last_row = std::max(last_row - 1, first_row + 1);
   // Set again over the first: the library keeps the last range given.
-  Check(worksheet_autofilter(sheet_->handle, static_cast<lxw_row_t>(first_row), static_cast<lxw_col_t>(first_column),
-                             static_cast<lxw_row_t>(filter_last_row), static_cast<lxw_col_t>(last_column)));
+  Check(worksheet_autofilter(
+      sheet_->handle, static_cast<lxw_row_t>(first_row), static_cast<lxw_col_t>(first_column),
+      static_cast<lxw_row_t>(filter_last_row), static_cast<lxw_col_t>(last_column)));
 }
 
 void Worksheet::FitColumns() {

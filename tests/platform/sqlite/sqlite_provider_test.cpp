@@ -101,7 +101,9 @@ TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
       EXPECT_EQ(in_blocks, "") << row.sql;
     } else {
       EXPECT_THAT(failure, HasSubstr("authoriz")) << row.sql;
-      if (!row.sql.starts_with("SELECT 1;")) EXPECT_THAT(in_blocks, HasSubstr("authoriz")) << row.sql;
+      if (!row.sql.starts_with("SELECT 1;")) {
+        EXPECT_THAT(in_blocks, HasSubstr("authoriz")) << row.sql;
+      }
     }
   }
   EXPECT_EQ(Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema"), before);
