@@ -1,6 +1,7 @@
 #include "jobs/report_file.h"
 
 #include <fstream>
+#include <optional>
 #include <random>
 #include <system_error>
 #include <vector>
@@ -21,37 +22,6 @@ constexpr int32_t kTitleRow = 1;
 constexpr int32_t kSubtitleRow = 2;
 constexpr int32_t kHeaderRow = 3;
 constexpr int32_t kFileError = 75;  // the platform's path/file access error
-
-// Walks the fetched rows block by block, each as a result matrix.
-class MatrixBlocks {
- public:
-  MatrixBlocks(db::ResultSet& rows, const Variant& zero_display_flag) : rows_(rows) {
-    rules_.zero_display_flag = zero_display_flag;
-  }
-
-  int64_t total() const { return static_cast<int64_t>(rows_.row_count()); }
-  int32_t fields() const { return static_cast<int32_t>(rows_.columns.size()); }
-
-  // The next block's matrix (rows 1 to n the data, n + 1 the type row);
-  // false when every row was given.
-  bool Next(ResultMatrix& block) {
-    if (next_ >= total() && next_ > 0) return false;
-    const int64_t end = std::min(total(), next_ + kRowsPerBlock);
-    db::ResultSet part;
-    part.columns = rows_.columns;
-    const size_t width = rows_.columns.size();
-    for (int64_t r = next_; r < end; ++r)
-      for (size_t c = 0; c < width; ++c) part.cells.push_back(std::move(rows_.cells[r * width + c]));
-    block = BuildResultMatrix(part, rules_);
-    next_ = end == next_ ? total() + 1 : end;  // an empty result gives one empty block
-    return true;
-  }
-
- private:
-  db::ResultSet& rows_;
-  ResultMatrixRules rules_;
-  int64_t next_ = 0;
-};
 
 enum class Conversion { None, Date, Decimal };
 
@@ -100,59 +70,118 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
          ("." + target.filename().string() + "." + std::to_string(random()) + ".tmp");
 }
 
-}  // namespace
+// The workbook: rows kept until the way of writing it is known, then
+// written block by block.
+class WorkbookFileWriter final : public ReportFileWriter {
+ public:
+  WorkbookFileWriter(std::vector<db::ColumnInfo> columns, const std::filesystem::path& target,
+                     const FileContent& content)
+      : columns_(std::move(columns)), target_(target), content_(content) {
+    if (columns_.empty()) Raise(workbook::kSpreadsheetError);
+    rules_.zero_display_flag = content.zero_display_flag;
+  }
 
-void WriteWorkbookFile(db::ResultSet& rows, const std::filesystem::path& target,
-                       const FileContent& content) {
-  MatrixBlocks blocks(rows, content.zero_display_flag);
-  const int64_t total = blocks.total();
-  const int32_t fields = blocks.fields();
-  if (fields < 1) Raise(workbook::kSpreadsheetError);
-  workbook::Workbook book(target, {.constant_memory = total > kConstantMemoryRows});
-  workbook::Worksheet sheet = book.AddWorksheet("Rel_Dinamico");
-  book.AddWorksheet("Planilha1");
-  sheet.CheckRange(kHeaderRow, 1, static_cast<int32_t>(std::min<int64_t>(total + 5, INT32_MAX)), fields);
-  const workbook::Style heading = book.AddStyle({.bold = true, .centred = true, .number_format = ""});
-  sheet.MergeRow(kTitleRow, 1, fields, Trim(content.title), heading);
-  sheet.MergeRow(kSubtitleRow, 1, fields, Trim(content.subtitle), heading);
+  void Write(db::ResultSet& block) override {
+    if (book_) return WriteBlock(block);
+    db::ResultSet kept;
+    kept.columns = columns_;
+    kept.cells = std::move(block.cells);
+    kept_rows_ += static_cast<int64_t>(kept.row_count());
+    kept_.push_back(std::move(kept));
+    if (kept_rows_ > kConstantMemoryRows) Start(true);
+  }
 
-  std::vector<ColumnPlan> plans;
-  int64_t written = 0;
-  ResultMatrix block;
-  while (blocks.Next(block)) {
-    const int32_t data_rows = block.line_count - 2;
-    Variant cells(std::move(block.cells));
+  void Finish() override {
+    if (!book_) Start(false);
+    if (plans_.empty()) {
+      db::ResultSet none;
+      none.columns = columns_;
+      WriteBlock(none);  // an empty result still gets its header
+    }
+    if (constant_memory_) sheet_->ExtendTable(static_cast<int32_t>(kHeaderRow + written_));
+    // The column formats reach the two rows below the data, as in the export.
+    for (int64_t row = written_ + kHeaderRow + 1; row <= written_ + kHeaderRow + 2; ++row)
+      for (int32_t column = 0; column < fields(); ++column)
+        if (plans_[column].style.index != 0)
+          sheet_->Write(static_cast<int32_t>(row), column + 1, Variant(), plans_[column].style);
+    sheet_->FitColumns();
+    sheet_->Select(kHeaderRow, 1);
+    book_->Save();
+  }
+
+ private:
+  int32_t fields() const { return static_cast<int32_t>(columns_.size()); }
+
+  // Opens the workbook and writes the rows kept so far, letting each
+  // block go once written. Below the constant-memory size every row is
+  // kept by now, so the row count is exact.
+  void Start(bool constant_memory) {
+    constant_memory_ = constant_memory;
+    book_.emplace(target_, workbook::WorkbookOptions{.constant_memory = constant_memory});
+    sheet_.emplace(book_->AddWorksheet("Rel_Dinamico"));
+    book_->AddWorksheet("Planilha1");
+    if (!constant_memory)
+      sheet_->CheckRange(kHeaderRow, 1,
+                         static_cast<int32_t>(std::min<int64_t>(kept_rows_ + 5, INT32_MAX)),
+                         fields());
+    heading_ = book_->AddStyle({.bold = true, .centred = true, .number_format = ""});
+    sheet_->MergeRow(kTitleRow, 1, fields(), Trim(content_.title), heading_);
+    sheet_->MergeRow(kSubtitleRow, 1, fields(), Trim(content_.subtitle), heading_);
+    for (db::ResultSet& block : kept_) {
+      WriteBlock(block);
+      block = db::ResultSet();
+    }
+    kept_.clear();
+  }
+
+  void WriteBlock(db::ResultSet& block) {
+    ResultMatrix matrix_block = BuildResultMatrix(block, rules_);
+    const int32_t data_rows = matrix_block.line_count - 2;
+    if (constant_memory_)
+      sheet_->CheckRange(
+          kHeaderRow, 1,
+          static_cast<int32_t>(std::min<int64_t>(kHeaderRow + written_ + data_rows + 2, INT32_MAX)),
+          fields());
+    Variant cells(std::move(matrix_block.cells));
     Array& matrix = cells.AsArray();
-    if (plans.empty()) {
+    if (plans_.empty()) {
       std::vector<std::string> captions;
-      for (int32_t column = 0; column < fields; ++column) {
-        plans.push_back(PlanColumn(book, cells, column,
-                                   TextOrEmpty(matrix.at(block.line_count - 1, column))));
+      for (int32_t column = 0; column < fields(); ++column) {
+        plans_.push_back(PlanColumn(*book_, cells, column,
+                                    TextOrEmpty(matrix.at(matrix_block.line_count - 1, column))));
         captions.push_back(TextOrEmpty(matrix.at(0, column)));
       }
-      sheet.AddTable("Dinamico", kHeaderRow, 1, static_cast<int32_t>(kHeaderRow + total),
-                     std::move(captions), heading);
+      // In constant memory the last row is moved when the rows end.
+      sheet_->AddTable("Dinamico", kHeaderRow, 1, static_cast<int32_t>(kHeaderRow + kept_rows_),
+                       std::move(captions), heading_);
     }
     for (int32_t row = 1; row <= data_rows; ++row) {
-      const int32_t sheet_row = static_cast<int32_t>(kHeaderRow + written + row);
-      for (int32_t column = 0; column < fields; ++column) {
+      const auto sheet_row = static_cast<int32_t>(kHeaderRow + written_ + row);
+      for (int32_t column = 0; column < fields(); ++column) {
         Variant& cell = matrix.at(row, column);
-        Convert(cell, plans[column].conversion);
-        sheet.Write(sheet_row, column + 1, cell, plans[column].style);
+        Convert(cell, plans_[column].conversion);
+        sheet_->Write(sheet_row, column + 1, cell, plans_[column].style);
       }
     }
-    written += data_rows;
-    if (content.progress) content.progress(written, total);
+    written_ += data_rows;
+    if (content_.progress && data_rows > 0) content_.progress(written_);
   }
-  // The column formats reach the two rows below the data, as in the export.
-  for (int64_t row = total + kHeaderRow + 1; row <= total + kHeaderRow + 2; ++row)
-    for (int32_t column = 0; column < fields; ++column)
-      if (plans[column].style.index != 0)
-        sheet.Write(static_cast<int32_t>(row), column + 1, Variant(), plans[column].style);
-  sheet.FitColumns();
-  sheet.Select(kHeaderRow, 1);
-  book.Save();
-}
+
+  std::vector<db::ColumnInfo> columns_;
+  std::filesystem::path target_;
+  const FileContent& content_;
+  ResultMatrixRules rules_;
+  std::vector<db::ResultSet> kept_;
+  int64_t kept_rows_ = 0;
+  bool constant_memory_ = false;
+  std::optional<workbook::Workbook> book_;
+  std::optional<workbook::Worksheet> sheet_;
+  workbook::Style heading_;
+  std::vector<ColumnPlan> plans_;
+  int64_t written_ = 0;
+};
+
+}  // namespace
 
 std::string TextField(const std::string& value) {
   if (value.find_first_of(";\"\r\n") == std::string::npos) return value;
@@ -164,50 +193,108 @@ std::string TextField(const std::string& value) {
   return quoted + "\"";
 }
 
-void WriteTextFile(db::ResultSet& rows, const std::filesystem::path& target,
-                   const FileContent& content) {
-  MatrixBlocks blocks(rows, content.zero_display_flag);
-  const int64_t total = blocks.total();
-  const int32_t fields = blocks.fields();
-  const std::filesystem::path temporary = TemporaryBeside(target);
-  struct Cleanup {
-    const std::filesystem::path& path;
-    bool keep = false;
-    ~Cleanup() {
-      std::error_code ignored;
-      if (!keep) std::filesystem::remove(path, ignored);
-    }
-  } cleanup{temporary};
-  std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-  if (!file) throw RuntimeError(kFileError, "Não foi possível gravar o arquivo " + target.string());
+namespace {
 
-  auto write_line = [&](const Array& matrix, int32_t row) {
+// The TXT file: written under a temporary name, line by line.
+class TextFileWriter final : public ReportFileWriter {
+ public:
+  TextFileWriter(std::vector<db::ColumnInfo> columns, const std::filesystem::path& target,
+                 const FileContent& content)
+      : columns_(std::move(columns)),
+        target_(target),
+        temporary_(TemporaryBeside(target)),
+        content_(content) {
+    rules_.zero_display_flag = content.zero_display_flag;
+    file_.open(temporary_, std::ios::binary | std::ios::trunc);
+    if (!file_) Fail();
+  }
+  TextFileWriter(const TextFileWriter&) = delete;
+  TextFileWriter& operator=(const TextFileWriter&) = delete;
+  ~TextFileWriter() override {
+    if (finished_) return;
+    file_.close();
+    std::error_code ignored;
+    std::filesystem::remove(temporary_, ignored);
+  }
+
+  void Write(db::ResultSet& block) override {
+    const ResultMatrix matrix = BuildResultMatrix(block, rules_);
+    if (!header_written_) {
+      WriteLine(matrix.cells, 0);
+      header_written_ = true;
+    }
+    for (int32_t row = 1; row <= matrix.line_count - 2; ++row) WriteLine(matrix.cells, row);
+    written_ += matrix.line_count - 2;
+    if (content_.progress && matrix.line_count > 2) content_.progress(written_);
+  }
+
+  void Finish() override {
+    if (!header_written_) {
+      db::ResultSet none;
+      none.columns = columns_;
+      Write(none);
+    }
+    file_.close();
+    if (!file_) Fail();
+    std::error_code error;
+    std::filesystem::rename(temporary_, target_, error);
+    if (error) Fail();
+    finished_ = true;
+  }
+
+ private:
+  [[noreturn]] void Fail() const {
+    throw RuntimeError(kFileError, "Não foi possível gravar o arquivo " + target_.string());
+  }
+
+  void WriteLine(const Array& matrix, int32_t row) {
     std::string line;
-    for (int32_t column = 0; column < fields; ++column) {
+    for (size_t column = 0; column < columns_.size(); ++column) {
       if (column > 0) line += ';';
-      line += TextField(TextOrEmpty(matrix.at(row, column)));
+      line += TextField(TextOrEmpty(matrix.at(row, static_cast<int32_t>(column))));
     }
     line += "\r\n";
-    file.write(line.data(), static_cast<std::streamsize>(line.size()));
-  };
-  int64_t written = 0;
-  ResultMatrix block;
-  bool header_written = false;
-  while (blocks.Next(block)) {
-    if (!header_written) {
-      write_line(block.cells, 0);
-      header_written = true;
-    }
-    for (int32_t row = 1; row <= block.line_count - 2; ++row) write_line(block.cells, row);
-    written += block.line_count - 2;
-    if (content.progress) content.progress(written, total);
+    file_.write(line.data(), static_cast<std::streamsize>(line.size()));
   }
-  file.close();
-  if (!file) throw RuntimeError(kFileError, "Não foi possível gravar o arquivo " + target.string());
-  std::error_code error;
-  std::filesystem::rename(temporary, target, error);
-  if (error) throw RuntimeError(kFileError, "Não foi possível gravar o arquivo " + target.string());
-  cleanup.keep = true;
+
+  std::vector<db::ColumnInfo> columns_;
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  const FileContent& content_;
+  ResultMatrixRules rules_;
+  std::ofstream file_;
+  bool header_written_ = false;
+  bool finished_ = false;
+  int64_t written_ = 0;
+};
+
+void WriteWhole(ReportFileWriter& writer, db::ResultSet& rows) {
+  db::HandOverInBlocks(rows, kRowsPerBlock, [&](db::ResultSet& block) { writer.Write(block); });
+  writer.Finish();
+}
+
+}  // namespace
+
+std::unique_ptr<ReportFileWriter> OpenWorkbookFile(std::vector<db::ColumnInfo> columns,
+                                                   const std::filesystem::path& target,
+                                                   const FileContent& content) {
+  return std::make_unique<WorkbookFileWriter>(std::move(columns), target, content);
+}
+
+std::unique_ptr<ReportFileWriter> OpenTextFile(std::vector<db::ColumnInfo> columns,
+                                               const std::filesystem::path& target,
+                                               const FileContent& content) {
+  return std::make_unique<TextFileWriter>(std::move(columns), target, content);
+}
+
+void WriteWorkbookFile(db::ResultSet& rows, const std::filesystem::path& target,
+                       const FileContent& content) {
+  WriteWhole(*OpenWorkbookFile(rows.columns, target, content), rows);
+}
+
+void WriteTextFile(db::ResultSet& rows, const std::filesystem::path& target,
+                   const FileContent& content) {
+  WriteWhole(*OpenTextFile(rows.columns, target, content), rows);
 }
 
 }  // namespace tpl::jobs

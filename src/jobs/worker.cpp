@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <stop_token>
 #include <thread>
@@ -224,6 +226,14 @@ class Worker {
     return TextOrEmpty(value);
   }
 
+  static Outcome Failed(Outcome outcome, std::string_view sentence, const RuntimeError& e) {
+    outcome.detail = sentence;
+    outcome.log_detail = e.description() + " (" + std::to_string(e.number()) + ")";
+    outcome.file.clear();
+    outcome.rows = 0;
+    return outcome;
+  }
+
   Outcome Produce(const ClaimedJob& job) {
     Outcome outcome;
     ReportRequest request;
@@ -243,28 +253,6 @@ class Worker {
     content.subtitle = request.subtitle;
     content.zero_display_flag = Variant(Parameter(job.user, kZeroDisplayParameter));
 
-    db::Recordset fetched;
-    try {
-      db::Connection connection(database_.connection_string);
-      db::Command command(connection);
-      command.SetCommandText(ReportCommandText(request.query));
-      // The template's query only reads, as on screen.
-      command.RestrictToReading();
-      command.SetCommandTimeout(options_.query_timeout_seconds);
-      fetched = command.Execute();
-    } catch (const RuntimeError& e) {
-      outcome.detail = sentences::kWorkerQueryFailed;
-      outcome.log_detail = e.description() + " (" + std::to_string(e.number()) + ")";
-      return outcome;
-    }
-    if (!fetched.IsOpen() || fetched.Current().row_count() == 0) {
-      outcome.detail = sentences::kNoRecords;
-      outcome.log_detail = std::string(sentences::kNoRecordsQueryLabel) + request.query;
-      return outcome;
-    }
-    db::ResultSet& rows = fetched.Current();
-    outcome.rows = static_cast<int64_t>(rows.row_count());
-
     const bool text = request.file_kind == FileKind::Text;
     outcome.file = WorkbookName(Now(), Variant::Long(job.user)) + "-" + job.key.Name() +
                    (text ? ".txt" : ".xlsx");
@@ -272,21 +260,55 @@ class Worker {
     // written: a folder carries its own closing "/".
     const std::filesystem::path path = folder + outcome.file;
     auto last_report = Clock::now();
-    content.progress = [&](int64_t written, int64_t total) {
-      if (Clock::now() - last_report < kProgressEvery || written == total) return;
+    content.progress = [&](int64_t written) {
+      if (Clock::now() - last_report < kProgressEvery) return;
       last_report = Clock::now();
-      Log(job.key.Name() + ": " + std::to_string(written) + " of " + std::to_string(total) +
-          " rows written");
+      Log(job.key.Name() + ": " + std::to_string(written) + " rows written");
+    };
+
+    // The file is written from the rows as they are fetched; it is opened
+    // with the first row, so that a result without rows leaves no file. A
+    // failure of the file stops the fetch and is told apart from one of
+    // the query.
+    std::unique_ptr<ReportFileWriter> writer;
+    std::optional<RuntimeError> file_failure;
+    auto write_block = [&](db::ResultSet& block) {
+      if (block.row_count() == 0) return;
+      try {
+        if (!writer)
+          writer = text ? OpenTextFile(block.columns, path, content)
+                        : OpenWorkbookFile(block.columns, path, content);
+        outcome.rows += static_cast<int64_t>(block.row_count());
+        writer->Write(block);
+      } catch (const RuntimeError& e) {
+        file_failure = e;
+        throw;
+      }
     };
     try {
-      text ? WriteTextFile(rows, path, content) : WriteWorkbookFile(rows, path, content);
+      db::Connection connection(database_.connection_string);
+      db::Command command(connection);
+      command.SetCommandText(ReportCommandText(request.query));
+      // The template's query only reads, as on screen.
+      command.RestrictToReading();
+      command.SetCommandTimeout(options_.query_timeout_seconds);
+      command.ExecuteInBlocks(static_cast<size_t>(kRowsPerBlock), write_block);
     } catch (const RuntimeError& e) {
-      outcome.detail = sentences::kWorkerFileFailed;
-      outcome.log_detail = e.description() + " (" + std::to_string(e.number()) + ")";
+      return Failed(outcome,
+                    file_failure ? sentences::kWorkerFileFailed : sentences::kWorkerQueryFailed, e);
+    }
+    if (!writer) {
+      outcome.detail = sentences::kNoRecords;
+      outcome.log_detail = std::string(sentences::kNoRecordsQueryLabel) + request.query;
       outcome.file.clear();
       return outcome;
     }
-    fetched.Close();
+    try {
+      writer->Finish();
+    } catch (const RuntimeError& e) {
+      return Failed(outcome, sentences::kWorkerFileFailed, e);
+    }
+    writer.reset();
 
     mail::Message message;
     message.from = options_.sender;

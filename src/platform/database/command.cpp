@@ -1,5 +1,7 @@
 #include "platform/database/command.h"
 
+#include <algorithm>
+
 #include "platform/database/fault_injection.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
@@ -56,6 +58,40 @@ Recordset Command::Execute() {
   Provider& provider = connection_->provider();
   const ReadingOnlyScope reading_only(provider, reading_only_);
   return Recordset(provider.Execute(type_, text_, parameters_, timeout_));
+}
+
+bool Command::ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receive) {
+  FaultContext context(text_);
+  FaultPoint("execute", text_);
+  Provider& provider = connection_->provider();
+  const ReadingOnlyScope reading_only(provider, reading_only_);
+  return provider.ExecuteInBlocks(type_, text_, parameters_, timeout_, rows_per_block, receive);
+}
+
+bool Provider::ExecuteInBlocks(CommandType type, std::string_view text,
+                               std::vector<Parameter>& parameters, int32_t timeout_seconds,
+                               size_t rows_per_block, const BlockReceiver& receive) {
+  std::vector<ResultSet> results = Execute(type, text, parameters, timeout_seconds);
+  if (results.empty()) return false;
+  HandOverInBlocks(results.front(), rows_per_block, receive);
+  return true;
+}
+
+void HandOverInBlocks(ResultSet& rows, size_t rows_per_block, const BlockReceiver& receive) {
+  const size_t width = rows.columns.size();
+  const size_t total = rows.row_count();
+  rows_per_block = std::max<size_t>(rows_per_block, 1);
+  ResultSet block;
+  block.columns = rows.columns;
+  size_t next = 0;
+  do {
+    block.cells.clear();
+    const size_t end = std::min(total, next + rows_per_block);
+    for (size_t cell = next * width; cell < end * width; ++cell)
+      block.cells.push_back(std::move(rows.cells[cell]));
+    next = end;
+    receive(block);
+  } while (next < total);
 }
 
 }  // namespace tpl::db

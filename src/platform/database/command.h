@@ -32,6 +32,10 @@ class Command {
   const Variant& ParameterValue(std::string_view name) const;
 
   Recordset Execute();
+  // Runs the command and hands its first row set to `receive` in blocks
+  // as they are fetched (Provider::ExecuteInBlocks); false when it returned
+  // no row set.
+  bool ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receive);
 
  private:
   Connection* connection_;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +70,11 @@ struct ResultSet {
   size_t row_count() const { return columns.empty() ? 0 : cells.size() / columns.size(); }
 };
 
+// Receives one block of a row set being fetched: its columns (the same in
+// every block) and up to the block size of rows. The receiver may move the
+// cells out; the block is emptied and filled again for the next rows.
+using BlockReceiver = std::function<void(ResultSet& block)>;
+
 class Provider {
  public:
   virtual ~Provider() = default;
@@ -85,6 +91,22 @@ class Provider {
   virtual std::vector<ResultSet> Execute(CommandType type, std::string_view text,
                                          std::vector<Parameter>& parameters,
                                          int32_t timeout_seconds) = 0;
+
+  // Runs a command and hands the rows of its first row set to `receive`
+  // in blocks of at most `rows_per_block` rows as they are fetched, so
+  // that no more than one block is held. The columns, names and types, are
+  // set in every block, the first included; a row set without rows gives
+  // one empty block. Returns false, having called nothing, when the command
+  // returned no row set. The statements of a batch after the first row set
+  // do not run. A failure while fetching raises, after the blocks before it
+  // were handed over; so does an exception thrown by `receive`, which stops
+  // the fetch. Where a type is chosen from the values a column holds (a
+  // computed column of the embedded database), it is chosen from the first
+  // block's values. This default fetches everything first, for providers
+  // that cannot do better.
+  virtual bool ExecuteInBlocks(CommandType type, std::string_view text,
+                               std::vector<Parameter>& parameters, int32_t timeout_seconds,
+                               size_t rows_per_block, const BlockReceiver& receive);
 
   virtual void BeginTransaction() = 0;
   virtual void CommitTransaction() = 0;
@@ -108,6 +130,10 @@ class Provider {
   // the others, whose providers leave this empty.
   virtual void RestrictToReading(bool /*on*/) {}
 };
+
+// Hands a fetched row set to `receive` in blocks, moving its cells out, as
+// Provider::ExecuteInBlocks does (one empty block when it has no row).
+void HandOverInBlocks(ResultSet& rows, size_t rows_per_block, const BlockReceiver& receive);
 
 // Raises error::kCommandTextError for a command text that holds a NUL
 // character. No server reads past one, and the embedded database would

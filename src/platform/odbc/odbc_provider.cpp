@@ -197,6 +197,20 @@ class OdbcProvider final : public Provider {
     return NotingFailure([&] { return Run(type, text, parameters, timeout_seconds); });
   }
 
+  // A procedure's output values arrive only once all its results were
+  // read: procedures are read whole and then handed over in blocks.
+  bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
+                       int32_t timeout_seconds, size_t rows_per_block,
+                       const BlockReceiver& receive) override {
+    if (type == CommandType::StoredProcedure) {
+      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
+                                       receive);
+    }
+    CheckCommandText(text);
+    return NotingFailure(
+        [&] { return RunInBlocks(text, parameters, timeout_seconds, rows_per_block, receive); });
+  }
+
   void BeginTransaction() override {
     if (in_transaction_) {
       throw RuntimeError(kUnspecifiedOdbcError, "Já existe uma transação aberta nesta conexão");
@@ -271,6 +285,27 @@ class OdbcProvider final : public Provider {
     // Output values arrive only after the last result set was read.
     bindings.WriteBackOutputs(parameters);
     return results;
+  }
+
+  bool RunInBlocks(std::string_view text, std::vector<Parameter>& parameters,
+                   int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive) {
+    const StatementHandle statement = session_.NewStatement();
+    std::string sql(text);
+    const ParameterBindings bindings(statement.get(), parameters);
+    StatementTimeLimit limit(statement.get(), timeout_seconds);
+    const BlockReceiver timed = [&](ResultSet& block) {
+      const StatementTimeLimit::Paused paused(limit);
+      receive(block);
+    };
+    try {
+      const SQLRETURN rc = SQLExecDirect(statement.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
+                                         static_cast<SQLINTEGER>(sql.size()));
+      // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
+      if (rc != SQL_NO_DATA) Check(rc, statement);
+      return ReadFirstResultSetInBlocks(session_, statement, reading_, rows_per_block, timed);
+    } catch (const RuntimeError& failure) {
+      throw AsSeenByCaller(failure, limit);
+    }
   }
 
   // A statement the watchdog cancelled failed because of its time-out,

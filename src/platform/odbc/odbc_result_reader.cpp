@@ -185,23 +185,39 @@ DescribedColumn Describe(const OdbcSession& session, const StatementHandle& stat
   return described;
 }
 
-ResultSet ReadResultSet(const OdbcSession& session, const StatementHandle& statement,
-                        SQLSMALLINT column_count, ResultReadingOptions options) {
-  ResultSet result;
+std::vector<CellReading> DescribeAll(const OdbcSession& session, const StatementHandle& statement,
+                                     SQLSMALLINT column_count, ResultReadingOptions options,
+                                     std::vector<ColumnInfo>& columns) {
   std::vector<CellReading> readings;
   for (SQLUSMALLINT column = 1; column <= column_count; ++column) {
     DescribedColumn described = Describe(session, statement, column, options);
-    result.columns.push_back(std::move(described.info));
+    columns.push_back(std::move(described.info));
     readings.push_back(described.reading);
   }
-  for (;;) {
+  return readings;
+}
+
+// Fetches up to `rows` rows into `cells`; true once the row set is done.
+bool FetchRows(const StatementHandle& statement, const std::vector<CellReading>& readings,
+               CellStore& cells, size_t rows) {
+  const auto column_count = static_cast<SQLUSMALLINT>(readings.size());
+  for (size_t row = 0; row < rows; ++row) {
     const SQLRETURN rc = SQLFetch(statement.get());
-    if (rc == SQL_NO_DATA) break;
+    if (rc == SQL_NO_DATA) return true;
     Check(rc, statement);
     for (SQLUSMALLINT column = 1; column <= column_count; ++column) {
-      result.cells.push_back(ReadCell(statement.get(), column, readings[column - 1]));
+      cells.push_back(ReadCell(statement.get(), column, readings[column - 1]));
     }
   }
+  return false;
+}
+
+ResultSet ReadResultSet(const OdbcSession& session, const StatementHandle& statement,
+                        SQLSMALLINT column_count, ResultReadingOptions options) {
+  ResultSet result;
+  const std::vector<CellReading> readings =
+      DescribeAll(session, statement, column_count, options, result.columns);
+  FetchRows(statement, readings, result.cells, std::numeric_limits<size_t>::max());
   return result;
 }
 
@@ -225,6 +241,31 @@ std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const State
     results.back().deferred_failure = failure;
   }
   return results;
+}
+
+bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandle& statement,
+                                ResultReadingOptions options, size_t rows_per_block,
+                                const BlockReceiver& receive) {
+  for (;;) {
+    SQLSMALLINT column_count = 0;
+    Check(SQLNumResultCols(statement.get(), &column_count), statement);
+    if (column_count > 0) break;
+    const SQLRETURN rc = SQLMoreResults(statement.get());
+    if (rc == SQL_NO_DATA) return false;
+    Check(rc, statement);
+  }
+  SQLSMALLINT column_count = 0;
+  Check(SQLNumResultCols(statement.get(), &column_count), statement);
+  ResultSet block;
+  const std::vector<CellReading> readings =
+      DescribeAll(session, statement, column_count, options, block.columns);
+  rows_per_block = std::max<size_t>(rows_per_block, 1);
+  for (bool first = true;; first = false) {
+    block.cells.clear();
+    const bool done = FetchRows(statement, readings, block.cells, rows_per_block);
+    if (first || !block.cells.empty()) receive(block);
+    if (done) return true;
+  }
 }
 
 }  // namespace tpl::db::odbc

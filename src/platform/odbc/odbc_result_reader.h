@@ -30,6 +30,16 @@ struct ResultReadingOptions {
 std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const StatementHandle& statement,
                                          ResultReadingOptions options);
 
+// Reads the first row set the statement returned in blocks, handing each
+// to `receive` as it is fetched (see Provider::ExecuteInBlocks); the
+// statements after it are not read. False when no statement returned
+// columns. Every failure raises. A driver may still hold the whole result
+// itself: psqlODBC does unless the connection string sets
+// UseDeclareFetch=1.
+bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandle& statement,
+                                ResultReadingOptions options, size_t rows_per_block,
+                                const BlockReceiver& receive);
+
 // Nothing when the structure holds no real date (month 13, 31/02...) or one
 // outside the platform's range. Fractions of a second are kept.
 std::optional<Date> DateFromTimestamp(const SQL_TIMESTAMP_STRUCT& timestamp);

@@ -32,8 +32,8 @@ StatementTimeLimit::StatementTimeLimit(SQLHSTMT statement, int32_t seconds) : st
   if (driver_keeps_it) return;
   // A thread cannot be started without memory or threads to spare; that
   // failure raises std::system_error rather than running without a limit.
-  watchdog_ = std::thread(&StatementTimeLimit::Watch, this,
-                          std::chrono::steady_clock::now() + std::chrono::seconds(seconds));
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  watchdog_ = std::thread(&StatementTimeLimit::Watch, this);
 }
 
 StatementTimeLimit::~StatementTimeLimit() {
@@ -51,9 +51,34 @@ bool StatementTimeLimit::cancelled() const noexcept {
   return cancelled_;
 }
 
-void StatementTimeLimit::Watch(std::chrono::steady_clock::time_point deadline) noexcept {
+StatementTimeLimit::Paused::Paused(StatementTimeLimit& limit) noexcept
+    : limit_(limit), started_(std::chrono::steady_clock::now()) {
+  std::lock_guard lock(limit_.mutex_);
+  limit_.paused_ = true;
+}
+
+StatementTimeLimit::Paused::~Paused() {
+  {
+    std::lock_guard lock(limit_.mutex_);
+    limit_.paused_ = false;
+    limit_.deadline_ += std::chrono::steady_clock::now() - started_;
+  }
+  limit_.finished_signal_.notify_one();
+}
+
+void StatementTimeLimit::Watch() noexcept {
   std::unique_lock lock(mutex_);
-  if (finished_signal_.wait_until(lock, deadline, [this] { return finished_; })) return;
+  // The deadline moves while the clock is paused.
+  for (;;) {
+    if (paused_) {
+      finished_signal_.wait(lock, [this] { return finished_ || !paused_; });
+    } else if (!finished_signal_.wait_until(lock, deadline_,
+                                            [this] { return finished_ || paused_; }) &&
+               std::chrono::steady_clock::now() >= deadline_) {
+      break;
+    }
+    if (finished_) return;
+  }
   // SQLCancel is the one call ODBC allows on a statement that another
   // thread is running; the running call then fails.
   SQLCancel(statement_);

@@ -57,17 +57,33 @@ class StatementTimeLimit {
   // True once the watchdog has cancelled the statement: whatever the driver
   // then reports, the command ran out of time.
   bool cancelled() const noexcept;
+  // While one lives, the watchdog's clock stands still: the time a caller
+  // spends on rows already fetched is no time of the statement's. (A limit
+  // the driver keeps counts each call to it alone.)
+  class Paused {
+   public:
+    explicit Paused(StatementTimeLimit& limit) noexcept;
+    Paused(const Paused&) = delete;
+    Paused& operator=(const Paused&) = delete;
+    ~Paused();
+
+   private:
+    StatementTimeLimit& limit_;
+    std::chrono::steady_clock::time_point started_;
+  };
   // True when the driver did not keep the limit and the watchdog enforces it.
   bool watched() const noexcept { return watchdog_.joinable(); }
 
  private:
-  void Watch(std::chrono::steady_clock::time_point deadline) noexcept;
+  void Watch() noexcept;
 
   SQLHSTMT statement_;
   mutable std::mutex mutex_;
   std::condition_variable finished_signal_;
   bool finished_ = false;
   bool cancelled_ = false;
+  bool paused_ = false;
+  std::chrono::steady_clock::time_point deadline_;
   std::thread watchdog_;
 };
 

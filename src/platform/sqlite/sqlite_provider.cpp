@@ -263,6 +263,32 @@ class SqliteProvider final : public Provider {
     }
   }
 
+  // Text commands step their first row set block by block; a procedure's
+  // row sets are read whole by its runner and then handed over in blocks.
+  bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
+                       int32_t timeout_seconds, size_t rows_per_block,
+                       const BlockReceiver& receive) override {
+    if (type == CommandType::StoredProcedure) {
+      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
+                                       receive);
+    }
+    const FailureMark mark(failed_);
+    CheckCommandText(text);
+    StatementDeadline deadline(db(), timeout_seconds);
+    const BlockReceiver timed = [&](ResultSet& block) {
+      const auto started = std::chrono::steady_clock::now();
+      receive(block);
+      deadline.Extend(std::chrono::steady_clock::now() - started);
+    };
+    try {
+      const bool found = StreamBatch(text, parameters, rows_per_block, timed);
+      mark.Succeeded();
+      return found;
+    } catch (const RuntimeError& failure) {
+      throw AsSeenByCaller(failure, deadline);
+    }
+  }
+
   void BeginTransaction() override { RunOwnScript("BEGIN IMMEDIATE"); }
   void CommitTransaction() override { RunOwnScript("COMMIT"); }
   void RollbackTransaction() override {
@@ -369,6 +395,45 @@ class SqliteProvider final : public Provider {
           break;
       }
     }
+  }
+
+  // Runs the batch up to its first statement that returns rows and hands
+  // that statement's rows over as they are stepped; the statements after it
+  // do not run. False when no statement returned rows.
+  bool StreamBatch(std::string_view text, std::vector<Parameter>& parameters, size_t rows_per_block,
+                   const BlockReceiver& receive) {
+    const std::string sql = RewriteForeignDialect(text);
+    CommandParameterBinder binder(db(), parameters);
+    BatchReader reader(sql);
+    while (auto statement = reader.Next()) {
+      switch (statement->kind) {
+        case BatchStatementKind::SessionOption: break;
+        case BatchStatementKind::ProcedureCall: {
+          const ProcedureCall call = ParseProcedureCall(statement->text);
+          std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
+          std::vector<ResultSet> results = RunProcedureNamed(call.name, arguments);
+          if (results.empty()) break;
+          HandOverInBlocks(results.front(), rows_per_block, receive);
+          return true;
+        }
+        case BatchStatementKind::Sql:
+          for (std::string_view rest = statement->text; !rest.empty();) {
+            SqliteStatement prepared = PrepareFirst(db(), rest, rest);
+            if (prepared == nullptr) continue;
+            binder.Bind(prepared.get());
+            const bool returns_rows = sqlite3_column_count(prepared.get()) > 0;
+            if (returns_rows) {
+              ReadRowsInBlocks(db(), prepared.get(), rows_per_block, receive);
+            } else {
+              StepToEnd(db(), prepared.get());
+            }
+            binder.Finished(prepared.get());
+            if (returns_rows) return true;
+          }
+          break;
+      }
+    }
+    return false;
   }
 
   // The literal arguments of an EXEC ("57, 'texto', null, GETDATE()") are

@@ -1,5 +1,6 @@
 #include "platform/sqlite/statements.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -271,14 +272,23 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement) {
   return ReadRows(connection, statement, ComputedColumnDeclarations(connection, statement));
 }
 
-ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vector<std::string>& computed) {
+namespace {
+
+// The columns of a prepared statement and how their cells are read; the
+// storage classes seen so far decide the type of a computed column.
+struct RowReading {
+  std::vector<CellReading> readings;
+  std::vector<StorageMask> seen;
+};
+
+RowReading DescribeColumns(sqlite3_stmt* statement, const std::vector<std::string>& computed,
+                           std::vector<ColumnInfo>& columns) {
   const int column_count = sqlite3_column_count(statement);
-  ResultSet result;
-  result.columns.resize(static_cast<size_t>(column_count));
-  std::vector<CellReading> readings(result.columns.size(), CellReading::AsStored);
-  std::vector<StorageMask> seen(result.columns.size(), 0);
+  columns.assign(static_cast<size_t>(column_count), ColumnInfo{});
+  RowReading reading{std::vector<CellReading>(columns.size(), CellReading::AsStored),
+                     std::vector<StorageMask>(columns.size(), 0)};
   for (int c = 0; c < column_count; ++c) {
-    ColumnInfo& column = result.columns[static_cast<size_t>(c)];
+    ColumnInfo& column = columns[static_cast<size_t>(c)];
     column.name = sqlite3_column_name(statement, c);
     const char* declared = sqlite3_column_decltype(statement, c);
     // A statement prepared again after a schema change may have other
@@ -288,25 +298,64 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vect
     if (auto type = TypeFromDeclaration(declared != nullptr ? std::string_view(declared) : computed_declaration)) {
       column.type = type->type;
       column.numeric_scale = type->numeric_scale;
-      readings[static_cast<size_t>(c)] = type->reading;
+      reading.readings[static_cast<size_t>(c)] = type->reading;
     }
   }
+  return reading;
+}
 
-  FaultPoint("step", sqlite3_sql(statement));
-  int step;
-  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+// Steps up to `rows` rows into `cells`; true once the statement is done.
+bool StepRows(sqlite3* connection, sqlite3_stmt* statement, RowReading& reading, CellStore& cells,
+              size_t rows) {
+  const int column_count = sqlite3_column_count(statement);
+  for (size_t row = 0; row < rows; ++row) {
+    const int step = sqlite3_step(statement);
+    if (step == SQLITE_DONE) return true;
+    if (step != SQLITE_ROW) RaiseSqliteError(connection, step);
     for (int c = 0; c < column_count; ++c) {
       const int storage = sqlite3_column_type(statement, c);
-      seen[static_cast<size_t>(c)] |= 1u << storage;
-      result.cells.push_back(ReadCell(statement, c, storage, readings[static_cast<size_t>(c)]));
+      reading.seen[static_cast<size_t>(c)] |= 1u << storage;
+      cells.push_back(ReadCell(statement, c, storage, reading.readings[static_cast<size_t>(c)]));
     }
   }
-  if (step != SQLITE_DONE) RaiseSqliteError(connection, step);
+  return false;
+}
 
-  for (size_t c = 0; c < readings.size(); ++c) {
-    if (readings[c] == CellReading::AsStored) result.columns[c].type = TypeFromStorage(seen[c]);
+void TypeComputedColumns(const RowReading& reading, std::vector<ColumnInfo>& columns) {
+  for (size_t c = 0; c < reading.readings.size(); ++c) {
+    if (reading.readings[c] == CellReading::AsStored)
+      columns[c].type = TypeFromStorage(reading.seen[c]);
   }
+}
+
+}  // namespace
+
+ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement,
+                   const std::vector<std::string>& computed) {
+  ResultSet result;
+  RowReading reading = DescribeColumns(statement, computed, result.columns);
+  FaultPoint("step", sqlite3_sql(statement));
+  StepRows(connection, statement, reading, result.cells, std::numeric_limits<size_t>::max());
+  TypeComputedColumns(reading, result.columns);
   return result;
+}
+
+void ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement, size_t rows_per_block,
+                      const BlockReceiver& receive) {
+  ResultSet block;
+  RowReading reading =
+      DescribeColumns(statement, ComputedColumnDeclarations(connection, statement), block.columns);
+  FaultPoint("step", sqlite3_sql(statement));
+  rows_per_block = std::max<size_t>(rows_per_block, 1);
+  for (bool first = true;; first = false) {
+    block.cells.clear();
+    const bool done = StepRows(connection, statement, reading, block.cells, rows_per_block);
+    // The type a computed column shows is chosen once, from the first
+    // block, and kept: every block describes the same columns.
+    if (first) TypeComputedColumns(reading, block.columns);
+    if (first || !block.cells.empty()) receive(block);
+    if (done) return;
+  }
 }
 
 // ---- The time-out of a command

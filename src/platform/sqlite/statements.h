@@ -101,6 +101,13 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement);
 // computed columns' declarations (ComputedColumnDeclarations) were read
 // when it was prepared.
 ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vector<std::string>& computed);
+// Steps a prepared, bound statement to its end and hands its rows over in
+// blocks of at most `rows_per_block` rows as they are read (see
+// Provider::ExecuteInBlocks). Cells are read as ReadRows reads them; the
+// type of a computed column without a declared type comes from the values
+// of the first block, where ReadRows looks at every row.
+void ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement, size_t rows_per_block,
+                      const BlockReceiver& receive);
 
 // ---- The time-out of a command
 
@@ -115,6 +122,10 @@ class StatementDeadline {
   StatementDeadline(const StatementDeadline&) = delete;
   StatementDeadline& operator=(const StatementDeadline&) = delete;
   ~StatementDeadline();
+
+  // Moves the deadline later by `time`: the time a caller spent on rows
+  // already read is no time of the statement's.
+  void Extend(std::chrono::steady_clock::duration time) noexcept { deadline_ += time; }
 
   // True once the handler has interrupted a statement.
   bool expired() const noexcept { return expired_; }

@@ -9,7 +9,10 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <set>
 #include <system_error>
@@ -152,6 +155,9 @@ struct Worksheet::Sheet {
   internal::Book* book;
   lxw_worksheet* handle;
   ColumnFit fit;
+  // The autofilter of a table in constant memory: first row, first column,
+  // last row, last column, all from 0.
+  std::optional<std::array<int32_t, 4>> filter = std::nullopt;
 
   void CheckCell(int32_t row, int32_t column) const {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) Raise(kSpreadsheetError);
@@ -281,6 +287,8 @@ void Worksheet::AddTable(std::string_view name, int32_t first_row, int32_t first
                                    captions[i].c_str(), header.format));
     Check(worksheet_autofilter(sheet_->handle, first_row - 1, first_column - 1, last_row - 1,
                                last_column - 1));
+    sheet_->filter =
+        std::array<int32_t, 4>{first_row - 1, first_column - 1, last_row - 1, last_column - 1};
     return;
   }
   std::string table_name(name);
@@ -291,6 +299,17 @@ void Worksheet::AddTable(std::string_view name, int32_t first_row, int32_t first
   options.columns = column_list.data();
   Check(worksheet_add_table(sheet_->handle, first_row - 1, first_column - 1, last_row - 1,
                             last_column - 1, &options));
+}
+
+void Worksheet::ExtendTable(int32_t last_row) {
+  if (!sheet_->filter) Raise(kSpreadsheetError);
+  auto& [first_row, first_column, filter_last_row, last_column] = *sheet_->filter;
+  CheckRange(first_row + 1, first_column + 1, last_row, last_column + 1);
+  filter_last_row = std::max(last_row - 1, first_row + 1);
+  // Set again over the first: the library keeps the last range given.
+  Check(worksheet_autofilter(
+      sheet_->handle, static_cast<lxw_row_t>(first_row), static_cast<lxw_col_t>(first_column),
+      static_cast<lxw_row_t>(filter_last_row), static_cast<lxw_col_t>(last_column)));
 }
 
 void Worksheet::FitColumns() {

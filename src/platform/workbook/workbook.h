@@ -94,6 +94,13 @@ class Worksheet {
   void AddTable(std::string_view name, int32_t first_row, int32_t first_column, int32_t last_row,
                 std::vector<std::string> captions, Style header_style);
 
+  // In constant memory, moves the last row of the autofilter AddTable
+  // gave the header, for a writer that learns the row count only at the
+  // end of the rows. Call it before any row below `last_row` is written.
+  // Fails with error 1004 when there is no such filter or the row lies off
+  // the sheet.
+  void ExtendTable(int32_t last_row);
+
   // Sizes every column that holds something to its widest cell.
   void FitColumns();
 

@@ -77,6 +77,116 @@ TEST_P(ProviderConformance, OnlyQueriesGiveRowSets) {
   EXPECT_EQ(results[2].cells, (CellStore{Variant(int32_t{1}), Variant(int32_t{7})}));
 }
 
+// A row set handed over in blocks as it is fetched.
+struct Blocks {
+  bool found = false;
+  std::vector<ResultSet> blocks;
+  std::optional<RuntimeError> failure;
+};
+
+Blocks ReadInBlocks(Provider& session, std::string_view sql, size_t rows_per_block, int32_t timeout_seconds = 0) {
+  Blocks read;
+  std::vector<Parameter> none;
+  read.failure = Caught([&] {
+    read.found = session.ExecuteInBlocks(CommandType::Text, sql, none, timeout_seconds, rows_per_block,
+                                         [&](ResultSet& block) {
+                                           ResultSet copy;
+                                           copy.columns = block.columns;
+                                           block.cells.Consume([&](Variant& cell) { copy.cells.push_back(std::move(cell)); });
+                                           read.blocks.push_back(std::move(copy));
+                                         });
+  });
+  return read;
+}
+
+// Blocks of any size give the rows, columns and types of the whole fetch, the columns in every block; an empty
+// result gives one empty block, a statement without rows none.
+TEST_P(ProviderConformance, BlocksGiveWhatAWholeFetchGives) {
+  Run("CREATE TABLE t (i INTEGER, n NUMERIC(12,3), v VARCHAR(20), ts TIMESTAMP)");
+  for (int32_t i = 1; i <= 7; ++i) {
+    Run("INSERT INTO t VALUES (?, ?, ?, ?)",
+        {In(DataType::Integer, Variant(i)), In(DataType::Numeric, Variant(i * 1.5)),
+         In(DataType::VarChar, i == 4 ? Variant::Null() : Variant("ação " + std::to_string(i))),
+         In(DataType::Date, Variant(MakeDate({2001, 10, i, 10, 20, 30})))});
+  }
+  const char* sql = "SELECT i, n, v, ts, i * 2 AS twice FROM t ORDER BY i";
+  const std::vector<ResultSet> whole = Run(sql);
+  ASSERT_EQ(whole.size(), 1u);
+  for (const size_t size : {size_t{1}, size_t{3}, size_t{7}, size_t{100}}) {
+    const Blocks read = ReadInBlocks(*session_, sql, size);
+    ASSERT_FALSE(read.failure) << size << " " << read.failure->description();
+    EXPECT_TRUE(read.found) << size;
+    EXPECT_EQ(read.blocks.size(), (7 + size - 1) / size) << size;
+    CellStore cells;
+    for (const ResultSet& block : read.blocks) {
+      EXPECT_LE(block.row_count(), size) << size;
+      ASSERT_EQ(block.columns.size(), whole[0].columns.size()) << size;
+      for (size_t c = 0; c < block.columns.size(); ++c) {
+        const ColumnInfo& a = block.columns[c];
+        const ColumnInfo& b = whole[0].columns[c];
+        EXPECT_EQ(std::tuple(a.name, a.type, a.numeric_scale), std::tuple(b.name, b.type, b.numeric_scale))
+            << size << " column " << c;
+      }
+      for (const Variant& cell : block.cells) cells.push_back(cell);
+    }
+    EXPECT_EQ(cells, whole[0].cells) << size;
+  }
+  const Blocks empty = ReadInBlocks(*session_, "SELECT i, v FROM t WHERE i > 99", 3);
+  EXPECT_TRUE(empty.found);
+  ASSERT_EQ(empty.blocks.size(), 1u);
+  EXPECT_EQ(std::pair(empty.blocks[0].columns.size(), empty.blocks[0].row_count()), std::pair(size_t{2}, size_t{0}));
+  const Blocks none = ReadInBlocks(*session_, "UPDATE t SET i = i WHERE i > 99", 3);
+  EXPECT_FALSE(none.failure.has_value());
+  EXPECT_FALSE(none.found);
+  EXPECT_TRUE(none.blocks.empty());
+}
+
+// A statement that fails while its rows are fetched raises, as does a receiver that gives up; a time-out cancels
+// a slow statement read in blocks the same way as a whole one. The session serves on.
+TEST_P(ProviderConformance, FailuresWhileReadingBlocksRaise) {
+  Run("CREATE TABLE t (i INTEGER)");
+  for (int32_t i = 1; i <= 9; ++i) Run("INSERT INTO t VALUES (?)", {In(DataType::Integer, Variant(i))});
+  // The absolute value of the smallest 64-bit integer overflows on every database, at the sixth row.
+  const Blocks failed = ReadInBlocks(
+      *session_, "SELECT abs(CASE WHEN i = 6 THEN -9223372036854775807 - 1 ELSE i END) AS a FROM t", 2);
+  ASSERT_TRUE(failed.failure.has_value()) << "the overflow went unnoticed";
+  EXPECT_LE(failed.blocks.size(), 3u);
+  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
+
+  std::vector<Parameter> none;
+  int calls = 0;
+  const std::optional<RuntimeError> stopped = Caught([&] {
+    session_->ExecuteInBlocks(CommandType::Text, "SELECT i FROM t ORDER BY i", none, 0, 2, [&](ResultSet&) {
+      if (++calls == 2) throw RuntimeError(75, "disco cheio");
+    });
+  });
+  ASSERT_TRUE(stopped.has_value());
+  EXPECT_EQ(std::pair(stopped->number(), calls), std::pair(75, 2)) << "the fetch stops at the receiver's failure";
+  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
+
+  const auto started = Clock::now();
+  const Blocks slow = ReadInBlocks(*session_, database_->SlowQuery(), 100, 1);
+  ASSERT_TRUE(slow.failure.has_value()) << "the slow statement ran to its end";
+  EXPECT_EQ(slow.failure->number(), error::kCommandTimeout) << slow.failure->description();
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - started).count(), 6.0);
+}
+
+// The time-out bounds the statement, not what the caller does with the blocks it was given.
+TEST_P(ProviderConformance, TimeSpentOnBlocksIsNotTheStatements) {
+  Run("CREATE TABLE t (i INTEGER)");
+  Run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO t SELECT i FROM n");
+  std::vector<Parameter> none;
+  size_t rows = 0;
+  const std::optional<RuntimeError> e = Caught([&] {
+    session_->ExecuteInBlocks(CommandType::Text, "SELECT a.i FROM t a ORDER BY a.i", none, 1, 1000, [&](ResultSet& block) {
+      if (rows == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+      rows += block.row_count();
+    });
+  });
+  EXPECT_FALSE(e.has_value()) << e->description();
+  EXPECT_EQ(rows, 3000u);
+}
+
 // The row sets before a failing statement are delivered; the failure is raised when the next one is asked for.
 TEST_P(ProviderConformance, LaterFailureOfABatchSurfacesAtNextRecordset) {
   REQUIRE(batches);

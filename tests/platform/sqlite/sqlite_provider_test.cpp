@@ -90,11 +90,20 @@ TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
       const std::vector<ResultSet> results = Run(row.sql);
       if (!results.empty() && results.back().deferred_failure) throw *results.back().deferred_failure;
     });
+    // Read in blocks, only the statements up to the first row set run.
+    std::vector<Parameter> none;
+    const std::string in_blocks = Failure([&] {
+      session_->ExecuteInBlocks(CommandType::Text, row.sql, none, 0, 2, [](ResultSet&) {});
+    });
     session_->RestrictToReading(false);
     if (row.allowed) {
       EXPECT_EQ(failure, "") << row.sql;
+      EXPECT_EQ(in_blocks, "") << row.sql;
     } else {
       EXPECT_THAT(failure, HasSubstr("authoriz")) << row.sql;
+      if (!row.sql.starts_with("SELECT 1;")) {
+        EXPECT_THAT(in_blocks, HasSubstr("authoriz")) << row.sql;
+      }
     }
   }
   EXPECT_EQ(Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema"), before);
@@ -104,6 +113,20 @@ TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
   EXPECT_FALSE(std::filesystem::exists(other));
   // Lifted, the session writes again: the library's own statements are not affected.
   EXPECT_EQ(Failure([&] { Run("UPDATE Tab_Parametro_Sistema SET Parametro = Parametro WHERE 0"); }), "");
+}
+
+using SqliteBlocks = SqliteTest;
+
+// A column without a declared type is typed from its values: read whole, from every row; read in blocks, from the
+// first block's, kept for the blocks after it, as their columns must not change.
+TEST_F(SqliteBlocks, AComputedColumnIsTypedFromTheFirstBlock) {
+  const char* sql = "WITH c(k, x) AS (VALUES (1, 1), (2, 2), (3, 'três')) SELECT x FROM c ORDER BY k";
+  ASSERT_EQ(Run(sql).at(0).columns.at(0).type, DataType::VarChar);
+  std::vector<Parameter> none;
+  std::vector<DataType> types;
+  session_->ExecuteInBlocks(CommandType::Text, sql, none, 0, 2,
+                            [&](ResultSet& block) { types.push_back(block.columns.at(0).type); });
+  EXPECT_EQ(types, (std::vector<DataType>{DataType::Integer, DataType::Integer}));
 }
 
 }  // namespace
