@@ -116,7 +116,7 @@ Variant DecimalCell(double number, int32_t places, const Variant& zero_result) {
   size_t size = point;
   out[size++] = ',';
   const size_t kept = std::min(decimals.size(), static_cast<size_t>(places));
-  std::memcpy(out + size, decimals.data(), kept);
+  if (kept > 0) std::memcpy(out + size, decimals.data(), kept);  // an empty view may hold no pointer
   size += kept;
   std::memset(out + size, '0', static_cast<size_t>(places) - kept);
   size += static_cast<size_t>(places) - kept;
