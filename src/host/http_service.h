@@ -3,7 +3,11 @@
 //
 //   POST /api/call/{method}  the JSON array of `tpl call`, its answer
 //   GET  /api/methods        the method table of `tpl methods --json`
-//   GET  /files/{name}       a workbook an export of this service saved
+//   GET  /files/{name}       a workbook an export of this service saved, or
+//                            a finished file /api/my-reports listed
+//   GET  /api/user-groups    the user groups, for the page
+//   POST /api/query-test     gTesta_Query with the database's reason
+//   GET  /api/my-reports?user=N  a person's background jobs and e-mails
 //   GET  /, /app.js, ...     the page
 //
 // The API and the files need `Authorization: Bearer TOKEN`. The client

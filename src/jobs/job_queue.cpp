@@ -60,6 +60,16 @@ JobKey ReadKey(const db::Recordset& rows) {
   return key;
 }
 
+// True while the claim under `token` still holds the job: a worker whose
+// lease ran out and was taken over records nothing.
+bool StillClaimed(db::Connection& connection, const JobKey& key, const std::string& token) {
+  db::Recordset mine = Run(connection,
+                           "SELECT COUNT(*) AS N FROM TPL_WORKER_JOB WHERE" + KeyCondition(key) +
+                               " AND ESTADO = 'A' AND DONO = ?",
+                           {token});
+  return CLng(mine.Value("N")) > 0;
+}
+
 }  // namespace
 
 std::string JobKey::Name() const { return std::string(1, static_cast<char>(origin)) + std::to_string(id); }
@@ -153,11 +163,7 @@ bool JobQueue::Finish(const ClaimedJob& job, const std::string& token, bool done
                       const std::string& file, const std::string& detail) {
   db::Connection connection(connection_string_);
   db::TransactionScope transaction(connection);
-  db::Recordset mine = Run(
-      connection, "SELECT COUNT(*) AS N FROM TPL_WORKER_JOB WHERE" + KeyCondition(job.key) +
-                      " AND ESTADO = 'A' AND DONO = ?",
-      {token});
-  if (CLng(mine.Value("N")) == 0) return false;
+  if (!StillClaimed(connection, job.key, token)) return false;
   Run(connection,
       std::string("UPDATE TPL_WORKER_JOB SET ESTADO = '") + (done ? "C" : "F") +
           "', DONO = NULL, PRAZO = NULL, DATA_FIM = " + now_ + ", LINHAS = " +
@@ -181,11 +187,7 @@ bool JobQueue::RetryLater(const ClaimedJob& job, const std::string& token, const
                           const std::string& detail) {
   db::Connection connection(connection_string_);
   db::TransactionScope transaction(connection);
-  db::Recordset mine = Run(
-      connection, "SELECT COUNT(*) AS N FROM TPL_WORKER_JOB WHERE" + KeyCondition(job.key) +
-                      " AND ESTADO = 'A' AND DONO = ?",
-      {token});
-  if (CLng(mine.Value("N")) == 0) return false;
+  if (!StillClaimed(connection, job.key, token)) return false;
   Run(connection,
       "UPDATE TPL_WORKER_JOB SET ESTADO = 'P', DONO = NULL, PRAZO = " +
           Number(NowMilliseconds() + lease_milliseconds_) + ", ARQUIVO = ?, DETALHE = ? WHERE" +

@@ -32,11 +32,12 @@ int ClosedPort() {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
   socklen_t size = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+  const bool named = bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0;
   close(s);
-  return ntohs(address.sin_port);
+  // Port 9 (discard) when no free port could be had: nothing listens there either.
+  return named ? ntohs(address.sin_port) : 9;
 }
 
 class Worker : public ::testing::Test {
@@ -270,6 +271,9 @@ double PeakGrowthWriting(const std::string& connection_string, const std::string
 // 200,000 rows with a 200-character text: written as fetched, the file needs a small part of what the whole
 // result needs, and the two files are the same.
 TEST_F(Worker, ALargeJobWritesItsFileWithoutHoldingTheResult) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine: resident memory tells nothing here";
+#endif
   db_.Execute("CREATE TABLE GRANDE (ID INTEGER, TEXTO VARCHAR(200), VALOR NUMERIC(12,2))");
   db_.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
               "INSERT INTO GRANDE SELECT i, printf('%0200d', i), i * 1.25 FROM n");
