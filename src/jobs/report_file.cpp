@@ -23,45 +23,20 @@ constexpr int32_t kSubtitleRow = 2;
 constexpr int32_t kHeaderRow = 3;
 constexpr int32_t kFileError = 75;  // the platform's path/file access error
 
-enum class Conversion { None, Date, Decimal };
-
+// The column's look and conversion as the export chooses them, its style
+// added to this workbook.
 struct ColumnPlan {
-  Conversion conversion = Conversion::None;
+  CellConversion conversion = CellConversion::None;
   workbook::Style style;
 };
 
-// The column's look from its type code and first value, as the export
-// chooses it.
 ColumnPlan PlanColumn(workbook::Workbook& book, const Variant& block, int32_t column,
                       const std::string& type) {
-  workbook::CellStyle look;
-  bool formatted = false;
-  if (type.empty() || type == "V" || type == "D") {
-    look.number_format = mObter_Formato_Coluna(mObter_Valor_Amostra(block, column));
-    formatted = true;
-  }
-  if (type == "D") look.centred = true;
-  if (type == "I" || type == "T") {
-    look.number_format = type == "I" ? "0" : "@";
-    formatted = true;
-  }
+  const ColumnLook look = ReportColumnLook(block, column, type);
   ColumnPlan plan;
-  plan.conversion = type == "D" ? Conversion::Date : type == "V" ? Conversion::Decimal : Conversion::None;
-  if (formatted) plan.style = book.AddStyle(look);
+  plan.conversion = look.conversion;
+  if (look.style) plan.style = book.AddStyle(*look.style);
   return plan;
-}
-
-void Convert(Variant& cell, Conversion conversion) {
-  if (conversion == Conversion::Decimal) {
-    cell = Variant(CDbl(mNormaliza_Numero(cell)));
-  } else if (conversion == Conversion::Date) {
-    Date date;
-    if (cell.type() == VarType::Date) {
-      if (TryMakeDate(SplitDate(cell.AsDate()), date)) cell = Variant(date);
-    } else if (TryParseDate(TrimmedText(cell), date)) {
-      cell = Variant(date);
-    }
-  }
 }
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
@@ -159,7 +134,7 @@ class WorkbookFileWriter final : public ReportFileWriter {
       const auto sheet_row = static_cast<int32_t>(kHeaderRow + written_ + row);
       for (int32_t column = 0; column < fields(); ++column) {
         Variant& cell = matrix.at(row, column);
-        Convert(cell, plans_[column].conversion);
+        ConvertReportCell(cell, plans_[column].conversion);
         sheet_->Write(sheet_row, column + 1, cell, plans_[column].style);
       }
     }

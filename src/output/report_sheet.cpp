@@ -22,11 +22,8 @@ constexpr int32_t kSubtitleRow = 2;
 constexpr int32_t kHeaderRow = 3;
 constexpr int32_t kFirstDataRow = 4;
 
-// How the cells of a column are converted before they are written.
-enum class Conversion { None, Date, Decimal };
-
 struct ColumnPlan {
-  Conversion conversion = Conversion::None;
+  CellConversion conversion = CellConversion::None;
   workbook::Style style;
 };
 
@@ -41,24 +38,11 @@ int32_t Position(int64_t value) {
 // rows 4 to L + 3: the data rows and the two rows below them.
 ColumnPlan PlanColumn(workbook::Workbook& book, workbook::Worksheet& sheet, const Variant& matrix,
                       int32_t column, const std::string& type, int64_t lines) {
-  workbook::CellStyle look;
-  bool formatted = false;
-  // Asked as "does "V" or "D" contain the code", which an empty code passes.
-  if (InStr("V", type) > 0 || InStr("D", type) > 0) {
-    look.number_format = mObter_Formato_Coluna(mObter_Valor_Amostra(matrix, column));
-    formatted = true;
-  }
-  if (type == "D") look.centred = true;
-  if (type == "I" || type == "T") {
-    look.number_format = type == "I" ? "0" : "@";
-    formatted = true;
-  }
+  const ColumnLook look = ReportColumnLook(matrix, column, type);
   ColumnPlan plan;
-  plan.conversion = type == "D" ? Conversion::Date
-                    : type == "V" ? Conversion::Decimal
-                                  : Conversion::None;
-  if (formatted) {
-    plan.style = book.AddStyle(look);
+  plan.conversion = look.conversion;
+  if (look.style) {
+    plan.style = book.AddStyle(*look.style);
     for (int64_t row = lines + 2; row <= lines + 3; ++row)
       sheet.Write(Position(row), column + 1, Variant(), plan.style);
   }
@@ -77,20 +61,34 @@ void ConvertDateCell(Variant& cell) {
   if (TryParseDate(TrimmedText(cell), date)) cell = Variant(date);
 }
 
-void ConvertCell(Variant& cell, Conversion conversion) {
+}  // namespace
+
+ColumnLook ReportColumnLook(const Variant& matrix, int32_t column, const std::string& type) {
+  ColumnLook look;
+  // Asked as "does "V" or "D" contain the code", which an empty code passes.
+  if (InStr("V", type) > 0 || InStr("D", type) > 0) {
+    look.style.emplace().number_format = mObter_Formato_Coluna(mObter_Valor_Amostra(matrix, column));
+  }
+  if (type == "D") look.style->centred = true;
+  if (type == "I" || type == "T") look.style.emplace().number_format = type == "I" ? "0" : "@";
+  look.conversion = type == "D"   ? CellConversion::Date
+                    : type == "V" ? CellConversion::Decimal
+                                  : CellConversion::None;
+  return look;
+}
+
+void ConvertReportCell(Variant& cell, CellConversion conversion) {
   switch (conversion) {
-    case Conversion::Date:
+    case CellConversion::Date:
       ConvertDateCell(cell);
       break;
-    case Conversion::Decimal:
+    case CellConversion::Decimal:
       cell = Variant(CDbl(mNormaliza_Numero(cell)));
       break;
-    case Conversion::None:
+    case CellConversion::None:
       break;
   }
 }
-
-}  // namespace
 
 bool mValor_Vazio(const Variant& value) {
   return value.IsNull() || value.IsEmpty() || (value.IsString() && value.AsString().empty());
@@ -165,7 +163,7 @@ void WriteReportSheet(workbook::Workbook& book, const Variant& title, const Vari
   for (int32_t row = 1; row <= lines - 2; ++row) {
     for (int32_t column = 0; column < last_column; ++column) {
       Variant& cell = cells.at(row, column);
-      ConvertCell(cell, plans[column].conversion);
+      ConvertReportCell(cell, plans[column].conversion);
       sheet.Write(kHeaderRow + row, column + 1, cell, plans[column].style);
     }
   }

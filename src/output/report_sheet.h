@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/workbook/workbook.h"
@@ -37,6 +38,18 @@ Variant mObter_Valor_Amostra(const Variant& matrix, int32_t column);
 // after the first "." (or, when there is none, the first ","), at least
 // two: "0.00" also for a text without a separator.
 std::string mObter_Formato_Coluna(const Variant& sample);
+
+// How a column of type code `type` is shown, as described above: its cell
+// style (none: the sheet's default look), and how its cells change before
+// they are written ("D": a text that is a date becomes a Date; "V": a
+// Double). `matrix` gives the first value that chooses a "V" or "D" format.
+enum class CellConversion { None, Date, Decimal };
+struct ColumnLook {
+  std::optional<workbook::CellStyle> style;
+  CellConversion conversion = CellConversion::None;
+};
+ColumnLook ReportColumnLook(const Variant& matrix, int32_t column, const std::string& type);
+void ConvertReportCell(Variant& cell, CellConversion conversion);
 
 // Lays the matrix out on a new sheet "Rel_Dinamico" of `book`, followed by
 // the empty sheet a new workbook starts with. `line_count` and

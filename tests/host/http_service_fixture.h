@@ -102,19 +102,7 @@ class RawConnection {
 
   // What arrives until the server closes or `within` passes.
   std::string ReadUntilClosed(std::chrono::milliseconds within) {
-    std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + within;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (!WaitReadable(deadline)) break;
-      char chunk[8192];
-      const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-      if (n <= 0) {
-        closed_ = true;
-        break;
-      }
-      received.append(chunk, static_cast<size_t>(n));
-    }
-    return received;
+    return ReadUntil(within, [](const std::string&) { return false; });
   }
 
   // What arrives within `within`, without waiting for more once something came and `enough` says so.
