@@ -11,9 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/database/connection_pool.h"
-#include "platform/database/recordset.h"
-#include "shared/system_parameters.h"
+#include "database/connection_pool.h"
+#include "database/recordset.h"
+#include "conventions/system_parameters.h"
 #include "tpl/variant.h"
 
 namespace tpl {

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database/connection_pool.h"
+#include "database/connection_pool.h"
 #include "bench_database.h"
 #include "tpl/tpl.h"
 

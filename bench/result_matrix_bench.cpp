@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "bench_database.h"
-#include "platform/database/command.h"
+#include "database/command.h"
 #include "report/query_execution.h"
 #include "report/result_matrix.h"
 

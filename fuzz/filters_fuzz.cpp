@@ -20,10 +20,10 @@
 
 #include "fuzz_input.h"
 #include "fuzz_targets.h"
-#include "platform/sqlite/sql_scanner.h"
+#include "database/sqlite/sql_scanner.h"
 #include "report/filters.h"
 #include "report/query_preparation.h"
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 
 namespace tpl::fuzz {

@@ -13,10 +13,10 @@
 
 #include "fuzz_input.h"
 #include "fuzz_targets.h"
-#include "platform/database/ascii_text.h"
-#include "platform/sqlite/sql_dialect.h"
-#include "platform/sqlite/sql_scanner.h"
-#include "platform/sqlite/stored_procedure_reading.h"
+#include "database/ascii_text.h"
+#include "database/sqlite/sql_dialect.h"
+#include "database/sqlite/sql_scanner.h"
+#include "database/sqlite/stored_procedure_reading.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::fuzz {

@@ -12,7 +12,7 @@
 #include "templates/template_deletion.h"
 #include "templates/template_reading.h"
 #include "templates/template_saving.h"
-#include "platform/database/lock_wait.h"
+#include "database/lock_wait.h"
 #include "tpl/tpl.h"
 
 namespace tpl {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/database/connection.h"
+#include "database/connection.h"
 
 namespace tpl {
 

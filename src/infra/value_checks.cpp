@@ -4,9 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

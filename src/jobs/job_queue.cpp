@@ -3,11 +3,11 @@
 #include <chrono>
 #include <utility>
 
-#include "platform/database/command.h"
-#include "platform/database/connection.h"
-#include "platform/database/recordset.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "database/command.h"
+#include "database/connection.h"
+#include "database/recordset.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 
 namespace tpl::jobs {

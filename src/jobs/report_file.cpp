@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "output/report_sheet.h"
-#include "platform/workbook/workbook.h"
+#include "workbook/workbook.h"
 #include "report/result_matrix.h"
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"

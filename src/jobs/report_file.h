@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database/provider.h"
+#include "database/provider.h"
 #include "tpl/variant.h"
 
 namespace tpl::jobs {

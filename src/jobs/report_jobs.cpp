@@ -7,8 +7,8 @@
 
 #include "jobs/job_queue.h"
 #include "jobs/job_request.h"
-#include "platform/database/recordset.h"
-#include "shared/value_helpers.h"
+#include "database/recordset.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 

@@ -3,11 +3,12 @@
 #include "infra/identifier_counters.h"
 #include "infra/value_checks.h"
 #include "output/job_statements.h"
-#include "platform/database/recordset.h"
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/message_log.h"
-#include "shared/value_helpers.h"
+#include "database/recordset.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/message_log.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 
 namespace tpl {

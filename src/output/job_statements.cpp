@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/database/recordset.h"
-#include "shared/value_helpers.h"
+#include "database/recordset.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/database/recordset.h"
+#include "database/recordset.h"
 #include "tpl/variant.h"
 
 namespace tpl {

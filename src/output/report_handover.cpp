@@ -3,12 +3,13 @@
 // template, the titles, the filter values and the user's e-mail address.
 #include <string>
 
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/system_parameters.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/system_parameters.h"
+#include "conventions/value_helpers.h"
 #include "output/report_handover.h"
-#include "platform/database/recordset.h"
+#include "database/recordset.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 #include "output/job_registration.h"

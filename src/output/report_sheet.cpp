@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"

@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/workbook/workbook.h"
+#include "workbook/workbook.h"
 #include "tpl/variant.h"
 
 namespace tpl {

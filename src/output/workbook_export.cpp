@@ -8,11 +8,12 @@
 #include <system_error>
 
 #include "output/report_sheet.h"
-#include "platform/workbook/workbook.h"
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/system_parameters.h"
-#include "shared/value_helpers.h"
+#include "workbook/workbook.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/system_parameters.h"
+#include "conventions/value_helpers.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"
 

@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "infra/value_checks.h"
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"

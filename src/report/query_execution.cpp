@@ -3,13 +3,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/database/command.h"
-#include "platform/database/recordset.h"
+#include "database/command.h"
+#include "database/recordset.h"
 #include "report/result_matrix.h"
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/system_parameters.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/system_parameters.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/dictionary.h"
 #include "tpl/runtime_error.h"

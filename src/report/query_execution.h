@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/database/recordset.h"
+#include "database/recordset.h"
 #include "tpl/variant.h"
 
 namespace tpl {

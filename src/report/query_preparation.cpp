@@ -7,9 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "report/filters.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"

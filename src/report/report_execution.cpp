@@ -4,10 +4,11 @@
 // report is handed to a background job that e-mails it.
 #include <string>
 
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/system_parameters.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/system_parameters.h"
+#include "conventions/value_helpers.h"
 #include "report/filters.h"
 #include "report/query_execution.h"
 #include "report/query_preparation.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/text.h"
 

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "platform/database/provider.h"
+#include "database/provider.h"
 #include "tpl/variant.h"
 
 namespace tpl {

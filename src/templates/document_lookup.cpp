@@ -3,10 +3,11 @@
 // identifier. Any table the connection can read may be named.
 #include <string>
 
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
-#include "platform/database/recordset.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
+#include "database/recordset.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "templates/document_lookup.h"

@@ -4,9 +4,10 @@
 // by the error log. A refusal leaves the list and its counts as they were.
 #include <string>
 
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "infra/value_checks.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"

@@ -4,11 +4,12 @@
 
 #include <string>
 
-#include "platform/database/connection.h"
-#include "shared/error_trap.h"
-#include "shared/message_log.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "database/connection.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "conventions/message_log.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "templates/template_procedures.h"
 #include "templates/template_saving.h"
 #include "tpl/conversions.h"

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/database/command.h"
-#include "platform/database/connection.h"
-#include "platform/database/recordset.h"
+#include "database/command.h"
+#include "database/connection.h"
+#include "database/recordset.h"
 #include "tpl/variant.h"
 
 namespace tpl {

@@ -6,11 +6,12 @@
 #include <limits>
 #include <string>
 
-#include "platform/database/connection.h"
-#include "platform/database/recordset.h"
-#include "shared/error_trap.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "database/connection.h"
+#include "database/recordset.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "templates/template_procedures.h"
 #include "templates/template_reading.h"
 #include "tpl/conversions.h"

@@ -5,14 +5,15 @@
 
 #include <string>
 
-#include "platform/database/recordset.h"
-#include "platform/database/connection.h"
+#include "database/recordset.h"
+#include "database/connection.h"
 #include "report/filters.h"
 #include "report/query_test.h"
-#include "shared/error_trap.h"
-#include "shared/message_log.h"
-#include "shared/sentences.h"
-#include "shared/value_helpers.h"
+#include "conventions/error_trap.h"
+#include "conventions/trap_catalogue.h"
+#include "conventions/message_log.h"
+#include "sentences/sentences.h"
+#include "conventions/value_helpers.h"
 #include "templates/template_procedures.h"
 #include "templates/template_validation.h"
 #include "tpl/conversions.h"

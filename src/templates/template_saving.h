@@ -10,7 +10,7 @@
 // sentence, and the caller rolls everything back.
 #pragma once
 
-#include "platform/database/connection.h"
+#include "database/connection.h"
 #include "tpl/variant.h"
 
 namespace tpl {

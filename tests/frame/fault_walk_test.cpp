@@ -7,8 +7,8 @@
 #include <iostream>
 #include <map>
 
-#include "platform/database/fault_injection.h"
-#include "platform/database/lock_wait.h"
+#include "database/fault_injection.h"
+#include "database/lock_wait.h"
 #include "support/suite.h"
 #include "support/temp_folder.h"
 #include "templates/template_host.h"

@@ -3,7 +3,7 @@
 // and a report brings back no row its filter does not allow.
 #include <set>
 
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "support/suite.h"
 #include "templates/template_host.h"
 #include "tpl/text.h"

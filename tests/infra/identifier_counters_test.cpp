@@ -1,5 +1,5 @@
 #include "infra/identifier_counters.h"
-#include "shared/message_log.h"
+#include "conventions/message_log.h"
 #include "support/suite.h"
 
 namespace tpl {

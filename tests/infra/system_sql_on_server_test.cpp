@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "infra/identifier_counters.h"
-#include "platform/conformance/conformance_providers.h"
-#include "shared/message_log.h"
-#include "shared/system_parameters.h"
-#include "shared/value_helpers.h"
+#include "database/conformance/conformance_providers.h"
+#include "conventions/message_log.h"
+#include "conventions/system_parameters.h"
+#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 
 namespace tpl {

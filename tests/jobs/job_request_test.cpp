@@ -4,7 +4,7 @@
 
 #include "jobs/job_request.h"
 #include "jobs/report_file.h"
-#include "platform/mail/mail_message.h"
+#include "mail/mail_message.h"
 
 namespace tpl::jobs {
 namespace {

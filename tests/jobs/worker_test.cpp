@@ -15,8 +15,8 @@
 
 #include "jobs/job_queue.h"
 #include "jobs/report_file.h"
-#include "platform/database/command.h"
-#include "shared/sentences.h"
+#include "database/command.h"
+#include "sentences/sentences.h"
 #include "support/suite.h"
 #include "support/zip_parts.h"
 #include "tpl/job_worker.h"

@@ -1,6 +1,6 @@
 #include "output/report_sheet.h"
 
-#include "platform/error_number.h"
+#include "values/error_number.h"
 #include "support/suite.h"
 
 namespace tpl {

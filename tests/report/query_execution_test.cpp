@@ -1,6 +1,6 @@
 #include "report/query_execution.h"
 
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "support/suite.h"
 #include "tpl/dictionary.h"
 

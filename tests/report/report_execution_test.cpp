@@ -1,10 +1,10 @@
 #include <chrono>
 
-#include "platform/database/connection.h"
-#include "platform/database/connection_pool.h"
-#include "platform/database/lock_wait.h"
-#include "platform/database/recordset.h"
-#include "shared/value_helpers.h"
+#include "database/connection.h"
+#include "database/connection_pool.h"
+#include "database/lock_wait.h"
+#include "database/recordset.h"
+#include "conventions/value_helpers.h"
 #include "support/suite.h"
 
 namespace tpl {

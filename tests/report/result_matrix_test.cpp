@@ -1,6 +1,6 @@
 #include "report/result_matrix.h"
 
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 #include "support/suite.h"
 
 namespace tpl {

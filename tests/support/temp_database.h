@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/database/recordset.h"
+#include "database/recordset.h"
 #include "support/temp_folder.h"
 #include "tpl/variant.h"
 

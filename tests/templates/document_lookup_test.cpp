@@ -1,5 +1,5 @@
 #include "support/suite.h"
-#include "shared/value_helpers.h"
+#include "conventions/value_helpers.h"
 
 namespace tpl {
 namespace {

@@ -1,0 +1,477 @@
+#include "database/sqlite/sqlite_provider.h"
+#include "sentences/sentences.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "database/lock_wait.h"
+#include "database/sqlite/sql_dialect.h"
+#include "database/sqlite/sql_scanner.h"
+#include "database/sqlite/statements.h"
+#include "database/sqlite/stored_procedure_running.h"
+#include "tpl/runtime_error.h"
+#include "tpl/text.h"
+
+namespace tpl::db::sqlite {
+
+// ---- Errors
+
+void RaiseSqliteError(sqlite3* connection, int result_code, std::string_view context) {
+  int number = result_code;
+  std::string message = sqlite3_errstr(result_code);
+  // The connection's own message is more precise ("no such table: X"), but
+  // only when its last failure is the one being reported.
+  if (connection != nullptr && (sqlite3_extended_errcode(connection) & 0xff) == (result_code & 0xff)) {
+    number = sqlite3_extended_errcode(connection);
+    message = sqlite3_errmsg(connection);
+  }
+  std::string description(context);
+  if (!description.empty()) description += ": ";
+  description += message;
+  throw RuntimeError(number, std::move(description));
+}
+
+void RaiseSqlError(std::string_view description) {
+  throw RuntimeError(SQLITE_ERROR, std::string(description));
+}
+
+// ---- The session
+
+// Called by SQLite while another session holds the lock a statement needs;
+// `attempt` counts from 0 for each lock met. Waiting in short sleeps that
+// grow to 100 ms, until the lock is free or the call's wait limit runs out
+// (see platform/database/lock_wait.h: a call waits the full limit once,
+// later locks fail at once). Answering 0 gives up: the statement fails with
+// SQLITE_BUSY.
+int WaitForLock(void*, int attempt) {
+  using Clock = std::chrono::steady_clock;
+  thread_local Clock::time_point started;
+  if (attempt == 0) {
+    if (!LockWaitAllowed()) return 0;
+    started = Clock::now();
+  }
+  if (Clock::now() - started >= LockWaitLimit()) {
+    NoteLockWaitRanOut();
+    return 0;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100, 1 << std::min(attempt, 7))));
+  return 1;
+}
+
+SqliteConnection OpenSqliteSession(const std::string& file) {
+  const std::string context = Compose(sentences::kDatabaseFile, file);
+  sqlite3* raw = nullptr;
+  // Without SQLITE_OPEN_CREATE a missing file fails instead of being
+  // silently created empty.
+  const int result = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  SqliteConnection connection(raw);
+  if (connection == nullptr) RaiseSqliteError(nullptr, SQLITE_NOMEM, context);
+  CheckSqlite(connection.get(), result, context);
+
+  sqlite3_extended_result_codes(connection.get(), 1);
+  sqlite3_busy_handler(connection.get(), WaitForLock, nullptr);
+  // Reading the schema now reports a file that is not a database here
+  // rather than at the first command.
+  ExecuteScript(connection.get(), "PRAGMA foreign_keys = ON; PRAGMA schema_version;", context);
+  RegisterDialectFunctions(connection.get());
+  return connection;
+}
+
+AtomicScope::AtomicScope(sqlite3* connection)
+    : connection_(connection), savepoint_(sqlite3_get_autocommit(connection) == 0) {
+  ExecuteScript(connection_, savepoint_ ? "SAVEPOINT tpl_atomic_scope" : "BEGIN IMMEDIATE");
+}
+
+void AtomicScope::Commit() {
+  ExecuteScript(connection_, savepoint_ ? "RELEASE tpl_atomic_scope" : "COMMIT");
+  open_ = false;
+}
+
+AtomicScope::~AtomicScope() {
+  if (!open_) return;
+  // An interrupted or failed statement may already have ended the whole
+  // transaction; the results are ignored, a destructor cannot report them.
+  if (savepoint_) {
+    sqlite3_exec(connection_, "ROLLBACK TO tpl_atomic_scope; RELEASE tpl_atomic_scope", nullptr, nullptr, nullptr);
+  } else if (sqlite3_get_autocommit(connection_) == 0) {
+    sqlite3_exec(connection_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+}  // namespace tpl::db::sqlite
+
+// ---- The provider
+
+namespace tpl::db {
+namespace {
+
+using namespace sqlite;
+
+// Which file on disk a path names now; nothing when there is none.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& file) noexcept {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+  return FileIdentity{status.st_dev, status.st_ino};
+}
+
+// What a session may carry from one caller to the next and a fresh one
+// would not: temporary tables, attached files, foreign keys turned off, a
+// lock kept for good. Such a session is closed rather than pooled; opening
+// a file is cheap. Each check answers one row whose first column is 1 when
+// the session is plain. The checks run only when a statement of the
+// session may have left such state (see MayLeaveState): most sessions run
+// none, and are handed back without a statement.
+constexpr std::string_view kPlainSessionChecks[] = {
+    "SELECT (SELECT count(*) FROM temp.sqlite_master WHERE name <> 'params') = 0"
+    " AND (SELECT count(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')) = 0"
+    " AND (SELECT foreign_keys FROM pragma_foreign_keys) = 1",
+    "PRAGMA main.locking_mode",
+};
+
+// 1 from the first check; "normal" from the locking mode.
+bool IsPlainAnswer(sqlite3_stmt* check) {
+  if (sqlite3_column_type(check, 0) == SQLITE_INTEGER) return sqlite3_column_int(check, 0) == 1;
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+  return text != nullptr && std::string_view(text) == "normal";
+}
+
+// What the authorizer keeps for its session.
+struct AuthorizerState {
+  // A statement may have left state behind (see kPlainSessionChecks).
+  bool may_carry_state = false;
+  // The session runs a caller's query: reading only (Provider::RestrictToReading).
+  bool reading_only = false;
+};
+
+bool Named(const char* name, std::string_view wanted) { return name != nullptr && LCase(name) == wanted; }
+
+// The scratch table of a procedure's parameters (stored_procedures.h),
+// which the procedure machinery creates, fills and drops around each call.
+bool IsParameterScratch(const char* table, const char* database) {
+  // Creating and dropping it writes its row of the temporary schema.
+  return (Named(table, "params") || Named(table, "sqlite_temp_master")) &&
+         (database == nullptr || Named(database, "temp"));
+}
+
+// Pragmas that only tell something about the schema or the file, with or
+// without an argument; any other pragma, and these with "= value", are
+// refused while reading only.
+constexpr std::string_view kReadingPragmas[] = {
+    "table_info", "table_xinfo", "index_list", "index_info", "index_xinfo", "foreign_key_list",
+    "collation_list", "function_list", "pragma_list", "table_list", "database_list", "user_version",
+    "schema_version", "application_id", "encoding", "page_size", "page_count", "freelist_count",
+    "data_version", "compile_options"};
+
+// What a query may do while the session reads only. Reading, functions
+// (not load_extension), recursive queries and the transaction steps of a
+// procedure call (which write nothing themselves) pass; the procedure
+// machinery's own scratch table passes; everything that writes, changes
+// the schema, attaches or detaches a file, or sets a pragma is refused.
+bool AllowedWhileReading(int action, const char* first, const char* second, const char* database) {
+  switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_RECURSIVE:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+      return true;
+    case SQLITE_FUNCTION:
+      return !Named(second, "load_extension");
+    case SQLITE_PRAGMA:
+      if (std::none_of(std::begin(kReadingPragmas), std::end(kReadingPragmas),
+                       [&](std::string_view pragma) { return Named(first, pragma); })) {
+        return false;
+      }
+      // "PRAGMA user_version = 5" writes; "PRAGMA table_info(X)" names a table.
+      return second == nullptr || Named(first, "table_info") || Named(first, "table_xinfo") ||
+             Named(first, "index_list") || Named(first, "index_info") || Named(first, "index_xinfo") ||
+             Named(first, "foreign_key_list");
+    case SQLITE_CREATE_TEMP_TABLE:
+    case SQLITE_DROP_TEMP_TABLE:
+      return IsParameterScratch(first, "temp");
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+      return IsParameterScratch(first, database);
+    default:
+      return false;
+  }
+}
+
+// SQLite's authorizer sees every action of a statement as it is prepared.
+// Creating a temporary object, attaching a file and setting a pragma are
+// the actions that can leave state behind; the table "params" that the
+// procedure machinery keeps for its calls (empty between them) is its own.
+// While the session reads only, the actions AllowedWhileReading refuses
+// fail the statement ("not authorized") before it runs.
+int Authorize(void* state_pointer, int action, const char* first, const char* second, const char* database,
+              const char*) {
+  auto& state = *static_cast<AuthorizerState*>(state_pointer);
+  if (state.reading_only && !AllowedWhileReading(action, first, second, database)) return SQLITE_DENY;
+  switch (action) {
+    case SQLITE_CREATE_TEMP_TABLE:
+      if (Named(first, "params")) break;
+      [[fallthrough]];
+    case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_ATTACH:
+      state.may_carry_state = true;
+      break;
+    case SQLITE_PRAGMA:
+      if (second != nullptr) state.may_carry_state = true;
+      break;
+    default:
+      break;
+  }
+  return SQLITE_OK;
+}
+
+class SqliteProvider final : public Provider {
+ public:
+  SqliteProvider(SqliteConnection connection, std::string file)
+      : connection_(std::move(connection)), file_(std::move(file)), identity_(IdentityOf(file_)) {
+    sqlite3_set_authorizer(db(), Authorize, &authorizer_);
+  }
+
+  std::vector<ResultSet> Execute(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
+                                 int32_t timeout_seconds) override {
+    const FailureMark mark(failed_);
+    CheckCommandText(text);
+    StatementDeadline deadline(db(), timeout_seconds);
+    try {
+      std::vector<ResultSet> results = type == CommandType::StoredProcedure
+                                           ? RunProcedureNamed(ProcedureNameOf(text), parameters)
+                                           : RunBatch(text, parameters, deadline);
+      // A failure kept for NextRecordset is a failure of the session all
+      // the same.
+      if (results.empty() || !results.back().deferred_failure) mark.Succeeded();
+      return results;
+    } catch (const RuntimeError& failure) {
+      throw AsSeenByCaller(failure, deadline);
+    }
+  }
+
+  // Text commands step their first row set block by block; a procedure's
+  // row sets are read whole by its runner and then handed over in blocks.
+  bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
+                       int32_t timeout_seconds, size_t rows_per_block,
+                       const BlockReceiver& receive) override {
+    if (type == CommandType::StoredProcedure) {
+      return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
+                                       receive);
+    }
+    const FailureMark mark(failed_);
+    CheckCommandText(text);
+    StatementDeadline deadline(db(), timeout_seconds);
+    const BlockReceiver timed = [&](ResultSet& block) {
+      const auto started = std::chrono::steady_clock::now();
+      receive(block);
+      deadline.Extend(std::chrono::steady_clock::now() - started);
+    };
+    try {
+      const bool found = StreamBatch(text, parameters, rows_per_block, timed);
+      mark.Succeeded();
+      return found;
+    } catch (const RuntimeError& failure) {
+      throw AsSeenByCaller(failure, deadline);
+    }
+  }
+
+  void BeginTransaction() override { RunOwnScript("BEGIN IMMEDIATE"); }
+  void CommitTransaction() override { RunOwnScript("COMMIT"); }
+  void RollbackTransaction() override {
+    // A failed statement may already have ended the transaction.
+    if (sqlite3_get_autocommit(db()) == 0) RunOwnScript("ROLLBACK");
+  }
+
+  // Failed, or the path now names another file or none: the old handle
+  // would serve a database that is no longer there.
+  void RestrictToReading(bool on) override { authorizer_.reading_only = on; }
+
+  bool IsBroken() const noexcept override { return failed_ || !identity_ || IdentityOf(file_) != identity_; }
+
+  // Works on SQLite directly: these statements are the pool's, not a
+  // caller's, and are no place for a caller's failure to be injected.
+  bool ResetForReuse() noexcept override {
+    if (sqlite3_get_autocommit(db()) == 0 &&
+        sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      return false;
+    }
+    if (!authorizer_.may_carry_state) return true;
+    for (size_t i = 0; i < std::size(kPlainSessionChecks); ++i) {
+      SqliteStatement& check = plain_session_checks_[i];
+      if (check == nullptr) {
+        sqlite3_stmt* raw = nullptr;
+        const std::string_view sql = kPlainSessionChecks[i];
+        if (sqlite3_prepare_v2(db(), sql.data(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK) {
+          sqlite3_finalize(raw);
+          return false;
+        }
+        check.reset(raw);
+      }
+      const bool plain = sqlite3_step(check.get()) == SQLITE_ROW && IsPlainAnswer(check.get());
+      sqlite3_reset(check.get());
+      if (!plain) return false;
+    }
+    authorizer_.may_carry_state = false;
+    return true;
+  }
+
+ private:
+  // Sets the flag unless the work it guards reports success: a session
+  // whose command failed is never pooled.
+  class FailureMark {
+   public:
+    explicit FailureMark(bool& failed) noexcept : failed_(failed) {}
+    FailureMark(const FailureMark&) = delete;
+    FailureMark& operator=(const FailureMark&) = delete;
+    ~FailureMark() { failed_ = failed_ || !succeeded_; }
+    void Succeeded() const noexcept { succeeded_ = true; }
+
+   private:
+    bool& failed_;
+    mutable bool succeeded_ = false;
+  };
+
+  void RunOwnScript(std::string_view script) {
+    const FailureMark mark(failed_);
+    ExecuteScript(db(), script);
+    mark.Succeeded();
+  }
+
+  sqlite3* db() const noexcept { return connection_.get(); }
+
+  // A statement interrupted by the deadline failed because of the time-out,
+  // whatever SQLite says about it.
+  static RuntimeError AsSeenByCaller(const RuntimeError& failure, const StatementDeadline& deadline) {
+    if (deadline.expired()) return RuntimeError(error::kCommandTimeout, std::string(sentences::kQueryTimedOut));
+    return failure;
+  }
+
+  // A statement that fails once the batch has given a row set leaves the
+  // row sets before it to the caller, its failure deferred to the next
+  // NextRecordset, as a server delivers a batch (see provider.h).
+  std::vector<ResultSet> RunBatch(std::string_view text, std::vector<Parameter>& parameters,
+                                  const StatementDeadline& deadline) {
+    std::vector<ResultSet> results;
+    try {
+      RunBatchStatements(text, parameters, results);
+    } catch (const RuntimeError& failure) {
+      if (results.empty()) throw;
+      results.back().deferred_failure = AsSeenByCaller(failure, deadline);
+    }
+    return results;
+  }
+
+  void RunBatchStatements(std::string_view text, std::vector<Parameter>& parameters,
+                          std::vector<ResultSet>& results) {
+    const std::string sql = RewriteForeignDialect(text);
+    CommandParameterBinder binder(db(), parameters);
+    BatchReader reader(sql);
+    while (auto statement = reader.Next()) {
+      switch (statement->kind) {
+        case BatchStatementKind::SessionOption:
+          break;
+        case BatchStatementKind::ProcedureCall: {
+          const ProcedureCall call = ParseProcedureCall(statement->text);
+          std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
+          for (ResultSet& result : RunProcedureNamed(call.name, arguments)) results.push_back(std::move(result));
+          break;
+        }
+        case BatchStatementKind::Sql:
+          RunStatements(db(), statement->text, binder, results);
+          break;
+      }
+    }
+  }
+
+  // Runs the batch up to its first statement that returns rows and hands
+  // that statement's rows over as they are stepped; the statements after it
+  // do not run. False when no statement returned rows.
+  bool StreamBatch(std::string_view text, std::vector<Parameter>& parameters, size_t rows_per_block,
+                   const BlockReceiver& receive) {
+    const std::string sql = RewriteForeignDialect(text);
+    CommandParameterBinder binder(db(), parameters);
+    BatchReader reader(sql);
+    while (auto statement = reader.Next()) {
+      switch (statement->kind) {
+        case BatchStatementKind::SessionOption: break;
+        case BatchStatementKind::ProcedureCall: {
+          const ProcedureCall call = ParseProcedureCall(statement->text);
+          std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
+          std::vector<ResultSet> results = RunProcedureNamed(call.name, arguments);
+          if (results.empty()) break;
+          HandOverInBlocks(results.front(), rows_per_block, receive);
+          return true;
+        }
+        case BatchStatementKind::Sql:
+          for (std::string_view rest = statement->text; !rest.empty();) {
+            SqliteStatement prepared = PrepareFirst(db(), rest, rest);
+            if (prepared == nullptr) continue;
+            binder.Bind(prepared.get());
+            const bool returns_rows = sqlite3_column_count(prepared.get()) > 0;
+            if (returns_rows) {
+              ReadRowsInBlocks(db(), prepared.get(), rows_per_block, receive);
+            } else {
+              StepToEnd(db(), prepared.get());
+            }
+            binder.Finished(prepared.get());
+            if (returns_rows) return true;
+          }
+          break;
+      }
+    }
+    return false;
+  }
+
+  // The literal arguments of an EXEC ("57, 'texto', null, GETDATE()") are
+  // evaluated by SQLite itself as the columns of one SELECT and passed on
+  // by position.
+  std::vector<Parameter> EvaluateArguments(std::string_view arguments, CommandParameterBinder& binder) {
+    std::vector<Parameter> values;
+    if (arguments.empty()) return values;
+    std::vector<ResultSet> row;
+    RunStatements(db(), "SELECT " + std::string(arguments), binder, row);
+    if (row.size() != 1 || row.front().row_count() != 1) {
+      RaiseSqlError(Compose(sentences::kProcedureArgumentsInvalid, arguments));
+    }
+    values.resize(row.front().cells.size());
+    for (size_t i = 0; i < values.size(); ++i) values[i].value = std::move(row.front().cells[i]);
+    return values;
+  }
+
+  std::vector<ResultSet> RunProcedureNamed(const std::string& name, std::vector<Parameter>& arguments) {
+    return procedures_.Run(name, arguments);
+  }
+
+  SqliteConnection connection_;
+  std::string file_;
+  std::optional<FileIdentity> identity_;
+  bool failed_ = false;
+  AuthorizerState authorizer_;
+  // Finalized before the connection closes: declared after it.
+  SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
+  ProcedureRunner procedures_{connection_.get()};
+};
+
+}  // namespace
+
+std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file) {
+  SqliteConnection connection = OpenSqliteSession(file);
+  return std::make_unique<SqliteProvider>(std::move(connection), file);
+}
+
+}  // namespace tpl::db

@@ -1,0 +1,135 @@
+// The sessions kept between connections: what comes back from the pool is as clean as a new session, and what failed
+// or no longer matches its file never comes back. An unfinished transaction, on every provider: database/conformance.
+#include "database/connection_pool.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "database/connection.h"
+#include "database/recordset.h"
+#include "values/error_number.h"
+#include "support/temp_database.h"
+#include "tpl/embedded_database.h"
+
+namespace tpl::db {
+namespace {
+
+using platform_test::ErrorNumber;
+
+// Sets the shared pool's limits for one test and puts the old ones back.
+class PoolLimits {
+ public:
+  explicit PoolLimits(const ConnectionPoolLimits& limits) : saved_(ConnectionPool::Shared().limits()) {
+    ConnectionPool::Shared().SetLimits(limits);
+  }
+  ~PoolLimits() { ConnectionPool::Shared().SetLimits(saved_); }
+
+ private:
+  ConnectionPoolLimits saved_;
+};
+
+class PooledSessions : public ::testing::Test {
+ protected:
+  PooledSessions() {
+    ConnectionPool::Shared().Clear();
+    database_.Execute("CREATE TABLE t (i INTEGER)");
+    before_ = Counts();
+  }
+  static ConnectionPool::Counts Counts() { return ConnectionPool::Shared().counts(); }
+  size_t Opened() const { return Counts().opened - before_.opened; }
+  size_t Reused() const { return Counts().reused - before_.reused; }
+  // Opens a connection, runs `sql` on it and closes it again.
+  void RunAlone(const std::string& sql) {
+    Connection connection(database_.connection_string());
+    Recordset().Open(sql, connection);
+  }
+
+  testing::TempDatabase database_;
+  ConnectionPool::Counts before_;
+};
+
+TEST_F(PooledSessions, OneSessionServesConnectionsOneAfterAnother) {
+  for (int i = 0; i < 5; ++i) RunAlone("INSERT INTO t VALUES (" + std::to_string(i) + ")");
+  EXPECT_EQ(Opened(), 0u) << "the session that made the table serves them all";
+  EXPECT_EQ(Reused(), 5u);
+  EXPECT_EQ(database_.Count("t"), 5);
+  // Two connections open at once need two sessions, and both are kept.
+  Connection first(database_.connection_string()), second(database_.connection_string());
+  first.Close();
+  second.Close();
+  EXPECT_EQ(Opened(), 1u);
+  EXPECT_EQ(Counts().idle, 2u);
+}
+
+// Each of these leaves the session unlike a new one; the next connection gets a new session.
+TEST_F(PooledSessions, NeverReusesASessionThatFailedOrCarriesState) {
+  const struct { const char* what; const char* sql; } rows[] = {
+      {"a failed statement", "INSERT INTO no_such_table VALUES (1)"},
+      {"a temporary table", "CREATE TEMP TABLE scratch (i INTEGER)"},
+      {"an attached file", "ATTACH ':memory:' AS other"},
+      {"foreign keys off", "PRAGMA foreign_keys = OFF"},
+      {"a lock kept for good", "PRAGMA locking_mode = EXCLUSIVE"},
+  };
+  for (const auto& row : rows) {
+    ConnectionPool::Shared().Clear();
+    before_ = Counts();
+    try {
+      RunAlone(row.sql);
+    } catch (const RuntimeError&) {
+    }
+    RunAlone("SELECT 1");
+    EXPECT_EQ(Opened(), 2u) << row.what;
+    EXPECT_EQ(Reused(), 0u) << row.what;
+  }
+}
+
+// A database file replaced on disk is read through a new session; a removed one fails to open, as without a pool.
+TEST_F(PooledSessions, NeverServesAFileThatWasReplacedOrRemoved) {
+  RunAlone("INSERT INTO t VALUES (1)");
+  const std::filesystem::path file = database_.file();
+  std::filesystem::remove(file);
+  CreateEmbeddedDatabase(file.string());
+  EXPECT_EQ(ErrorNumber([&] { RunAlone("SELECT * FROM t"); }), 1) << "the new file has no table t";
+  EXPECT_EQ(Opened(), 1u);
+
+  RunAlone("SELECT 1");
+  std::filesystem::remove(file);
+  EXPECT_NE(ErrorNumber([&] { RunAlone("SELECT 1"); }), 0);
+  CreateEmbeddedDatabase(file.string());  // for the fixture's own clean-up
+}
+
+TEST_F(PooledSessions, KeepsNoMoreSessionsThanItsLimitsAndNoneTooLong) {
+  const struct { ConnectionPoolLimits limits; size_t idle_after_four; } rows[] = {
+      {{2, 32, std::chrono::seconds(60)}, 2},
+      {{8, 3, std::chrono::seconds(60)}, 3},
+      {{8, 32, std::chrono::seconds(0)}, 0},
+      {{0, 0, std::chrono::seconds(60)}, 0},
+  };
+  for (const auto& row : rows) {
+    ConnectionPool::Shared().Clear();
+    PoolLimits limits(row.limits);
+    {
+      Connection a(database_.connection_string()), b(database_.connection_string()),
+          c(database_.connection_string()), d(database_.connection_string());
+    }
+    EXPECT_EQ(Counts().idle, row.idle_after_four) << row.limits.idle_per_connection_string;
+  }
+}
+
+// Sessions move between threads: each connection is used by one thread at a time, the pool by all.
+TEST_F(PooledSessions, ServesThreadsAtOnce) {
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 25; ++i) RunAlone("INSERT INTO t VALUES (" + std::to_string(t * 100 + i) + ")");
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(database_.Count("t"), 100);
+  EXPECT_LE(Opened(), 4u);
+}
+
+}  // namespace
+}  // namespace tpl::db

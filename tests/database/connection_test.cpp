@@ -1,0 +1,91 @@
+// Connections: the provider a connection string names, the reading of its keys, and transactions, alone or tied to a
+// block by TransactionScope, on the embedded database.
+#include "database/connection.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "database/connection_string.h"
+#include "database/recordset.h"
+#include "values/error_number.h"
+#include "support/temp_database.h"
+
+namespace tpl::db {
+namespace {
+
+using platform_test::Caught;
+using platform_test::ErrorNumber;
+
+TEST(ConnectionString, FindsKeysWithoutCase) {
+  const struct { const char* text; const char* key; std::optional<std::string> value; } rows[] = {
+      {"Data Source=/tmp/a.db", "data source", "/tmp/a.db"}, {"  DSN = vendas ; UID=sa", "DSN", "vendas"},
+      {"Driver={SQL Server};Server=x", "Driver", "SQL Server"}, {"Driver={Odd;Name=1};Server=x", "Server", "x"},
+      {"Pwd=\"a;b\";Provider=SQLite", "PWD", "a;b"}, {"Provider=SQLite", "Provider", "SQLite"},
+      {"Data Source=", "Data Source", ""}, {"Provider=SQLite", "Data Source", std::nullopt}, {"", "DSN", std::nullopt},
+      {"no pairs at all", "no pairs at all", std::nullopt},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ConnectionStringValue(row.text, row.key), row.value) << row.text;
+}
+
+// The embedded database for "Data Source=", ODBC for "DSN=" and "Driver=" (known by its SQLSTATE), nothing for anything
+// else.
+TEST(Connection, OpensTheProviderTheStringNames) {
+  for (const char* text : {"", "Provider=Other;Data Source=x.db", "Data Source=", "Server=x;Database=y"}) {
+    EXPECT_EQ(ErrorNumber([&] { Connection connection(text); }), error::kProviderNotFound) << text;
+  }
+  for (const char* text : {"DSN=no_such_dsn", "dsn=no_such_dsn;Provider=SQLite;Data Source=x.db"}) {
+    const auto failure = Caught([&] { Connection connection(text); });
+    ASSERT_TRUE(failure.has_value()) << text;
+    EXPECT_EQ(failure->sql_state(), "IM002") << text;
+  }
+  Connection closed;
+  EXPECT_FALSE(closed.IsOpen());
+  EXPECT_EQ(ErrorNumber([&] { closed.BeginTrans(); }), error::kObjectClosed);
+}
+
+class ConnectionTransaction : public ::testing::Test {
+ protected:
+  ConnectionTransaction() { database_.Execute("CREATE TABLE t (i INTEGER)"); }
+
+  void Insert(Connection& connection, int value) {
+    Recordset().Open("INSERT INTO t VALUES (" + std::to_string(value) + ")", connection);
+  }
+  // Read on a session of its own, so only committed rows count.
+  int32_t Committed() const { return database_.Count("t"); }
+
+  testing::TempDatabase database_;
+  Connection connection_{database_.connection_string()};
+};
+
+// Commit and rollback as every provider does them: database/conformance.
+TEST_F(ConnectionTransaction, ScopeRollsBackUnlessCommittedAndDefersToAnOuterTransaction) {
+  {
+    TransactionScope scope(connection_);
+    Insert(connection_, 1);
+    EXPECT_TRUE(connection_.InTransaction());
+  }
+  EXPECT_FALSE(connection_.InTransaction());
+  EXPECT_EQ(Committed(), 0) << "left without commit";
+  {
+    TransactionScope scope(connection_);
+    Insert(connection_, 2);
+    scope.Commit();
+  }
+  EXPECT_EQ(Committed(), 1) << "committed";
+  connection_.BeginTrans();
+  {
+    TransactionScope inner(connection_);
+    Insert(connection_, 3);
+  }
+  EXPECT_TRUE(connection_.InTransaction()) << "the outer transaction governs";
+  connection_.CommitTrans();
+  EXPECT_EQ(Committed(), 2);
+  connection_.BeginTrans();
+  Insert(connection_, 4);
+  connection_.Close();
+  EXPECT_EQ(Committed(), 2) << "closing undoes what was not committed";
+}
+
+}  // namespace
+}  // namespace tpl::db

@@ -1,0 +1,133 @@
+// The provider and its session: the files it opens, its failures with their numbers, and the write lock of its
+// transactions. The time-out and transactions as every provider has them: database/conformance.
+#include <fstream>
+
+#include "tpl/conversions.h"
+
+#include "database/sqlite/sqlite_test_database.h"
+
+namespace tpl::db::testing {
+namespace {
+
+using SqliteErrors = SqliteTest;
+
+TEST_F(SqliteErrors, FailuresCarryTheExtendedResultCode) {
+  const struct { const char* sql; int32_t number; const char* message_part; } rows[] = {
+      {"SELECT * FROM NAO_EXISTE", SQLITE_ERROR, "no such table"}, {"SELEC 1", SQLITE_ERROR, "syntax error"},
+      {"INSERT INTO Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID) VALUES (7018)", SQLITE_CONSTRAINT_PRIMARYKEY,
+       "UNIQUE"},
+      {"INSERT INTO TPL_PROCEDURE (PROCEDURE_NAME) VALUES ('X')", SQLITE_CONSTRAINT_NOTNULL, "NOT NULL"},
+      {"INSERT INTO infra_ids DEFAULT VALUES", SQLITE_CONSTRAINT_TRIGGER, "única linha"},
+      {"INSERT INTO TPL_PROCEDURE_PARAMETER VALUES ('SEM_PAI', 1, 'p', '', 0)", SQLITE_CONSTRAINT_FOREIGNKEY,
+       "FOREIGN KEY"},
+      {"SELECT RAISE_ERROR('Recusado')", SQLITE_ERROR, "Recusado"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_THAT(Failure([&] { Run(row.sql); }),
+                AllOf(StartsWith(std::to_string(row.number) + ": "), HasSubstr(row.message_part)));
+  }
+}
+
+TEST(SqliteOpen, RefusesFilesThatAreNoDatabase) {
+  tpl::testing::TempFolder folder;
+  const std::string missing = (folder.path() / "nao_existe.db").string();
+  const std::string not_a_database = (folder.path() / "texto.db").string();
+  std::ofstream(not_a_database) << "isto não é um banco de dados, mas é longo o bastante para ter um cabeçalho";
+  const std::pair<std::string, int32_t> rows[] = {
+      {missing, SQLITE_CANTOPEN}, {not_a_database, SQLITE_NOTADB}, {folder.path().string(), SQLITE_CANTOPEN}};
+  for (const auto& [file, number] : rows) EXPECT_EQ(ErrorNumber([&file = file] { OpenSqliteProvider(file); }) & 0xff, number);
+  EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing file is not created";
+}
+
+using SqliteTransaction = SqliteTest;
+
+TEST_F(SqliteTransaction, ATransactionHoldsTheWriteLockFromItsStart) {
+  session_->BeginTransaction();
+  auto other = database_.Open();
+  RunSql(*other, "PRAGMA busy_timeout = 200");
+  EXPECT_EQ(ErrorNumber([&] { other->BeginTransaction(); }) & 0xff, SQLITE_BUSY) << "a second writer got in";
+  session_->RollbackTransaction();
+  EXPECT_NO_THROW(other->BeginTransaction()) << "free again once the first one ended";
+  other->RollbackTransaction();
+}
+
+using SqliteReadingOnly = SqliteTest;
+
+// A caller's query on a session restricted to reading: what reads runs, what would change the database or the
+// session fails "not authorized" before it runs, and the database is as it was.
+TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
+  const std::string other = (std::filesystem::path(database_.file()).parent_path() / "outro.db").string();
+  const struct { std::string sql; bool allowed; } rows[] = {
+      {"SELECT Parametro FROM Tab_Parametro_Sistema WHERE Tab_Parametro_Sistema_ID = 23042", true},
+      {"WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 5) SELECT COUNT(*) FROM c", true},
+      {"Set Transaction Isolation Level Read Uncommitted \r\nSet Ansi_Warnings On\r\nSELECT GETDATE()", true},
+      {"EXEC SP_KMB_OBTER_REL_DIN_GRP_USU1 10", true},
+      {"PRAGMA table_info(Tab_Parametro_Sistema)", true},
+      {"UPDATE/**/Tab_Parametro_Sistema SET Parametro = '/proc/self/' WHERE Tab_Parametro_Sistema_ID = 23017", false},
+      {"SELECT 1; DELETE FROM Tab_Parametro_Sistema", false},
+      {"INSERT INTO LOG_MSG (TAB_TIPO_MSG_ID) VALUES (1)", false},
+      {"EXEC SP_KMB_EXCLUI_TEMPLATE1 1, 1", false},
+      {"CREATE TABLE X (A)", false},
+      {"CREATE TEMP TABLE X (A)", false},
+      {"DROP TABLE LOG_MSG", false},
+      {"ALTER TABLE LOG_MSG ADD COLUMN B", false},
+      {"ATTACH DATABASE '" + other + "' AS o", false},
+      {"DETACH DATABASE main", false},
+      {"PRAGMA foreign_keys = OFF", false},
+      {"PRAGMA user_version = 7", false},
+      {"PRAGMA wal_checkpoint", false},
+      {"SELECT load_extension('/tmp/x.so')", false},
+      {"REINDEX", false},
+      {"ANALYZE", false},
+      {"VACUUM", false},
+  };
+  const Variant before = Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema");
+  const Variant messages = Scalar("SELECT COUNT(*) FROM LOG_MSG");
+  for (const auto& row : rows) {
+    session_->RestrictToReading(true);
+    // A statement after a row set fails with that row set (deferred), as a batch does.
+    std::string failure = Failure([&] {
+      const std::vector<ResultSet> results = Run(row.sql);
+      if (!results.empty() && results.back().deferred_failure) throw *results.back().deferred_failure;
+    });
+    // Read in blocks, only the statements up to the first row set run.
+    std::vector<Parameter> none;
+    const std::string in_blocks = Failure([&] {
+      session_->ExecuteInBlocks(CommandType::Text, row.sql, none, 0, 2, [](ResultSet&) {});
+    });
+    session_->RestrictToReading(false);
+    if (row.allowed) {
+      EXPECT_EQ(failure, "") << row.sql;
+      EXPECT_EQ(in_blocks, "") << row.sql;
+    } else {
+      EXPECT_THAT(failure, HasSubstr("authoriz")) << row.sql;
+      if (!row.sql.starts_with("SELECT 1;")) {
+        EXPECT_THAT(in_blocks, HasSubstr("authoriz")) << row.sql;
+      }
+    }
+  }
+  EXPECT_EQ(Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema"), before);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM LOG_MSG"), messages);
+  EXPECT_EQ(CLng(Scalar("SELECT COUNT(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')")), 0)
+      << "nothing attached";
+  EXPECT_FALSE(std::filesystem::exists(other));
+  // Lifted, the session writes again: the library's own statements are not affected.
+  EXPECT_EQ(Failure([&] { Run("UPDATE Tab_Parametro_Sistema SET Parametro = Parametro WHERE 0"); }), "");
+}
+
+using SqliteBlocks = SqliteTest;
+
+// A column without a declared type is typed from its values: read whole, from every row; read in blocks, from the
+// first block's, kept for the blocks after it, as their columns must not change.
+TEST_F(SqliteBlocks, AComputedColumnIsTypedFromTheFirstBlock) {
+  const char* sql = "WITH c(k, x) AS (VALUES (1, 1), (2, 2), (3, 'três')) SELECT x FROM c ORDER BY k";
+  ASSERT_EQ(Run(sql).at(0).columns.at(0).type, DataType::VarChar);
+  std::vector<Parameter> none;
+  std::vector<DataType> types;
+  session_->ExecuteInBlocks(CommandType::Text, sql, none, 0, 2,
+                            [&](ResultSet& block) { types.push_back(block.columns.at(0).type); });
+  EXPECT_EQ(types, (std::vector<DataType>{DataType::Integer, DataType::Integer}));
+}
+
+}  // namespace
+}  // namespace tpl::db::testing

@@ -1,0 +1,243 @@
+// Stored procedures kept in the embedded database: declaration, loading, calls by EXEC text and by stored-procedure
+// command.
+#include "database/sqlite/sqlite_provider.h"
+#include "database/sqlite/sqlite_test_database.h"
+#include "database/sqlite/stored_procedure_reading.h"
+#include "database/sqlite/stored_procedure_running.h"
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tpl::db::testing {
+namespace {
+
+constexpr auto kOutput = ParameterDirection::Output;
+
+// Registers a job as SP_KMB_INC_JOB2 would, answering its identifier both as a row and through an output parameter.
+constexpr const char* kIncludeJob = R"(
+-- Registers a background job.
+CREATE PROCEDURE SP_TEST_INC_JOB
+  @pUSUARIO_ID INTEGER, @pFUNCAO_ID INTEGER, @pTITULO_EMAIL VARCHAR(100), @pFLAG_ENVIA_EMAIL CHAR(1),
+  @pUSUARIO_INCLUSAO INTEGER, @pTEXTO_EMAIL VARCHAR(255), @pENDERECO_EMAIL VARCHAR(100),
+  @pTAB_STATUS_JOB_ID INTEGER, @pEMAIL_REMETENTE VARCHAR(100), @pENDERECO_ANEXO VARCHAR(255),
+  @pDATA_INICIO DATETIME, @pLOG_GERADOR_ID INTEGER OUTPUT
+AS
+UPDATE infra_ids SET LOG_GERADOR_ID = LOG_GERADOR_ID + 1;
+UPDATE params SET pLOG_GERADOR_ID = (SELECT LOG_GERADOR_ID FROM infra_ids);
+INSERT INTO LOG_GERADOR (LOG_GERADOR_ID, USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL, FLAG_ENVIA_EMAIL, TEXTO_EMAIL,
+  ENDERECO_EMAIL, Tab_Status_JOB_ID, Data_Inicio, Email_Remetente, Endereco_anexo)
+VALUES (@pLOG_GERADOR_ID, @pUSUARIO_ID, @pFUNCAO_ID, @pTITULO_EMAIL, @pFLAG_ENVIA_EMAIL, @pTEXTO_EMAIL,
+  @pENDERECO_EMAIL, @pTAB_STATUS_JOB_ID, @pDATA_INICIO, @pEMAIL_REMETENTE, @pENDERECO_ANEXO);
+SELECT 0 AS Retorno, '' AS Msg_Ret, @pLOG_GERADOR_ID AS LOG_GERADOR_ID;
+)";
+
+// Writes a row, then refuses the call when asked to.
+constexpr const char* kWriteThenFail =
+    "CREATE PROCEDURE SP_TEST_WRITE_THEN_FAIL (pFALHAR CHAR(1)) AS INSERT INTO LOG_MSG (TAB_TIPO_MSG_ID, MSG01) "
+    "VALUES (9, 'escrito'); UPDATE infra_ids SET LOG_SISTEMA_ID = 77; "
+    "SELECT RAISE_ERROR('Falha pedida') WHERE @pFALHAR = 'S'; SELECT 0 AS Retorno;";
+
+// Several row sets, the second one empty, and a computed output.
+constexpr const char* kSeveralRowSets =
+    "CREATE PROC SP_TEST_ROW_SETS (pA INTEGER, pB INTEGER, pSOMA INTEGER OUT, pTEXTO VARCHAR(20) OUTPUT) AS "
+    "UPDATE params SET pSOMA = pA + pB, pTEXTO = 'soma=' || (pA + pB); SELECT @pSOMA AS Soma; "
+    "SELECT 1 AS Nada WHERE 0; SELECT @pTEXTO AS Texto, @pA AS A;";
+
+class SqliteProcedure : public SqliteTest {
+ protected:
+  void SetUp() override {
+    for (const char* source : {kIncludeJob, kWriteThenFail, kSeveralRowSets}) database_.InstallProcedure(source);
+  }
+  std::vector<ResultSet> Call(std::string_view name, std::vector<Parameter> parameters = {}) {
+    return Run(name, std::move(parameters), CommandType::StoredProcedure);
+  }
+};
+
+// As the library writes them, then with quotes, semicolons and function values in the arguments, a schema or brackets
+// around the name.
+TEST_F(SqliteProcedure, ExecWithLiteralArguments) {
+  auto results = Run("EXEC SP_TEST_INC_JOB   57, 12, 'Relatório', 'S', 57, 'Segue', 'destino' , 1 , null , null , "
+                     "null  ; exec dbo.SP_TEST_INC_JOB 1, 2, 'O''Brien; e cia', 'N', 1, '', 'a@b', 1, null, null, "
+                     "TO_DATE('2001/10/13 10:20:00', 'yyyy/mm/dd hh24:mi:ss');"
+                     "EXECUTE [SP_TEST_INC_JOB] 1, 2, 'ação', 'N', 1, '', 'a@b', 1, null, null, GETDATE()");
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].cells, (CellStore{Variant(0), Variant(""), Variant(1)}));
+  auto jobs = Run("SELECT USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL, FLAG_ENVIA_EMAIL, TEXTO_EMAIL, "
+                  "Tab_Status_JOB_ID, Email_Remetente, Data_Inicio FROM LOG_GERADOR ORDER BY LOG_GERADOR_ID");
+  ASSERT_TRUE(jobs.size() == 1 && jobs[0].cells.size() == 24);
+  EXPECT_EQ(jobs[0].cells[23].type(), VarType::Date) << "GETDATE()";
+  jobs[0].cells[23] = Variant();
+  Date start;
+  ASSERT_TRUE(TryParseDate("2001-10-13 10:20:00", start));
+  const Variant null = Variant::Null();
+  EXPECT_EQ(jobs[0].cells, (CellStore{Variant(57), Variant(12), Variant("Relatório"), Variant("S"), Variant("Segue"),
+                                      Variant(1), null, null, Variant(1), Variant(2), Variant("O'Brien; e cia"),
+                                      Variant("N"), Variant(""), Variant(1), null, Variant(start), Variant(1),
+                                      Variant(2), Variant("ação"), Variant("N"), Variant(""), Variant(1), null,
+                                      Variant()}));
+}
+
+TEST_F(SqliteProcedure, StoredProcedureCommands) {
+  auto results = Call("SP_TEST_ROW_SETS", {Param(Variant(5), "pB"), Param(Variant(3), "@PA"),
+                                           Param(Variant(), "pSoma", kOutput),
+                                           Param(Variant(), "ptexto", kOutput)});
+  EXPECT_EQ(parameters_[2].value, Variant(8));
+  EXPECT_EQ(parameters_[3].value, Variant("soma=8"));
+  EXPECT_EQ(parameters_[0].value, Variant(5)) << "inputs are left alone";
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_EQ(results[0].cells, CellStore{Variant(8)});
+  EXPECT_EQ(results[1].row_count(), 0u);
+  EXPECT_EQ(results[2].cells, (CellStore{Variant("soma=8"), Variant(3)}));
+  // Parameters without argument start as NULL, whatever an output held.
+  Call("sp_test_row_sets", {Param(Variant(1), "pA"), Param(Variant(99), "pSOMA", kOutput)});
+  EXPECT_TRUE(parameters_[1].value.IsNull()) << "1 + NULL";
+  // Installing a procedure again replaces it.
+  database_.InstallProcedure("CREATE PROCEDURE SP_TEST_ROW_SETS AS SELECT 'nova' AS Versao");
+  results = Call("SP_TEST_ROW_SETS");
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].cells, CellStore{Variant("nova")});
+}
+
+// A procedure's text is made ready once per process and its statements
+// prepared once per session; a body installed anew is seen at once, by the
+// session that ran the old one and by any other.
+TEST_F(SqliteProcedure, ReadyOncePerTextAndSeesAChangedBody) {
+  auto sum = [](Provider& session, int a) {
+    std::vector<Parameter> arguments = {Param(Variant(a), "pA"), Param(Variant(2), "pB")};
+    return session.Execute(CommandType::StoredProcedure, "SP_TEST_ROW_SETS", arguments, 0).at(0).cells.at(0);
+  };
+  std::unique_ptr<Provider> other = database_.Open();
+  EXPECT_EQ(sum(*session_, 1), Variant(3));
+  const size_t ready = sqlite::ProceduresMadeReady();
+  for (int a = 2; a < 6; ++a) {
+    EXPECT_EQ(sum(*session_, a), Variant(a + 2)) << a;
+    EXPECT_EQ(sum(*other, a), Variant(a + 2)) << a;
+  }
+  EXPECT_EQ(sqlite::ProceduresMadeReady(), ready) << "the same text is not made ready again";
+
+  database_.InstallProcedure(
+      "CREATE PROCEDURE SP_TEST_ROW_SETS (pA INTEGER, pB INTEGER) AS SELECT @pA * @pB AS Produto");
+  EXPECT_EQ(sum(*session_, 5), Variant(10));
+  EXPECT_EQ(sum(*other, 6), Variant(12));
+  EXPECT_EQ(sqlite::ProceduresMadeReady(), ready + 1);
+  // Between calls the parameter table is empty and the session can serve
+  // the next caller.
+  EXPECT_EQ(Scalar("SELECT count(*) FROM temp.params"), Variant(0));
+  EXPECT_TRUE(session_->ResetForReuse());
+}
+
+// Sessions of several threads run procedures at the same time, each with
+// its own arguments, while the procedures they share are made ready.
+TEST_F(SqliteProcedure, SessionsOfSeveralThreadsRunProceduresTogether) {
+  constexpr int kThreads = 4;
+  constexpr int kCalls = 40;
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      try {
+        std::unique_ptr<Provider> session = database_.Open();
+        for (int i = 0; i < kCalls; ++i) {
+          std::vector<Parameter> arguments = {Param(Variant(t), "pA"), Param(Variant(i), "pB"),
+                                              Param(Variant(), "pSOMA", kOutput)};
+          session->Execute(CommandType::StoredProcedure, i % 2 == 0 ? "SP_TEST_ROW_SETS" : "sp_test_row_sets",
+                           arguments, 0);
+          if (arguments[2].value != Variant(t + i)) failures[t] += " " + std::to_string(i);
+          RunSql(*session, "EXEC SP_TEST_WRITE_THEN_FAIL 'N'");
+        }
+      } catch (const RuntimeError& error) {
+        failures[t] += " " + error.description();
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], "") << "thread " << t;
+}
+
+// An integer parameter takes a number, or a text that reads as one; any other value, the empty text included, is
+// refused before the body runs.
+TEST_F(SqliteProcedure, IntegerParametersTakeOnlyNumbers) {
+  auto integer = [](Variant value, const char* name) {
+    Parameter parameter = Param(std::move(value), name);
+    parameter.type = DataType::Integer;
+    return parameter;
+  };
+  auto results = Call("SP_TEST_ROW_SETS", {integer(Variant("5"), "pA"), integer(Variant(2.0), "pB")});
+  EXPECT_EQ(results[2].cells, (CellStore{Variant("soma=7"), Variant(5)}));
+  results = Call("SP_TEST_ROW_SETS", {integer(Variant(), "pA"), integer(Variant::Null(), "pB")});
+  EXPECT_TRUE(results[2].cells[1].IsNull()) << "Empty and Null give NULL";
+  for (const Variant& refused : {Variant(""), Variant(" "), Variant("abc")}) {
+    EXPECT_THAT(Failure([&] { Call("SP_TEST_ROW_SETS", {integer(refused, "pA")}); }),
+                StartsWith(std::to_string(error::kTypeMismatch) + ": "))
+        << refused.AsString();
+  }
+}
+
+// A failing body undoes its own writes only, inside a transaction or not.
+TEST_F(SqliteProcedure, AFailingBodyLeavesNoWrites) {
+  EXPECT_THROW(Run("EXEC SP_TEST_WRITE_THEN_FAIL 'S'"), RuntimeError);
+  const char* kWrites = "SELECT (SELECT COUNT(*) FROM LOG_MSG) || '/' || LOG_SISTEMA_ID FROM infra_ids";
+  EXPECT_EQ(Scalar(kWrites), Variant("0/0"));
+  session_->BeginTransaction();
+  Run("UPDATE infra_ids SET LOG_GERADOR_ID = 5");
+  EXPECT_THROW(Run("EXEC SP_TEST_WRITE_THEN_FAIL 'S'"), RuntimeError);
+  session_->CommitTransaction();
+  EXPECT_EQ(Scalar("SELECT LOG_GERADOR_ID || '/' || LOG_SISTEMA_ID FROM infra_ids"), Variant("5/0"));
+  Run("EXEC SP_TEST_WRITE_THEN_FAIL 'N'");
+  EXPECT_EQ(Scalar(kWrites), Variant("1/77"));
+}
+
+TEST_F(SqliteProcedure, CallsThatCannotBeMadeAreRefused) {
+  const std::pair<const char*, int32_t> rows[] = {
+      {"EXEC SP_NAO_EXISTE 1", sqlite::kUnknownProcedure},
+      {"EXEC SP_TEST_WRITE_THEN_FAIL 'N', 2", SQLITE_ERROR},  // more arguments than parameters
+      {"EXEC SP_TEST_WRITE_THEN_FAIL 'N' FROM", SQLITE_ERROR}, {"EXEC", SQLITE_ERROR}};
+  for (const auto& [call, number] : rows)
+    EXPECT_THAT(Failure([&, &call = call] { Run(call); }), StartsWith(std::to_string(number) + ": ")) << call;
+  EXPECT_THROW(Call("SP_TEST_ROW_SETS", {Param(Variant(1), "pNAO_EXISTE")}), RuntimeError);
+  EXPECT_THAT(Failure([&] { Call("SP_NAO_EXISTE"); }),
+              AllOf(StartsWith(std::to_string(sqlite::kUnknownProcedure) + ": "), HasSubstr("SP_NAO_EXISTE")));
+}
+
+TEST(SqliteProcedureSource, ReadsTheDeclaration) {
+  const struct { const char* source; std::string parameters /* name:type:direction, ... */, body; } rows[] = {
+      {"CREATE PROCEDURE P AS SELECT 1", "", "SELECT 1"},
+      {"-- comment\ncreate proc P\n  @pA INTEGER,\n  @pB VARCHAR(10) OUTPUT\nAS\nSELECT @pA;",
+       "pA:INTEGER:in,pB:VARCHAR(10):out", "SELECT @pA;"},
+      {"CREATE PROCEDURE P (pA NUMERIC(10, 2), pB OUT, pC) AS SELECT 1", "pA:NUMERIC(10, 2):in,pB::out,pC::in",
+       "SELECT 1"},
+      {"CREATE PROCEDURE P @pAS DOUBLE PRECISION AS\n\n  UPDATE params SET pAS = 1", "pAS:DOUBLE PRECISION:in",
+       "UPDATE params SET pAS = 1"},
+  };
+  for (const auto& row : rows) {
+    const auto procedure = sqlite::ParseProcedureSource(row.source);
+    std::string parameters;
+    for (const auto& parameter : procedure.parameters) {
+      if (!parameters.empty()) parameters += ",";
+      parameters += parameter.name + ":" + parameter.type + ":" + (parameter.output ? "out" : "in");
+    }
+    EXPECT_EQ(procedure.name + " " + parameters + " " + procedure.body, "P " + row.parameters + " " + row.body);
+  }
+}
+
+TEST(SqliteProcedureSource, RefusesBadDefinitions) {
+  SqliteTestDatabase database;
+  // No procedure or no name; then a procedure P with no AS, an empty body, a list not closed or followed by text, a
+  // repeated, bad, quoted or empty parameter, a syntax error, an undeclared parameter, a positional marker, an unknown
+  // table or parameter column.
+  std::vector<std::string> refused{"PROCEDURE P AS SELECT 1", "CREATE TABLE P AS SELECT 1",
+                                   "CREATE PROCEDURE AS SELECT 1"};
+  for (const char* rest : {"@pA INTEGER SELECT 1", "AS   ", "AS -- nothing", "(pA INTEGER AS SELECT 1",
+                           "(pA) pB AS SELECT 1", "@pA INTEGER, @pa INTEGER AS SELECT 1", "@1A INTEGER AS SELECT 1",
+                           "'pA' AS SELECT 1", "@pA, , @pB AS SELECT 1", "@pA INTEGER AS SELEC @pA",
+                           "@pA INTEGER AS SELECT @pB", "@pA INTEGER AS SELECT ?", "AS SELECT * FROM NAO_EXISTE",
+                           "@pA INTEGER AS UPDATE params SET pX = 1"})
+    refused.push_back(std::string("CREATE PROCEDURE P ") + rest);
+  for (const std::string& source : refused) EXPECT_THROW(database.InstallProcedure(source), RuntimeError) << source;
+  EXPECT_EQ(RunScalar(*database.Open(), "SELECT COUNT(*) FROM TPL_PROCEDURE WHERE PROCEDURE_NAME = 'P'"),
+            Variant(0)) << "nothing stored";
+}
+
+}  // namespace
+}  // namespace tpl::db::testing

@@ -1,0 +1,142 @@
+#include "sentences/sentences.h"
+#include "conventions/trap_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tpl {
+namespace {
+
+struct Entry { std::string name; std::string_view text; };
+
+std::vector<Entry> Sentences() {
+#define TPL_LIST_TEXT(name, text) {#name, text},
+  return {TPL_SENTENCES(TPL_LIST_TEXT) TPL_LABELS(TPL_LIST_TEXT) TPL_MESSAGES(TPL_LIST_TEXT)};
+#undef TPL_LIST_TEXT
+}
+
+struct TrapEntry { std::string name; std::string sentence; std::string_view label; };
+
+std::vector<TrapEntry> Traps() {
+#define TPL_LIST_METHOD_TRAP(name, sentence, label, ends) {#name, #sentence, label},
+#define TPL_LIST_ROUTINE_TRAP(name, sentence, label, line, text) {#name, #sentence, label},
+  return {TPL_METHOD_TRAPS(TPL_LIST_METHOD_TRAP) TPL_ROUTINE_TRAPS(TPL_LIST_ROUTINE_TRAP)};
+#undef TPL_LIST_METHOD_TRAP
+#undef TPL_LIST_ROUTINE_TRAP
+}
+
+// Every source of the library but the catalogue itself, as one text.
+std::string LibrarySources() {
+  std::string all;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(TPL_SOURCE_DIR)) {
+    const auto& path = entry.path();
+    if (path.filename() == "sentences.h") continue;
+    if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    all += text.str();
+  }
+  return all;
+}
+
+TEST(SentenceCatalogue, EveryEntryIsUsed) {
+  const std::string sources = LibrarySources();
+  std::set<std::string> used_traps;
+  for (const TrapEntry& trap : Traps()) {
+    EXPECT_NE(sources.find("traps::" + trap.name), std::string::npos) << trap.name;
+    used_traps.insert(trap.sentence);
+  }
+  for (const Entry& sentence : Sentences()) {
+    bool used = sources.find("sentences::" + sentence.name) != std::string::npos || used_traps.contains(sentence.name);
+    EXPECT_TRUE(used) << sentence.name;
+  }
+}
+
+TEST(SentenceCatalogue, EveryTextStandsOnce) {
+  std::map<std::string_view, std::string> seen;
+  for (const Entry& sentence : Sentences()) {
+    auto [place, added] = seen.emplace(sentence.text, sentence.name);
+    EXPECT_TRUE(added) << sentence.name << " repeats " << place->second;
+  }
+  for (const TrapEntry& trap : Traps()) {
+    auto [place, added] = seen.emplace(trap.label, trap.name);
+    EXPECT_TRUE(added) << trap.name << " repeats the label of " << place->second;
+  }
+}
+
+TEST(SentenceCatalogue, ComposeFillsTheMarkersInOnePass) {
+  struct Case { std::string_view sentence, first, second, expected; };
+  for (const Case& c : std::initializer_list<Case>{
+           {"Preencha %1", "Data", "", "Preencha Data"},
+           {"%1 deve ser igual ou maior que %2", "Valor", "10", "Valor deve ser igual ou maior que 10"},
+           // A name that holds a marker is never read as one.
+           {"%1 e %2", "%2", "x", "%2 e x"}, {"O campo %1 é inválido.", "Ação", "", "O campo Ação é inválido."},
+           {"100% certo %3", "a", "b", "100% certo %3"}, {"fim %", "a", "", "fim %"},
+       }) {
+    EXPECT_EQ(Compose(c.sentence, c.first, c.second), c.expected) << c.sentence;
+  }
+}
+
+// The string literals of one line of C++, comments left out.
+std::vector<std::string> LiteralsOf(const std::string& line) {
+  std::vector<std::string> literals;
+  bool in_string = false;
+  std::string current;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (!in_string) {
+      if (c == '/' && i + 1 < line.size() && line[i + 1] == '/') break;
+      if (c == '\'') {  // a character literal, such as '"' or '\''
+        for (++i; i < line.size() && line[i] != '\''; ++i) {
+          if (line[i] == '\\') ++i;
+        }
+      } else if (c == '"') {
+        in_string = true;
+      }
+    } else if (c == '\\' && i + 1 < line.size()) {
+      current += line[++i];
+    } else if (c == '"') {
+      literals.push_back(current);
+      current.clear();
+      in_string = false;
+    } else {
+      current += c;
+    }
+  }
+  return literals;
+}
+
+// The layers below the subsystems raise failures whose descriptions reach
+// users inside a trap's detail: their words belong in the catalogue too. A
+// literal with a letter outside ASCII is the sign of a Portuguese text
+// written in place; the regional settings' month and weekday names are
+// rules of the dates, not sentences.
+TEST(SentenceCatalogue, ThePlatformLayersWriteNoSentenceInPlace) {
+  for (const char* folder : {"values", "database", "workbook", "mail"}) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::path(TPL_SOURCE_DIR) / folder)) {
+      const auto& path = entry.path();
+      if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+      if (path.filename() == "regional_settings.h") continue;
+      std::ifstream file(path);
+      std::string line;
+      for (int number = 1; std::getline(file, line); ++number) {
+        for (const std::string& literal : LiteralsOf(line)) {
+          const bool ascii = std::all_of(literal.begin(), literal.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+          EXPECT_TRUE(ascii) << path.string() << ":" << number << ": \"" << literal << "\"";
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tpl
