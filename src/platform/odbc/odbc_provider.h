@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/database/provider.h"
+#include "platform/odbc/odbc_library.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {
