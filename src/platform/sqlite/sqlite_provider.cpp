@@ -96,8 +96,16 @@ SqliteConnection OpenSqliteSession(const std::string& file) {
   ExecuteScript(connection.get(), "PRAGMA foreign_keys = ON; PRAGMA schema_version;", context);
   // In WAL mode NORMAL keeps the file whole through a crash of the machine
   // and syncs at checkpoints only; in the other journal modes it would not,
-  // so they keep the default (FULL).
-  if (JournalModeIsWal(connection.get())) ExecuteScript(connection.get(), "PRAGMA synchronous = NORMAL", context);
+  // so they keep the default (FULL). And the last session of a process to
+  // close does not copy the log into the file and remove it: with one
+  // process per call (`tpl call`) that was a checkpoint, two syncs and the
+  // log made anew at every call. The log is copied into the file when it
+  // has grown to 1000 pages (SQLite's automatic checkpoint), so the
+  // database is the file together with its -wal and -shm files.
+  if (JournalModeIsWal(connection.get())) {
+    ExecuteScript(connection.get(), "PRAGMA synchronous = NORMAL", context);
+    sqlite3_db_config(connection.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  }
   RegisterDialectFunctions(connection.get());
   return connection;
 }

@@ -100,11 +100,14 @@ void WriterTurn::Release() noexcept {
 
 void BeginWriting(sqlite3* connection, WriterTurn& turn) {
   const TurnWaitMark mark;
+  // A session already in its transaction keeps its turn when a second
+  // BEGIN is refused.
+  const bool held_before = turn.held();
   turn.Take(connection);
   try {
     ExecuteScript(connection, "BEGIN IMMEDIATE");
   } catch (...) {
-    turn.Release();
+    if (!held_before) turn.Release();
     throw;
   }
 }
