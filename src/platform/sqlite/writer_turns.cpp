@@ -58,12 +58,14 @@ class WriterQueue {
 
 namespace {
 
-// One queue per file name, kept for the life of the process.
+// One queue per file name, kept for the life of the process and never
+// destroyed: a session that a static object closes at exit may still give
+// its turn back after the statics of this file are gone.
 WriterQueue& QueueOf(const std::string& file) {
-  static std::mutex mutex;
-  static std::map<std::string, std::unique_ptr<WriterQueue>> queues;
-  std::lock_guard lock(mutex);
-  std::unique_ptr<WriterQueue>& queue = queues[file];
+  static auto* const mutex = new std::mutex;
+  static auto* const queues = new std::map<std::string, std::unique_ptr<WriterQueue>>;
+  std::lock_guard lock(*mutex);
+  std::unique_ptr<WriterQueue>& queue = (*queues)[file];
   if (queue == nullptr) queue = std::make_unique<WriterQueue>();
   return *queue;
 }
