@@ -3,8 +3,8 @@
 // by 1, 4 and 16 clients at once, beside the same call made the other way a
 // host without the service would make it: one `tpl call` process per call.
 //
-// The service runs in this process on 127.0.0.1 with its default eight
-// workers; each benchmark thread is one client with one connection. The
+// The service runs in this process on 127.0.0.1 with its default number of
+// workers (TPL_BENCH_SERVICE_THREADS=N sets another); each benchmark thread is one client with one connection. The
 // rate to compare is items_per_second (all clients together); p50_ms and
 // p99_ms are each client's latency percentiles, averaged over the clients.
 #include <benchmark/benchmark.h>
@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -60,6 +61,7 @@ class Service {
     options.kind = "SQLSERVER";
     options.port = 0;
     options.token = kToken;
+    if (const char* threads = std::getenv("TPL_BENCH_SERVICE_THREADS")) options.threads = std::stoul(threads);
     service_ = std::make_unique<host::HttpService>(options, log_);
     port_ = service_->Bind();
     if (port_ <= 0) std::abort();

@@ -10,8 +10,9 @@
 #
 # tpl::tpl is an INTERFACE target over every layer of TPL_LAYERS, so a layer
 # added to that list is linked and installed without a change here. The
-# libraries of the outside world the layers link (SQLite, unixODBC,
-# utf8proc, libxlsxwriter) are read from the layer targets themselves and
+# libraries of the outside world the layers link (SQLite, utf8proc; the
+# ODBC driver manager, libxlsxwriter and libcurl are opened when first
+# needed) are read from the layer targets themselves and
 # become the package's own dependencies: the CMake package finds them again
 # through pkg-config, and tpl.pc requires them.
 include(GNUInstallDirs)

@@ -1,7 +1,7 @@
 // The public methods of TPL. The class keeps no state: each method hands
 // its arguments, by reference, to the routine of the subsystem that does
 // the work, whose name it shares. Each call waits for a database lock the
-// full limit at most once (platform/database/lock_wait.h).
+// full limit at most once (database/lock_wait.h).
 #include "output/job_registration.h"
 #include "output/report_handover.h"
 #include "report/query_test.h"

@@ -112,16 +112,20 @@ const CurlLibrary& Curl() {
       loaded.failure = why != nullptr ? why : "libcurl.so.4";
       return loaded;
     }
-    const bool bound = Bind(library, "curl_global_init", loaded.global_init) &&
-                       Bind(library, "curl_easy_init", loaded.easy_init) &&
-                       Bind(library, "curl_easy_cleanup", loaded.easy_cleanup) &&
-                       Bind(library, "curl_easy_setopt", loaded.easy_setopt) &&
-                       Bind(library, "curl_easy_perform", loaded.easy_perform) &&
-                       Bind(library, "curl_easy_strerror", loaded.easy_strerror) &&
-                       Bind(library, "curl_slist_append", loaded.slist_append) &&
-                       Bind(library, "curl_slist_free_all", loaded.slist_free_all);
-    if (!bound) {
-      loaded.failure = "libcurl.so.4 lacks a function the worker calls";
+    const char* missing = nullptr;
+    auto bind = [&](const char* name, auto& function) {
+      if (missing == nullptr && !Bind(library, name, function)) missing = name;
+    };
+    bind("curl_global_init", loaded.global_init);
+    bind("curl_easy_init", loaded.easy_init);
+    bind("curl_easy_cleanup", loaded.easy_cleanup);
+    bind("curl_easy_setopt", loaded.easy_setopt);
+    bind("curl_easy_perform", loaded.easy_perform);
+    bind("curl_easy_strerror", loaded.easy_strerror);
+    bind("curl_slist_append", loaded.slist_append);
+    bind("curl_slist_free_all", loaded.slist_free_all);
+    if (missing != nullptr) {
+      loaded.failure = Compose(sentences::kLibraryLacksFunction, "libcurl.so.4", missing);
       return loaded;
     }
     // Once per process, before any other thread uses the library.

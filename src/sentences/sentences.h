@@ -13,7 +13,7 @@
 // Compose fills them in one pass over the sentence, so a name that itself
 // holds "%2" is never read as a marker.
 //
-// tests/shared/sentences_test.cpp checks that every entry is used somewhere
+// tests/sentences/sentences_test.cpp checks that every entry is used somewhere
 // in src/ and that no two entries hold the same text.
 #pragma once
 
@@ -193,6 +193,7 @@
     "registro atual.")                                                                           \
   X(kUnknownErrorDescription, "Erro definido pelo aplicativo ou pelo objeto")                    \
   /* Database access */                                                                          \
+  X(kLibraryLacksFunction, "%1 não tem a função %2")                                             \
   X(kDatabaseFile, "Banco de dados '%1'")                                                        \
   X(kQueryTimedOut, "Tempo limite da consulta expirado")                                         \
   X(kInjectedFailure, "Falha provocada no teste: %1")                                            \
@@ -229,6 +230,7 @@
   X(kParameterUnknown, "não tem o parâmetro %1")                                                 \
   X(kParameterRowDeleted, "a linha de temp.params foi apagada")                                  \
   /* ODBC */                                                                                     \
+  X(kDriverManagerNotLoaded, "Não foi possível carregar o gerenciador de drivers ODBC (%1)")      \
   X(kOdbcWithoutDiagnostics, "Falha na chamada ODBC, sem diagnóstico do driver")                 \
   X(kDriverManagerUnavailable, "Não foi possível iniciar o gerenciador de drivers ODBC")         \
   X(kConnectionStringTooLong, "Cadeia de conexão longa demais")                                  \
@@ -236,6 +238,7 @@
   X(kTransactionAlreadyOpen, "Já existe uma transação aberta nesta conexão")                     \
   X(kNoTransactionOpen, "Nenhuma transação aberta para confirmar")                               \
   /* Workbook and mail */                                                                        \
+  X(kSpreadsheetLibraryNotLoaded, "Não foi possível carregar a biblioteca de planilhas (%1)")     \
   X(kFileNotWritten, "Não foi possível gravar o arquivo %1")                                     \
   X(kMailFolderNotWritten, "Não foi possível gravar a mensagem na pasta %1")                     \
   X(kMailNotWritten, "Não foi possível gravar a mensagem %1")                                    \

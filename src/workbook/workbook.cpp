@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <locale.h>
 #include <unistd.h>
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <array>
@@ -20,6 +19,7 @@
 #include <utility>
 
 #include "workbook/column_fit.h"
+#include "workbook/xlsxwriter_library.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
@@ -343,6 +343,7 @@ struct Workbook::State : internal::Book {
 
 Workbook::Workbook(const std::filesystem::path& path, WorkbookOptions workbook_options)
     : state_(std::make_unique<State>()) {
+  RequireXlsxwriter();
   std::error_code error;
   state_->full_name = std::filesystem::absolute(path, error);
   if (error || !state_->full_name.has_filename()) CannotWrite(path);

@@ -93,6 +93,7 @@ void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle) {
 namespace {
 
 EnvironmentHandle NewEnvironment() {
+  RequireDriverManager();
   SQLHANDLE handle = SQL_NULL_HANDLE;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) {
     throw RuntimeError(kUnspecifiedOdbcError, std::string(sentences::kDriverManagerUnavailable));

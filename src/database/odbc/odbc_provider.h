@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "database/provider.h"
+#include "database/odbc/odbc_library.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

@@ -2,6 +2,8 @@
 
 #include <sqlext.h>
 
+#include "database/odbc/odbc_library.h"
+
 namespace tpl::db::odbc {
 namespace {
 

@@ -64,6 +64,9 @@ void CreateEmbeddedDatabase(const std::string& file, bool with_demo_data) {
     SqliteConnection connection = OpenSqliteSession(file);
     ExecuteScript(connection.get(), "PRAGMA journal_mode = WAL");
     RunScripts(connection.get(), with_demo_data);
+    // Sessions leave the log in place when they close (OpenSqliteSession);
+    // a new database is whole in its file.
+    ExecuteScript(connection.get(), "PRAGMA wal_checkpoint(TRUNCATE)");
   } catch (...) {
     RemoveDatabaseFiles(file);
     throw;

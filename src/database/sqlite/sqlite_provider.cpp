@@ -44,25 +44,41 @@ void RaiseSqlError(std::string_view description) {
 // ---- The session
 
 // Called by SQLite while another session holds the lock a statement needs;
-// `attempt` counts from 0 for each lock met. Waiting in short sleeps that
-// grow to 100 ms, until the lock is free or the call's wait limit runs out
-// (see platform/database/lock_wait.h: a call waits the full limit once,
-// later locks fail at once). Answering 0 gives up: the statement fails with
-// SQLITE_BUSY.
+// `attempt` counts from 0 for each lock met. The sessions of this process
+// queue for their write transactions (writer_turns.h), so what is waited
+// for here is mostly another process, or a write outside a transaction:
+// short sleeps (1 ms, growing to 5 ms after many attempts) catch the lock
+// soon after it comes free, where sleeps that grew to 100 ms overslept it
+// by tens of milliseconds. Waiting stops when the lock is free or the
+// call's wait limit runs out (see database/lock_wait.h: a call
+// waits the full limit once, later locks fail at once); the time spent
+// queueing for the turn counts. Answering 0 gives up: the statement fails
+// with SQLITE_BUSY.
 int WaitForLock(void*, int attempt) {
   using Clock = std::chrono::steady_clock;
   thread_local Clock::time_point started;
   if (attempt == 0) {
     if (!LockWaitAllowed()) return 0;
-    started = Clock::now();
+    started = TurnWaitStartedOnThisThread().value_or(Clock::now());
   }
   if (Clock::now() - started >= LockWaitLimit()) {
     NoteLockWaitRanOut();
     return 0;
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(std::min(100, 1 << std::min(attempt, 7))));
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::min(5, 1 + attempt / 20)));
   return 1;
 }
+
+namespace {
+
+bool JournalModeIsWal(sqlite3* connection) {
+  SqliteStatement mode = Prepare(connection, "PRAGMA journal_mode");
+  if (sqlite3_step(mode.get()) != SQLITE_ROW) return false;
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0));
+  return text != nullptr && std::string_view(text) == "wal";
+}
+
+}  // namespace
 
 SqliteConnection OpenSqliteSession(const std::string& file) {
   const std::string context = Compose(sentences::kDatabaseFile, file);
@@ -79,18 +95,35 @@ SqliteConnection OpenSqliteSession(const std::string& file) {
   // Reading the schema now reports a file that is not a database here
   // rather than at the first command.
   ExecuteScript(connection.get(), "PRAGMA foreign_keys = ON; PRAGMA schema_version;", context);
+  // In WAL mode NORMAL keeps the file whole through a crash of the machine
+  // and syncs at checkpoints only; in the other journal modes it would not,
+  // so they keep the default (FULL). And the last session of a process to
+  // close does not copy the log into the file and remove it: with one
+  // process per call (`tpl call`) that was a checkpoint, two syncs and the
+  // log made anew at every call. The log is copied into the file when it
+  // has grown to 1000 pages (SQLite's automatic checkpoint), so the
+  // database is the file together with its -wal and -shm files.
+  if (JournalModeIsWal(connection.get())) {
+    ExecuteScript(connection.get(), "PRAGMA synchronous = NORMAL", context);
+    sqlite3_db_config(connection.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  }
   RegisterDialectFunctions(connection.get());
   return connection;
 }
 
 AtomicScope::AtomicScope(sqlite3* connection)
     : connection_(connection), savepoint_(sqlite3_get_autocommit(connection) == 0) {
-  ExecuteScript(connection_, savepoint_ ? "SAVEPOINT tpl_atomic_scope" : "BEGIN IMMEDIATE");
+  if (savepoint_) {
+    ExecuteScript(connection_, "SAVEPOINT tpl_atomic_scope");
+  } else {
+    BeginWriting(connection_, turn_);
+  }
 }
 
 void AtomicScope::Commit() {
   ExecuteScript(connection_, savepoint_ ? "RELEASE tpl_atomic_scope" : "COMMIT");
   open_ = false;
+  turn_.Release();
 }
 
 AtomicScope::~AtomicScope() {
@@ -290,11 +323,19 @@ class SqliteProvider final : public Provider {
     }
   }
 
-  void BeginTransaction() override { RunOwnScript("BEGIN IMMEDIATE"); }
-  void CommitTransaction() override { RunOwnScript("COMMIT"); }
+  void BeginTransaction() override {
+    const FailureMark mark(failed_);
+    BeginWriting(db(), turn_);
+    mark.Succeeded();
+  }
+  void CommitTransaction() override {
+    RunOwnScript("COMMIT");
+    turn_.Release();
+  }
   void RollbackTransaction() override {
     // A failed statement may already have ended the transaction.
     if (sqlite3_get_autocommit(db()) == 0) RunOwnScript("ROLLBACK");
+    turn_.Release();
   }
 
   // Failed, or the path now names another file or none: the old handle
@@ -310,6 +351,7 @@ class SqliteProvider final : public Provider {
         sqlite3_exec(db(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
       return false;
     }
+    turn_.Release();
     if (!authorizer_.may_carry_state) return true;
     for (size_t i = 0; i < std::size(kPlainSessionChecks); ++i) {
       SqliteStatement& check = plain_session_checks_[i];
@@ -457,6 +499,10 @@ class SqliteProvider final : public Provider {
     return procedures_.Run(name, arguments);
   }
 
+  // Held from BeginTransaction to the end of the transaction. Declared
+  // before the connection, so that it is given back only once the closing
+  // connection has rolled back what was still open.
+  WriterTurn turn_;
   SqliteConnection connection_;
   std::string file_;
   std::optional<FileIdentity> identity_;

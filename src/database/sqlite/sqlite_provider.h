@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "database/provider.h"
+#include "database/sqlite/writer_turns.h"
 
 namespace tpl::db {
 
@@ -76,12 +77,16 @@ inline void CheckSqlite(sqlite3* connection, int result_code, std::string_view c
 // Opens an existing file for reading and writing; raises an error when the
 // file is missing or is not a database. The connection reports extended
 // result codes, waits on locks held by other processes, enforces foreign
-// keys and knows the SQL Server and Oracle functions of sql_dialect.h.
+// keys and knows the SQL Server and Oracle functions of sql_dialect.h. On a
+// file in WAL mode a commit does not wait for the disk (synchronous =
+// NORMAL): the database stays whole after a crash of the machine, though
+// the last commits before it may be lost.
 SqliteConnection OpenSqliteSession(const std::string& file);
 
 // Makes a group of statements all-or-nothing. Outside a transaction it
-// opens an immediate one (taking the write lock at once, so that a
-// read-then-update cannot interleave with another process); inside the
+// takes the session's writer turn and opens an immediate transaction
+// (taking the write lock at once, so that a read-then-update cannot
+// interleave with another session); inside the
 // caller's transaction it opens a savepoint, so that only the group is
 // undone. Unless Commit is called, the destructor undoes the group.
 class AtomicScope {
@@ -97,6 +102,7 @@ class AtomicScope {
   sqlite3* connection_;
   bool savepoint_;
   bool open_ = true;
+  WriterTurn turn_;
 };
 
 }  // namespace tpl::db::sqlite

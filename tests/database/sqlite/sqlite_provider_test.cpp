@@ -1,7 +1,11 @@
 // The provider and its session: the files it opens, its failures with their numbers, and the write lock of its
 // transactions. The time-out and transactions as every provider has them: database/conformance.
+#include <atomic>
 #include <fstream>
+#include <thread>
+#include <vector>
 
+#include "database/lock_wait.h"
 #include "tpl/conversions.h"
 
 #include "database/sqlite/sqlite_test_database.h"
@@ -42,13 +46,44 @@ TEST(SqliteOpen, RefusesFilesThatAreNoDatabase) {
 using SqliteTransaction = SqliteTest;
 
 TEST_F(SqliteTransaction, ATransactionHoldsTheWriteLockFromItsStart) {
+  LockWaitLimitForTesting limit(std::chrono::milliseconds(200));
   session_->BeginTransaction();
   auto other = database_.Open();
-  RunSql(*other, "PRAGMA busy_timeout = 200");
   EXPECT_EQ(ErrorNumber([&] { other->BeginTransaction(); }) & 0xff, SQLITE_BUSY) << "a second writer got in";
+  EXPECT_EQ(limit.waits_run_out(), 1) << "the wait for the writer's turn is a lock wait";
   session_->RollbackTransaction();
   EXPECT_NO_THROW(other->BeginTransaction()) << "free again once the first one ended";
   other->RollbackTransaction();
+}
+
+// Sessions of one process that write at once take turns: every read-then-update lands, none is refused as busy, and
+// a session that leaves without ending its transaction gives its turn back.
+TEST_F(SqliteTransaction, WritersOfOneProcessTakeTurns) {
+  constexpr int kThreads = 8, kEach = 20;
+  std::atomic<int> refused = 0;
+  std::vector<std::thread> writers;
+  for (int t = 0; t < kThreads; ++t) {
+    writers.emplace_back([&] {
+      auto session = database_.Open();
+      for (int i = 0; i < kEach; ++i) {
+        try {
+          session->BeginTransaction();
+          const int32_t seen = CLng(RunScalar(*session, "SELECT LOG_GERADOR_ID FROM infra_ids"));
+          RunSql(*session, "UPDATE infra_ids SET LOG_GERADOR_ID = " + std::to_string(seen + 1));
+          session->CommitTransaction();
+        } catch (const RuntimeError&) {
+          ++refused;
+          session->RollbackTransaction();
+        }
+      }
+      session->BeginTransaction();  // left open: closing the session ends it
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(CLng(RunScalar(*session_, "SELECT LOG_GERADOR_ID FROM infra_ids")), kThreads * kEach);
+  EXPECT_NO_THROW(session_->BeginTransaction()) << "every turn was given back";
+  session_->RollbackTransaction();
 }
 
 using SqliteReadingOnly = SqliteTest;
