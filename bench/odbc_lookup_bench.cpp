@@ -61,7 +61,8 @@ void RunLookups(benchmark::State& state, const db::ConnectionPoolLimits& limits)
   for (auto _ : state) {
     for (int i = 0; i < kLookups; ++i) {
       Variant message, value("");
-      if (!mBusca_Tab_Parametro_Sistema(kind, user, connection, message, parameter, value) ||
+      const CallContext call(connection, user, kind, message);
+      if (!mBusca_Tab_Parametro_Sistema(call, parameter, value) ||
           value != Variant("90")) {
         state.SkipWithError("the lookup failed");
         break;

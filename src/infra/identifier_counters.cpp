@@ -29,8 +29,9 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          std::string& message, int32_t& new_identifier) {
   std::string sql;
   Variant slot(message);
+  const CallContext call(Variant(connection_string), Variant(user), Variant(database_kind), slot);
   bool done = RunRoutine(
-      traps::kInfraIdsTrap, sql, Variant(database_kind), Variant(connection_string), Variant(user), slot, [&] {
+      traps::kInfraIdsTrap, sql, call, [&] {
         db::Connection own;
         db::Connection* session = connection;
         if (connection_choice != "S" || session == nullptr) {

@@ -52,9 +52,8 @@ std::string TypedDate(const std::string& value) {
 bool Lookup(const Database& database, const Variant& user, int32_t parameter, Variant& value,
             std::string& refusal) {
   Variant message;
-  if (mBusca_Tab_Parametro_Sistema(Variant(database.kind), user,
-                                   Variant(database.connection_string), message,
-                                   Variant::Long(parameter), value))
+  const CallContext call(Variant(database.connection_string), user, Variant(database.kind), message);
+  if (mBusca_Tab_Parametro_Sistema(call, Variant::Long(parameter), value))
     return true;
   refusal = TextOrEmpty(message);
   return false;
@@ -81,7 +80,9 @@ bool LoadJob(const Database& database, const ClaimedJob& job, ReportRequest& req
       kind(database.kind), template_id = Variant::Long(std::stoi(parameters.template_id)),
       name, title, subtitle, filters, filter_lines, filter_columns, query, groups_wanted("N"),
       group_lines, group_columns, groups, abbreviation, email_only;
-  if (!mObter_Dados_Template(connection, user, message, kind, template_id, name, title, subtitle,
+  // The job is one call of the routines a report run uses.
+  const CallContext call(connection, user, kind, message);
+  if (!mObter_Dados_Template(call, template_id, name, title, subtitle,
                              filters, filter_lines, filter_columns, query, groups_wanted,
                              group_lines, group_columns, groups, abbreviation, email_only)) {
     refusal = TextOrEmpty(message);
@@ -101,10 +102,8 @@ bool LoadJob(const Database& database, const ClaimedJob& job, ReportRequest& req
       matrix.at(row_index, kFilterValueColumn) = Variant(value);
     }
   }
-  if (!mConsiste_Filtros(connection, user, message, kind, query, filters, filter_lines,
-                         filter_columns) ||
-      !mPrepara_Query(connection, user, message, kind, query, filters, filter_lines,
-                      filter_columns)) {
+  if (!mConsiste_Filtros(call, query, filters, filter_lines, filter_columns) ||
+      !mPrepara_Query(call, query, filters, filter_lines, filter_columns)) {
     refusal = TextOrEmpty(message);
     return false;
   }

@@ -219,9 +219,9 @@ class Worker {
 
   std::string Parameter(int32_t user, int32_t id) {
     Variant value(""), message;
-    if (!mBusca_Tab_Parametro_Sistema(Variant(database_.kind), Variant::Long(user),
-                                      Variant(database_.connection_string), message,
-                                      Variant::Long(id), value))
+    const CallContext call(Variant(database_.connection_string), Variant::Long(user),
+                           Variant(database_.kind), message);
+    if (!mBusca_Tab_Parametro_Sistema(call, Variant::Long(id), value))
       throw RuntimeError(0, TextOrEmpty(message));
     return TextOrEmpty(value);
   }

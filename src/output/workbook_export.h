@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "shared/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -28,8 +29,7 @@ inline constexpr int32_t kWorkbookPrefixParameter = 23018;
 std::string WorkbookName(Date now, const Variant& user);
 
 // Result 0 when the workbook was saved, 10 otherwise with the sentence.
-Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+Variant gGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
                     Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
                     Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
                     Variant& outvntNome_Arquivo);
@@ -40,8 +40,7 @@ Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
 // its .xlsx) into outvntNome_Arquivo. False with the message of a failed
 // parameter lookup, or with the trap's sentence on any other failure (no
 // file is left behind then).
-bool mGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                 Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
                  Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
                  Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
                  Variant& outvntNome_Arquivo);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "shared/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -14,9 +15,8 @@ namespace tpl {
 // On a failure the message slot receives the sentence (and, for user 1,
 // the detail), a log row is written, `value` is unchanged and the result
 // is false.
-bool mBusca_Tab_Parametro_Sistema(const Variant& database_kind, const Variant& user,
-                                  const Variant& connection_string, Variant& message,
-                                  const Variant& parameter_id, Variant& value);
+bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const Variant& parameter_id,
+                                  Variant& value);
 
 // The query text for one identifier.
 std::string SystemParameterQuery(const Variant& database_kind, const Variant& parameter_id);
