@@ -26,6 +26,7 @@
 #include "host/web_assets.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
+#include "tpl/system_parameters.h"
 #include "tpl/text.h"
 
 namespace tpl::host {
@@ -314,7 +315,7 @@ struct HttpService::Server {
     std::vector<Variant> arguments = {options.database,   Variant::Long(0),
                                       options.kind,       "Parametro",
                                       "Tab_Parametro_Sistema", "Tab_Parametro_Sistema_ID",
-                                      Variant::Long(23017), "",
+                                      Variant::Long(system_parameters::kWorkbookFolder.id), "",
                                       ""};
     TPL tpl;
     std::string folder;

@@ -8,6 +8,7 @@
 #include "host/call_arguments.h"
 #include "tpl/conversions.h"
 #include "tpl/host_lookups.h"
+#include "tpl/system_parameters.h"
 #include "tpl/text.h"
 #include "tpl/tpl.h"
 
@@ -42,7 +43,7 @@ std::string Trimmed(std::string_view text) {
 // parameter: through gBusca_Arquivo_Xml.
 size_t ScreenLineLimit(const std::string& database, const std::string& kind) {
   std::vector<Variant> arguments = {database, Variant::Long(0), kind, "Parametro", "Tab_Parametro_Sistema",
-                                    "Tab_Parametro_Sistema_ID", Variant::Long(23042), "", ""};
+                                    "Tab_Parametro_Sistema_ID", Variant::Long(system_parameters::kMaxScreenLines.id), "", ""};
   TPL tpl;
   int16_t result = 10;
   int32_t limit = 0;

@@ -16,7 +16,6 @@
 namespace tpl {
 namespace {
 
-constexpr int32_t kSupplierLookupParameter = 2001849;
 constexpr int32_t kTextFileFunction = 3016;
 constexpr int32_t kSpreadsheetFunction = 80712;
 constexpr int32_t kJobParameterCount = 7;
@@ -28,8 +27,7 @@ constexpr const char* kDefaultSupportMailbox = "suporte@localhost";
 std::string SupportMailbox(const CallContext& call) {
   Variant value("");
   Variant scratch;
-  mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), Variant::Long(kSupportMailboxParameter),
-                               value);
+  mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), system_parameters::kSupportMailbox, value);
   std::string address = TrimmedText(value);
   return address.empty() ? kDefaultSupportMailbox : address;
 }
@@ -97,8 +95,7 @@ bool mVerifica_JOBs(const CallContext& call,
       traps::kVerificaJobsTrap, sql, call,
       [&] {
         Variant supplier_groups("");
-        if (!mBusca_Tab_Parametro_Sistema(call, Variant::Long(kSupplierLookupParameter),
-                                          supplier_groups))
+        if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kSupplierGroupLookup, supplier_groups))
           return false;
 
         sql = EmailLookupQuery(TextEquals(supplier_groups, "S"), CLng(call.user()));

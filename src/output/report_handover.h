@@ -12,10 +12,6 @@
 
 namespace tpl {
 
-// System parameter holding the support mailbox that receives the reports
-// of users without an e-mail address.
-inline constexpr int32_t kSupportMailboxParameter = 2001850;
-
 // The query that finds a user's e-mail address; with `supplier_groups` it
 // also knows the users of supplier groups.
 std::string EmailLookupQuery(bool supplier_groups, int32_t user);

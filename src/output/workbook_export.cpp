@@ -20,7 +20,8 @@ namespace tpl {
 namespace {
 
 // Read with the others; the export has no use for their values.
-constexpr int32_t kUnusedParameters[] = {23022, 6408};
+constexpr const SystemParameter* kUnusedParameters[] = {&system_parameters::kWorkbookUnusedA,
+                                                        &system_parameters::kWorkbookUnusedB};
 
 // The generated name, without folder or extension, is cleared from the
 // current directory before the workbook is saved, as the export always
@@ -102,14 +103,15 @@ bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
   const std::string no_sql;
   return RunRoutine(
       traps::kGeraExcelRoutineTrap, no_sql, call, [&] {
-        auto lookup = [&](int32_t parameter, Variant& value) {
-          return mBusca_Tab_Parametro_Sistema(call, Variant::Long(parameter), value);
+        auto lookup = [&](const SystemParameter& parameter, Variant& value) {
+          return mBusca_Tab_Parametro_Sistema(call, parameter, value);
         };
         Variant folder, prefix, unused;
-        if (!lookup(kWorkbookFolderParameter, folder) || !lookup(kWorkbookPrefixParameter, prefix))
+        if (!lookup(system_parameters::kWorkbookFolder, folder) ||
+            !lookup(system_parameters::kWorkbookNamePrefix, prefix))
           return false;
-        for (int32_t parameter : kUnusedParameters) {
-          if (!lookup(parameter, unused)) return false;
+        for (const SystemParameter* parameter : kUnusedParameters) {
+          if (!lookup(*parameter, unused)) return false;
         }
 
         // The file is the parameter's text followed by the name, as written:

@@ -13,14 +13,6 @@
 
 namespace tpl {
 
-// What the file's name is put after, as written: a folder with its
-// closing "/" ("/var/tmp/"), or a folder and the start of the file's name
-// ("/x/rel_"); empty: the current directory. The folder must exist and be
-// writable.
-inline constexpr int32_t kWorkbookFolderParameter = 23017;
-// What the returned name starts with (a download address, for instance).
-inline constexpr int32_t kWorkbookPrefixParameter = 23018;
-
 // "RelDinamico" + the time as yyyyMMddhhmmss + the user's identifier:
 // RelDinamico2026120418565957 for user 57 at 04/12/2026 18:56:59. An
 // export never replaces a file: when the name of the current second is

@@ -78,9 +78,6 @@ bool mEnvia_Rel_Din_Email(const CallContext& call, const Variant& query,
 
 namespace {
 
-constexpr int32_t kTimeoutParameter = 2001780;
-constexpr int32_t kTimeoutToEmailParameter = 15000;
-constexpr int32_t kZeroDisplayParameter = 7018;
 constexpr int32_t kDefaultTimeoutSeconds = 90;
 
 struct ExecutionSettings {
@@ -92,20 +89,21 @@ struct ExecutionSettings {
 // A parameter's text, or `fallback` when the lookup fails. The lookup's
 // own message is not the caller's: it goes to a scratch slot (the failure
 // is still logged).
-std::string ParameterOr(const CallContext& call, int32_t id, const char* fallback) {
+std::string ParameterOr(const CallContext& call, const SystemParameter& parameter,
+                        const char* fallback) {
   Variant value("");
   Variant scratch;
-  if (!mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), Variant::Long(id), value))
+  if (!mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), parameter, value))
     return fallback;
   return TextOrEmpty(value);
 }
 
 ExecutionSettings ReadSettings(const CallContext& call) {
   ExecutionSettings settings;
-  Variant timeout(ParameterOr(call, kTimeoutParameter, "90"));
+  Variant timeout(ParameterOr(call, system_parameters::kCommandTimeout, "90"));
   if (IsNumeric(timeout)) settings.timeout_seconds = CLng(timeout);
-  settings.timeout_to_email = ParameterOr(call, kTimeoutToEmailParameter, "N");
-  settings.zero_display = ParameterOr(call, kZeroDisplayParameter, "N");
+  settings.timeout_to_email = ParameterOr(call, system_parameters::kTimeoutToEmail, "N");
+  settings.zero_display = ParameterOr(call, system_parameters::kZeroDisplay, "N");
   return settings;
 }
 

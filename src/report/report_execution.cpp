@@ -18,9 +18,6 @@
 namespace tpl {
 namespace {
 
-constexpr int32_t kMaxLinesParameter = 23042;
-constexpr int32_t kMaxColumnsParameter = 5070;
-
 bool IsExportKind(const Variant& display) {
   return TextEquals(display, "Excel") || TextEquals(display, "TXT");
 }
@@ -61,9 +58,9 @@ Variant gExecutar_Query(const CallContext& call,
     // non-empty result then goes to the background.
     Variant max_lines("");
     Variant max_columns("");
-    if (!mBusca_Tab_Parametro_Sistema(call, Variant::Long(kMaxLinesParameter), max_lines))
+    if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kMaxScreenLines, max_lines))
       return false;
-    if (!mBusca_Tab_Parametro_Sistema(call, Variant::Long(kMaxColumnsParameter), max_columns))
+    if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kMaxScreenColumns, max_columns))
       return false;
     int16_t line_limit = CInt(mNormaliza_Numero(max_lines));
     int32_t column_limit = CLng(mNormaliza_Numero(max_columns));

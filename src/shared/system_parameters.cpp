@@ -16,11 +16,11 @@ std::string SystemParameterQuery(const Variant& database_kind, const Variant& pa
          " WHERE Tab_Parametro_Sistema_ID =  " + CStr(literal) + " ";
 }
 
-bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const Variant& parameter_id,
+bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const SystemParameter& parameter,
                                   Variant& value) {
   std::string sql;
   return RunRoutine(traps::kParametroSistemaTrap, sql, call, [&] {
-    sql = SystemParameterQuery(call.database_kind(), parameter_id);
+    sql = SystemParameterQuery(call.database_kind(), Variant::Long(parameter.id));
     db::Recordset recordset;
     recordset.Open(sql, CStr(call.connection_string()));
     if (recordset.IsOpen() && !recordset.Eof()) {

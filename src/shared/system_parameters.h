@@ -1,11 +1,13 @@
 // Lookup of one system parameter: the text value of a row of
 // Tab_Parametro_Sistema. Limits, switches and folders of the library live
-// there instead of being compiled in.
+// there instead of being compiled in; the parameters it reads are the
+// entries of tpl/system_parameters.h.
 #pragma once
 
 #include <string>
 
 #include "shared/call_context.h"
+#include "tpl/system_parameters.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -15,7 +17,7 @@ namespace tpl {
 // On a failure the message slot receives the sentence (and, for user 1,
 // the detail), a log row is written, `value` is unchanged and the result
 // is false.
-bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const Variant& parameter_id,
+bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const SystemParameter& parameter,
                                   Variant& value);
 
 // The query text for one identifier.

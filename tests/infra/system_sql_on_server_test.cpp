@@ -48,7 +48,7 @@ TEST_F(SystemSqlOnServer, ParameterLookupReadsTheRowInEitherKind) {
   for (const auto& row : rows) {
     Variant message, value("antes");
     const CallContext call(connection(), Variant::Long(5), Variant(row.kind), message);
-    EXPECT_TRUE(mBusca_Tab_Parametro_Sistema(call, Variant::Long(row.id), value))
+    EXPECT_TRUE(mBusca_Tab_Parametro_Sistema(call, {row.id, "", "", ""}, value))
         << row.kind << " " << row.id << ": " << TextOrEmpty(message);
     EXPECT_EQ(value, row.expected) << row.kind << " " << row.id;
   }

@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "shared/message_log.h"
-#include "shared/system_parameters.h"
 #include "support/suite.h"
 
 namespace tpl {
@@ -81,30 +80,6 @@ TEST_F(Envelope, HeldLogRowsAreWrittenWhenTheLastHoldEnds) {
   gGrava_Log_Msg(call, kind, Variant::Long(1), Variant("terceira"));
   EXPECT_EQ(db_.Count("LOG_MSG"), 4) << "without a hold the row is written at once";
 }
-
-// Rows are read on both kinds by every report run, which reads its screen limits.
-TEST(SystemParameters, MissingRowKeepsTheValueNullGivesEmptyAndFailuresAreTrapped) {
-  testing::TempDatabase db;
-  Variant value("antes"), message;
-  auto lookup = [&](const char* kind, int32_t id) {
-    const CallContext call(Variant(db.connection_string()), Variant::Long(5), Variant(kind), message);
-    return mBusca_Tab_Parametro_Sistema(call, Variant::Long(id), value);
-  };
-  ASSERT_TRUE(lookup("SQLSERVER", 999999));
-  EXPECT_EQ(value, Variant("antes"));
-  db.Execute("UPDATE Tab_Parametro_Sistema SET Parametro = NULL WHERE Tab_Parametro_Sistema_ID = 23042");
-  ASSERT_TRUE(lookup("SQLSERVER", 23042));
-  EXPECT_EQ(value, Variant(""));
-
-  db.Execute("DROP TABLE Tab_Parametro_Sistema");
-  value = Variant("antes");
-  EXPECT_FALSE(lookup("ORACLE", 23042));
-  EXPECT_EQ(value, Variant("antes"));
-  EXPECT_EQ(message, Variant("Acesso aos dados dos parâmetros do sistema não disponível. Favor "
-                             "tentar mais tarde."));
-  EXPECT_EQ(db.Count("LOG_MSG"), 1);
-}
-
 
 }  // namespace
 }  // namespace tpl
