@@ -128,9 +128,7 @@ struct NamedParameter {
       : name(role_name), role(parameter_role) {}
 };
 
-consteval NamedParameter Connection(const char* name) {
-  return {name, ParameterRole::Connection};
-}
+consteval NamedParameter Connection(const char* name) { return {name, ParameterRole::Connection}; }
 consteval NamedParameter Kind(const char* name) { return {name, ParameterRole::DatabaseKind}; }
 consteval NamedParameter MessageSlot(const char* name) {
   return {name, ParameterRole::MessageSlot};

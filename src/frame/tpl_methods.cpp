@@ -5,15 +5,15 @@
 // work, whose name it shares.
 #include "output/job_registration.h"
 #include "output/report_handover.h"
-#include "report/query_test.h"
 #include "output/workbook_export.h"
+#include "report/query_test.h"
 #include "report/report_execution.h"
+#include "shared/call_context.h"
 #include "templates/document_lookup.h"
 #include "templates/filter_list_editing.h"
 #include "templates/template_deletion.h"
 #include "templates/template_reading.h"
 #include "templates/template_saving.h"
-#include "shared/call_context.h"
 #include "tpl/tpl.h"
 
 namespace tpl {
@@ -33,10 +33,10 @@ Variant TPL::gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Interne
                          Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
                          Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
                          Variant& InarrvntMatriz, Variant& outvntNome_Arquivo) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
-  return ::tpl::gGera_Excel(call, InvntTitulo_Tela, InvntSub_Titulo_Tela,
-                            InvntQtde_Lin_Matriz, InvntQtde_Col_Matriz, InarrvntMatriz,
-                            outvntNome_Arquivo);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gGera_Excel(call, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
+                            InvntQtde_Col_Matriz, InarrvntMatriz, outvntNome_Arquivo);
 }
 
 Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -48,12 +48,13 @@ Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Int
                              Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
                              Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
                              Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
-  return ::tpl::gExecutar_Query(call, InVntQuery,
-      InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
-      OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz, OutVntarrvntMatriz, vntfLAG_gERA_EXCEL,
-      vntTitulo_Tela, vntSub_Titulo_Tela, invntTemplate_id, INFlag_Opcoes_Exportacao,
-      INvntTipo_Exibicao, dicArrayMatriz, InVntFlag_Envio_Email);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gExecutar_Query(
+      call, InVntQuery, InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro,
+      InVntQtde_Col_Matriz_Filtro, OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz, OutVntarrvntMatriz,
+      vntfLAG_gERA_EXCEL, vntTitulo_Tela, vntSub_Titulo_Tela, invntTemplate_id,
+      INFlag_Opcoes_Exportacao, INvntTipo_Exibicao, dicArrayMatriz, InVntFlag_Envio_Email);
 }
 
 bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -63,9 +64,10 @@ bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Inte
                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
                             Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
                             Variant& INvntTipo_Exibicao) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
-  return ::tpl::gGera_Arquivo_EDI(call, InVntQuery, InVntarrMatrizFiltros,
-                                  vntTitulo_Tela, vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gGera_Arquivo_EDI(call, InVntQuery, InVntarrMatrizFiltros, vntTitulo_Tela,
+                                  vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
                                   InVntQtde_Col_Matriz_Filtro, OutVntarrvntMatriz, invntTemplate_id,
                                   INFlag_Opcoes_Exportacao, INvntTipo_Exibicao);
 }
@@ -77,7 +79,8 @@ bool TPL::mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Interne
                          Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
                          Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
                          Variant& INvntTipo_Exibicao) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::mVerifica_JOBs(call, vntTitulo_Tela, vntSub_Titulo_Tela,
                                InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
                                OutVntarrvntMatriz, InVntQuery, InVntarrMatrizFiltros,
@@ -102,8 +105,8 @@ bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
 bool TPL::mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
                                  std::string& instrConecta_db, std::string& InStrBanco_Dados,
                                  int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret) {
-  const CallContext call = TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
-                                     outvntMsg_Ret);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
   return ::tpl::mInclui_Parametros_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query, call);
 }
 
@@ -111,10 +114,10 @@ bool TPL::mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrCone
                            int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
                            Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
                            std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID) {
-  const CallContext call = TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
-                                     outvntMsg_Ret);
-  return ::tpl::mMonta_Parametro(call, InArrVntParametro, InVntTam_Arr_Parametro,
-                                 OutStrParametros, inlngLOG_GERADOR_ID);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
+  return ::tpl::mMonta_Parametro(call, InArrVntParametro, InVntTam_Arr_Parametro, OutStrParametros,
+                                 inlngLOG_GERADOR_ID);
 }
 
 bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
@@ -124,8 +127,8 @@ bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID
                       std::string& InStrEndereco_EMail, Variant& outvntMsg_Ret,
                       std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
                       std::string& instrEndereco_anexo) {
-  const CallContext call = TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
-                                     outvntMsg_Ret);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
   return ::tpl::mInclui_JOB(call, InLngFuncao_ID, InStrTitulo_EMail, InStrFlag_Envia_EMail,
                             OutVntLog_Gerador_ID, InStrTexto_EMail, InStrEndereco_EMail,
                             InStrData_Inicio, instrEmail_Remetente, instrEndereco_anexo);
@@ -136,11 +139,10 @@ bool TPL::mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instr
                                Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
                                Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
                                Variant& InVntEndereco_EMail, Variant& InVntData_Inicio) {
-  const CallContext call = TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
-                                     outvntMsg_Ret);
-  return ::tpl::mConsiste_Inclui_JOB(call, InVntFuncao_ID, InVntTitulo_EMail,
-                                     InVntFlag_Envia_EMail, InVntTexto_EMail, InVntEndereco_EMail,
-                                     InVntData_Inicio);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
+  return ::tpl::mConsiste_Inclui_JOB(call, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
+                                     InVntTexto_EMail, InVntEndereco_EMail, InVntData_Inicio);
 }
 
 Variant TPL::gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -162,7 +164,8 @@ Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_
                                 Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
                                 Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
                                 Variant& outstrMsg_ret) {
-  const CallContext call(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outstrMsg_ret);
+  const CallContext call(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
+                         outstrMsg_ret);
   return ::tpl::gBusca_Arquivo_Xml(call, vntCampo, vntTabela, vntColunaId, vntArquivoId,
                                    vntArquivo);
 }
@@ -177,13 +180,13 @@ Variant TPL::gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Int
                              Variant& InVntQtde_Lin_Matriz_Filtro,
                              Variant& InVntQtde_Col_Matriz_Filtro, Variant& InVntArrMatriz_Filtro,
                              Variant& OutVntSigla, Variant& InVntFlag_Envio_Email) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
-  return ::tpl::gGrava_Template(call, IOVntTemplate_ID, InVntNome_Relatorio,
-                                InVntTitulo, InVntSubtitulo, InVntQuery,
-                                InVntQtde_Lin_Grupo_Usuario, InVntQtde_Col_Grupo_Usuario,
-                                InVntArr_Matriz_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
-                                InVntQtde_Col_Matriz_Filtro, InVntArrMatriz_Filtro, OutVntSigla,
-                                InVntFlag_Envio_Email);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gGrava_Template(call, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
+                                InVntSubtitulo, InVntQuery, InVntQtde_Lin_Grupo_Usuario,
+                                InVntQtde_Col_Grupo_Usuario, InVntArr_Matriz_Grupo_Usuario,
+                                InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+                                InVntArrMatriz_Filtro, OutVntSigla, InVntFlag_Envio_Email);
 }
 
 Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -193,7 +196,8 @@ Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Intern
                           Variant& OutvntQtde_Lin_Matriz, Variant& OutvntQtde_Col_Matriz,
                           Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
                           Variant& dicArrayMatriz) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::gTesta_Query(call, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
                              InVntSubtitulo, InVntQuery, OutvntQtde_Lin_Matriz,
                              OutvntQtde_Col_Matriz, OutVntarrvntMatriz, invntTemplate_id,
@@ -203,14 +207,16 @@ Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Intern
 Variant TPL::gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                               Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                               Variant& invntTemplate_id) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::gExclui_Template(call, invntTemplate_id);
 }
 
 Variant TPL::gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                                      Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                                      Variant& invntTemplate_id, Variant& InVntCOLUNA_ID) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::gExclui_Filtro_Template(call, invntTemplate_id, InVntCOLUNA_ID);
 }
 
@@ -222,8 +228,10 @@ Variant TPL::gObter_Dados_Template(
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
-  return ::tpl::gObter_Dados_Template(call, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo, OutvntSub_Titulo,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gObter_Dados_Template(
+      call, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo, OutvntSub_Titulo,
       OutVntarrMatrizFiltros, OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro,
       OutVntQuery, InVntIndicativo_Busca_Grupo, OutVntQtde_Lin_Grupo_Usuario,
       OutVntQtde_Col_Grupo_Usuario, OutVntArrMatrizGrupoUsuario, OutVntSigla,
@@ -237,7 +245,8 @@ Variant TPL::gObter_Templates_do_Usuario(Variant& invntConecta_db,
                                          Variant& OutVntQtde_Registros,
                                          Variant& OutVntArrTemplate_ID,
                                          Variant& OutVntArrTitulo) {
-  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados, outvntMsg_Ret);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::gObter_Templates_do_Usuario(call, InVntGrupo_Usuario_ID, OutVntQtde_Registros,
                                             OutVntArrTemplate_ID, OutVntArrTitulo);
 }

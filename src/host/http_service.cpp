@@ -233,7 +233,8 @@ struct HttpService::Server {
     std::vector<std::pair<size_t, Variant>> sent_connections;
     std::optional<size_t> saved_workbook;
     for (size_t i = 0; i < method->parameters.size() && i < arguments.size(); ++i) {
-      if (method->parameters[i].role == ParameterRole::Connection) sent_connections.emplace_back(i, arguments[i]);
+      if (method->parameters[i].role == ParameterRole::Connection)
+        sent_connections.emplace_back(i, arguments[i]);
       if (IsSavedWorkbookParameter(method->parameters[i].name)) saved_workbook = i;
     }
     ImposeServiceDatabase(*method, arguments, options);
@@ -312,10 +313,14 @@ struct HttpService::Server {
 
   // The workbook folder: system parameter 23017, read through the library.
   std::optional<std::string> WorkbookFolderText() const {
-    std::vector<Variant> arguments = {options.database,   Variant::Long(0),
-                                      options.kind,       "Parametro",
-                                      "Tab_Parametro_Sistema", "Tab_Parametro_Sistema_ID",
-                                      Variant::Long(system_parameters::kWorkbookFolder.id), "",
+    std::vector<Variant> arguments = {options.database,
+                                      Variant::Long(0),
+                                      options.kind,
+                                      "Parametro",
+                                      "Tab_Parametro_Sistema",
+                                      "Tab_Parametro_Sistema_ID",
+                                      Variant::Long(system_parameters::kWorkbookFolder.id),
+                                      "",
                                       ""};
     TPL tpl;
     std::string folder;

@@ -51,9 +51,9 @@ std::string TypedDate(const std::string& value) {
 bool Lookup(const Database& database, const Variant& user, const SystemParameter& parameter,
             Variant& value, std::string& refusal) {
   Variant message;
-  const CallContext call(Variant(database.connection_string), user, Variant(database.kind), message);
-  if (mBusca_Tab_Parametro_Sistema(call, parameter, value))
-    return true;
+  const CallContext call(Variant(database.connection_string), user, Variant(database.kind),
+                         message);
+  if (mBusca_Tab_Parametro_Sistema(call, parameter, value)) return true;
   refusal = TextOrEmpty(message);
   return false;
 }
@@ -81,9 +81,9 @@ bool LoadJob(const Database& database, const ClaimedJob& job, ReportRequest& req
       group_lines, group_columns, groups, abbreviation, email_only;
   // The job is one call of the routines a report run uses.
   const CallContext call(connection, user, kind, message);
-  if (!mObter_Dados_Template(call, template_id, name, title, subtitle,
-                             filters, filter_lines, filter_columns, query, groups_wanted,
-                             group_lines, group_columns, groups, abbreviation, email_only)) {
+  if (!mObter_Dados_Template(call, template_id, name, title, subtitle, filters, filter_lines,
+                             filter_columns, query, groups_wanted, group_lines, group_columns,
+                             groups, abbreviation, email_only)) {
     refusal = TextOrEmpty(message);
     return false;
   }
@@ -127,7 +127,8 @@ bool LoadEmailRequest(const Database& database, const ClaimedJob& job, ReportReq
 
   const Variant user = Variant::Long(job.user);
   Variant supplier_groups(""), mailbox("");
-  if (!Lookup(database, user, system_parameters::kSupplierGroupLookup, supplier_groups, refusal)) return false;
+  if (!Lookup(database, user, system_parameters::kSupplierGroupLookup, supplier_groups, refusal))
+    return false;
   db::Recordset address;
   address.Open(EmailLookupQuery(TextEquals(supplier_groups, "S"), job.user),
                database.connection_string);

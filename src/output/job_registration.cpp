@@ -16,58 +16,53 @@ namespace tpl {
 // row, parameter text built, parameter text stored). A step that fails
 // stops the registration; what was already written stays, and the failure
 // is recorded in the message log.
-bool gInclui_JOB(const CallContext& call,
-                      Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
-                      Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
-                      Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
-                      Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
-                      Variant& InVntData_Inicio, Variant& invntEmail_Remetente,
-                      Variant& invntEndereco_Anexo) {
+bool gInclui_JOB(const CallContext& call, Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                 Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                 Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                 Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail, Variant& InVntData_Inicio,
+                 Variant& invntEmail_Remetente, Variant& invntEndereco_Anexo) {
   std::string sql;
-  return RunRoutine(
-      traps::kIncluiJobTrap, sql, call,
-      [&] {
-        std::string database_kind = TextOrEmpty(call.database_kind());
-        std::string connection_string = TextOrEmpty(call.connection_string());
-        int32_t user = CLng(mNormaliza_Numero(call.user()));
-        // The steps work with typed copies, and log and report with them.
-        const CallContext steps(call, Variant(connection_string), Variant::Long(user),
-                                Variant(database_kind));
-        Variant& outvntMsg_Ret = call.message();
+  return RunRoutine(traps::kIncluiJobTrap, sql, call, [&] {
+    std::string database_kind = TextOrEmpty(call.database_kind());
+    std::string connection_string = TextOrEmpty(call.connection_string());
+    int32_t user = CLng(mNormaliza_Numero(call.user()));
+    // The steps work with typed copies, and log and report with them.
+    const CallContext steps(call, Variant(connection_string), Variant::Long(user),
+                            Variant(database_kind));
+    Variant& outvntMsg_Ret = call.message();
 
-        auto registered = [&] {
-          if (!mConsiste_Inclui_JOB(steps,
-                                    InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
-                                    InVntTexto_EMail, InVntEndereco_EMail, InVntData_Inicio))
-            return false;
-
-          // A Null here is not a value the job row can hold: CStr raises,
-          // and the failure ends in this method's trap.
-          std::string attachment = CStr(invntEndereco_Anexo);
-          std::string sender = CStr(invntEmail_Remetente);
-          std::string start_date = CStr(InVntData_Inicio);
-          std::string recipient = CStr(InVntEndereco_EMail);
-          std::string text = CStr(InVntTexto_EMail);
-          std::string flag = CStr(InVntFlag_Envia_EMail);
-          std::string title = CStr(InVntTitulo_EMail);
-          int32_t function = CLng(InVntFuncao_ID);
-          if (!mInclui_JOB(steps, function, title, flag, OutVntLog_Gerador_ID, text, recipient,
-                           start_date, sender, attachment))
-            return false;
-
-          int32_t job_id = CLng(OutVntLog_Gerador_ID);
-          std::string parameters;
-          return mMonta_Parametro(steps,
-                                  InArrVntParametro, InVntTam_Arr_Parametro, parameters,
-                                  job_id) &&
-                 mInclui_Parametros_JOB(job_id, parameters, steps);
-        };
-        if (registered()) return true;
-
-        gGrava_Log_Msg(steps, steps.database_kind(), Variant(kErrorMessageType),
-                       Variant(std::string(sentences::kIncluiJobLogLabel) + TextOrEmpty(outvntMsg_Ret)));
+    auto registered = [&] {
+      if (!mConsiste_Inclui_JOB(steps, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
+                                InVntTexto_EMail, InVntEndereco_EMail, InVntData_Inicio))
         return false;
-      });
+
+      // A Null here is not a value the job row can hold: CStr raises,
+      // and the failure ends in this method's trap.
+      std::string attachment = CStr(invntEndereco_Anexo);
+      std::string sender = CStr(invntEmail_Remetente);
+      std::string start_date = CStr(InVntData_Inicio);
+      std::string recipient = CStr(InVntEndereco_EMail);
+      std::string text = CStr(InVntTexto_EMail);
+      std::string flag = CStr(InVntFlag_Envia_EMail);
+      std::string title = CStr(InVntTitulo_EMail);
+      int32_t function = CLng(InVntFuncao_ID);
+      if (!mInclui_JOB(steps, function, title, flag, OutVntLog_Gerador_ID, text, recipient,
+                       start_date, sender, attachment))
+        return false;
+
+      int32_t job_id = CLng(OutVntLog_Gerador_ID);
+      std::string parameters;
+      return mMonta_Parametro(steps, InArrVntParametro, InVntTam_Arr_Parametro, parameters,
+                              job_id) &&
+             mInclui_Parametros_JOB(job_id, parameters, steps);
+    };
+    if (registered()) return true;
+
+    gGrava_Log_Msg(
+        steps, steps.database_kind(), Variant(kErrorMessageType),
+        Variant(std::string(sentences::kIncluiJobLogLabel) + TextOrEmpty(outvntMsg_Ret)));
+    return false;
+  });
 }
 
 // mConsiste_Inclui_JOB: checks a job request before anything is written.
@@ -94,10 +89,10 @@ bool CheckStartDate(Variant& start_date, Variant& message) {
 
 }  // namespace
 
-bool mConsiste_Inclui_JOB(const CallContext& call,
-                               Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
-                               Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
-                               Variant& InVntEndereco_EMail, Variant& InVntData_Inicio) {
+bool mConsiste_Inclui_JOB(const CallContext& call, Variant& InVntFuncao_ID,
+                          Variant& InVntTitulo_EMail, Variant& InVntFlag_Envia_EMail,
+                          Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
+                          Variant& InVntData_Inicio) {
   const Variant& user = call.user();
   Variant& outvntMsg_Ret = call.message();
   const Variant mandatory("S");
@@ -133,11 +128,11 @@ bool mConsiste_Inclui_JOB(const CallContext& call,
 // mInclui_JOB: inserts the job row and hands back its identifier. SQL
 // Server runs the job procedure; Oracle writes the row itself and reads
 // the same kind of answer from a small query.
-bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID,
-                 std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
-                 Variant& OutVntLog_Gerador_ID, std::string& InStrTexto_EMail,
-                 std::string& InStrEndereco_EMail, std::string& InStrData_Inicio,
-                 std::string& instrEmail_Remetente, std::string& instrEndereco_anexo) {
+bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID, std::string& InStrTitulo_EMail,
+                 std::string& InStrFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                 std::string& InStrTexto_EMail, std::string& InStrEndereco_EMail,
+                 std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
+                 std::string& instrEndereco_anexo) {
   // Typed copies of the call's values, as the job steps have them.
   const std::string InStrBanco_Dados = TextOrEmpty(call.database_kind());
   const std::string instrConecta_db = TextOrEmpty(call.connection_string());
@@ -175,51 +170,46 @@ bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID,
 // mMonta_Parametro: the job parameter text that the job processor reads,
 // the job identifier, "__JOB__", then "__" and each parameter in order:
 // job 123 with parameters A and B gives 123__JOB____A__B.
-bool mMonta_Parametro(const CallContext& call,
-                           Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
-                           std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID) {
+bool mMonta_Parametro(const CallContext& call, Variant& InArrVntParametro,
+                      Variant& InVntTam_Arr_Parametro, std::string& OutStrParametros,
+                      int32_t& inlngLOG_GERADOR_ID) {
   std::string sql;
-  return RunRoutine(
-      traps::kMontaParametroTrap, sql, call, [&] {
-        // The count is host data: a text count is read as a number, and
-        // one beyond the array's end fails like any other bad subscript.
-        const double last = CDbl(Subtract(InVntTam_Arr_Parametro, Variant::Integer(1)));
-        std::string text = std::to_string(inlngLOG_GERADOR_ID) + "__JOB__";
-        for (int32_t index = 0; index <= last; ++index) {
-          text += "__" + TextOrEmpty(InArrVntParametro.AsArray().at(index));
-        }
-        OutStrParametros = text;
-        return true;
-      });
+  return RunRoutine(traps::kMontaParametroTrap, sql, call, [&] {
+    // The count is host data: a text count is read as a number, and
+    // one beyond the array's end fails like any other bad subscript.
+    const double last = CDbl(Subtract(InVntTam_Arr_Parametro, Variant::Integer(1)));
+    std::string text = std::to_string(inlngLOG_GERADOR_ID) + "__JOB__";
+    for (int32_t index = 0; index <= last; ++index) {
+      text += "__" + TextOrEmpty(InArrVntParametro.AsArray().at(index));
+    }
+    OutStrParametros = text;
+    return true;
+  });
 }
 
 // mInclui_Parametros_JOB: stores the job parameter text in the job row.
 bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
-                                 const CallContext& call) {
+                            const CallContext& call) {
   // Typed copies of the call's values, as the job steps have them.
   const std::string InStrBanco_Dados = TextOrEmpty(call.database_kind());
   const std::string instrConecta_db = TextOrEmpty(call.connection_string());
   const int32_t InLngUsuario_Internet_ID = CLng(call.user());
   Variant& outvntMsg_Ret = call.message();
   std::string sql;
-  return RunRoutine(
-      traps::kIncluiParametrosJobTrap, sql, call, [&] {
-        if (IsDatabaseKind(InStrBanco_Dados, DatabaseKind::Oracle, KindComparison::Exact)) {
-          if (!mTrataSP_KMB_INCLUI_PARAMETRO_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query,
-                                                 call, sql))
-            return false;
-        } else {
-          sql = JobParametersCall(inlngLOG_GERADOR_ID, InStrTxt_Query, InLngUsuario_Internet_ID);
-        }
+  return RunRoutine(traps::kIncluiParametrosJobTrap, sql, call, [&] {
+    if (IsDatabaseKind(InStrBanco_Dados, DatabaseKind::Oracle, KindComparison::Exact)) {
+      if (!mTrataSP_KMB_INCLUI_PARAMETRO_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query, call, sql))
+        return false;
+    } else {
+      sql = JobParametersCall(inlngLOG_GERADOR_ID, InStrTxt_Query, InLngUsuario_Internet_ID);
+    }
 
-        db::Recordset answer;
-        answer.Open(sql, instrConecta_db);
-        if (!AcceptedJobAnswer(answer, sentences::kJobParametersProblem,
-                               outvntMsg_Ret))
-          return false;
-        answer.Close();
-        return true;
-      });
+    db::Recordset answer;
+    answer.Open(sql, instrConecta_db);
+    if (!AcceptedJobAnswer(answer, sentences::kJobParametersProblem, outvntMsg_Ret)) return false;
+    answer.Close();
+    return true;
+  });
 }
 
 // The Oracle stand-ins for the two job procedures. Each writes the job row
@@ -283,9 +273,8 @@ bool mTrataSP_KMB_INC_JOB(const CallContext& call, int32_t& inlngLOG_GERADOR_ID_
       });
 }
 
-bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID,
-                                            std::string& InStrTxt_Query,
-                                            const CallContext& call, std::string& OutStrSQL) {
+bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
+                                       const CallContext& call, std::string& OutStrSQL) {
   // Typed copies of the call's values, as the job steps have them.
   const std::string InStrBanco_Dados = TextOrEmpty(call.database_kind());
   const std::string instrConecta_db = TextOrEmpty(call.connection_string());

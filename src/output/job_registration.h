@@ -16,27 +16,26 @@
 
 namespace tpl {
 
-bool gInclui_JOB(const CallContext& call, Variant& InVntFuncao_ID,
-                 Variant& InVntTitulo_EMail, Variant& InVntFlag_Envia_EMail,
-                 Variant& OutVntLog_Gerador_ID, Variant& InArrVntParametro,
-                 Variant& InVntTam_Arr_Parametro, Variant& InVntTexto_EMail,
-                 Variant& InVntEndereco_EMail, Variant& InVntData_Inicio,
+bool gInclui_JOB(const CallContext& call, Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                 Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                 Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                 Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail, Variant& InVntData_Inicio,
                  Variant& invntEmail_Remetente, Variant& invntEndereco_Anexo);
 
-bool mConsiste_Inclui_JOB(const CallContext& call,
-                          Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
-                          Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
-                          Variant& InVntEndereco_EMail, Variant& InVntData_Inicio);
+bool mConsiste_Inclui_JOB(const CallContext& call, Variant& InVntFuncao_ID,
+                          Variant& InVntTitulo_EMail, Variant& InVntFlag_Envia_EMail,
+                          Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
+                          Variant& InVntData_Inicio);
 
-bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID,
-                 std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
-                 Variant& OutVntLog_Gerador_ID, std::string& InStrTexto_EMail,
-                 std::string& InStrEndereco_EMail, std::string& InStrData_Inicio,
-                 std::string& instrEmail_Remetente, std::string& instrEndereco_anexo);
+bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID, std::string& InStrTitulo_EMail,
+                 std::string& InStrFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                 std::string& InStrTexto_EMail, std::string& InStrEndereco_EMail,
+                 std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
+                 std::string& instrEndereco_anexo);
 
-bool mMonta_Parametro(const CallContext& call,
-                      Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
-                      std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID);
+bool mMonta_Parametro(const CallContext& call, Variant& InArrVntParametro,
+                      Variant& InVntTam_Arr_Parametro, std::string& OutStrParametros,
+                      int32_t& inlngLOG_GERADOR_ID);
 
 bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
                             const CallContext& call);
@@ -49,7 +48,6 @@ bool mTrataSP_KMB_INC_JOB(const CallContext& call, int32_t& inlngLOG_GERADOR_ID_
                           std::string& instrEndereco_anexo, std::string& OutStrSQL);
 
 bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
-                                       const CallContext& call,
-                                       std::string& OutStrSQL);
+                                       const CallContext& call, std::string& OutStrSQL);
 
 }  // namespace tpl

@@ -27,7 +27,8 @@ constexpr const char* kDefaultSupportMailbox = "suporte@localhost";
 std::string SupportMailbox(const CallContext& call) {
   Variant value("");
   Variant scratch;
-  mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), system_parameters::kSupportMailbox, value);
+  mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), system_parameters::kSupportMailbox,
+                               value);
   std::string address = TrimmedText(value);
   return address.empty() ? kDefaultSupportMailbox : address;
 }
@@ -62,40 +63,35 @@ std::string FilterValuesText(const Variant& filters, const Variant& line_count) 
   return Replace(text, "'", "");
 }
 
-bool gGera_Arquivo_EDI(const CallContext& call,
-                            Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
-                            Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
-                            Variant& InVntQtde_Lin_Matriz_Filtro,
-                            Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
-                            Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
-                            Variant& INvntTipo_Exibicao) {
+bool gGera_Arquivo_EDI(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                       Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                       Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
+                       Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao) {
   bool not_handed_over = true;
   std::string no_sql;
   RunRoutine(traps::kGeraArquivoTrap, no_sql, call, [&] {
-               if (mVerifica_JOBs(call, vntTitulo_Tela, vntSub_Titulo_Tela,
-                                  InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
-                                  OutVntarrvntMatriz, InVntQuery, InVntarrMatrizFiltros,
-                                  invntTemplate_id, INFlag_Opcoes_Exportacao,
-                                  INvntTipo_Exibicao))
-                 not_handed_over = false;
-               return true;
-             });
+    if (mVerifica_JOBs(call, vntTitulo_Tela, vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
+                       InVntQtde_Col_Matriz_Filtro, OutVntarrvntMatriz, InVntQuery,
+                       InVntarrMatrizFiltros, invntTemplate_id, INFlag_Opcoes_Exportacao,
+                       INvntTipo_Exibicao))
+      not_handed_over = false;
+    return true;
+  });
   return not_handed_over;
 }
 
-bool mVerifica_JOBs(const CallContext& call,
-                         Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
-                         Variant& InVntQtde_Lin_Matriz_Filtro,
-                         Variant& InVntQtde_Col_Matriz_Filtro, Variant& /*OutVntarrvntMatriz*/,
-                         Variant& /*InVntQuery*/, Variant& InVntarrMatrizFiltros,
-                         Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
-                         Variant& INvntTipo_Exibicao) {
+bool mVerifica_JOBs(const CallContext& call, Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                    Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                    Variant& /*OutVntarrvntMatriz*/, Variant& /*InVntQuery*/,
+                    Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
+                    Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao) {
   std::string sql;
   return RunRoutine(
-      traps::kVerificaJobsTrap, sql, call,
-      [&] {
+      traps::kVerificaJobsTrap, sql, call, [&] {
         Variant supplier_groups("");
-        if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kSupplierGroupLookup, supplier_groups))
+        if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kSupplierGroupLookup,
+                                          supplier_groups))
           return false;
 
         sql = EmailLookupQuery(TextEquals(supplier_groups, "S"), CLng(call.user()));
@@ -103,8 +99,7 @@ bool mVerifica_JOBs(const CallContext& call,
         recordset.Open(sql, CStr(call.connection_string()));
         std::string address = TextOrEmpty(recordset.Value("EMAIL"));
         recordset.Close();
-        if (Trim(address).empty())
-          address = SupportMailbox(call);
+        if (Trim(address).empty()) address = SupportMailbox(call);
 
         Array parameters = Array::Vector(kJobParameterCount - 1);
         parameters.at(0) = vntTitulo_Tela;
@@ -122,8 +117,8 @@ bool mVerifica_JOBs(const CallContext& call,
         Variant title(""), flag("N"), job_id, parameter_array(std::move(parameters));
         Variant size = Variant::Long(kJobParameterCount);
         Variant text(""), recipient(address), start(""), sender(""), attachment("");
-        return gInclui_JOB(call, function, title, flag, job_id, parameter_array, size,
-                           text, recipient, start, sender, attachment);
+        return gInclui_JOB(call, function, title, flag, job_id, parameter_array, size, text,
+                           recipient, start, sender, attachment);
       });
 }
 

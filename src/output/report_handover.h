@@ -19,17 +19,16 @@ std::string EmailLookupQuery(bool supplier_groups, int32_t user);
 // Each filter's trimmed value followed by "@@@", apostrophes removed.
 std::string FilterValuesText(const Variant& filters, const Variant& line_count);
 
-bool gGera_Arquivo_EDI(const CallContext& call, Variant& InVntQuery,
-                       Variant& InVntarrMatrizFiltros, Variant& vntTitulo_Tela,
-                       Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
-                       Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
-                       Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
-                       Variant& INvntTipo_Exibicao);
+bool gGera_Arquivo_EDI(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                       Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                       Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
+                       Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao);
 
-bool mVerifica_JOBs(const CallContext& call, Variant& vntTitulo_Tela,
-                    Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
-                    Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
-                    Variant& InVntQuery, Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
+bool mVerifica_JOBs(const CallContext& call, Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                    Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                    Variant& OutVntarrvntMatriz, Variant& InVntQuery,
+                    Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
                     Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao);
 
 }  // namespace tpl

@@ -90,43 +90,40 @@ Variant gGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
                     Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
                     Variant& outvntNome_Arquivo) {
   return RunMethod(traps::kGeraExcelTrap, call, [&] {
-                     return mGera_Excel(call, InvntTitulo_Tela, InvntSub_Titulo_Tela,
-                                        InvntQtde_Lin_Matriz, InvntQtde_Col_Matriz,
-                                        InarrvntMatriz, outvntNome_Arquivo);
-                   });
+    return mGera_Excel(call, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
+                       InvntQtde_Col_Matriz, InarrvntMatriz, outvntNome_Arquivo);
+  });
 }
 
-bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
-                 Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
-                 Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
-                 Variant& outvntNome_Arquivo) {
+bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
+                 Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
+                 Variant& InarrvntMatriz, Variant& outvntNome_Arquivo) {
   const std::string no_sql;
-  return RunRoutine(
-      traps::kGeraExcelRoutineTrap, no_sql, call, [&] {
-        auto lookup = [&](const SystemParameter& parameter, Variant& value) {
-          return mBusca_Tab_Parametro_Sistema(call, parameter, value);
-        };
-        Variant folder, prefix, unused;
-        if (!lookup(system_parameters::kWorkbookFolder, folder) ||
-            !lookup(system_parameters::kWorkbookNamePrefix, prefix))
-          return false;
-        for (const SystemParameter* parameter : kUnusedParameters) {
-          if (!lookup(*parameter, unused)) return false;
-        }
+  return RunRoutine(traps::kGeraExcelRoutineTrap, no_sql, call, [&] {
+    auto lookup = [&](const SystemParameter& parameter, Variant& value) {
+      return mBusca_Tab_Parametro_Sistema(call, parameter, value);
+    };
+    Variant folder, prefix, unused;
+    if (!lookup(system_parameters::kWorkbookFolder, folder) ||
+        !lookup(system_parameters::kWorkbookNamePrefix, prefix))
+      return false;
+    for (const SystemParameter* parameter : kUnusedParameters) {
+      if (!lookup(*parameter, unused)) return false;
+    }
 
-        // The file is the parameter's text followed by the name, as written:
-        // a folder with its closing "/", or a folder and a prefix.
-        ClaimedFile file(TextOrEmpty(folder), Now(), call.user());
-        outvntNome_Arquivo = Variant(file.name());
-        workbook::Workbook book(file.path());
-        WriteReportSheet(book, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
-                         InvntQtde_Col_Matriz, InarrvntMatriz);
-        RemoveBareName(file.name());
-        book.Save();
-        file.Keep();
-        outvntNome_Arquivo = Variant(TextOrEmpty(prefix) + book.FullName().filename().string());
-        return true;
-      });
+    // The file is the parameter's text followed by the name, as written:
+    // a folder with its closing "/", or a folder and a prefix.
+    ClaimedFile file(TextOrEmpty(folder), Now(), call.user());
+    outvntNome_Arquivo = Variant(file.name());
+    workbook::Workbook book(file.path());
+    WriteReportSheet(book, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
+                     InvntQtde_Col_Matriz, InarrvntMatriz);
+    RemoveBareName(file.name());
+    book.Save();
+    file.Keep();
+    outvntNome_Arquivo = Variant(TextOrEmpty(prefix) + book.FullName().filename().string());
+    return true;
+  });
 }
 
 }  // namespace tpl

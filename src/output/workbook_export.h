@@ -32,9 +32,8 @@ Variant gGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
 // its .xlsx) into outvntNome_Arquivo. False with the message of a failed
 // parameter lookup, or with the trap's sentence on any other failure (no
 // file is left behind then).
-bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
-                 Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
-                 Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
-                 Variant& outvntNome_Arquivo);
+bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
+                 Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
+                 Variant& InarrvntMatriz, Variant& outvntNome_Arquivo);
 
 }  // namespace tpl

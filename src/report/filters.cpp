@@ -197,18 +197,16 @@ bool CheckQuery(const Variant& query, Variant& message) {
 
 }  // namespace
 
-bool mConsiste_Filtros(const CallContext& call, Variant& InVntQuery,
-                       Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+bool mConsiste_Filtros(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& InVntQtde_Lin_Matriz_Filtro,
                        Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
   return RunRoutine(traps::kConsisteFiltrosTrap, no_sql, call, [&] {
-                      bool rows_accepted = VisitFilterRows(
-                          InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
-                          [&](Array& matrix, int32_t row) {
-                            return CheckFilterRow(matrix, row, call.message());
-                          });
-                      return rows_accepted && CheckQuery(InVntQuery, call.message());
-                    });
+    bool rows_accepted = VisitFilterRows(
+        InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
+        [&](Array& matrix, int32_t row) { return CheckFilterRow(matrix, row, call.message()); });
+    return rows_accepted && CheckQuery(InVntQuery, call.message());
+  });
 }
 
 }  // namespace tpl

@@ -82,8 +82,8 @@ Substitution PrepareFilterRow(Array& matrix, int32_t row, bool oracle) {
 
 }  // namespace
 
-bool mPrepara_Query(const CallContext& call, Variant& InVntQuery,
-                    Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+bool mPrepara_Query(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                    Variant& InVntQtde_Lin_Matriz_Filtro,
                     Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
   return RunRoutine(

@@ -29,19 +29,18 @@ Variant gTesta_Query(const CallContext& call, Variant& IOVntTemplate_ID,
 // characters and written back filtered; a query that is present, starts
 // with SELECT or EXEC, holds no data-changing command word and no "{" or
 // "}". False with the sentence of the first check that failed.
-bool mConsiste_Campos_Testa_Query(const CallContext& call,
-                                  const Variant& InVntNome_Relatorio, Variant& InVntTitulo,
-                                  Variant& InVntSubtitulo, const Variant& InVntQuery);
+bool mConsiste_Campos_Testa_Query(const CallContext& call, const Variant& InVntNome_Relatorio,
+                                  Variant& InVntTitulo, Variant& InVntSubtitulo,
+                                  const Variant& InVntQuery);
 
 // Prepares the query, behind the session prelude, with a sample value for
 // every filter ("D" today as yyyy/mm/dd, "N" and "U" 1, "C" "Query", "V"
 // "10,00"; other codes keep the host's value) on a copy of the filter
 // matrix. True without filters. The host's query and matrix are left as
 // they were; the database never sees the text.
-bool mTesta_Query(const CallContext& call,
-                  const Variant& InVntQuery, const Variant& InVntQtde_Lin_Matriz_Filtro,
-                  const Variant& InVntQtde_Col_Matriz_Filtro,
-                  const Variant& InVntArrMatriz_Filtro);
+bool mTesta_Query(const CallContext& call, const Variant& InVntQuery,
+                  const Variant& InVntQtde_Lin_Matriz_Filtro,
+                  const Variant& InVntQtde_Col_Matriz_Filtro, const Variant& InVntArrMatriz_Filtro);
 
 // Shared with template validation.
 

@@ -33,25 +33,24 @@ std::string HandOverSentence(bool export_asked, const Variant& display) {
 
 }  // namespace
 
-Variant gExecutar_Query(const CallContext& call,
-                             Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
-                             Variant& InVntQtde_Lin_Matriz_Filtro,
-                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
-                             Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
-                             Variant& vntfLAG_gERA_EXCEL, Variant& vntTitulo_Tela,
-                             Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
-                             Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
-                             Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
+Variant gExecutar_Query(const CallContext& call, Variant& InVntQuery,
+                        Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+                        Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
+                        Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
+                        Variant& vntfLAG_gERA_EXCEL, Variant& vntTitulo_Tela,
+                        Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
+                        Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
+                        Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
   return RunMethod(traps::kExecutarQueryTrap, call, [&] {
-    if (!mConsiste_Filtros(call, InVntQuery, InVntarrMatrizFiltros,
-                           InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro))
+    if (!mConsiste_Filtros(call, InVntQuery, InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro,
+                           InVntQtde_Col_Matriz_Filtro))
       return false;
-    if (!mPrepara_Query(call, InVntQuery, InVntarrMatrizFiltros,
-                        InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro))
+    if (!mPrepara_Query(call, InVntQuery, InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro,
+                        InVntQtde_Col_Matriz_Filtro))
       return false;
-    if (!mExecutar_Query(call, InVntQuery, OutvntQtde_Lin_Matriz,
-                         OutvntQtde_Col_Matriz, OutVntarrvntMatriz, vntTitulo_Tela,
-                         invntTemplate_id, dicArrayMatriz, InVntFlag_Envio_Email))
+    if (!mExecutar_Query(call, InVntQuery, OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz,
+                         OutVntarrvntMatriz, vntTitulo_Tela, invntTemplate_id, dicArrayMatriz,
+                         InVntFlag_Envio_Email))
       return false;
 
     // A missing row leaves the empty text, which reads as 0: every

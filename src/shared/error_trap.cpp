@@ -56,8 +56,8 @@ void HandleMethodFailure(const MethodTrap& trap, const RuntimeError& error,
   call.message() = Variant(IsDetailUser(call.user()) ? sentence + detail : sentence);
 }
 
-void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error,
-                          std::string_view sql, const CallContext& call) {
+void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error, std::string_view sql,
+                          const CallContext& call) {
   std::string sentence(trap.sentence);
   std::string detail = RoutineDetail(trap, error, sql);
   gGrava_Log_Msg(call, call.database_kind(), Variant(kErrorMessageType),

@@ -55,8 +55,8 @@ void HandleMethodFailure(const MethodTrap& trap, const RuntimeError& error,
 
 // Second form: fills the call's message slot and writes the log row with
 // the call's Database kind.
-void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error,
-                          std::string_view sql, const CallContext& call);
+void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error, std::string_view sql,
+                          const CallContext& call);
 
 // Runs the work of a public method inside the first-form trap. The work
 // returns true when it completed; the result is the Integer 0 or 10.

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "shared/value_helpers.h"
 #include "platform/database/recordset.h"
+#include "shared/value_helpers.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/text.h"

@@ -33,9 +33,8 @@ void RequirePlainNames(const std::string& column, const std::string& table,
 Variant gBusca_Arquivo_Xml(const CallContext& call, Variant& vntCampo, Variant& vntTabela,
                            Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo) {
   std::string sql;
-  bool done = RunRoutine(
-      traps::kBuscaArquivoXmlTrap, sql, call,
-      [&] {
+  bool done =
+      RunRoutine(traps::kBuscaArquivoXmlTrap, sql, call, [&] {
         std::string column = TextOrEmpty(vntCampo);
         std::string table = TextOrEmpty(vntTabela);
         std::string id_column = TextOrEmpty(vntColunaId);

@@ -106,20 +106,19 @@ int32_t RowOfPosition(const Variant& position, double line_count) {
 
 }  // namespace
 
-Variant gGrava_Filtro(const CallContext& call, Variant& /*invntTemplate_id*/, Variant& IOVntQtde_Lin_Matriz_Filtro,
-                           Variant& IOVntQtde_Col_Matriz_Filtro, Variant& IOVntArrMatriz_Filtro,
-                           Variant& /*InVntCOLUNA_ID*/, Variant& InVntExibir, Variant& InVntValor,
-                           Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
-                           Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
-                           Variant& InVntTipo_Acao) {
+Variant gGrava_Filtro(const CallContext& call, Variant& /*invntTemplate_id*/,
+                      Variant& IOVntQtde_Lin_Matriz_Filtro, Variant& IOVntQtde_Col_Matriz_Filtro,
+                      Variant& IOVntArrMatriz_Filtro, Variant& /*InVntCOLUNA_ID*/,
+                      Variant& InVntExibir, Variant& InVntValor, Variant& InVntTipoVariavel,
+                      Variant& InVntObrigatorio, Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
+                      Variant& InVntTipo_Acao) {
   return RunMethod(traps::kGravaFiltroTrap, call, [&] {
     InVntExibir = Variant(mRetira_Caracteres(TextOrEmpty(InVntExibir)));
     InVntValor = Variant(mRetira_Caracteres(TextOrEmpty(InVntValor)));
     FilterValues values{InVntExibir, InVntValor, InVntTipoVariavel, InVntObrigatorio,
                         InVntQtdeDiasMax};
     std::string action = TrimmedText(InVntTipo_Acao);
-    if (action != "EX" && !CheckNewValues(call.user(), call.message(), values))
-      return false;
+    if (action != "EX" && !CheckNewValues(call.user(), call.message(), values)) return false;
 
     double line_count = CDbl(mNormaliza_Numero(IOVntQtde_Lin_Matriz_Filtro));
 

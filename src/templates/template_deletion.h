@@ -12,8 +12,7 @@ namespace tpl {
 // Result 0 when the procedure ran, 10 otherwise. An identifier that is
 // empty or blank is refused ("Informe o relatório para exclusão.") before
 // the database is touched; an identifier without a template is not.
-Variant gExclui_Template(const CallContext& call,
-                         Variant& invntTemplate_id);
+Variant gExclui_Template(const CallContext& call, Variant& invntTemplate_id);
 
 // Runs the deletion procedure on a connection of its own. False after a
 // trapped failure.
@@ -22,7 +21,7 @@ bool mExclui_Template(const CallContext& call, const Variant& template_id);
 // Result 0 when every filter of the template was deleted and committed, 10
 // otherwise (nothing deleted). InVntCOLUNA_ID is not read. The identifier
 // is not checked: one that is no number fails in the procedure call.
-Variant gExclui_Filtro_Template(const CallContext& call,
-                                Variant& invntTemplate_id, Variant& InVntCOLUNA_ID);
+Variant gExclui_Filtro_Template(const CallContext& call, Variant& invntTemplate_id,
+                                Variant& InVntCOLUNA_ID);
 
 }  // namespace tpl

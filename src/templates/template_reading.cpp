@@ -54,13 +54,13 @@ Variant gObter_Dados_Template(
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
   return RunMethod(traps::kObterDadosTemplateTrap, call, [&] {
-                     return mObter_Dados_Template(
-                         call, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo,
-                         OutvntSub_Titulo, OutVntarrMatrizFiltros, OutvntQtde_Lin_Matriz_Filtro,
-                         OutvntQtde_Col_Matriz_Filtro, OutVntQuery, InVntIndicativo_Busca_Grupo,
-                         OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
-                         OutVntArrMatrizGrupoUsuario, OutVntSigla, OutVntFlag_Envio_Email);
-                   });
+    return mObter_Dados_Template(call, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo,
+                                 OutvntSub_Titulo, OutVntarrMatrizFiltros,
+                                 OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro,
+                                 OutVntQuery, InVntIndicativo_Busca_Grupo,
+                                 OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
+                                 OutVntArrMatrizGrupoUsuario, OutVntSigla, OutVntFlag_Envio_Email);
+  });
 }
 
 bool mObter_Dados_Template(
@@ -104,13 +104,12 @@ bool mObter_Dados_Template(
                          OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro);
 
   if (UCase(TrimmedText(InVntIndicativo_Busca_Grupo)) != "S") return true;
-  return mObter_Grupo_Usuario_Template(call, invntTemplate_id,
-                                       OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
-                                       OutVntArrMatrizGrupoUsuario);
+  return mObter_Grupo_Usuario_Template(call, invntTemplate_id, OutVntQtde_Lin_Grupo_Usuario,
+                                       OutVntQtde_Col_Grupo_Usuario, OutVntArrMatrizGrupoUsuario);
 }
 
-bool mObter_Filtro_Template(const CallContext& call, const Variant& template_id, Variant& matrix, Variant& line_count,
-                            Variant& column_count) {
+bool mObter_Filtro_Template(const CallContext& call, const Variant& template_id, Variant& matrix,
+                            Variant& line_count, Variant& column_count) {
   db::Connection connection(CStr(call.connection_string()));
   db::Recordset rows =
       ReadThrough(connection, "SP_KMB_CONS_FILTRO_TEMPLATE01", "pTEMPLATE_ID", template_id);
@@ -134,11 +133,11 @@ bool mObter_Filtro_Template(const CallContext& call, const Variant& template_id,
   return true;
 }
 
-bool mObter_Grupo_Usuario_Template(const CallContext& call,
-                                   const Variant& template_id, Variant& line_count,
-                                   Variant& column_count, Variant& matrix) {
+bool mObter_Grupo_Usuario_Template(const CallContext& call, const Variant& template_id,
+                                   Variant& line_count, Variant& column_count, Variant& matrix) {
   const std::string sql = "SP_KMB_CONS_GRP_USU_X_TEMP01";
-  return RunRoutine(traps::kObterGrupoUsuarioTemplateTrap, sql, call, [&] {
+  return RunRoutine(traps::kObterGrupoUsuarioTemplateTrap, sql, call,
+                    [&] {
                       db::Connection connection(CStr(call.connection_string()));
                       db::Recordset rows =
                           ReadThrough(connection, sql.c_str(), "pTEMPLATE_ID", template_id);
@@ -160,9 +159,9 @@ bool mObter_Grupo_Usuario_Template(const CallContext& call,
                     });
 }
 
-Variant gObter_Templates_do_Usuario(const CallContext& call,
-                                    Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
-                                    Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo) {
+Variant gObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
+                                    Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                    Variant& OutVntArrTitulo) {
   // No trap and no result code: the host reads the count and the message,
   // and a failure reaches it as a failed call.
   mObter_Templates_do_Usuario(call, InVntGrupo_Usuario_ID, OutVntQtde_Registros,
@@ -170,8 +169,9 @@ Variant gObter_Templates_do_Usuario(const CallContext& call,
   return Variant();
 }
 
-bool mObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
-                                 Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo) {
+bool mObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
+                                 Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                 Variant& OutVntArrTitulo) {
   db::Connection connection(CStr(call.connection_string()));
   db::Recordset rows = ReadThrough(connection, "SP_KMB_OBTER_REL_DIN_GRP_USU1",
                                    "pGRUPO_USUARIO_ID", InVntGrupo_Usuario_ID);

@@ -70,24 +70,23 @@ void StoreQueryPieces(db::Connection& connection, const Variant& template_id,
 }
 
 // Inserts every filter row and writes each new identifier into column 0.
-bool InsertFilters(db::Connection& connection, const CallContext& call,
-                   const Variant& template_id, const TemplateContent& content) {
+bool InsertFilters(db::Connection& connection, const CallContext& call, const Variant& template_id,
+                   const TemplateContent& content) {
   const int16_t last = LastFilterRow(content.filter_line_count);
   for (int32_t row = 0; row <= last; ++row) {
     Array& filters = content.filter_matrix.AsArray();
     Variant new_id;
-    if (!mInclui_Filtro_Template(connection, call,
-                                 template_id, filters.at(row, 1), filters.at(row, 2),
-                                 filters.at(row, 3), filters.at(row, 4), filters.at(row, 5),
-                                 new_id))
+    if (!mInclui_Filtro_Template(connection, call, template_id, filters.at(row, 1),
+                                 filters.at(row, 2), filters.at(row, 3), filters.at(row, 4),
+                                 filters.at(row, 5), new_id))
       return false;
     content.filter_matrix.AsArray().at(row, 0) = std::move(new_id);
   }
   return true;
 }
 
-bool LinkGroups(db::Connection& connection, const CallContext& call,
-                const Variant& template_id, const TemplateContent& content) {
+bool LinkGroups(db::Connection& connection, const CallContext& call, const Variant& template_id,
+                const TemplateContent& content) {
   const int16_t last = LastFilterRow(content.group_line_count);
   for (int32_t row = 0; row <= last; ++row) {
     if (!mInclui_Grupo_Usuario_X_Template(connection, call, template_id,
@@ -99,12 +98,13 @@ bool LinkGroups(db::Connection& connection, const CallContext& call,
 
 }  // namespace
 
-bool mInclui_Template(db::Connection& connection, const CallContext& call,
-                      Variant& template_id, const TemplateContent& content) {
+bool mInclui_Template(db::Connection& connection, const CallContext& call, Variant& template_id,
+                      const TemplateContent& content) {
   std::string sql;
   return RunRoutine(traps::kIncluiTemplateTrap, sql, call, [&] {
     const Variant normalised_user = mNormaliza_Numero(call.user());
-    const bool oracle = IsDatabaseKind(call.database_kind(), DatabaseKind::Oracle, KindComparison::Exact);
+    const bool oracle =
+        IsDatabaseKind(call.database_kind(), DatabaseKind::Oracle, KindComparison::Exact);
     sql = oracle ? "SP_KMB_INCLUI_TEMPLATE02" : "SP_KMB_INCLUI_TEMPLATE03";
     ProcedureCall header(connection, sql);
     if (oracle) header.IntegerOutput("pTEMPLATE_ID");
@@ -119,10 +119,8 @@ bool mInclui_Template(db::Connection& connection, const CallContext& call,
                          : mNormaliza_Numero(answer.Value("TEMPLATE_DINAMICO_ID"));
 
     StoreQueryPieces(connection, template_id, content.query, normalised_user, sql);
-    return InsertFilters(connection, call,
-                         template_id, content) &&
-           LinkGroups(connection, call, template_id,
-                      content);
+    return InsertFilters(connection, call, template_id, content) &&
+           LinkGroups(connection, call, template_id, content);
   });
 }
 
@@ -148,16 +146,10 @@ bool mAltera_Template(db::Connection& connection, const CallContext& call,
         .Run();
     StoreQueryPieces(connection, template_id, content.query, call.user(), sql);
 
-    if (!mExclui_Filtro_Template(connection, call,
-                                 template_id))
-      return false;
-    if (!InsertFilters(connection, call, template_id,
-                       content))
-      return false;
-    if (!mExclui_Grupo_Usuario_X_Template(connection, call, template_id))
-      return false;
-    return LinkGroups(connection, call, template_id,
-                      content);
+    if (!mExclui_Filtro_Template(connection, call, template_id)) return false;
+    if (!InsertFilters(connection, call, template_id, content)) return false;
+    if (!mExclui_Grupo_Usuario_X_Template(connection, call, template_id)) return false;
+    return LinkGroups(connection, call, template_id, content);
   });
 }
 
@@ -200,8 +192,7 @@ bool mExclui_Filtro_Template(db::Connection& connection, const CallContext& call
   });
 }
 
-bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const CallContext& call,
+bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id, const Variant& group_id) {
   std::string sql = "SP_KMB_INC_GRP_USU_X_TEMPLATE1";
   return RunRoutine(traps::kIncluiGrupoTemplateTrap, sql, call, [&] {
@@ -214,8 +205,7 @@ bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection,
   });
 }
 
-bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const CallContext& call,
+bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id) {
   std::string sql = "SP_KMB_EXC_GRP_USU_X_TEMPLATE1";
   return RunRoutine(traps::kExcluiGrupoTemplateTrap, sql, call, [&] {
@@ -227,10 +217,9 @@ bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection,
   });
 }
 
-Variant gGrava_Template(const CallContext& call,
-                        Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
-                        Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
-                        Variant& InVntQtde_Lin_Grupo_Usuario,
+Variant gGrava_Template(const CallContext& call, Variant& IOVntTemplate_ID,
+                        Variant& InVntNome_Relatorio, Variant& InVntTitulo, Variant& InVntSubtitulo,
+                        Variant& InVntQuery, Variant& InVntQtde_Lin_Grupo_Usuario,
                         Variant& /*InVntQtde_Col_Grupo_Usuario*/,
                         Variant& InVntArr_Matriz_Grupo_Usuario,
                         Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
@@ -244,13 +233,12 @@ Variant gGrava_Template(const CallContext& call,
     db::Connection connection(CStr(call.connection_string()));
     db::TransactionScope transaction(connection);
 
-    if (!mConsiste_Campos(call, InVntNome_Relatorio, InVntTitulo, InVntSubtitulo,
-                          InVntQuery, InVntQtde_Lin_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
+    if (!mConsiste_Campos(call, InVntNome_Relatorio, InVntTitulo, InVntSubtitulo, InVntQuery,
+                          InVntQtde_Lin_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
                           InVntQtde_Col_Matriz_Filtro, InVntArrMatriz_Filtro, OutVntSigla))
       return false;
     if (TrimmedText(InVntFlag_Envio_Email) != "S" &&
-        !mTesta_Query(call,
-                      InVntQuery, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+        !mTesta_Query(call, InVntQuery, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
                       InVntArrMatriz_Filtro))
       return false;
 
@@ -262,9 +250,8 @@ Variant gGrava_Template(const CallContext& call,
                                   InVntFlag_Envio_Email};
     const bool creating =
         CompareWithNumber(mNormaliza_Numero(IOVntTemplate_ID), 0).value_or(1) == 0;
-    const bool saved =
-        creating ? mInclui_Template(connection, call, IOVntTemplate_ID, content)
-                 : mAltera_Template(connection, call, IOVntTemplate_ID, content);
+    const bool saved = creating ? mInclui_Template(connection, call, IOVntTemplate_ID, content)
+                                : mAltera_Template(connection, call, IOVntTemplate_ID, content);
     if (!saved) return false;
     transaction.Commit();
     return true;

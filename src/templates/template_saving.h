@@ -23,10 +23,9 @@ namespace tpl {
 // the identifier the database gave the filter. OutVntSigla is read, not
 // written. The Database kind "ORACLE" (exactly) reads the new identifier
 // from an output parameter; any other from the first row answered.
-Variant gGrava_Template(const CallContext& call,
-                        Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
-                        Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
-                        Variant& InVntQtde_Lin_Grupo_Usuario,
+Variant gGrava_Template(const CallContext& call, Variant& IOVntTemplate_ID,
+                        Variant& InVntNome_Relatorio, Variant& InVntTitulo, Variant& InVntSubtitulo,
+                        Variant& InVntQuery, Variant& InVntQtde_Lin_Grupo_Usuario,
                         Variant& InVntQtde_Col_Grupo_Usuario,
                         Variant& InVntArr_Matriz_Grupo_Usuario,
                         Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
@@ -51,8 +50,8 @@ struct TemplateContent {
 
 // Creates header, query pieces, filters and group links; the new
 // identifier goes to `template_id`.
-bool mInclui_Template(db::Connection& connection, const CallContext& call,
-                      Variant& template_id, const TemplateContent& content);
+bool mInclui_Template(db::Connection& connection, const CallContext& call, Variant& template_id,
+                      const TemplateContent& content);
 
 // Alters the header and replaces the query pieces, the filters (which get
 // new identifiers) and the group links.
@@ -74,13 +73,11 @@ bool mExclui_Filtro_Template(db::Connection& connection, const CallContext& call
 
 // Lets one user group run the template. A group that does not exist is
 // refused by the database.
-bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const CallContext& call,
+bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id, const Variant& group_id);
 
 // Removes every group link of the template.
-bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const CallContext& call,
+bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id);
 
 }  // namespace tpl

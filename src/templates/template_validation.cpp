@@ -62,9 +62,8 @@ int16_t mConta_Chaves(std::string_view text) {
   return CInt(Variant::Long(count));
 }
 
-bool mConsiste_Campos(const CallContext& call,
-                      const Variant& /*InVntNome_Relatorio*/, Variant& InVntTitulo,
-                      Variant& InVntSubtitulo, const Variant& InVntQuery,
+bool mConsiste_Campos(const CallContext& call, const Variant& /*InVntNome_Relatorio*/,
+                      Variant& InVntTitulo, Variant& InVntSubtitulo, const Variant& InVntQuery,
                       const Variant& InVntQtde_Lin_Grupo_Usuario,
                       const Variant& InVntQtde_Lin_Matriz_Filtro,
                       const Variant& /*InVntQtde_Col_Matriz_Filtro*/,
@@ -72,12 +71,12 @@ bool mConsiste_Campos(const CallContext& call,
   std::string sql;
   return RunRoutine(
       traps::kConsisteCamposTrap, sql, call, [&] {
-        if (!CheckTitleAndSubtitle(call.user(), call.message(), InVntTitulo,
-                                   InVntSubtitulo))
+        if (!CheckTitleAndSubtitle(call.user(), call.message(), InVntTitulo, InVntSubtitulo))
           return false;
 
         const std::string query = QueryWithoutLineBreaks(InVntQuery);
-        if (Trim(query).empty()) return Refuse(call.message(), std::string(sentences::kFillInQuery));
+        if (Trim(query).empty())
+          return Refuse(call.message(), std::string(sentences::kFillInQuery));
         if (!StartsAsReadingStatement(query) || ContainsForbiddenCommand(query))
           return Refuse(call.message(), std::string(sentences::kCommandNotAllowed));
 

@@ -23,9 +23,8 @@ namespace tpl {
 // and a group count that is not empty or 0. A run-time failure (a line
 // count larger than the matrix, say) gives false and the routine's
 // sentence, logged.
-bool mConsiste_Campos(const CallContext& call,
-                      const Variant& InVntNome_Relatorio, Variant& InVntTitulo,
-                      Variant& InVntSubtitulo, const Variant& InVntQuery,
+bool mConsiste_Campos(const CallContext& call, const Variant& InVntNome_Relatorio,
+                      Variant& InVntTitulo, Variant& InVntSubtitulo, const Variant& InVntQuery,
                       const Variant& InVntQtde_Lin_Grupo_Usuario,
                       const Variant& InVntQtde_Lin_Matriz_Filtro,
                       const Variant& InVntQtde_Col_Matriz_Filtro,

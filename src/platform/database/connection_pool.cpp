@@ -16,7 +16,8 @@ std::chrono::steady_clock::duration UnreachableWindow() noexcept {
   return CurrentSessionLimits().unreachable_window;
 }
 
-UnreachableWindowForTesting::UnreachableWindowForTesting(std::chrono::steady_clock::duration window) noexcept
+UnreachableWindowForTesting::UnreachableWindowForTesting(
+    std::chrono::steady_clock::duration window) noexcept
     : previous_(ThreadSessionLimits().unreachable_window) {
   ThreadSessionLimits().unreachable_window = window;
 }

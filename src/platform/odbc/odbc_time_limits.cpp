@@ -11,7 +11,9 @@ LoginTimeoutForTesting::LoginTimeoutForTesting(std::chrono::seconds limit) noexc
   ThreadSessionLimits().login_timeout = limit;
 }
 
-LoginTimeoutForTesting::~LoginTimeoutForTesting() { ThreadSessionLimits().login_timeout = previous_; }
+LoginTimeoutForTesting::~LoginTimeoutForTesting() {
+  ThreadSessionLimits().login_timeout = previous_;
+}
 #endif
 
 StatementTimeLimit::StatementTimeLimit(SQLHSTMT statement, int32_t seconds) : statement_(statement) {
