@@ -32,7 +32,6 @@
 #include <vector>
 
 #include "platform/database/call_limits.h"
-#include "shared/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
