@@ -34,8 +34,9 @@ void BM_ListFilterCheckAndPrepare(benchmark::State& state) {
     Variant matrix = FilterMatrixWithList(state.range(0));
     Variant message, query("SELECT 1 WHERE ID IN ({@IDS@})");
     state.ResumeTiming();
-    bool done = mConsiste_Filtros(connection, user, message, kind, query, matrix, lines, columns) &&
-                mPrepara_Query(connection, user, message, kind, query, matrix, lines, columns);
+    const CallContext call(connection, user, kind, message);
+    bool done = mConsiste_Filtros(call, query, matrix, lines, columns) &&
+                mPrepara_Query(call, query, matrix, lines, columns);
     if (!done) state.SkipWithError("the list was refused");
     benchmark::DoNotOptimize(query);
   }

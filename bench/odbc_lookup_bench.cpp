@@ -57,11 +57,11 @@ void RunLookups(benchmark::State& state, const db::ConnectionPoolLimits& limits)
   }
   db::ConnectionPool::Shared().SetLimits(limits);
   const Variant kind("SQLSERVER"), user(Variant::Long(5)), connection(connection_string);
-  const Variant parameter(Variant::Long(2001780));
   for (auto _ : state) {
     for (int i = 0; i < kLookups; ++i) {
       Variant message, value("");
-      if (!mBusca_Tab_Parametro_Sistema(kind, user, connection, message, parameter, value) ||
+      const CallContext call(connection, user, kind, message);
+      if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kCommandTimeout, value) ||
           value != Variant("90")) {
         state.SkipWithError("the lookup failed");
         break;

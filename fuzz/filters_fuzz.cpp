@@ -46,8 +46,14 @@ struct FilterCall {
   Variant columns{Variant::Integer(7)};
   int32_t rows = 0;
 
-  bool Check() { return mConsiste_Filtros(connection, user, message, kind, query, matrix, lines, columns); }
-  bool Prepare() { return mPrepara_Query(connection, user, message, kind, query, matrix, lines, columns); }
+  bool Check() {
+    return mConsiste_Filtros(CallContext(connection, user, kind, message), query, matrix, lines,
+                             columns);
+  }
+  bool Prepare() {
+    return mPrepara_Query(CallContext(connection, user, kind, message), query, matrix, lines,
+                          columns);
+  }
 };
 
 FilterCall ReadCall(std::string_view input) {

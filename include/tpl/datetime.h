@@ -30,7 +30,7 @@ DateParts SplitDate(Date date);
 // of a second, AM/PM). Also: a time alone (day zero), day and month alone
 // (current year), month and year alone (day 1), Portuguese month names
 // ("13 de outubro de 2001"). Never a bare number or "1,5". Surrounding
-// blanks are ignored. The full rules head src/platform/date_recognition.cpp.
+// blanks are ignored. The full rules head src/values/date_recognition.cpp.
 bool TryParseDate(std::string_view text, Date& out);
 
 // Formats a value with a date mask of the platform. Tokens, case-insensitive:

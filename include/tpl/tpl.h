@@ -27,9 +27,17 @@ namespace tpl {
 enum class ParameterType { Variant, Long, String };
 enum class ResultType { Variant, Boolean };
 
+// What a parameter is to the call. Every method receives the connection
+// string, the Database kind, the calling user and the message slot, in an
+// order of its own; a host that must find one of them (to impose its own
+// database, say) asks the role, never the name. Every other parameter is
+// Ordinary.
+enum class ParameterRole { Ordinary, Connection, DatabaseKind, MessageSlot, User };
+
 struct ParameterInfo {
   std::string_view name;
   ParameterType type = ParameterType::Variant;
+  ParameterRole role = ParameterRole::Ordinary;
 };
 
 struct MethodInfo {

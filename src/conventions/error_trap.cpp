@@ -47,24 +47,22 @@ std::string RoutineDetail(const RoutineTrap& trap, const RuntimeError& error,
 bool IsDetailUser(const Variant& user) { return NumberEquals(user, 1); }
 
 void HandleMethodFailure(const MethodTrap& trap, const RuntimeError& error,
-                         const Variant& connection_string, const Variant& user, Variant& message) {
+                         const CallContext& call) {
   std::string sentence(trap.sentence);
   std::string detail = MethodDetail(trap, error);
   // The first form always logs as SQL Server, whatever the caller's kind.
-  gGrava_Log_Msg(Variant(kSqlServerKind), connection_string, user, Variant(kErrorMessageType),
+  gGrava_Log_Msg(call, Variant(kSqlServerKind), Variant(kErrorMessageType),
                  Variant(sentence + detail));
-  message = Variant(IsDetailUser(user) ? sentence + detail : sentence);
+  call.message() = Variant(IsDetailUser(call.user()) ? sentence + detail : sentence);
 }
 
-void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error,
-                          std::string_view sql, const Variant& database_kind,
-                          const Variant& connection_string, const Variant& user,
-                          Variant& message) {
+void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error, std::string_view sql,
+                          const CallContext& call) {
   std::string sentence(trap.sentence);
   std::string detail = RoutineDetail(trap, error, sql);
-  gGrava_Log_Msg(database_kind, connection_string, user, Variant(kErrorMessageType),
+  gGrava_Log_Msg(call, call.database_kind(), Variant(kErrorMessageType),
                  Variant(sentence + detail));
-  message = Variant(IsDetailUser(user) ? sentence + detail : sentence);
+  call.message() = Variant(IsDetailUser(call.user()) ? sentence + detail : sentence);
 }
 
 }  // namespace tpl

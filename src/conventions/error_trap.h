@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "conventions/call_context.h"
 #include "tpl/runtime_error.h"
 #include "tpl/variant.h"
 
@@ -48,26 +49,23 @@ std::string RoutineDetail(const RoutineTrap& trap, const RuntimeError& error,
 // True when the user is the one who is shown technical details.
 bool IsDetailUser(const Variant& user);
 
-// First form: fills the message slot and writes the log row.
+// First form: fills the call's message slot and writes the log row.
 void HandleMethodFailure(const MethodTrap& trap, const RuntimeError& error,
-                         const Variant& connection_string, const Variant& user, Variant& message);
+                         const CallContext& call);
 
-// Second form: fills the message slot and writes the log row.
-void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error,
-                          std::string_view sql, const Variant& database_kind,
-                          const Variant& connection_string, const Variant& user,
-                          Variant& message);
+// Second form: fills the call's message slot and writes the log row with
+// the call's Database kind.
+void HandleRoutineFailure(const RoutineTrap& trap, const RuntimeError& error, std::string_view sql,
+                          const CallContext& call);
 
 // Runs the work of a public method inside the first-form trap. The work
 // returns true when it completed; the result is the Integer 0 or 10.
 template <typename Work>
-Variant RunMethod(const MethodTrap& trap, const Variant& connection_string, const Variant& user,
-                  Variant& message, Work&& work) {
+Variant RunMethod(const MethodTrap& trap, const CallContext& call, Work&& work) {
   try {
     if (work()) return Variant::Integer(kResultCompleted);
   } catch (...) {
-    HandleMethodFailure(trap, CurrentFailure(std::current_exception()), connection_string, user,
-                        message);
+    HandleMethodFailure(trap, CurrentFailure(std::current_exception()), call);
   }
   return Variant::Integer(kResultFailed);
 }
@@ -75,14 +73,12 @@ Variant RunMethod(const MethodTrap& trap, const Variant& connection_string, cons
 // Runs a routine inside the second-form trap; `sql` is the routine's SQL
 // text variable, read when a failure is reported. False after a failure.
 template <typename Work>
-bool RunRoutine(const RoutineTrap& trap, const std::string& sql, const Variant& database_kind,
-                const Variant& connection_string, const Variant& user, Variant& message,
+bool RunRoutine(const RoutineTrap& trap, const std::string& sql, const CallContext& call,
                 Work&& work) {
   try {
     return work();
   } catch (...) {
-    HandleRoutineFailure(trap, CurrentFailure(std::current_exception()), sql, database_kind,
-                         connection_string, user, message);
+    HandleRoutineFailure(trap, CurrentFailure(std::current_exception()), sql, call);
     return false;
   }
 }

@@ -1,5 +1,6 @@
 #include "conventions/message_log.h"
 
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -29,13 +30,6 @@ std::string TimeExpression(const Variant& database_kind) {
   return " '2002/01/01' , ";
 }
 
-// Rows held back while a MessageLogHold lives on this thread.
-struct HeldRows {
-  int holds = 0;
-  std::vector<std::pair<std::string, std::string>> rows;  // statement, connection string
-};
-thread_local HeldRows held;
-
 void WriteRow(const std::string& sql, const std::string& connection_string) noexcept {
   try {
     db::Recordset recordset;
@@ -48,12 +42,18 @@ void WriteRow(const std::string& sql, const std::string& connection_string) noex
 
 }  // namespace
 
-MessageLogHold::MessageLogHold() noexcept { ++held.holds; }
+MessageLogHold::MessageLogHold(const CallContext& call) noexcept : held_(call.held_log()) {
+  const std::lock_guard lock(held_.mutex);
+  ++held_.holds;
+}
 
 MessageLogHold::~MessageLogHold() {
-  if (--held.holds > 0) return;
-  std::vector<std::pair<std::string, std::string>> rows = std::move(held.rows);
-  held.rows.clear();
+  std::vector<std::pair<std::string, std::string>> rows;
+  {
+    const std::lock_guard lock(held_.mutex);
+    if (--held_.holds > 0) return;
+    rows.swap(held_.rows);
+  }
   for (const auto& [sql, connection_string] : rows) WriteRow(sql, connection_string);
 }
 
@@ -87,11 +87,28 @@ void gGrava_Log_Msg(const Variant& database_kind, const Variant& connection_stri
     std::string sql =
         MessageLogStatement(database_kind, connection_string, user, message_type, text);
     if (sql.empty()) return;
-    if (held.holds > 0) {
-      held.rows.emplace_back(std::move(sql), CStr(connection_string));
-      return;
-    }
     WriteRow(sql, CStr(connection_string));
+  } catch (...) {
+    // The log is a trace of failures; failing to write it must not become
+    // a failure of the caller.
+  }
+}
+
+void gGrava_Log_Msg(const CallContext& call, const Variant& database_kind,
+                    const Variant& message_type, const Variant& text) {
+  try {
+    std::string sql = MessageLogStatement(database_kind, call.connection_string(), call.user(),
+                                          message_type, text);
+    if (sql.empty()) return;
+    HeldLogRows& held = call.held_log();
+    {
+      const std::lock_guard lock(held.mutex);
+      if (held.holds > 0) {
+        held.rows.emplace_back(std::move(sql), CStr(call.connection_string()));
+        return;
+      }
+    }
+    WriteRow(sql, CStr(call.connection_string()));
   } catch (...) {
     // The log is a trace of failures; failing to write it must not become
     // a failure of the caller.

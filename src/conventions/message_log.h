@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -15,19 +16,28 @@ inline constexpr int32_t kErrorMessageType = 1;
 void gGrava_Log_Msg(const Variant& database_kind, const Variant& connection_string,
                     const Variant& user, const Variant& message_type, const Variant& text);
 
-// While a MessageLogHold lives on this thread, gGrava_Log_Msg keeps the
-// rows it would write and writes them when the outermost hold ends. A call
-// that keeps a transaction open takes one before it opens its connection,
-// so that the rows its traps log are written once the transaction has
-// ended: the embedded database admits one writer at a time, and a row sent
-// from another session meanwhile would wait for the transaction's lock and
-// be lost. The rows are written whether the transaction committed or not.
+// The same for a routine of a call: the call's connection string and user,
+// and the row is held back while the call holds the log (MessageLogHold).
+void gGrava_Log_Msg(const CallContext& call, const Variant& database_kind,
+                    const Variant& message_type, const Variant& text);
+
+// While a MessageLogHold of a call lives, gGrava_Log_Msg keeps the rows the
+// call would write and writes them when the call's outermost hold ends. A
+// call that keeps a transaction open takes one before it opens its
+// connection, so that the rows its traps log are written once the
+// transaction has ended: the embedded database admits one writer at a
+// time, and a row sent from another session meanwhile would wait for the
+// transaction's lock and be lost. The rows are written whether the
+// transaction committed or not.
 class MessageLogHold {
  public:
-  MessageLogHold() noexcept;
+  explicit MessageLogHold(const CallContext& call) noexcept;
   ~MessageLogHold();
   MessageLogHold(const MessageLogHold&) = delete;
   MessageLogHold& operator=(const MessageLogHold&) = delete;
+
+ private:
+  HeldLogRows& held_;
 };
 
 // The INSERT statement the writer runs, or the empty text when nothing is

@@ -17,14 +17,13 @@ std::string SystemParameterQuery(const Variant& database_kind, const Variant& pa
          " WHERE Tab_Parametro_Sistema_ID =  " + CStr(literal) + " ";
 }
 
-bool mBusca_Tab_Parametro_Sistema(const Variant& database_kind, const Variant& user,
-                                  const Variant& connection_string, Variant& message,
-                                  const Variant& parameter_id, Variant& value) {
+bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const SystemParameter& parameter,
+                                  Variant& value) {
   std::string sql;
-  return RunRoutine(traps::kParametroSistemaTrap, sql, database_kind, connection_string, user, message, [&] {
-    sql = SystemParameterQuery(database_kind, parameter_id);
+  return RunRoutine(traps::kParametroSistemaTrap, sql, call, [&] {
+    sql = SystemParameterQuery(call.database_kind(), Variant::Long(parameter.id));
     db::Recordset recordset;
-    recordset.Open(sql, CStr(connection_string));
+    recordset.Open(sql, CStr(call.connection_string()));
     if (recordset.IsOpen() && !recordset.Eof()) {
       value = Variant(CStr(mTrata_Nulo(recordset.Value("PARAMETRO"))));
     }

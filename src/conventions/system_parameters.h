@@ -1,10 +1,13 @@
 // Lookup of one system parameter: the text value of a row of
 // Tab_Parametro_Sistema. Limits, switches and folders of the library live
-// there instead of being compiled in.
+// there instead of being compiled in; the parameters it reads are the
+// entries of tpl/system_parameters.h.
 #pragma once
 
 #include <string>
 
+#include "conventions/call_context.h"
+#include "tpl/system_parameters.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -14,9 +17,8 @@ namespace tpl {
 // On a failure the message slot receives the sentence (and, for user 1,
 // the detail), a log row is written, `value` is unchanged and the result
 // is false.
-bool mBusca_Tab_Parametro_Sistema(const Variant& database_kind, const Variant& user,
-                                  const Variant& connection_string, Variant& message,
-                                  const Variant& parameter_id, Variant& value);
+bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const SystemParameter& parameter,
+                                  Variant& value);
 
 // The query text for one identifier.
 std::string SystemParameterQuery(const Variant& database_kind, const Variant& parameter_id);

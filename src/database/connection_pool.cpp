@@ -6,22 +6,25 @@
 namespace tpl::db {
 namespace {
 
-thread_local std::chrono::steady_clock::duration unreachable_window = kUnreachableWindow;
-
 bool IsLoginTimeout(const RuntimeError& failure) {
   return failure.sql_state() == kLoginTimeoutState && failure.number() != error::kCommandTimeout;
 }
 
 }  // namespace
 
-std::chrono::steady_clock::duration UnreachableWindow() noexcept { return unreachable_window; }
-
-UnreachableWindowForTesting::UnreachableWindowForTesting(std::chrono::steady_clock::duration window) noexcept
-    : previous_(unreachable_window) {
-  unreachable_window = window;
+std::chrono::steady_clock::duration UnreachableWindow() noexcept {
+  return CurrentSessionLimits().unreachable_window;
 }
 
-UnreachableWindowForTesting::~UnreachableWindowForTesting() { unreachable_window = previous_; }
+UnreachableWindowForTesting::UnreachableWindowForTesting(
+    std::chrono::steady_clock::duration window) noexcept
+    : previous_(ThreadSessionLimits().unreachable_window) {
+  ThreadSessionLimits().unreachable_window = window;
+}
+
+UnreachableWindowForTesting::~UnreachableWindowForTesting() {
+  ThreadSessionLimits().unreachable_window = previous_;
+}
 
 ConnectionPool& ConnectionPool::Shared() {
   static ConnectionPool pool;

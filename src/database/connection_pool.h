@@ -31,18 +31,17 @@
 #include <unordered_map>
 #include <vector>
 
+#include "database/call_limits.h"
 #include "database/provider.h"
 
 namespace tpl::db {
 
-// How long a connection string stays unreachable after a log-in timed out.
-inline constexpr std::chrono::seconds kUnreachableWindow{30};
-
-// The window in force on this thread (the thread whose log-in timed out
-// sets the mark).
+// The window in force on this thread: that of the call whose log-in timed
+// out (call_limits.h), which sets the mark.
 std::chrono::steady_clock::duration UnreachableWindow() noexcept;
 
-// For tests: another window on this thread while the object lives.
+// For tests: another window on this thread (and the calls begun on it)
+// while the object lives.
 class UnreachableWindowForTesting {
  public:
   explicit UnreachableWindowForTesting(std::chrono::steady_clock::duration window) noexcept;

@@ -3,53 +3,33 @@
 namespace tpl::db {
 namespace {
 
-// All of it per thread: a call runs on one thread, and calls on other
-// threads have budgets of their own.
-struct LockWaitState {
-  bool in_call = false;
-  bool spent = false;
-  int waits_run_out = 0;
-  std::chrono::milliseconds limit = kLockWaitLimit;
-};
-
-LockWaitState& State() noexcept {
-  thread_local LockWaitState state;
-  return state;
-}
+// A count for tests only: how many waits ran out on this thread.
+thread_local int waits_run_out_here = 0;
 
 }  // namespace
 
-CallLockScope::CallLockScope() noexcept : outermost_(!State().in_call) {
-  if (!outermost_) return;
-  State().in_call = true;
-  State().spent = false;
+bool LockWaitAllowed() noexcept {
+  const CallLimits* call = CurrentCallLimits();
+  return call == nullptr || call->LockWaitAllowed();
 }
 
-CallLockScope::~CallLockScope() {
-  if (!outermost_) return;
-  State().in_call = false;
-  State().spent = false;
-}
-
-bool LockWaitAllowed() noexcept { return !State().spent; }
-
-std::chrono::milliseconds LockWaitLimit() noexcept { return State().limit; }
+std::chrono::milliseconds LockWaitLimit() noexcept { return CurrentSessionLimits().lock_wait; }
 
 void NoteLockWaitRanOut() noexcept {
-  ++State().waits_run_out;
-  if (State().in_call) State().spent = true;
+  ++waits_run_out_here;
+  if (CallLimits* call = CurrentCallLimits()) call->NoteLockWaitRanOut();
 }
 
 #ifdef TPL_TESTABLE
 LockWaitLimitForTesting::LockWaitLimitForTesting(std::chrono::milliseconds limit) noexcept
-    : start_count_(State().waits_run_out) {
-  State().limit = limit;
+    : previous_(ThreadSessionLimits().lock_wait), start_count_(waits_run_out_here) {
+  ThreadSessionLimits().lock_wait = limit;
 }
 
-LockWaitLimitForTesting::~LockWaitLimitForTesting() { State().limit = kLockWaitLimit; }
+LockWaitLimitForTesting::~LockWaitLimitForTesting() { ThreadSessionLimits().lock_wait = previous_; }
 
 int LockWaitLimitForTesting::waits_run_out() const noexcept {
-  return State().waits_run_out - start_count_;
+  return waits_run_out_here - start_count_;
 }
 #endif
 

@@ -1,4 +1,4 @@
-// How long a call may wait for a lock that another session holds.
+// How long a session waits for a lock that another session holds.
 //
 // A session that finds the database locked waits for the lock, up to the
 // wait limit (15 s). A call runs many short sessions one after another
@@ -6,28 +6,16 @@
 // failure): if each of them waited the full limit behind the same lock, a
 // report would take minutes to fail. So a call waits the full limit at most
 // once: after one wait has run out, every later session of the same call
-// that meets a lock gives up at once. The call is marked by a CallLockScope
-// on its thread; outside any scope every wait may take the full limit.
+// that meets a lock gives up at once. The budget is the call's CallLimits
+// (call_limits.h), in force on whatever thread does the call's work;
+// outside any call every wait may take the full limit.
 #pragma once
 
 #include <chrono>
 
+#include "database/call_limits.h"
+
 namespace tpl::db {
-
-inline constexpr std::chrono::milliseconds kLockWaitLimit{15000};
-
-// Marks the calls of one public method on this thread. Nested scopes share
-// the outermost one's budget.
-class CallLockScope {
- public:
-  CallLockScope() noexcept;
-  ~CallLockScope();
-  CallLockScope(const CallLockScope&) = delete;
-  CallLockScope& operator=(const CallLockScope&) = delete;
-
- private:
-  bool outermost_;
-};
 
 // For the providers: whether a session that meets a lock may still wait,
 // how long, and that a wait ran out.
@@ -36,8 +24,9 @@ std::chrono::milliseconds LockWaitLimit() noexcept;
 void NoteLockWaitRanOut() noexcept;
 
 #ifdef TPL_TESTABLE
-// For tests: a shorter limit while the object lives, and the number of
-// waits that ran out on this thread since it was created.
+// For tests: a shorter limit on this thread while the object lives (calls
+// begun meanwhile take it too), and the number of waits that ran out on
+// this thread since it was created.
 class LockWaitLimitForTesting {
  public:
   explicit LockWaitLimitForTesting(std::chrono::milliseconds limit) noexcept;
@@ -45,6 +34,7 @@ class LockWaitLimitForTesting {
   int waits_run_out() const noexcept;
 
  private:
+  std::chrono::milliseconds previous_;
   int start_count_;
 };
 #endif

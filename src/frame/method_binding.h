@@ -3,10 +3,16 @@
 // it (the number of parameters, the result kind, each parameter's type) and
 // one generic adapter that calls it with an argument list:
 //
-//   Bind<&TPL::gGrava_Filtro>(0x60030010, "gGrava_Filtro", {"invntConecta_db", ...})
+//   Bind<&TPL::gGrava_Filtro>(0x60030010, "gGrava_Filtro",
+//                             {Connection("invntConecta_db"), User("invntUsuario_Internet_id"),
+//                              MessageSlot("outvntMsg_Ret"), Kind("invntBase_dados"),
+//                              "invntTemplate_id", ...})
 //
-// Bind runs at compile time only. A name list of the wrong length, or a
-// typed parameter whose name does not say its type, stops the build.
+// The four parameters of the call's context are marked with their role;
+// a bare name is an ordinary parameter. Bind runs at compile time only. A
+// name list of the wrong length, a typed parameter whose name does not say
+// its type, or a method without exactly one parameter of each of the four
+// roles (for TPL) stops the build.
 #pragma once
 
 #include <array>
@@ -15,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -107,9 +114,26 @@ constexpr bool NameSaysType(std::string_view name, ParameterType type) {
   return false;
 }
 
-// Not constexpr on purpose: reaching it while Bind runs stops the build,
+// Not constexpr on purpose: reaching one while Bind runs stops the build,
 // and the compiler's message names it.
 inline void TypedParameterNameLacksLngOrStrPrefix() {}
+inline void MethodLacksOneParameterOfEachContextRole() {}
+
+// One entry of a row's name list: a name and its role.
+struct NamedParameter {
+  std::string_view name;
+  ParameterRole role = ParameterRole::Ordinary;
+  consteval NamedParameter(const char* ordinary_name) : name(ordinary_name) {}
+  consteval NamedParameter(std::string_view role_name, ParameterRole parameter_role)
+      : name(role_name), role(parameter_role) {}
+};
+
+consteval NamedParameter Connection(const char* name) { return {name, ParameterRole::Connection}; }
+consteval NamedParameter Kind(const char* name) { return {name, ParameterRole::DatabaseKind}; }
+consteval NamedParameter MessageSlot(const char* name) {
+  return {name, ParameterRole::MessageSlot};
+}
+consteval NamedParameter User(const char* name) { return {name, ParameterRole::User}; }
 
 // A typed parameter lent to the member: a local int32_t or std::string
 // read from the converted argument, written back into the argument when
@@ -195,19 +219,27 @@ struct MethodRow {
   }
 };
 
-// `names` are the parameter names in interface order.
+// `names` are the parameter names in interface order, with their roles.
 template <auto Member, size_t NameCount>
 consteval auto Bind(int32_t dispatch_id, std::string_view name,
-                    const std::string_view (&names)[NameCount]) {
+                    const NamedParameter (&names)[NameCount]) {
   using Signature = MemberSignature<decltype(Member)>;
   static_assert(NameCount == Signature::kArity,
                 "the name list must name every parameter of the member, no more");
   MethodRow<typename Signature::Object, NameCount> row{
       dispatch_id, name, Signature::kResult, {}, &CallMember<Member>};
+  int roles_marked[5] = {};
   for (size_t i = 0; i < NameCount; ++i) {
     const ParameterType type = Signature::kParameters[i];
-    if (!NameSaysType(names[i], type)) TypedParameterNameLacksLngOrStrPrefix();
-    row.parameters[i] = {names[i], type};
+    if (!NameSaysType(names[i].name, type)) TypedParameterNameLacksLngOrStrPrefix();
+    row.parameters[i] = {names[i].name, type, names[i].role};
+    ++roles_marked[static_cast<int>(names[i].role)];
+  }
+  if constexpr (std::is_same_v<typename Signature::Object, TPL>) {
+    for (ParameterRole role : {ParameterRole::Connection, ParameterRole::DatabaseKind,
+                               ParameterRole::MessageSlot, ParameterRole::User}) {
+      if (roles_marked[static_cast<int>(role)] != 1) MethodLacksOneParameterOfEachContextRole();
+    }
   }
   return row;
 }

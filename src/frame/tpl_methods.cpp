@@ -1,12 +1,14 @@
-// The public methods of TPL. The class keeps no state: each method hands
-// its arguments, by reference, to the routine of the subsystem that does
-// the work, whose name it shares. Each call waits for a database lock the
-// full limit at most once (database/lock_wait.h).
+// The public methods of TPL. The class keeps no state: each method gathers
+// its connection string, user, Database kind and message slot into the
+// call's context (conventions/call_context.h) and hands it, with its other
+// arguments by reference, to the routine of the subsystem that does the
+// work, whose name it shares.
 #include "output/job_registration.h"
 #include "output/report_handover.h"
-#include "report/query_test.h"
 #include "output/workbook_export.h"
+#include "report/query_test.h"
 #include "report/report_execution.h"
+#include "conventions/call_context.h"
 #include "templates/document_lookup.h"
 #include "templates/filter_list_editing.h"
 #include "templates/template_deletion.h"
@@ -16,17 +18,26 @@
 #include "tpl/tpl.h"
 
 namespace tpl {
+namespace {
+
+// The context of a job method whose values come typed.
+CallContext TypedCall(const std::string& connection_string, int32_t user,
+                      const std::string& database_kind, Variant& message) {
+  return CallContext(Variant(connection_string), Variant::Long(user), Variant(database_kind),
+                     message);
+}
+
+}  // namespace
 
 Variant TPL::gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                          Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                          Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
                          Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
                          Variant& InarrvntMatriz, Variant& outvntNome_Arquivo) {
-  db::CallLockScope call;
-  return ::tpl::gGera_Excel(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                            invntBanco_Dados, InvntTitulo_Tela, InvntSub_Titulo_Tela,
-                            InvntQtde_Lin_Matriz, InvntQtde_Col_Matriz, InarrvntMatriz,
-                            outvntNome_Arquivo);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gGera_Excel(call, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
+                            InvntQtde_Col_Matriz, InarrvntMatriz, outvntNome_Arquivo);
 }
 
 Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -38,13 +49,13 @@ Variant TPL::gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Int
                              Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
                              Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
                              Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
-  db::CallLockScope call;
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::gExecutar_Query(
-      invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados, InVntQuery,
-      InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
-      OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz, OutVntarrvntMatriz, vntfLAG_gERA_EXCEL,
-      vntTitulo_Tela, vntSub_Titulo_Tela, invntTemplate_id, INFlag_Opcoes_Exportacao,
-      INvntTipo_Exibicao, dicArrayMatriz, InVntFlag_Envio_Email);
+      call, InVntQuery, InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro,
+      InVntQtde_Col_Matriz_Filtro, OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz, OutVntarrvntMatriz,
+      vntfLAG_gERA_EXCEL, vntTitulo_Tela, vntSub_Titulo_Tela, invntTemplate_id,
+      INFlag_Opcoes_Exportacao, INvntTipo_Exibicao, dicArrayMatriz, InVntFlag_Envio_Email);
 }
 
 bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -54,10 +65,10 @@ bool TPL::gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Inte
                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
                             Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
                             Variant& INvntTipo_Exibicao) {
-  db::CallLockScope call;
-  return ::tpl::gGera_Arquivo_EDI(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                  invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros,
-                                  vntTitulo_Tela, vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gGera_Arquivo_EDI(call, InVntQuery, InVntarrMatrizFiltros, vntTitulo_Tela,
+                                  vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
                                   InVntQtde_Col_Matriz_Filtro, OutVntarrvntMatriz, invntTemplate_id,
                                   INFlag_Opcoes_Exportacao, INvntTipo_Exibicao);
 }
@@ -69,9 +80,9 @@ bool TPL::mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Interne
                          Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
                          Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
                          Variant& INvntTipo_Exibicao) {
-  db::CallLockScope call;
-  return ::tpl::mVerifica_JOBs(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                               invntBanco_Dados, vntTitulo_Tela, vntSub_Titulo_Tela,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::mVerifica_JOBs(call, vntTitulo_Tela, vntSub_Titulo_Tela,
                                InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
                                OutVntarrvntMatriz, InVntQuery, InVntarrMatrizFiltros,
                                invntTemplate_id, INFlag_Opcoes_Exportacao, INvntTipo_Exibicao);
@@ -85,9 +96,8 @@ bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
                       Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
                       Variant& InVntData_Inicio, Variant& invntEmail_Remetente,
                       Variant& invntEndereco_Anexo) {
-  db::CallLockScope call;
-  return ::tpl::gInclui_JOB(invntBase_dados, invntConecta_db, invntUsuario_Internet_id,
-                            outvntMsg_Ret, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBase_dados, outvntMsg_Ret);
+  return ::tpl::gInclui_JOB(call, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
                             OutVntLog_Gerador_ID, InArrVntParametro, InVntTam_Arr_Parametro,
                             InVntTexto_EMail, InVntEndereco_EMail, InVntData_Inicio,
                             invntEmail_Remetente, invntEndereco_Anexo);
@@ -96,19 +106,19 @@ bool TPL::gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
 bool TPL::mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
                                  std::string& instrConecta_db, std::string& InStrBanco_Dados,
                                  int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret) {
-  db::CallLockScope call;
-  return ::tpl::mInclui_Parametros_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query, instrConecta_db,
-                                       InStrBanco_Dados, InLngUsuario_Internet_ID, outvntMsg_Ret);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
+  return ::tpl::mInclui_Parametros_JOB(inlngLOG_GERADOR_ID, InStrTxt_Query, call);
 }
 
 bool TPL::mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrConecta_db,
                            int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
                            Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
                            std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID) {
-  db::CallLockScope call;
-  return ::tpl::mMonta_Parametro(InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID,
-                                 outvntMsg_Ret, InArrVntParametro, InVntTam_Arr_Parametro,
-                                 OutStrParametros, inlngLOG_GERADOR_ID);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
+  return ::tpl::mMonta_Parametro(call, InArrVntParametro, InVntTam_Arr_Parametro, OutStrParametros,
+                                 inlngLOG_GERADOR_ID);
 }
 
 bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
@@ -118,10 +128,10 @@ bool TPL::mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID
                       std::string& InStrEndereco_EMail, Variant& outvntMsg_Ret,
                       std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
                       std::string& instrEndereco_anexo) {
-  db::CallLockScope call;
-  return ::tpl::mInclui_JOB(InLngUsuario_Internet_ID, InLngFuncao_ID, InStrTitulo_EMail,
-                            InStrFlag_Envia_EMail, OutVntLog_Gerador_ID, instrConecta_db,
-                            InStrBanco_Dados, InStrTexto_EMail, InStrEndereco_EMail, outvntMsg_Ret,
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
+  return ::tpl::mInclui_JOB(call, InLngFuncao_ID, InStrTitulo_EMail, InStrFlag_Envia_EMail,
+                            OutVntLog_Gerador_ID, InStrTexto_EMail, InStrEndereco_EMail,
                             InStrData_Inicio, instrEmail_Remetente, instrEndereco_anexo);
 }
 
@@ -130,11 +140,10 @@ bool TPL::mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instr
                                Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
                                Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
                                Variant& InVntEndereco_EMail, Variant& InVntData_Inicio) {
-  db::CallLockScope call;
-  return ::tpl::mConsiste_Inclui_JOB(InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID,
-                                     outvntMsg_Ret, InVntFuncao_ID, InVntTitulo_EMail,
-                                     InVntFlag_Envia_EMail, InVntTexto_EMail, InVntEndereco_EMail,
-                                     InVntData_Inicio);
+  const CallContext call =
+      TypedCall(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados, outvntMsg_Ret);
+  return ::tpl::mConsiste_Inclui_JOB(call, InVntFuncao_ID, InVntTitulo_EMail, InVntFlag_Envia_EMail,
+                                     InVntTexto_EMail, InVntEndereco_EMail, InVntData_Inicio);
 }
 
 Variant TPL::gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -145,9 +154,8 @@ Variant TPL::gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Inter
                            Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
                            Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
                            Variant& InVntTipo_Acao) {
-  db::CallLockScope call;
-  return ::tpl::gGrava_Filtro(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                              invntBase_dados, invntTemplate_id, IOVntQtde_Lin_Matriz_Filtro,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBase_dados, outvntMsg_Ret);
+  return ::tpl::gGrava_Filtro(call, invntTemplate_id, IOVntQtde_Lin_Matriz_Filtro,
                               IOVntQtde_Col_Matriz_Filtro, IOVntArrMatriz_Filtro, InVntCOLUNA_ID,
                               InVntExibir, InVntValor, InVntTipoVariavel, InVntObrigatorio,
                               InVntQtdeDiasMax, InVntPosicao, InVntTipo_Acao);
@@ -157,10 +165,10 @@ Variant TPL::gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_
                                 Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
                                 Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
                                 Variant& outstrMsg_ret) {
-  db::CallLockScope call;
-  return ::tpl::gBusca_Arquivo_Xml(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
-                                   vntCampo, vntTabela, vntColunaId, vntArquivoId, vntArquivo,
-                                   outstrMsg_ret);
+  const CallContext call(instrConecta_db, InLngUsuario_Internet_ID, InStrBanco_Dados,
+                         outstrMsg_ret);
+  return ::tpl::gBusca_Arquivo_Xml(call, vntCampo, vntTabela, vntColunaId, vntArquivoId,
+                                   vntArquivo);
 }
 
 Variant TPL::gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -173,14 +181,13 @@ Variant TPL::gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Int
                              Variant& InVntQtde_Lin_Matriz_Filtro,
                              Variant& InVntQtde_Col_Matriz_Filtro, Variant& InVntArrMatriz_Filtro,
                              Variant& OutVntSigla, Variant& InVntFlag_Envio_Email) {
-  db::CallLockScope call;
-  return ::tpl::gGrava_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                invntBanco_Dados, IOVntTemplate_ID, InVntNome_Relatorio,
-                                InVntTitulo, InVntSubtitulo, InVntQuery,
-                                InVntQtde_Lin_Grupo_Usuario, InVntQtde_Col_Grupo_Usuario,
-                                InVntArr_Matriz_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
-                                InVntQtde_Col_Matriz_Filtro, InVntArrMatriz_Filtro, OutVntSigla,
-                                InVntFlag_Envio_Email);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gGrava_Template(call, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
+                                InVntSubtitulo, InVntQuery, InVntQtde_Lin_Grupo_Usuario,
+                                InVntQtde_Col_Grupo_Usuario, InVntArr_Matriz_Grupo_Usuario,
+                                InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+                                InVntArrMatriz_Filtro, OutVntSigla, InVntFlag_Envio_Email);
 }
 
 Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
@@ -190,9 +197,9 @@ Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Intern
                           Variant& OutvntQtde_Lin_Matriz, Variant& OutvntQtde_Col_Matriz,
                           Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
                           Variant& dicArrayMatriz) {
-  db::CallLockScope call;
-  return ::tpl::gTesta_Query(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                             invntBanco_Dados, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gTesta_Query(call, IOVntTemplate_ID, InVntNome_Relatorio, InVntTitulo,
                              InVntSubtitulo, InVntQuery, OutvntQtde_Lin_Matriz,
                              OutvntQtde_Col_Matriz, OutVntarrvntMatriz, invntTemplate_id,
                              dicArrayMatriz);
@@ -201,17 +208,17 @@ Variant TPL::gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Intern
 Variant TPL::gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                               Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                               Variant& invntTemplate_id) {
-  db::CallLockScope call;
-  return ::tpl::gExclui_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                 invntBanco_Dados, invntTemplate_id);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gExclui_Template(call, invntTemplate_id);
 }
 
 Variant TPL::gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
                                      Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
                                      Variant& invntTemplate_id, Variant& InVntCOLUNA_ID) {
-  db::CallLockScope call;
-  return ::tpl::gExclui_Filtro_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                        invntBanco_Dados, invntTemplate_id, InVntCOLUNA_ID);
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gExclui_Filtro_Template(call, invntTemplate_id, InVntCOLUNA_ID);
 }
 
 Variant TPL::gObter_Dados_Template(
@@ -222,10 +229,10 @@ Variant TPL::gObter_Dados_Template(
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
-  db::CallLockScope call;
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
   return ::tpl::gObter_Dados_Template(
-      invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados,
-      invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo, OutvntSub_Titulo,
+      call, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo, OutvntSub_Titulo,
       OutVntarrMatrizFiltros, OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro,
       OutVntQuery, InVntIndicativo_Busca_Grupo, OutVntQtde_Lin_Grupo_Usuario,
       OutVntQtde_Col_Grupo_Usuario, OutVntArrMatrizGrupoUsuario, OutVntSigla,
@@ -239,10 +246,9 @@ Variant TPL::gObter_Templates_do_Usuario(Variant& invntConecta_db,
                                          Variant& OutVntQtde_Registros,
                                          Variant& OutVntArrTemplate_ID,
                                          Variant& OutVntArrTitulo) {
-  db::CallLockScope call;
-  return ::tpl::gObter_Templates_do_Usuario(invntConecta_db, invntUsuario_Internet_id,
-                                            outvntMsg_Ret, invntBanco_Dados,
-                                            InVntGrupo_Usuario_ID, OutVntQtde_Registros,
+  const CallContext call(invntConecta_db, invntUsuario_Internet_id, invntBanco_Dados,
+                         outvntMsg_Ret);
+  return ::tpl::gObter_Templates_do_Usuario(call, InVntGrupo_Usuario_ID, OutVntQtde_Registros,
                                             OutVntArrTemplate_ID, OutVntArrTitulo);
 }
 

@@ -88,7 +88,9 @@ Json MethodTableJson() {
   for (const MethodInfo& method : TPL::Methods()) {
     Json parameters = Json::array();
     for (const ParameterInfo& parameter : method.parameters) {
-      parameters.push_back({{"name", parameter.name}, {"type", TypeName(parameter.type)}});
+      Json entry = {{"name", parameter.name}, {"type", TypeName(parameter.type)}};
+      if (parameter.role != ParameterRole::Ordinary) entry["role"] = RoleName(parameter.role);
+      parameters.push_back(std::move(entry));
     }
     methods.push_back({{"dispatch_id", HexDispatchId(method.dispatch_id)},
                        {"name", method.name},
@@ -108,6 +110,27 @@ std::string_view TypeName(ParameterType type) {
       return "String";
   }
   return "?";
+}
+
+std::string_view RoleName(ParameterRole role) {
+  switch (role) {
+    case ParameterRole::Connection: return "connection";
+    case ParameterRole::DatabaseKind: return "kind";
+    case ParameterRole::MessageSlot: return "message";
+    case ParameterRole::User: return "user";
+    case ParameterRole::Ordinary: break;
+  }
+  return "ordinary";
+}
+
+void ImposeDatabase(const MethodInfo& method, std::vector<Variant>& arguments,
+                    const std::optional<std::string>& connection,
+                    const std::optional<std::string>& kind) {
+  for (size_t i = 0; i < method.parameters.size() && i < arguments.size(); ++i) {
+    const ParameterRole role = method.parameters[i].role;
+    if (role == ParameterRole::Connection && connection) arguments[i] = Variant(*connection);
+    if (role == ParameterRole::DatabaseKind && kind) arguments[i] = Variant(*kind);
+  }
 }
 
 std::string_view TypeName(ResultType type) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,18 @@ std::string AnswerText(const Json& answer, bool pretty = false);
 Json MethodTableJson();
 
 // Names of parameter and result types as `tpl` shows them, in refusals and
-// in `tpl methods`.
+// in `tpl methods`, and of the parameters' roles ("connection", "kind",
+// "message", "user"; `tpl methods` names no role for an ordinary one).
 std::string_view TypeName(ParameterType type);
 std::string_view TypeName(ResultType type);
+std::string_view RoleName(ParameterRole role);
+
+// Overwrites the parameters of the connection-string and Database-kind
+// roles with `connection` and `kind`, each when given: the database a host
+// imposes on every call (`tpl serve`, `tpl call --database`).
+void ImposeDatabase(const MethodInfo& method, std::vector<Variant>& arguments,
+                    const std::optional<std::string>& connection,
+                    const std::optional<std::string>& kind);
 
 // Dispatch identifiers as the interface description writes them: eight
 // hexadecimal digits, 60030010.

@@ -76,11 +76,17 @@ int RunMethods(CommandArguments arguments, HostStreams& streams) {
   return kExitSuccess;
 }
 
-constexpr const char* kCallUsage = "Usage: tpl call METHOD [--args FILE] [--pretty]\n";
+constexpr const char* kCallUsage =
+    "Usage: tpl call METHOD [--args FILE] [--database CONNECTION] [--kind SQLSERVER|ORACLE] "
+    "[--pretty]\n";
 
 struct CallOptions {
   std::string method;
   std::optional<std::string> arguments_file;
+  // Given, they replace the arguments of the method's connection-string
+  // and Database-kind parameters, wherever the method has them.
+  std::optional<std::string> database;
+  std::optional<std::string> kind;
   bool pretty = false;
 };
 
@@ -95,6 +101,12 @@ bool ReadCallOptions(CommandArguments words, CallOptions& options, std::ostream&
         return false;
       }
       options.arguments_file = words[++i];
+    } else if (word == "--database" || word == "--kind") {
+      if (i + 1 == words.size()) {
+        err << "tpl call: " << word << " needs a value\n";
+        return false;
+      }
+      (word == "--database" ? options.database : options.kind) = words[++i];
     } else if (word == "--pretty") {
       options.pretty = true;
     } else if (!word.starts_with("-") && !have_method) {
@@ -124,8 +136,10 @@ std::optional<std::string> ReadArgumentsText(const CallOptions& options, HostStr
   return ReadAll(file);
 }
 
-// call METHOD [--args FILE] [--pretty]: calls one method with arguments
-// read as JSON and prints the result and every argument after the call.
+// call METHOD [--args FILE] [--database C] [--kind K] [--pretty]: calls one
+// method with arguments read as JSON (the connection string and Database
+// kind replaced when given) and prints the result and every argument after
+// the call.
 int RunCall(CommandArguments words, HostStreams& streams) {
   CallOptions options;
   if (!ReadCallOptions(words, options, streams.err)) {
@@ -148,6 +162,7 @@ int RunCall(CommandArguments words, HostStreams& streams) {
     streams.err << "tpl call " << method->name << ": " << e.what() << '\n';
     return kExitUsage;
   }
+  ImposeDatabase(*method, arguments, options.database, options.kind);
 
   Json answer;
   try {
@@ -249,8 +264,9 @@ constexpr Command kCommands[] = {
      RunInitDb},
     {"methods", "[--json]", "list the methods of TPL: dispatch id, name, result, parameters",
      RunMethods},
-    {"call", "METHOD [--args FILE] [--pretty]",
-     "call METHOD with the JSON array of arguments read from standard input (or FILE)",
+    {"call", "METHOD [--args FILE] [--database CONNECTION] [--kind KIND] [--pretty]",
+     "call METHOD with the JSON array of arguments read from standard input (or FILE); "
+     "--database and --kind replace the connection string and the Database kind",
      RunCall},
     {"serve",
      "--database CONNECTION --kind SQLSERVER|ORACLE --token-file FILE [--listen HOST:PORT] "

@@ -26,22 +26,12 @@
 #include "host/web_assets.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
+#include "tpl/system_parameters.h"
 #include "tpl/text.h"
 
 namespace tpl::host {
 
 namespace {
-
-// The method table names the connection string "invntConecta_db" or
-// "instrConecta_db" and the Database kind "invntBanco_Dados",
-// "InStrBanco_Dados" or "invntBase_dados".
-bool IsConnectionParameter(std::string_view name) {
-  return LCase(name).ends_with("conecta_db");
-}
-bool IsDatabaseKindParameter(std::string_view name) {
-  const std::string lower = LCase(name);
-  return lower.ends_with("banco_dados") || lower.ends_with("base_dados");
-}
 
 // Compares in a time that depends on the expected token's length only, so
 // that the answer's timing tells nothing about how much of a guess was
@@ -135,11 +125,7 @@ bool ParseListenAddress(std::string_view text, std::string& host, int& port) {
 
 void ImposeServiceDatabase(const MethodInfo& method, std::vector<Variant>& arguments,
                            const ServiceOptions& options) {
-  for (size_t i = 0; i < method.parameters.size() && i < arguments.size(); ++i) {
-    const std::string_view name = method.parameters[i].name;
-    if (IsConnectionParameter(name)) arguments[i] = Variant(options.database);
-    if (IsDatabaseKindParameter(name)) arguments[i] = Variant(options.kind);
-  }
+  ImposeDatabase(method, arguments, options.database, options.kind);
 }
 
 bool IsServableFileName(std::string_view name) {
@@ -247,7 +233,8 @@ struct HttpService::Server {
     std::vector<std::pair<size_t, Variant>> sent_connections;
     std::optional<size_t> saved_workbook;
     for (size_t i = 0; i < method->parameters.size() && i < arguments.size(); ++i) {
-      if (IsConnectionParameter(method->parameters[i].name)) sent_connections.emplace_back(i, arguments[i]);
+      if (method->parameters[i].role == ParameterRole::Connection)
+        sent_connections.emplace_back(i, arguments[i]);
       if (IsSavedWorkbookParameter(method->parameters[i].name)) saved_workbook = i;
     }
     ImposeServiceDatabase(*method, arguments, options);
@@ -326,10 +313,14 @@ struct HttpService::Server {
 
   // The workbook folder: system parameter 23017, read through the library.
   std::optional<std::string> WorkbookFolderText() const {
-    std::vector<Variant> arguments = {options.database,   Variant::Long(0),
-                                      options.kind,       "Parametro",
-                                      "Tab_Parametro_Sistema", "Tab_Parametro_Sistema_ID",
-                                      Variant::Long(23017), "",
+    std::vector<Variant> arguments = {options.database,
+                                      Variant::Long(0),
+                                      options.kind,
+                                      "Parametro",
+                                      "Tab_Parametro_Sistema",
+                                      "Tab_Parametro_Sistema_ID",
+                                      Variant::Long(system_parameters::kWorkbookFolder.id),
+                                      "",
                                       ""};
     TPL tpl;
     std::string folder;

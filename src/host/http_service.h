@@ -55,7 +55,7 @@ std::string ReadTokenFile(const std::filesystem::path& file);
 bool ParseListenAddress(std::string_view text, std::string& host, int& port);
 
 // Overwrites the connection-string and Database-kind parameters of a call,
-// found by their names in the method table, with the service's own.
+// found by their roles in the method table, with the service's own.
 void ImposeServiceDatabase(const MethodInfo& method, std::vector<Variant>& arguments,
                            const ServiceOptions& options);
 

@@ -8,6 +8,7 @@
 #include "host/call_arguments.h"
 #include "tpl/conversions.h"
 #include "tpl/host_lookups.h"
+#include "tpl/system_parameters.h"
 #include "tpl/text.h"
 #include "tpl/tpl.h"
 
@@ -41,8 +42,15 @@ std::string Trimmed(std::string_view text) {
 // Parameter 23042, the screen's line limit, read as any host reads a
 // parameter: through gBusca_Arquivo_Xml.
 size_t ScreenLineLimit(const std::string& database, const std::string& kind) {
-  std::vector<Variant> arguments = {database, Variant::Long(0), kind, "Parametro", "Tab_Parametro_Sistema",
-                                    "Tab_Parametro_Sistema_ID", Variant::Long(23042), "", ""};
+  std::vector<Variant> arguments = {database,
+                                    Variant::Long(0),
+                                    kind,
+                                    "Parametro",
+                                    "Tab_Parametro_Sistema",
+                                    "Tab_Parametro_Sistema_ID",
+                                    Variant::Long(system_parameters::kMaxScreenLines.id),
+                                    "",
+                                    ""};
   TPL tpl;
   int16_t result = 10;
   int32_t limit = 0;

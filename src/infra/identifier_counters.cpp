@@ -30,37 +30,37 @@ bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          std::string& message, int32_t& new_identifier) {
   std::string sql;
   Variant slot(message);
-  bool done = RunRoutine(
-      traps::kInfraIdsTrap, sql, Variant(database_kind), Variant(connection_string), Variant(user), slot, [&] {
-        db::Connection own;
-        db::Connection* session = connection;
-        if (connection_choice != "S" || session == nullptr) {
-          own.Open(connection_string);
-          session = &own;
-        }
-        db::TransactionScope transaction(*session);
-        db::Recordset recordset;
-        // Writing the row first takes its lock on every database we serve,
-        // so a concurrent reservation waits here instead of reading the
-        // same value.
-        sql = "UPDATE infra_ids SET " + counter_column + " = " + counter_column;
-        recordset.Open(sql, *session);
+  const CallContext call(Variant(connection_string), Variant(user), Variant(database_kind), slot);
+  bool done = RunRoutine(traps::kInfraIdsTrap, sql, call, [&] {
+    db::Connection own;
+    db::Connection* session = connection;
+    if (connection_choice != "S" || session == nullptr) {
+      own.Open(connection_string);
+      session = &own;
+    }
+    db::TransactionScope transaction(*session);
+    db::Recordset recordset;
+    // Writing the row first takes its lock on every database we serve,
+    // so a concurrent reservation waits here instead of reading the
+    // same value.
+    sql = "UPDATE infra_ids SET " + counter_column + " = " + counter_column;
+    recordset.Open(sql, *session);
 
-        sql = "SELECT  " + counter_column + " FROM infra_ids ";
-        recordset.Open(sql, *session);
-        if (!recordset.IsOpen() || recordset.Eof()) {
-          slot = Variant(sentences::kNoCounterRow);
-          return false;
-        }
-        int32_t next = NextIdentifier(recordset.Value(Trim(counter_column)));
-        recordset.Close();
+    sql = "SELECT  " + counter_column + " FROM infra_ids ";
+    recordset.Open(sql, *session);
+    if (!recordset.IsOpen() || recordset.Eof()) {
+      slot = Variant(sentences::kNoCounterRow);
+      return false;
+    }
+    int32_t next = NextIdentifier(recordset.Value(Trim(counter_column)));
+    recordset.Close();
 
-        sql = "UPDATE infra_ids SET " + counter_column + " = " + std::to_string(next);
-        recordset.Open(sql, *session);
-        transaction.Commit();
-        new_identifier = next;
-        return true;
-      });
+    sql = "UPDATE infra_ids SET " + counter_column + " = " + std::to_string(next);
+    recordset.Open(sql, *session);
+    transaction.Commit();
+    new_identifier = next;
+    return true;
+  });
   message = TextOrEmpty(slot);
   return done;
 }

@@ -17,7 +17,6 @@ namespace {
 constexpr std::string_view kJobMarker = "__JOB__";
 constexpr std::string_view kSeparator = "__";
 constexpr std::string_view kValueEnd = "@@@";
-constexpr int32_t kSupplierLookupParameter = 2001849;
 constexpr const char* kDefaultSupportMailbox = "suporte@localhost";
 
 std::vector<std::string> SplitText(std::string_view text, std::string_view separator) {
@@ -49,13 +48,12 @@ std::string TypedDate(const std::string& value) {
   return value.substr(8, 2) + "/" + value.substr(5, 2) + "/" + value.substr(0, 4);
 }
 
-bool Lookup(const Database& database, const Variant& user, int32_t parameter, Variant& value,
-            std::string& refusal) {
+bool Lookup(const Database& database, const Variant& user, const SystemParameter& parameter,
+            Variant& value, std::string& refusal) {
   Variant message;
-  if (mBusca_Tab_Parametro_Sistema(Variant(database.kind), user,
-                                   Variant(database.connection_string), message,
-                                   Variant::Long(parameter), value))
-    return true;
+  const CallContext call(Variant(database.connection_string), user, Variant(database.kind),
+                         message);
+  if (mBusca_Tab_Parametro_Sistema(call, parameter, value)) return true;
   refusal = TextOrEmpty(message);
   return false;
 }
@@ -81,9 +79,11 @@ bool LoadJob(const Database& database, const ClaimedJob& job, ReportRequest& req
       kind(database.kind), template_id = Variant::Long(std::stoi(parameters.template_id)),
       name, title, subtitle, filters, filter_lines, filter_columns, query, groups_wanted("N"),
       group_lines, group_columns, groups, abbreviation, email_only;
-  if (!mObter_Dados_Template(connection, user, message, kind, template_id, name, title, subtitle,
-                             filters, filter_lines, filter_columns, query, groups_wanted,
-                             group_lines, group_columns, groups, abbreviation, email_only)) {
+  // The job is one call of the routines a report run uses.
+  const CallContext call(connection, user, kind, message);
+  if (!mObter_Dados_Template(call, template_id, name, title, subtitle, filters, filter_lines,
+                             filter_columns, query, groups_wanted, group_lines, group_columns,
+                             groups, abbreviation, email_only)) {
     refusal = TextOrEmpty(message);
     return false;
   }
@@ -101,10 +101,8 @@ bool LoadJob(const Database& database, const ClaimedJob& job, ReportRequest& req
       matrix.at(row_index, kFilterValueColumn) = Variant(value);
     }
   }
-  if (!mConsiste_Filtros(connection, user, message, kind, query, filters, filter_lines,
-                         filter_columns) ||
-      !mPrepara_Query(connection, user, message, kind, query, filters, filter_lines,
-                      filter_columns)) {
+  if (!mConsiste_Filtros(call, query, filters, filter_lines, filter_columns) ||
+      !mPrepara_Query(call, query, filters, filter_lines, filter_columns)) {
     refusal = TextOrEmpty(message);
     return false;
   }
@@ -129,14 +127,15 @@ bool LoadEmailRequest(const Database& database, const ClaimedJob& job, ReportReq
 
   const Variant user = Variant::Long(job.user);
   Variant supplier_groups(""), mailbox("");
-  if (!Lookup(database, user, kSupplierLookupParameter, supplier_groups, refusal)) return false;
+  if (!Lookup(database, user, system_parameters::kSupplierGroupLookup, supplier_groups, refusal))
+    return false;
   db::Recordset address;
   address.Open(EmailLookupQuery(TextEquals(supplier_groups, "S"), job.user),
                database.connection_string);
   if (address.Eof()) return true;  // an unknown user: nobody to send it to
   request.address = Trim(TextOrEmpty(address.Value("EMAIL")));
   if (!request.address.empty()) return true;
-  if (!Lookup(database, user, kSupportMailboxParameter, mailbox, refusal)) return false;
+  if (!Lookup(database, user, system_parameters::kSupportMailbox, mailbox, refusal)) return false;
   request.address = Trim(TextOrEmpty(mailbox));
   if (request.address.empty()) request.address = kDefaultSupportMailbox;
   return true;

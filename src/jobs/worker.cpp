@@ -39,7 +39,6 @@
 namespace tpl::jobs {
 namespace {
 
-constexpr int32_t kZeroDisplayParameter = 7018;
 constexpr const char* kWorkbookType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 constexpr const char* kTextType = "text/plain; charset=UTF-8";
 constexpr auto kProgressEvery = std::chrono::seconds(5);
@@ -217,11 +216,11 @@ class Worker {
     }
   }
 
-  std::string Parameter(int32_t user, int32_t id) {
+  std::string Parameter(int32_t user, const SystemParameter& parameter) {
     Variant value(""), message;
-    if (!mBusca_Tab_Parametro_Sistema(Variant(database_.kind), Variant::Long(user),
-                                      Variant(database_.connection_string), message,
-                                      Variant::Long(id), value))
+    const CallContext call(Variant(database_.connection_string), Variant::Long(user),
+                           Variant(database_.kind), message);
+    if (!mBusca_Tab_Parametro_Sistema(call, parameter, value))
       throw RuntimeError(0, TextOrEmpty(message));
     return TextOrEmpty(value);
   }
@@ -247,11 +246,11 @@ class Worker {
       outcome.log_detail = "'" + request.address + "'";
       return outcome;
     }
-    const std::string folder = Parameter(job.user, kWorkbookFolderParameter);
+    const std::string folder = Parameter(job.user, system_parameters::kWorkbookFolder);
     FileContent content;
     content.title = request.title;
     content.subtitle = request.subtitle;
-    content.zero_display_flag = Variant(Parameter(job.user, kZeroDisplayParameter));
+    content.zero_display_flag = Variant(Parameter(job.user, system_parameters::kZeroDisplay));
 
     const bool text = request.file_kind == FileKind::Text;
     outcome.file = WorkbookName(Now(), Variant::Long(job.user)) + "-" + job.key.Name() +

@@ -11,53 +11,43 @@
 #include <cstdint>
 #include <string>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
 
-bool gInclui_JOB(Variant& invntBase_dados, Variant& invntConecta_db,
-                 Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret, Variant& InVntFuncao_ID,
-                 Variant& InVntTitulo_EMail, Variant& InVntFlag_Envia_EMail,
-                 Variant& OutVntLog_Gerador_ID, Variant& InArrVntParametro,
-                 Variant& InVntTam_Arr_Parametro, Variant& InVntTexto_EMail,
-                 Variant& InVntEndereco_EMail, Variant& InVntData_Inicio,
+bool gInclui_JOB(const CallContext& call, Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
+                 Variant& InVntFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                 Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
+                 Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail, Variant& InVntData_Inicio,
                  Variant& invntEmail_Remetente, Variant& invntEndereco_Anexo);
 
-bool mConsiste_Inclui_JOB(std::string& InStrBanco_Dados, std::string& instrConecta_db,
-                          int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
-                          Variant& InVntFuncao_ID, Variant& InVntTitulo_EMail,
-                          Variant& InVntFlag_Envia_EMail, Variant& InVntTexto_EMail,
-                          Variant& InVntEndereco_EMail, Variant& InVntData_Inicio);
+bool mConsiste_Inclui_JOB(const CallContext& call, Variant& InVntFuncao_ID,
+                          Variant& InVntTitulo_EMail, Variant& InVntFlag_Envia_EMail,
+                          Variant& InVntTexto_EMail, Variant& InVntEndereco_EMail,
+                          Variant& InVntData_Inicio);
 
-bool mInclui_JOB(int32_t& InLngUsuario_Internet_ID, int32_t& InLngFuncao_ID,
-                 std::string& InStrTitulo_EMail, std::string& InStrFlag_Envia_EMail,
-                 Variant& OutVntLog_Gerador_ID, std::string& instrConecta_db,
-                 std::string& InStrBanco_Dados, std::string& InStrTexto_EMail,
-                 std::string& InStrEndereco_EMail, Variant& outvntMsg_Ret,
+bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID, std::string& InStrTitulo_EMail,
+                 std::string& InStrFlag_Envia_EMail, Variant& OutVntLog_Gerador_ID,
+                 std::string& InStrTexto_EMail, std::string& InStrEndereco_EMail,
                  std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
                  std::string& instrEndereco_anexo);
 
-bool mMonta_Parametro(std::string& InStrBanco_Dados, std::string& instrConecta_db,
-                      int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
-                      Variant& InArrVntParametro, Variant& InVntTam_Arr_Parametro,
-                      std::string& OutStrParametros, int32_t& inlngLOG_GERADOR_ID);
+bool mMonta_Parametro(const CallContext& call, Variant& InArrVntParametro,
+                      Variant& InVntTam_Arr_Parametro, std::string& OutStrParametros,
+                      int32_t& inlngLOG_GERADOR_ID);
 
 bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
-                            std::string& instrConecta_db, std::string& InStrBanco_Dados,
-                            int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret);
+                            const CallContext& call);
 
-bool mTrataSP_KMB_INC_JOB(int32_t& inlngLOG_GERADOR_ID_Out, int32_t& InLngUsuario_Internet_ID,
+bool mTrataSP_KMB_INC_JOB(const CallContext& call, int32_t& inlngLOG_GERADOR_ID_Out,
                           int32_t& InLngFuncao_ID, std::string& InStrTitulo_EMail,
                           std::string& InStrFlag_Envia_EMail, std::string& InStrTexto_EMail,
                           std::string& InStrEndereco_EMail, int32_t& InLngStatus,
                           std::string& InStrData_Inicio, std::string& instrEmail_Remetente,
-                          std::string& instrEndereco_anexo, std::string& instrConecta_db,
-                          std::string& InStrBanco_Dados, Variant& outvntMsg_Ret,
-                          std::string& OutStrSQL);
+                          std::string& instrEndereco_anexo, std::string& OutStrSQL);
 
 bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_Query,
-                                       std::string& instrConecta_db, std::string& InStrBanco_Dados,
-                                       int32_t& InLngUsuario_Internet_ID, Variant& outvntMsg_Ret,
-                                       std::string& OutStrSQL);
+                                       const CallContext& call, std::string& OutStrSQL);
 
 }  // namespace tpl

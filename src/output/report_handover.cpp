@@ -17,7 +17,6 @@
 namespace tpl {
 namespace {
 
-constexpr int32_t kSupplierLookupParameter = 2001849;
 constexpr int32_t kTextFileFunction = 3016;
 constexpr int32_t kSpreadsheetFunction = 80712;
 constexpr int32_t kJobParameterCount = 7;
@@ -26,11 +25,11 @@ constexpr int32_t kJobParameterCount = 7;
 // own in the system parameter.
 constexpr const char* kDefaultSupportMailbox = "suporte@localhost";
 
-std::string SupportMailbox(const Variant& kind, const Variant& user, const Variant& connection) {
+std::string SupportMailbox(const CallContext& call) {
   Variant value("");
   Variant scratch;
-  mBusca_Tab_Parametro_Sistema(kind, user, connection, scratch,
-                               Variant::Long(kSupportMailboxParameter), value);
+  mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), system_parameters::kSupportMailbox,
+                               value);
   std::string address = TrimmedText(value);
   return address.empty() ? kDefaultSupportMailbox : address;
 }
@@ -65,56 +64,43 @@ std::string FilterValuesText(const Variant& filters, const Variant& line_count) 
   return Replace(text, "'", "");
 }
 
-bool gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                            Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                            Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
-                            Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
-                            Variant& InVntQtde_Lin_Matriz_Filtro,
-                            Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
-                            Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
-                            Variant& INvntTipo_Exibicao) {
+bool gGera_Arquivo_EDI(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                       Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                       Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
+                       Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao) {
   bool not_handed_over = true;
   std::string no_sql;
-  RunRoutine(traps::kGeraArquivoTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
-             outvntMsg_Ret, [&] {
-               if (mVerifica_JOBs(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                  invntBanco_Dados, vntTitulo_Tela, vntSub_Titulo_Tela,
-                                  InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
-                                  OutVntarrvntMatriz, InVntQuery, InVntarrMatrizFiltros,
-                                  invntTemplate_id, INFlag_Opcoes_Exportacao,
-                                  INvntTipo_Exibicao))
-                 not_handed_over = false;
-               return true;
-             });
+  RunRoutine(traps::kGeraArquivoTrap, no_sql, call, [&] {
+    if (mVerifica_JOBs(call, vntTitulo_Tela, vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
+                       InVntQtde_Col_Matriz_Filtro, OutVntarrvntMatriz, InVntQuery,
+                       InVntarrMatrizFiltros, invntTemplate_id, INFlag_Opcoes_Exportacao,
+                       INvntTipo_Exibicao))
+      not_handed_over = false;
+    return true;
+  });
   return not_handed_over;
 }
 
-bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                         Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
-                         Variant& InVntQtde_Lin_Matriz_Filtro,
-                         Variant& InVntQtde_Col_Matriz_Filtro, Variant& /*OutVntarrvntMatriz*/,
-                         Variant& /*InVntQuery*/, Variant& InVntarrMatrizFiltros,
-                         Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
-                         Variant& INvntTipo_Exibicao) {
+bool mVerifica_JOBs(const CallContext& call, Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                    Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                    Variant& /*OutVntarrvntMatriz*/, Variant& /*InVntQuery*/,
+                    Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
+                    Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao) {
   std::string sql;
   return RunRoutine(
-      traps::kVerificaJobsTrap, sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-      [&] {
+      traps::kVerificaJobsTrap, sql, call, [&] {
         Variant supplier_groups("");
-        if (!mBusca_Tab_Parametro_Sistema(invntBanco_Dados, invntUsuario_Internet_id,
-                                          invntConecta_db, outvntMsg_Ret,
-                                          Variant::Long(kSupplierLookupParameter),
+        if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kSupplierGroupLookup,
                                           supplier_groups))
           return false;
 
-        sql = EmailLookupQuery(TextEquals(supplier_groups, "S"), CLng(invntUsuario_Internet_id));
+        sql = EmailLookupQuery(TextEquals(supplier_groups, "S"), CLng(call.user()));
         db::Recordset recordset;
-        recordset.Open(sql, CStr(invntConecta_db));
+        recordset.Open(sql, CStr(call.connection_string()));
         std::string address = TextOrEmpty(recordset.Value("EMAIL"));
         recordset.Close();
-        if (Trim(address).empty())
-          address = SupportMailbox(invntBanco_Dados, invntUsuario_Internet_id, invntConecta_db);
+        if (Trim(address).empty()) address = SupportMailbox(call);
 
         Array parameters = Array::Vector(kJobParameterCount - 1);
         parameters.at(0) = vntTitulo_Tela;
@@ -132,9 +118,8 @@ bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
         Variant title(""), flag("N"), job_id, parameter_array(std::move(parameters));
         Variant size = Variant::Long(kJobParameterCount);
         Variant text(""), recipient(address), start(""), sender(""), attachment("");
-        return gInclui_JOB(invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
-                           outvntMsg_Ret, function, title, flag, job_id, parameter_array, size,
-                           text, recipient, start, sender, attachment);
+        return gInclui_JOB(call, function, title, flag, job_id, parameter_array, size, text,
+                           recipient, start, sender, attachment);
       });
 }
 

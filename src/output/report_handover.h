@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
-
-// System parameter holding the support mailbox that receives the reports
-// of users without an e-mail address.
-inline constexpr int32_t kSupportMailboxParameter = 2001850;
 
 // The query that finds a user's e-mail address; with `supplier_groups` it
 // also knows the users of supplier groups.
@@ -22,19 +19,16 @@ std::string EmailLookupQuery(bool supplier_groups, int32_t user);
 // Each filter's trimmed value followed by "@@@", apostrophes removed.
 std::string FilterValuesText(const Variant& filters, const Variant& line_count);
 
-bool gGera_Arquivo_EDI(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                       Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
-                       Variant& InVntarrMatrizFiltros, Variant& vntTitulo_Tela,
-                       Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
-                       Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
-                       Variant& invntTemplate_id, Variant& INFlag_Opcoes_Exportacao,
-                       Variant& INvntTipo_Exibicao);
+bool gGera_Arquivo_EDI(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                       Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                       Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
+                       Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao);
 
-bool mVerifica_JOBs(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& vntTitulo_Tela,
-                    Variant& vntSub_Titulo_Tela, Variant& InVntQtde_Lin_Matriz_Filtro,
-                    Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutVntarrvntMatriz,
-                    Variant& InVntQuery, Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
+bool mVerifica_JOBs(const CallContext& call, Variant& vntTitulo_Tela, Variant& vntSub_Titulo_Tela,
+                    Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
+                    Variant& OutVntarrvntMatriz, Variant& InVntQuery,
+                    Variant& InVntarrMatrizFiltros, Variant& invntTemplate_id,
                     Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao);
 
 }  // namespace tpl

@@ -21,7 +21,8 @@ namespace tpl {
 namespace {
 
 // Read with the others; the export has no use for their values.
-constexpr int32_t kUnusedParameters[] = {23022, 6408};
+constexpr const SystemParameter* kUnusedParameters[] = {&system_parameters::kWorkbookUnusedA,
+                                                        &system_parameters::kWorkbookUnusedB};
 
 // The generated name, without folder or extension, is cleared from the
 // current directory before the workbook is saved, as the export always
@@ -85,54 +86,45 @@ std::string WorkbookName(Date now, const Variant& user) {
   return "RelDinamico" + FormatDate(Variant(now), "yyyyMMddhhmmss") + TextOrEmpty(user);
 }
 
-Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+Variant gGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
                     Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
                     Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
                     Variant& outvntNome_Arquivo) {
-  return RunMethod(traps::kGeraExcelTrap, invntConecta_db, invntUsuario_Internet_id,
-                   outvntMsg_Ret, [&] {
-                     return mGera_Excel(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                        invntBanco_Dados, InvntTitulo_Tela, InvntSub_Titulo_Tela,
-                                        InvntQtde_Lin_Matriz, InvntQtde_Col_Matriz,
-                                        InarrvntMatriz, outvntNome_Arquivo);
-                   });
+  return RunMethod(traps::kGeraExcelTrap, call, [&] {
+    return mGera_Excel(call, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
+                       InvntQtde_Col_Matriz, InarrvntMatriz, outvntNome_Arquivo);
+  });
 }
 
-bool mGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                 Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
-                 Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
-                 Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
-                 Variant& outvntNome_Arquivo) {
+bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
+                 Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
+                 Variant& InarrvntMatriz, Variant& outvntNome_Arquivo) {
   const std::string no_sql;
-  return RunRoutine(
-      traps::kGeraExcelRoutineTrap, no_sql, invntBanco_Dados, invntConecta_db,
-      invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-        auto lookup = [&](int32_t parameter, Variant& value) {
-          return mBusca_Tab_Parametro_Sistema(invntBanco_Dados, invntUsuario_Internet_id,
-                                              invntConecta_db, outvntMsg_Ret,
-                                              Variant::Long(parameter), value);
-        };
-        Variant folder, prefix, unused;
-        if (!lookup(kWorkbookFolderParameter, folder) || !lookup(kWorkbookPrefixParameter, prefix))
-          return false;
-        for (int32_t parameter : kUnusedParameters) {
-          if (!lookup(parameter, unused)) return false;
-        }
+  return RunRoutine(traps::kGeraExcelRoutineTrap, no_sql, call, [&] {
+    auto lookup = [&](const SystemParameter& parameter, Variant& value) {
+      return mBusca_Tab_Parametro_Sistema(call, parameter, value);
+    };
+    Variant folder, prefix, unused;
+    if (!lookup(system_parameters::kWorkbookFolder, folder) ||
+        !lookup(system_parameters::kWorkbookNamePrefix, prefix))
+      return false;
+    for (const SystemParameter* parameter : kUnusedParameters) {
+      if (!lookup(*parameter, unused)) return false;
+    }
 
-        // The file is the parameter's text followed by the name, as written:
-        // a folder with its closing "/", or a folder and a prefix.
-        ClaimedFile file(TextOrEmpty(folder), Now(), invntUsuario_Internet_id);
-        outvntNome_Arquivo = Variant(file.name());
-        workbook::Workbook book(file.path());
-        WriteReportSheet(book, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
-                         InvntQtde_Col_Matriz, InarrvntMatriz);
-        RemoveBareName(file.name());
-        book.Save();
-        file.Keep();
-        outvntNome_Arquivo = Variant(TextOrEmpty(prefix) + book.FullName().filename().string());
-        return true;
-      });
+    // The file is the parameter's text followed by the name, as written:
+    // a folder with its closing "/", or a folder and a prefix.
+    ClaimedFile file(TextOrEmpty(folder), Now(), call.user());
+    outvntNome_Arquivo = Variant(file.name());
+    workbook::Workbook book(file.path());
+    WriteReportSheet(book, InvntTitulo_Tela, InvntSub_Titulo_Tela, InvntQtde_Lin_Matriz,
+                     InvntQtde_Col_Matriz, InarrvntMatriz);
+    RemoveBareName(file.name());
+    book.Save();
+    file.Keep();
+    outvntNome_Arquivo = Variant(TextOrEmpty(prefix) + book.FullName().filename().string());
+    return true;
+  });
 }
 
 }  // namespace tpl

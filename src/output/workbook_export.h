@@ -8,17 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
-
-// What the file's name is put after, as written: a folder with its
-// closing "/" ("/var/tmp/"), or a folder and the start of the file's name
-// ("/x/rel_"); empty: the current directory. The folder must exist and be
-// writable.
-inline constexpr int32_t kWorkbookFolderParameter = 23017;
-// What the returned name starts with (a download address, for instance).
-inline constexpr int32_t kWorkbookPrefixParameter = 23018;
 
 // "RelDinamico" + the time as yyyyMMddhhmmss + the user's identifier:
 // RelDinamico2026120418565957 for user 57 at 04/12/2026 18:56:59. An
@@ -28,8 +21,7 @@ inline constexpr int32_t kWorkbookPrefixParameter = 23018;
 std::string WorkbookName(Date now, const Variant& user);
 
 // Result 0 when the workbook was saved, 10 otherwise with the sentence.
-Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
+Variant gGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela,
                     Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
                     Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
                     Variant& outvntNome_Arquivo);
@@ -40,10 +32,8 @@ Variant gGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
 // its .xlsx) into outvntNome_Arquivo. False with the message of a failed
 // parameter lookup, or with the trap's sentence on any other failure (no
 // file is left behind then).
-bool mGera_Excel(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                 Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InvntTitulo_Tela,
-                 Variant& InvntSub_Titulo_Tela, Variant& InvntQtde_Lin_Matriz,
-                 Variant& InvntQtde_Col_Matriz, Variant& InarrvntMatriz,
-                 Variant& outvntNome_Arquivo);
+bool mGera_Excel(const CallContext& call, Variant& InvntTitulo_Tela, Variant& InvntSub_Titulo_Tela,
+                 Variant& InvntQtde_Lin_Matriz, Variant& InvntQtde_Col_Matriz,
+                 Variant& InarrvntMatriz, Variant& outvntNome_Arquivo);
 
 }  // namespace tpl

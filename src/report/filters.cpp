@@ -198,20 +198,16 @@ bool CheckQuery(const Variant& query, Variant& message) {
 
 }  // namespace
 
-bool mConsiste_Filtros(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                       Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
-                       Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+bool mConsiste_Filtros(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& InVntQtde_Lin_Matriz_Filtro,
                        Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
-  return RunRoutine(traps::kConsisteFiltrosTrap, no_sql, invntBanco_Dados, invntConecta_db, invntUsuario_Internet_id,
-                    outvntMsg_Ret, [&] {
-                      bool rows_accepted = VisitFilterRows(
-                          InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
-                          [&](Array& matrix, int32_t row) {
-                            return CheckFilterRow(matrix, row, outvntMsg_Ret);
-                          });
-                      return rows_accepted && CheckQuery(InVntQuery, outvntMsg_Ret);
-                    });
+  return RunRoutine(traps::kConsisteFiltrosTrap, no_sql, call, [&] {
+    bool rows_accepted = VisitFilterRows(
+        InVntQtde_Lin_Matriz_Filtro, InVntarrMatrizFiltros,
+        [&](Array& matrix, int32_t row) { return CheckFilterRow(matrix, row, call.message()); });
+    return rows_accepted && CheckQuery(InVntQuery, call.message());
+  });
 }
 
 }  // namespace tpl

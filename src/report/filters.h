@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -62,9 +63,7 @@ bool ContainsForbiddenCommand(std::string_view query);
 // sentence after an unexpected failure (logged with the caller's Database
 // kind, connection string and user; user 1 also sees the detail). Column 6
 // of the rows visited keeps what was written into it.
-bool mConsiste_Filtros(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                       Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
-                       Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
-                       Variant& InVntQtde_Col_Matriz_Filtro);
+bool mConsiste_Filtros(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                       Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro);
 
 }  // namespace tpl

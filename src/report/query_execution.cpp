@@ -28,11 +28,12 @@ std::string GenerationLogCommand(const Variant& user, const Variant& template_id
          CStr(mTrata_Numero_SQL(Variant::Long(log_id)));
 }
 
-bool mGrava_Log_Template_Dinamico(const Variant& connection_string, const Variant& database_kind,
-                                  const Variant& user, const Variant& template_id,
-                                  Variant& message, int32_t& log_id) {
+bool mGrava_Log_Template_Dinamico(const CallContext& call, const Variant& template_id,
+                                  int32_t& log_id) {
+  const Variant& connection_string = call.connection_string();
+  const Variant& user = call.user();
   std::string sql;
-  return RunRoutine(traps::kLogTemplateTrap, sql, database_kind, connection_string, user, message, [&] {
+  return RunRoutine(traps::kLogTemplateTrap, sql, call, [&] {
     sql = GenerationLogCommand(user, template_id, log_id);
     db::Recordset recordset;
     recordset.Open(sql, CStr(connection_string));
@@ -57,11 +58,13 @@ std::string EmailRequestCommand(const Variant& user, const Variant& query, const
          std::to_string(WholeNumberOf(user)) + ", " + "'" + quoted_title + "'";
 }
 
-bool mEnvia_Rel_Din_Email(const Variant& connection_string, const Variant& user,
-                          Variant& message, const Variant& database_kind, const Variant& query,
+bool mEnvia_Rel_Din_Email(const CallContext& call, const Variant& query,
                           const Variant& title) {
+  const Variant& connection_string = call.connection_string();
+  const Variant& user = call.user();
+  Variant& message = call.message();
   std::string sql;
-  return RunRoutine(traps::kEnviaEmailTrap, sql, database_kind, connection_string, user, message, [&] {
+  return RunRoutine(traps::kEnviaEmailTrap, sql, call, [&] {
     sql = EmailRequestCommand(user, query, title);
     db::Recordset recordset;
     recordset.Open(sql, CStr(connection_string));
@@ -76,9 +79,6 @@ bool mEnvia_Rel_Din_Email(const Variant& connection_string, const Variant& user,
 
 namespace {
 
-constexpr int32_t kTimeoutParameter = 2001780;
-constexpr int32_t kTimeoutToEmailParameter = 15000;
-constexpr int32_t kZeroDisplayParameter = 7018;
 constexpr int32_t kDefaultTimeoutSeconds = 90;
 
 struct ExecutionSettings {
@@ -90,22 +90,21 @@ struct ExecutionSettings {
 // A parameter's text, or `fallback` when the lookup fails. The lookup's
 // own message is not the caller's: it goes to a scratch slot (the failure
 // is still logged).
-std::string ParameterOr(const Variant& kind, const Variant& user, const Variant& connection,
-                        int32_t id, const char* fallback) {
+std::string ParameterOr(const CallContext& call, const SystemParameter& parameter,
+                        const char* fallback) {
   Variant value("");
   Variant scratch;
-  if (!mBusca_Tab_Parametro_Sistema(kind, user, connection, scratch, Variant::Long(id), value))
+  if (!mBusca_Tab_Parametro_Sistema(CallContext(call, scratch), parameter, value))
     return fallback;
   return TextOrEmpty(value);
 }
 
-ExecutionSettings ReadSettings(const Variant& kind, const Variant& user,
-                               const Variant& connection) {
+ExecutionSettings ReadSettings(const CallContext& call) {
   ExecutionSettings settings;
-  Variant timeout(ParameterOr(kind, user, connection, kTimeoutParameter, "90"));
+  Variant timeout(ParameterOr(call, system_parameters::kCommandTimeout, "90"));
   if (IsNumeric(timeout)) settings.timeout_seconds = CLng(timeout);
-  settings.timeout_to_email = ParameterOr(kind, user, connection, kTimeoutToEmailParameter, "N");
-  settings.zero_display = ParameterOr(kind, user, connection, kZeroDisplayParameter, "N");
+  settings.timeout_to_email = ParameterOr(call, system_parameters::kTimeoutToEmail, "N");
+  settings.zero_display = ParameterOr(call, system_parameters::kZeroDisplay, "N");
   return settings;
 }
 
@@ -115,16 +114,18 @@ std::string ReportCommandText(const std::string& query) {
   return "Set Transaction Isolation Level Read Uncommitted \r\nSet Ansi_Warnings On\r\n" + query;
 }
 
-bool mExecutar_Query(const Variant& connection_string, const Variant& user, Variant& message,
-                     const Variant& database_kind, const Variant& query, Variant& line_count,
+bool mExecutar_Query(const CallContext& call, const Variant& query, Variant& line_count,
                      Variant& column_count, Variant& matrix, const Variant& title,
                      const Variant& template_id, Variant& additional, const Variant& email_flag) {
+  const Variant& connection_string = call.connection_string();
+  const Variant& user = call.user();
+  Variant& message = call.message();
   ExecutionSettings settings;
   std::string query_text = TextOrEmpty(query);
   try {
     // Inside the trap: a time-out that is no Long (overflow) fails this
     // routine like any other of its failures.
-    settings = ReadSettings(database_kind, user, connection_string);
+    settings = ReadSettings(call);
     db::Connection connection(CStr(connection_string));
     db::Command command(connection);
     command.SetCommandType(db::CommandType::Text);
@@ -133,21 +134,19 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
     command.RestrictToReading();
 
     int32_t log_id = 0;
-    if (!mGrava_Log_Template_Dinamico(connection_string, database_kind, user, template_id,
-                                      message, log_id)) {
+    if (!mGrava_Log_Template_Dinamico(call, template_id, log_id)) {
       message = Variant(sentences::kReportLogProblem);
       return false;
     }
     if (TrimmedText(email_flag) == "S") {
-      if (mEnvia_Rel_Din_Email(connection_string, user, message, database_kind, query, title)) {
+      if (mEnvia_Rel_Din_Email(call, query, title)) {
         message = Variant(sentences::kEmailRequestRecorded);
       }
       return false;
     }
 
     db::Recordset recordset = command.Execute();
-    if (!mGrava_Log_Template_Dinamico(connection_string, database_kind, user, template_id,
-                                      message, log_id)) {
+    if (!mGrava_Log_Template_Dinamico(call, template_id, log_id)) {
       message = Variant(sentences::kReportLogProblem);
       return false;
     }
@@ -166,30 +165,27 @@ bool mExecutar_Query(const Variant& connection_string, const Variant& user, Vari
 
     if (recordset.NextRecordset()) {
       additional = Variant(std::static_pointer_cast<Object>(std::make_shared<Dictionary>()));
-      if (!mMonta_ArrayMatriz_Adicional(connection_string, database_kind, user, recordset,
-                                        message, additional))
+      if (!mMonta_ArrayMatriz_Adicional(call, recordset, additional))
         return false;
     }
     return true;
   } catch (...) {
     RuntimeError failure = CurrentFailure(std::current_exception());
     if (failure.number() == error::kCommandTimeout && Trim(settings.timeout_to_email) == "S") {
-      if (mEnvia_Rel_Din_Email(connection_string, user, message, database_kind, query, title)) {
+      if (mEnvia_Rel_Din_Email(call, query, title)) {
         message = Variant(sentences::kServerTimeOut);
       }
       return false;
     }
-    HandleRoutineFailure(traps::kExecutarQueryRoutineTrap, failure, query_text, database_kind, connection_string, user,
-                         message);
+    HandleRoutineFailure(traps::kExecutarQueryRoutineTrap, failure, query_text, call);
     return false;
   }
 }
 
-bool mMonta_ArrayMatriz_Adicional(const Variant& connection_string, const Variant& database_kind,
-                                  const Variant& user, db::Recordset& recordset, Variant& message,
+bool mMonta_ArrayMatriz_Adicional(const CallContext& call, db::Recordset& recordset,
                                   Variant& additional) {
   std::string no_sql;
-  return RunRoutine(traps::kMatrizAdicionalTrap, no_sql, database_kind, connection_string, user, message,
+  return RunRoutine(traps::kMatrizAdicionalTrap, no_sql, call,
                     [&] {
                       auto& dictionary = dynamic_cast<Dictionary&>(*additional.AsObject());
                       ResultMatrixRules rules{false, Variant("N")};

@@ -83,15 +83,13 @@ Substitution PrepareFilterRow(Array& matrix, int32_t row, bool oracle) {
 
 }  // namespace
 
-bool mPrepara_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
-                    Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+bool mPrepara_Query(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                    Variant& InVntQtde_Lin_Matriz_Filtro,
                     Variant& /*InVntQtde_Col_Matriz_Filtro*/) {
   const std::string no_sql;
   return RunRoutine(
-      traps::kPreparaQueryTrap, no_sql, invntBanco_Dados, invntConecta_db,
-      invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-        bool oracle = IsDatabaseKind(invntBanco_Dados, DatabaseKind::Oracle,
+      traps::kPreparaQueryTrap, no_sql, call, [&] {
+        bool oracle = IsDatabaseKind(call.database_kind(), DatabaseKind::Oracle,
                                      KindComparison::TrimmedUpperCase);
         std::vector<Substitution> substitutions;
         try {

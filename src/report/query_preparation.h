@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -23,10 +24,8 @@ namespace tpl {
 // Refuses no value. False only after an unexpected failure, with the
 // routine's sentence (logged; user 1 also sees the detail); the rows and
 // replacements done before it stay done.
-bool mPrepara_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
-                    Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
-                    Variant& InVntQtde_Col_Matriz_Filtro);
+bool mPrepara_Query(const CallContext& call, Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
+                    Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro);
 
 // One filter's placeholder and the SQL text that stands for it.
 struct Substitution {

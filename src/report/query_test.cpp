@@ -62,86 +62,67 @@ bool CheckTitleAndSubtitle(const Variant& user, Variant& message, Variant& title
                           Variant("N"));
 }
 
-bool mConsiste_Campos_Testa_Query(const Variant& invntConecta_db,
-                                  const Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
-                                  const Variant& invntBanco_Dados,
-                                  const Variant& /*InVntNome_Relatorio*/, Variant& InVntTitulo,
-                                  Variant& InVntSubtitulo, const Variant& InVntQuery) {
+bool mConsiste_Campos_Testa_Query(const CallContext& call, const Variant& /*InVntNome_Relatorio*/,
+                                  Variant& InVntTitulo, Variant& InVntSubtitulo,
+                                  const Variant& InVntQuery) {
   std::string sql;
-  return RunRoutine(
-      traps::kConsisteCamposTestaQueryTrap, sql, invntBanco_Dados, invntConecta_db,
-      invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-        const std::string query = QueryWithoutLineBreaks(InVntQuery);
-        if (!CheckTitleAndSubtitle(invntUsuario_Internet_id, outvntMsg_Ret, InVntTitulo,
-                                   InVntSubtitulo))
-          return false;
-        if (Trim(query).empty()) return Refuse(outvntMsg_Ret, sentences::kFillInQuery);
-        if (!StartsAsReadingStatement(query) || ContainsForbiddenCommand(query))
-          return Refuse(outvntMsg_Ret, sentences::kCommandNotAllowed);
-        // The query runs as typed, so a placeholder would reach the database.
-        if (InStr(query, "{") > 0 || InStr(query, "}") > 0)
-          return Refuse(outvntMsg_Ret, sentences::kNoFilterBracesInTest);
-        return true;
-      });
+  return RunRoutine(traps::kConsisteCamposTestaQueryTrap, sql, call, [&] {
+    const std::string query = QueryWithoutLineBreaks(InVntQuery);
+    if (!CheckTitleAndSubtitle(call.user(), call.message(), InVntTitulo, InVntSubtitulo))
+      return false;
+    if (Trim(query).empty()) return Refuse(call.message(), sentences::kFillInQuery);
+    if (!StartsAsReadingStatement(query) || ContainsForbiddenCommand(query))
+      return Refuse(call.message(), sentences::kCommandNotAllowed);
+    // The query runs as typed, so a placeholder would reach the database.
+    if (InStr(query, "{") > 0 || InStr(query, "}") > 0)
+      return Refuse(call.message(), sentences::kNoFilterBracesInTest);
+    return true;
+  });
 }
 
-Variant gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                     Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                     Variant& /*IOVntTemplate_ID*/, Variant& InVntNome_Relatorio,
-                     Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
-                     Variant& OutvntQtde_Lin_Matriz, Variant& OutvntQtde_Col_Matriz,
-                     Variant& OutVntarrvntMatriz, Variant& invntTemplate_id,
-                     Variant& dicArrayMatriz) {
-  return RunMethod(traps::kTestaQueryTrap, invntConecta_db, invntUsuario_Internet_id,
-                   outvntMsg_Ret, [&] {
-                     if (!mConsiste_Campos_Testa_Query(invntConecta_db, invntUsuario_Internet_id,
-                                                       outvntMsg_Ret, invntBanco_Dados,
-                                                       InVntNome_Relatorio, InVntTitulo,
-                                                       InVntSubtitulo, InVntQuery))
-                       return false;
-                     return mExecutar_Query(invntConecta_db, invntUsuario_Internet_id,
-                                            outvntMsg_Ret, invntBanco_Dados, InVntQuery,
-                                            OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz,
-                                            OutVntarrvntMatriz, InVntTitulo, invntTemplate_id,
-                                            dicArrayMatriz, Variant("N"));
-                   });
+Variant gTesta_Query(const CallContext& call, Variant& /*IOVntTemplate_ID*/,
+                     Variant& InVntNome_Relatorio, Variant& InVntTitulo, Variant& InVntSubtitulo,
+                     Variant& InVntQuery, Variant& OutvntQtde_Lin_Matriz,
+                     Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
+                     Variant& invntTemplate_id, Variant& dicArrayMatriz) {
+  return RunMethod(traps::kTestaQueryTrap, call, [&] {
+    if (!mConsiste_Campos_Testa_Query(call, InVntNome_Relatorio, InVntTitulo, InVntSubtitulo,
+                                      InVntQuery))
+      return false;
+    return mExecutar_Query(call, InVntQuery, OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz,
+                           OutVntarrvntMatriz, InVntTitulo, invntTemplate_id, dicArrayMatriz,
+                           Variant("N"));
+  });
 }
 
-bool mTesta_Query(const Variant& invntConecta_db, const Variant& invntUsuario_Internet_id,
-                  Variant& outvntMsg_Ret, const Variant& invntBanco_Dados,
-                  const Variant& InVntQuery, const Variant& InVntQtde_Lin_Matriz_Filtro,
+bool mTesta_Query(const CallContext& call, const Variant& InVntQuery,
+                  const Variant& InVntQtde_Lin_Matriz_Filtro,
                   const Variant& InVntQtde_Col_Matriz_Filtro,
                   const Variant& InVntArrMatriz_Filtro) {
   std::string sql;
-  return RunRoutine(
-      traps::kTestaQueryRoutineTrap, sql, invntBanco_Dados, invntConecta_db,
-      invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-        Variant prepared(kTestPrelude + TextOrEmpty(InVntQuery));
-        Variant line_count = mNormaliza_Numero(InVntQtde_Lin_Matriz_Filtro);
-        if (CompareWithNumber(line_count, 0).value_or(0) <= 0) return true;
+  return RunRoutine(traps::kTestaQueryRoutineTrap, sql, call, [&] {
+    Variant prepared(kTestPrelude + TextOrEmpty(InVntQuery));
+    Variant line_count = mNormaliza_Numero(InVntQtde_Lin_Matriz_Filtro);
+    if (CompareWithNumber(line_count, 0).value_or(0) <= 0) return true;
 
-        const int32_t rows = CLng(line_count);
-        const int32_t columns = CLng(InVntQtde_Col_Matriz_Filtro);
-        const Array& host = InVntArrMatriz_Filtro.AsArray();
-        Array samples = Array::Matrix(rows, columns);
-        const int16_t last = LastFilterRow(line_count);
-        for (int32_t row = 0; row <= last; ++row) {
-          for (int32_t column = 0; column <= kFilterValueColumn; ++column)
-            samples.at(row, column) = host.at(row, column);
-          if (auto sample = SampleValue(FilterTypeCode(samples.at(row, kFilterTypeColumn))))
-            samples.at(row, kFilterValueColumn) = std::move(*sample);
-        }
+    const int32_t rows = CLng(line_count);
+    const int32_t columns = CLng(InVntQtde_Col_Matriz_Filtro);
+    const Array& host = InVntArrMatriz_Filtro.AsArray();
+    Array samples = Array::Matrix(rows, columns);
+    const int16_t last = LastFilterRow(line_count);
+    for (int32_t row = 0; row <= last; ++row) {
+      for (int32_t column = 0; column <= kFilterValueColumn; ++column)
+        samples.at(row, column) = host.at(row, column);
+      if (auto sample = SampleValue(FilterTypeCode(samples.at(row, kFilterTypeColumn))))
+        samples.at(row, kFilterValueColumn) = std::move(*sample);
+    }
 
-        // Preparation works on copies: the host's variables stay as they were.
-        Variant connection_string = invntConecta_db;
-        Variant user = invntUsuario_Internet_id;
-        Variant database_kind = invntBanco_Dados;
-        Variant matrix(std::move(samples));
-        Variant line_count_copy = InVntQtde_Lin_Matriz_Filtro;
-        Variant column_count_copy = InVntQtde_Col_Matriz_Filtro;
-        return mPrepara_Query(connection_string, user, outvntMsg_Ret, database_kind, prepared,
-                              matrix, line_count_copy, column_count_copy);
-      });
+    // Preparation works on copies: the host's variables stay as they were.
+    Variant matrix(std::move(samples));
+    Variant line_count_copy = InVntQtde_Lin_Matriz_Filtro;
+    Variant column_count_copy = InVntQtde_Col_Matriz_Filtro;
+    return mPrepara_Query(call, prepared, matrix, line_count_copy, column_count_copy);
+  });
 }
 
 }  // namespace tpl

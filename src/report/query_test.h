@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -18,8 +19,7 @@ namespace tpl {
 // matrix and, for further row sets, the dictionary are filled as a report
 // run fills them); 10 with the sentence otherwise. The title and subtitle
 // are written back filtered. The query may hold no filter placeholder.
-Variant gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                     Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& IOVntTemplate_ID,
+Variant gTesta_Query(const CallContext& call, Variant& IOVntTemplate_ID,
                      Variant& InVntNome_Relatorio, Variant& InVntTitulo, Variant& InVntSubtitulo,
                      Variant& InVntQuery, Variant& OutvntQtde_Lin_Matriz,
                      Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
@@ -29,22 +29,18 @@ Variant gTesta_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id
 // characters and written back filtered; a query that is present, starts
 // with SELECT or EXEC, holds no data-changing command word and no "{" or
 // "}". False with the sentence of the first check that failed.
-bool mConsiste_Campos_Testa_Query(const Variant& invntConecta_db,
-                                  const Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
-                                  const Variant& invntBanco_Dados,
-                                  const Variant& InVntNome_Relatorio, Variant& InVntTitulo,
-                                  Variant& InVntSubtitulo, const Variant& InVntQuery);
+bool mConsiste_Campos_Testa_Query(const CallContext& call, const Variant& InVntNome_Relatorio,
+                                  Variant& InVntTitulo, Variant& InVntSubtitulo,
+                                  const Variant& InVntQuery);
 
 // Prepares the query, behind the session prelude, with a sample value for
 // every filter ("D" today as yyyy/mm/dd, "N" and "U" 1, "C" "Query", "V"
 // "10,00"; other codes keep the host's value) on a copy of the filter
 // matrix. True without filters. The host's query and matrix are left as
 // they were; the database never sees the text.
-bool mTesta_Query(const Variant& invntConecta_db, const Variant& invntUsuario_Internet_id,
-                  Variant& outvntMsg_Ret, const Variant& invntBanco_Dados,
-                  const Variant& InVntQuery, const Variant& InVntQtde_Lin_Matriz_Filtro,
-                  const Variant& InVntQtde_Col_Matriz_Filtro,
-                  const Variant& InVntArrMatriz_Filtro);
+bool mTesta_Query(const CallContext& call, const Variant& InVntQuery,
+                  const Variant& InVntQtde_Lin_Matriz_Filtro,
+                  const Variant& InVntQtde_Col_Matriz_Filtro, const Variant& InVntArrMatriz_Filtro);
 
 // Shared with template validation.
 

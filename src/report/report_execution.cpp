@@ -19,9 +19,6 @@
 namespace tpl {
 namespace {
 
-constexpr int32_t kMaxLinesParameter = 23042;
-constexpr int32_t kMaxColumnsParameter = 5070;
-
 bool IsExportKind(const Variant& display) {
   return TextEquals(display, "Excel") || TextEquals(display, "TXT");
 }
@@ -37,42 +34,33 @@ std::string HandOverSentence(bool export_asked, const Variant& display) {
 
 }  // namespace
 
-Variant gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                             Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                             Variant& InVntQuery, Variant& InVntarrMatrizFiltros,
-                             Variant& InVntQtde_Lin_Matriz_Filtro,
-                             Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
-                             Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
-                             Variant& vntfLAG_gERA_EXCEL, Variant& vntTitulo_Tela,
-                             Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
-                             Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
-                             Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
-  return RunMethod(traps::kExecutarQueryTrap, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-    if (!mConsiste_Filtros(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                           invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros,
-                           InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro))
+Variant gExecutar_Query(const CallContext& call, Variant& InVntQuery,
+                        Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
+                        Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
+                        Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,
+                        Variant& vntfLAG_gERA_EXCEL, Variant& vntTitulo_Tela,
+                        Variant& vntSub_Titulo_Tela, Variant& invntTemplate_id,
+                        Variant& INFlag_Opcoes_Exportacao, Variant& INvntTipo_Exibicao,
+                        Variant& dicArrayMatriz, Variant& InVntFlag_Envio_Email) {
+  return RunMethod(traps::kExecutarQueryTrap, call, [&] {
+    if (!mConsiste_Filtros(call, InVntQuery, InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro,
+                           InVntQtde_Col_Matriz_Filtro))
       return false;
-    if (!mPrepara_Query(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                        invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros,
-                        InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro))
+    if (!mPrepara_Query(call, InVntQuery, InVntarrMatrizFiltros, InVntQtde_Lin_Matriz_Filtro,
+                        InVntQtde_Col_Matriz_Filtro))
       return false;
-    if (!mExecutar_Query(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                         invntBanco_Dados, InVntQuery, OutvntQtde_Lin_Matriz,
-                         OutvntQtde_Col_Matriz, OutVntarrvntMatriz, vntTitulo_Tela,
-                         invntTemplate_id, dicArrayMatriz, InVntFlag_Envio_Email))
+    if (!mExecutar_Query(call, InVntQuery, OutvntQtde_Lin_Matriz, OutvntQtde_Col_Matriz,
+                         OutVntarrvntMatriz, vntTitulo_Tela, invntTemplate_id, dicArrayMatriz,
+                         InVntFlag_Envio_Email))
       return false;
 
     // A missing row leaves the empty text, which reads as 0: every
     // non-empty result then goes to the background.
     Variant max_lines("");
     Variant max_columns("");
-    if (!mBusca_Tab_Parametro_Sistema(invntBanco_Dados, invntUsuario_Internet_id,
-                                      invntConecta_db, outvntMsg_Ret,
-                                      Variant::Long(kMaxLinesParameter), max_lines))
+    if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kMaxScreenLines, max_lines))
       return false;
-    if (!mBusca_Tab_Parametro_Sistema(invntBanco_Dados, invntUsuario_Internet_id,
-                                      invntConecta_db, outvntMsg_Ret,
-                                      Variant::Long(kMaxColumnsParameter), max_columns))
+    if (!mBusca_Tab_Parametro_Sistema(call, system_parameters::kMaxScreenColumns, max_columns))
       return false;
     int16_t line_limit = CInt(mNormaliza_Numero(max_lines));
     int32_t column_limit = CLng(mNormaliza_Numero(max_columns));
@@ -85,9 +73,8 @@ Variant gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet
     if (!large) return true;
 
     vntfLAG_gERA_EXCEL = Variant("S");
-    outvntMsg_Ret = Variant(HandOverSentence(export_asked, INvntTipo_Exibicao));
-    if (!gGera_Arquivo_EDI(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                           invntBanco_Dados, InVntQuery, InVntarrMatrizFiltros, vntTitulo_Tela,
+    call.message() = Variant(HandOverSentence(export_asked, INvntTipo_Exibicao));
+    if (!gGera_Arquivo_EDI(call, InVntQuery, InVntarrMatrizFiltros, vntTitulo_Tela,
                            vntSub_Titulo_Tela, InVntQtde_Lin_Matriz_Filtro,
                            InVntQtde_Col_Matriz_Filtro, OutVntarrvntMatriz, invntTemplate_id,
                            INFlag_Opcoes_Exportacao, INvntTipo_Exibicao))

@@ -3,12 +3,12 @@
 // either returned (0) or handed to a background job (10 with the sentence).
 #pragma once
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
 
-Variant gExecutar_Query(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                        Variant& outvntMsg_Ret, Variant& invntBanco_Dados, Variant& InVntQuery,
+Variant gExecutar_Query(const CallContext& call, Variant& InVntQuery,
                         Variant& InVntarrMatrizFiltros, Variant& InVntQtde_Lin_Matriz_Filtro,
                         Variant& InVntQtde_Col_Matriz_Filtro, Variant& OutvntQtde_Lin_Matriz,
                         Variant& OutvntQtde_Col_Matriz, Variant& OutVntarrvntMatriz,

@@ -31,14 +31,11 @@ void RequirePlainNames(const std::string& column, const std::string& table,
 
 }  // namespace
 
-Variant gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
-                                Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
-                                Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
-                                Variant& outstrMsg_ret) {
+Variant gBusca_Arquivo_Xml(const CallContext& call, Variant& vntCampo, Variant& vntTabela,
+                           Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo) {
   std::string sql;
-  bool done = RunRoutine(
-      traps::kBuscaArquivoXmlTrap, sql, InStrBanco_Dados, instrConecta_db, InLngUsuario_Internet_ID, outstrMsg_ret,
-      [&] {
+  bool done =
+      RunRoutine(traps::kBuscaArquivoXmlTrap, sql, call, [&] {
         std::string column = TextOrEmpty(vntCampo);
         std::string table = TextOrEmpty(vntTabela);
         std::string id_column = TextOrEmpty(vntColunaId);
@@ -46,7 +43,7 @@ Variant gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Inter
               CStr(mTrata_Numero_SQL(vntArquivoId)) + " ";
         RequirePlainNames(column, table, id_column);
         db::Recordset recordset;
-        recordset.Open(sql, CStr(instrConecta_db));
+        recordset.Open(sql, CStr(call.connection_string()));
         if (recordset.IsOpen() && !recordset.Eof()) {
           vntArquivo = mTrata_Nulo(recordset.Value(column));
         }

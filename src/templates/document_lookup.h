@@ -3,13 +3,12 @@
 // Result 0 or 10.
 #pragma once
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
 
-Variant gBusca_Arquivo_Xml(Variant& instrConecta_db, Variant& InLngUsuario_Internet_ID,
-                           Variant& InStrBanco_Dados, Variant& vntCampo, Variant& vntTabela,
-                           Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo,
-                           Variant& outstrMsg_ret);
+Variant gBusca_Arquivo_Xml(const CallContext& call, Variant& vntCampo, Variant& vntTabela,
+                           Variant& vntColunaId, Variant& vntArquivoId, Variant& vntArquivo);
 
 }  // namespace tpl

@@ -107,29 +107,26 @@ int32_t RowOfPosition(const Variant& position, double line_count) {
 
 }  // namespace
 
-Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                           Variant& outvntMsg_Ret, Variant& /*invntBase_dados*/,
-                           Variant& /*invntTemplate_id*/, Variant& IOVntQtde_Lin_Matriz_Filtro,
-                           Variant& IOVntQtde_Col_Matriz_Filtro, Variant& IOVntArrMatriz_Filtro,
-                           Variant& /*InVntCOLUNA_ID*/, Variant& InVntExibir, Variant& InVntValor,
-                           Variant& InVntTipoVariavel, Variant& InVntObrigatorio,
-                           Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
-                           Variant& InVntTipo_Acao) {
-  return RunMethod(traps::kGravaFiltroTrap, invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, [&] {
+Variant gGrava_Filtro(const CallContext& call, Variant& /*invntTemplate_id*/,
+                      Variant& IOVntQtde_Lin_Matriz_Filtro, Variant& IOVntQtde_Col_Matriz_Filtro,
+                      Variant& IOVntArrMatriz_Filtro, Variant& /*InVntCOLUNA_ID*/,
+                      Variant& InVntExibir, Variant& InVntValor, Variant& InVntTipoVariavel,
+                      Variant& InVntObrigatorio, Variant& InVntQtdeDiasMax, Variant& InVntPosicao,
+                      Variant& InVntTipo_Acao) {
+  return RunMethod(traps::kGravaFiltroTrap, call, [&] {
     InVntExibir = Variant(mRetira_Caracteres(TextOrEmpty(InVntExibir)));
     InVntValor = Variant(mRetira_Caracteres(TextOrEmpty(InVntValor)));
     FilterValues values{InVntExibir, InVntValor, InVntTipoVariavel, InVntObrigatorio,
                         InVntQtdeDiasMax};
     std::string action = TrimmedText(InVntTipo_Acao);
-    if (action != "EX" && !CheckNewValues(invntUsuario_Internet_id, outvntMsg_Ret, values))
-      return false;
+    if (action != "EX" && !CheckNewValues(call.user(), call.message(), values)) return false;
 
     double line_count = CDbl(mNormaliza_Numero(IOVntQtde_Lin_Matriz_Filtro));
 
     if (action == "ED") {
       Array& matrix = IOVntArrMatriz_Filtro.AsArray();
       int32_t row = RowOfPosition(InVntPosicao, line_count);
-      if (!NoDuplicate(matrix, line_count, row, values, outvntMsg_Ret)) return false;
+      if (!NoDuplicate(matrix, line_count, row, values, call.message())) return false;
       WriteRowValues(matrix, row, values);
       return true;
     }
@@ -151,7 +148,7 @@ Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_i
 
     if (line_count > 0) {
       const Array& old = IOVntArrMatriz_Filtro.AsArray();
-      if (!NoDuplicate(old, line_count, -1, values, outvntMsg_Ret)) return false;
+      if (!NoDuplicate(old, line_count, -1, values, call.message())) return false;
       Variant new_count = Add(IOVntQtde_Lin_Matriz_Filtro, Variant::Integer(1));
       int32_t rows = CLng(new_count);
       int32_t columns = CLng(IOVntQtde_Col_Matriz_Filtro);

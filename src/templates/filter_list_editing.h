@@ -3,12 +3,12 @@
 // values. Result 0 or 10.
 #pragma once
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
 
-Variant gGrava_Filtro(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                      Variant& outvntMsg_Ret, Variant& invntBase_dados, Variant& invntTemplate_id,
+Variant gGrava_Filtro(const CallContext& call, Variant& invntTemplate_id,
                       Variant& IOVntQtde_Lin_Matriz_Filtro, Variant& IOVntQtde_Col_Matriz_Filtro,
                       Variant& IOVntArrMatriz_Filtro, Variant& InVntCOLUNA_ID, Variant& InVntExibir,
                       Variant& InVntValor, Variant& InVntTipoVariavel, Variant& InVntObrigatorio,

@@ -16,52 +16,41 @@
 
 namespace tpl {
 
-Variant gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                         Variant& invntTemplate_id) {
-  return RunMethod(traps::kExcluiTemplateTrap, invntConecta_db, invntUsuario_Internet_id,
-                   outvntMsg_Ret, [&] {
-                     if (TrimmedText(invntTemplate_id).empty()) {
-                       outvntMsg_Ret = Variant(sentences::kTemplateToDeleteMissing);
-                       return false;
-                     }
-                     // The one procedure call is the whole deletion: no
-                     // transaction of ours is needed around it.
-                     return mExclui_Template(invntConecta_db, invntUsuario_Internet_id,
-                                             outvntMsg_Ret, invntBanco_Dados, invntTemplate_id);
-                   });
+Variant gExclui_Template(const CallContext& call, Variant& invntTemplate_id) {
+  return RunMethod(traps::kExcluiTemplateTrap, call, [&] {
+    if (TrimmedText(invntTemplate_id).empty()) {
+      call.message() = Variant(sentences::kTemplateToDeleteMissing);
+      return false;
+    }
+    // The one procedure call is the whole deletion: no
+    // transaction of ours is needed around it.
+    return mExclui_Template(call, invntTemplate_id);
+  });
 }
 
-bool mExclui_Template(const Variant& connection_string, const Variant& user, Variant& message,
-                      const Variant& database_kind, const Variant& template_id) {
+bool mExclui_Template(const CallContext& call, const Variant& template_id) {
   std::string sql = "SP_KMB_EXCLUI_TEMPLATE1";
-  return RunRoutine(traps::kExcluiTemplateRoutineTrap, sql, database_kind, connection_string,
-                    user, message, [&] {
-                      db::Connection connection(CStr(connection_string));
-                      ProcedureCall(connection, sql)
-                          .Integer("pTEMPLATE_ID", template_id)
-                          .Integer("pUSUARIO_ID", user)
-                          .Run();
-                      return true;
-                    });
+  return RunRoutine(traps::kExcluiTemplateRoutineTrap, sql, call, [&] {
+    db::Connection connection(CStr(call.connection_string()));
+    ProcedureCall(connection, sql)
+        .Integer("pTEMPLATE_ID", template_id)
+        .Integer("pUSUARIO_ID", call.user())
+        .Run();
+    return true;
+  });
 }
 
-Variant gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                                Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                                Variant& invntTemplate_id, Variant& /*InVntCOLUNA_ID*/) {
-  return RunMethod(traps::kExcluiFiltroTemplateMethodTrap, invntConecta_db,
-                   invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-                     // The routine's log row waits until the transaction ended.
-                     MessageLogHold log_hold;
-                     db::Connection connection(CStr(invntConecta_db));
-                     db::TransactionScope transaction(connection);
-                     if (!mExclui_Filtro_Template(connection, invntConecta_db,
-                                                  invntUsuario_Internet_id, outvntMsg_Ret,
-                                                  invntBanco_Dados, invntTemplate_id))
-                       return false;
-                     transaction.Commit();
-                     return true;
-                   });
+Variant gExclui_Filtro_Template(const CallContext& call, Variant& invntTemplate_id,
+                                Variant& /*InVntCOLUNA_ID*/) {
+  return RunMethod(traps::kExcluiFiltroTemplateMethodTrap, call, [&] {
+    // The routine's log row waits until the transaction ended.
+    MessageLogHold log_hold(call);
+    db::Connection connection(CStr(call.connection_string()));
+    db::TransactionScope transaction(connection);
+    if (!mExclui_Filtro_Template(connection, call, invntTemplate_id)) return false;
+    transaction.Commit();
+    return true;
+  });
 }
 
 }  // namespace tpl

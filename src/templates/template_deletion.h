@@ -4,6 +4,7 @@
 // (query pieces, filters, group links) is the procedure's business.
 #pragma once
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -11,20 +12,16 @@ namespace tpl {
 // Result 0 when the procedure ran, 10 otherwise. An identifier that is
 // empty or blank is refused ("Informe o relatório para exclusão.") before
 // the database is touched; an identifier without a template is not.
-Variant gExclui_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                         Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                         Variant& invntTemplate_id);
+Variant gExclui_Template(const CallContext& call, Variant& invntTemplate_id);
 
 // Runs the deletion procedure on a connection of its own. False after a
 // trapped failure.
-bool mExclui_Template(const Variant& connection_string, const Variant& user, Variant& message,
-                      const Variant& database_kind, const Variant& template_id);
+bool mExclui_Template(const CallContext& call, const Variant& template_id);
 
 // Result 0 when every filter of the template was deleted and committed, 10
 // otherwise (nothing deleted). InVntCOLUNA_ID is not read. The identifier
 // is not checked: one that is no number fails in the procedure call.
-Variant gExclui_Filtro_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                                Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                                Variant& invntTemplate_id, Variant& InVntCOLUNA_ID);
+Variant gExclui_Filtro_Template(const CallContext& call, Variant& invntTemplate_id,
+                                Variant& InVntCOLUNA_ID);
 
 }  // namespace tpl

@@ -48,39 +48,35 @@ void ForEachRow(int32_t count, Fill&& fill) {
 }  // namespace
 
 Variant gObter_Dados_Template(
-    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
-    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    const CallContext& call, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
     Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
     Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
-  return RunMethod(traps::kObterDadosTemplateTrap, invntConecta_db, invntUsuario_Internet_id,
-                   outvntMsg_Ret, [&] {
-                     return mObter_Dados_Template(
-                         invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                         invntBanco_Dados, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo,
-                         OutvntSub_Titulo, OutVntarrMatrizFiltros, OutvntQtde_Lin_Matriz_Filtro,
-                         OutvntQtde_Col_Matriz_Filtro, OutVntQuery, InVntIndicativo_Busca_Grupo,
-                         OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
-                         OutVntArrMatrizGrupoUsuario, OutVntSigla, OutVntFlag_Envio_Email);
-                   });
+  return RunMethod(traps::kObterDadosTemplateTrap, call, [&] {
+    return mObter_Dados_Template(call, invntTemplate_id, OutVntNome_Relatorio, OutvntTitulo,
+                                 OutvntSub_Titulo, OutVntarrMatrizFiltros,
+                                 OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro,
+                                 OutVntQuery, InVntIndicativo_Busca_Grupo,
+                                 OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
+                                 OutVntArrMatrizGrupoUsuario, OutVntSigla, OutVntFlag_Envio_Email);
+  });
 }
 
 bool mObter_Dados_Template(
-    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
-    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    const CallContext& call, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
     Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
     Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
   {
-    db::Connection connection(CStr(invntConecta_db));
+    db::Connection connection(CStr(call.connection_string()));
     db::Recordset rows =
         ReadThrough(connection, "Sp_Kmb_Consulta_Template05", "pTEMPLATE_ID", invntTemplate_id);
     if (!HasRows(rows)) {
-      outvntMsg_Ret = Variant(sentences::kTemplateNotFound);
+      call.message() = Variant(sentences::kTemplateNotFound);
       return false;
     }
     OutVntNome_Relatorio = mTrata_Nulo(rows.Value("NOME_RELATORIO"));
@@ -105,22 +101,17 @@ bool mObter_Dados_Template(
     OutVntQuery = Variant(std::move(query));
   }
 
-  mObter_Filtro_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                         invntBanco_Dados, invntTemplate_id, OutVntarrMatrizFiltros,
+  mObter_Filtro_Template(call, invntTemplate_id, OutVntarrMatrizFiltros,
                          OutvntQtde_Lin_Matriz_Filtro, OutvntQtde_Col_Matriz_Filtro);
 
   if (UCase(TrimmedText(InVntIndicativo_Busca_Grupo)) != "S") return true;
-  return mObter_Grupo_Usuario_Template(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                                       invntBanco_Dados, invntTemplate_id,
-                                       OutVntQtde_Lin_Grupo_Usuario, OutVntQtde_Col_Grupo_Usuario,
-                                       OutVntArrMatrizGrupoUsuario);
+  return mObter_Grupo_Usuario_Template(call, invntTemplate_id, OutVntQtde_Lin_Grupo_Usuario,
+                                       OutVntQtde_Col_Grupo_Usuario, OutVntArrMatrizGrupoUsuario);
 }
 
-bool mObter_Filtro_Template(const Variant& connection_string, const Variant& /*user*/,
-                            Variant& /*message*/, const Variant& /*database_kind*/,
-                            const Variant& template_id, Variant& matrix, Variant& line_count,
-                            Variant& column_count) {
-  db::Connection connection(CStr(connection_string));
+bool mObter_Filtro_Template(const CallContext& call, const Variant& template_id, Variant& matrix,
+                            Variant& line_count, Variant& column_count) {
+  db::Connection connection(CStr(call.connection_string()));
   db::Recordset rows =
       ReadThrough(connection, "SP_KMB_CONS_FILTRO_TEMPLATE01", "pTEMPLATE_ID", template_id);
   if (!HasRows(rows)) return true;
@@ -143,18 +134,16 @@ bool mObter_Filtro_Template(const Variant& connection_string, const Variant& /*u
   return true;
 }
 
-bool mObter_Grupo_Usuario_Template(const Variant& connection_string, const Variant& user,
-                                   Variant& message, const Variant& database_kind,
-                                   const Variant& template_id, Variant& line_count,
-                                   Variant& column_count, Variant& matrix) {
+bool mObter_Grupo_Usuario_Template(const CallContext& call, const Variant& template_id,
+                                   Variant& line_count, Variant& column_count, Variant& matrix) {
   const std::string sql = "SP_KMB_CONS_GRP_USU_X_TEMP01";
-  return RunRoutine(traps::kObterGrupoUsuarioTemplateTrap, sql, database_kind, connection_string,
-                    user, message, [&] {
-                      db::Connection connection(CStr(connection_string));
+  return RunRoutine(traps::kObterGrupoUsuarioTemplateTrap, sql, call,
+                    [&] {
+                      db::Connection connection(CStr(call.connection_string()));
                       db::Recordset rows =
                           ReadThrough(connection, sql.c_str(), "pTEMPLATE_ID", template_id);
                       if (!HasRows(rows)) {
-                        message = Variant(sentences::kTemplateGroupsNotFound);
+                        call.message() = Variant(sentences::kTemplateGroupsNotFound);
                         return false;
                       }
                       const int32_t count = rows.RecordCount();
@@ -171,27 +160,24 @@ bool mObter_Grupo_Usuario_Template(const Variant& connection_string, const Varia
                     });
 }
 
-Variant gObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                                    Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
-                                    Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo) {
+Variant gObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
+                                    Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                    Variant& OutVntArrTitulo) {
   // No trap and no result code: the host reads the count and the message,
   // and a failure reaches it as a failed call.
-  mObter_Templates_do_Usuario(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                              invntBanco_Dados, InVntGrupo_Usuario_ID, OutVntQtde_Registros,
+  mObter_Templates_do_Usuario(call, InVntGrupo_Usuario_ID, OutVntQtde_Registros,
                               OutVntArrTemplate_ID, OutVntArrTitulo);
   return Variant();
 }
 
-bool mObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& /*invntUsuario_Internet_id*/,
-                                 Variant& outvntMsg_Ret, Variant& /*invntBanco_Dados*/,
-                                 Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
-                                 Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo) {
-  db::Connection connection(CStr(invntConecta_db));
+bool mObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
+                                 Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                 Variant& OutVntArrTitulo) {
+  db::Connection connection(CStr(call.connection_string()));
   db::Recordset rows = ReadThrough(connection, "SP_KMB_OBTER_REL_DIN_GRP_USU1",
                                    "pGRUPO_USUARIO_ID", InVntGrupo_Usuario_ID);
   if (!HasRows(rows)) {
-    outvntMsg_Ret = Variant(sentences::kNoTemplatesAvailable);
+    call.message() = Variant(sentences::kNoTemplatesAvailable);
     return false;
   }
   const int32_t count = rows.RecordCount();

@@ -10,6 +10,7 @@
 // Group matrix: group identifier, description; column count 2.
 #pragma once
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -19,8 +20,7 @@ namespace tpl {
 // An unknown template touches no output; groups asked for but not linked
 // fail after the header, query and filters were returned.
 Variant gObter_Dados_Template(
-    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
-    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    const CallContext& call, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
     Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
     Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
@@ -31,8 +31,7 @@ Variant gObter_Dados_Template(
 // the query or the filters are not trapped here: they reach the method's
 // trap.
 bool mObter_Dados_Template(
-    Variant& invntConecta_db, Variant& invntUsuario_Internet_id, Variant& outvntMsg_Ret,
-    Variant& invntBanco_Dados, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
+    const CallContext& call, Variant& invntTemplate_id, Variant& OutVntNome_Relatorio,
     Variant& OutvntTitulo, Variant& OutvntSub_Titulo, Variant& OutVntarrMatrizFiltros,
     Variant& OutvntQtde_Lin_Matriz_Filtro, Variant& OutvntQtde_Col_Matriz_Filtro,
     Variant& OutVntQuery, Variant& InVntIndicativo_Busca_Grupo,
@@ -41,32 +40,26 @@ bool mObter_Dados_Template(
 
 // Fills the filter matrix and its counts; a template without filters
 // leaves all three as they were. True unless it raises.
-bool mObter_Filtro_Template(const Variant& connection_string, const Variant& user,
-                            Variant& message, const Variant& database_kind,
-                            const Variant& template_id, Variant& matrix, Variant& line_count,
-                            Variant& column_count);
+bool mObter_Filtro_Template(const CallContext& call, const Variant& template_id, Variant& matrix,
+                            Variant& line_count, Variant& column_count);
 
 // Fills the group matrix and its counts. False with the sentence when no
 // group is linked, or after a trapped failure.
-bool mObter_Grupo_Usuario_Template(const Variant& connection_string, const Variant& user,
-                                   Variant& message, const Variant& database_kind,
-                                   const Variant& template_id, Variant& line_count,
-                                   Variant& column_count, Variant& matrix);
+bool mObter_Grupo_Usuario_Template(const CallContext& call, const Variant& template_id,
+                                   Variant& line_count, Variant& column_count, Variant& matrix);
 
 // Fills the count and two parallel arrays (0 to count - 1) of template
 // identifiers and titles. Always returns Empty. Without templates the
 // message says so and the outputs stay as they were. Nothing here is
 // trapped: a database failure is raised to the host.
-Variant gObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                                    Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                                    Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
-                                    Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo);
+Variant gObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
+                                    Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                    Variant& OutVntArrTitulo);
 
 // The work of gObter_Templates_do_Usuario: false with the sentence when
 // the group has no template.
-bool mObter_Templates_do_Usuario(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                                 Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                                 Variant& InVntGrupo_Usuario_ID, Variant& OutVntQtde_Registros,
-                                 Variant& OutVntArrTemplate_ID, Variant& OutVntArrTitulo);
+bool mObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
+                                 Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
+                                 Variant& OutVntArrTitulo);
 
 }  // namespace tpl

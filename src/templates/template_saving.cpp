@@ -71,30 +71,26 @@ void StoreQueryPieces(db::Connection& connection, const Variant& template_id,
 }
 
 // Inserts every filter row and writes each new identifier into column 0.
-bool InsertFilters(db::Connection& connection, const Variant& connection_string,
-                   const Variant& user, Variant& message, const Variant& database_kind,
-                   const Variant& template_id, const TemplateContent& content) {
+bool InsertFilters(db::Connection& connection, const CallContext& call, const Variant& template_id,
+                   const TemplateContent& content) {
   const int16_t last = LastFilterRow(content.filter_line_count);
   for (int32_t row = 0; row <= last; ++row) {
     Array& filters = content.filter_matrix.AsArray();
     Variant new_id;
-    if (!mInclui_Filtro_Template(connection, connection_string, user, message, database_kind,
-                                 template_id, filters.at(row, 1), filters.at(row, 2),
-                                 filters.at(row, 3), filters.at(row, 4), filters.at(row, 5),
-                                 new_id))
+    if (!mInclui_Filtro_Template(connection, call, template_id, filters.at(row, 1),
+                                 filters.at(row, 2), filters.at(row, 3), filters.at(row, 4),
+                                 filters.at(row, 5), new_id))
       return false;
     content.filter_matrix.AsArray().at(row, 0) = std::move(new_id);
   }
   return true;
 }
 
-bool LinkGroups(db::Connection& connection, const Variant& connection_string,
-                const Variant& user, Variant& message, const Variant& database_kind,
-                const Variant& template_id, const TemplateContent& content) {
+bool LinkGroups(db::Connection& connection, const CallContext& call, const Variant& template_id,
+                const TemplateContent& content) {
   const int16_t last = LastFilterRow(content.group_line_count);
   for (int32_t row = 0; row <= last; ++row) {
-    if (!mInclui_Grupo_Usuario_X_Template(connection, connection_string, user, message,
-                                          database_kind, template_id,
+    if (!mInclui_Grupo_Usuario_X_Template(connection, call, template_id,
                                           content.group_matrix.AsArray().at(row, 0)))
       return false;
   }
@@ -103,14 +99,13 @@ bool LinkGroups(db::Connection& connection, const Variant& connection_string,
 
 }  // namespace
 
-bool mInclui_Template(db::Connection& connection, const Variant& connection_string,
-                      const Variant& user, Variant& message, const Variant& database_kind,
-                      Variant& template_id, const TemplateContent& content) {
+bool mInclui_Template(db::Connection& connection, const CallContext& call, Variant& template_id,
+                      const TemplateContent& content) {
   std::string sql;
-  return RunRoutine(traps::kIncluiTemplateTrap, sql, database_kind, connection_string, user,
-                    message, [&] {
-    const Variant normalised_user = mNormaliza_Numero(user);
-    const bool oracle = IsDatabaseKind(database_kind, DatabaseKind::Oracle, KindComparison::Exact);
+  return RunRoutine(traps::kIncluiTemplateTrap, sql, call, [&] {
+    const Variant normalised_user = mNormaliza_Numero(call.user());
+    const bool oracle =
+        IsDatabaseKind(call.database_kind(), DatabaseKind::Oracle, KindComparison::Exact);
     sql = oracle ? "SP_KMB_INCLUI_TEMPLATE02" : "SP_KMB_INCLUI_TEMPLATE03";
     ProcedureCall header(connection, sql);
     if (oracle) header.IntegerOutput("pTEMPLATE_ID");
@@ -125,26 +120,22 @@ bool mInclui_Template(db::Connection& connection, const Variant& connection_stri
                          : mNormaliza_Numero(answer.Value("TEMPLATE_DINAMICO_ID"));
 
     StoreQueryPieces(connection, template_id, content.query, normalised_user, sql);
-    return InsertFilters(connection, connection_string, user, message, database_kind,
-                         template_id, content) &&
-           LinkGroups(connection, connection_string, user, message, database_kind, template_id,
-                      content);
+    return InsertFilters(connection, call, template_id, content) &&
+           LinkGroups(connection, call, template_id, content);
   });
 }
 
-bool mAltera_Template(db::Connection& connection, const Variant& connection_string,
-                      const Variant& user, Variant& message, const Variant& database_kind,
+bool mAltera_Template(db::Connection& connection, const CallContext& call,
                       const Variant& template_id, const TemplateContent& content) {
   std::string sql;
-  return RunRoutine(traps::kAlteraTemplateTrap, sql, database_kind, connection_string, user,
-                    message, [&] {
+  return RunRoutine(traps::kAlteraTemplateTrap, sql, call, [&] {
     sql = "SP_KMB_ALTERA_TEMPLATE02";
     ProcedureCall(connection, sql)
         .Integer("pTEMPLATE_ID", template_id)
         .Text("pNOME_RELATORIO", kNameSize, TrimmedValue(content.name))
         .Text("pTITULO", kTitleSize, TrimmedValue(content.title))
         .Text("pSUB_TIT_FILTROS", kTitleSize, TrimmedValue(content.subtitle))
-        .Integer("pUSUARIO_ID", user)
+        .Integer("pUSUARIO_ID", call.user())
         .Text("pSigla", kCodeSize, TrimmedValue(content.code))
         .Text("pFlag_Envio_Email", kFlagSize, TrimmedValue(content.email_flag))
         .Run();
@@ -152,33 +143,24 @@ bool mAltera_Template(db::Connection& connection, const Variant& connection_stri
     sql = "SP_KMB_EXCLUI_TEMPLATE_QUERY01";
     ProcedureCall(connection, sql)
         .Integer("pTEMPLATE_ID", template_id)
-        .Integer("pUSUARIO_ID", user)
+        .Integer("pUSUARIO_ID", call.user())
         .Run();
-    StoreQueryPieces(connection, template_id, content.query, user, sql);
+    StoreQueryPieces(connection, template_id, content.query, call.user(), sql);
 
-    if (!mExclui_Filtro_Template(connection, connection_string, user, message, database_kind,
-                                 template_id))
-      return false;
-    if (!InsertFilters(connection, connection_string, user, message, database_kind, template_id,
-                       content))
-      return false;
-    if (!mExclui_Grupo_Usuario_X_Template(connection, connection_string, user, message,
-                                          database_kind, template_id))
-      return false;
-    return LinkGroups(connection, connection_string, user, message, database_kind, template_id,
-                      content);
+    if (!mExclui_Filtro_Template(connection, call, template_id)) return false;
+    if (!InsertFilters(connection, call, template_id, content)) return false;
+    if (!mExclui_Grupo_Usuario_X_Template(connection, call, template_id)) return false;
+    return LinkGroups(connection, call, template_id, content);
   });
 }
 
-bool mInclui_Filtro_Template(db::Connection& connection, const Variant& connection_string,
-                             const Variant& user, Variant& message, const Variant& database_kind,
+bool mInclui_Filtro_Template(db::Connection& connection, const CallContext& call,
                              const Variant& template_id, const Variant& caption,
                              const Variant& placeholder, const Variant& type_code,
                              const Variant& mandatory, const Variant& largest_interval,
                              Variant& new_id) {
   std::string sql = "SP_KMB_INCLUI_FILTRO_TEMP03";
-  return RunRoutine(traps::kIncluiFiltroTemplateTrap, sql, database_kind, connection_string, user,
-                    message, [&] {
+  return RunRoutine(traps::kIncluiFiltroTemplateTrap, sql, call, [&] {
     // Only "S" marks a mandatory filter here, not the 1 that reading gives.
     const int32_t mandatory_flag = TrimmedText(mandatory) == "S" ? 1 : 0;
     db::Recordset answer = ProcedureCall(connection, sql)
@@ -188,10 +170,10 @@ bool mInclui_Filtro_Template(db::Connection& connection, const Variant& connecti
                                .FixedText("pFLAG_FORMATO_TELA", kTypeCodeSize, type_code)
                                .Integer("pINDICATIVO_OBRIGATORIO", Variant::Long(mandatory_flag))
                                .Integer("pDIFERENCA_DE_ATE", mNormaliza_Numero(largest_interval))
-                               .Integer("pUSUARIO_ID", mNormaliza_Numero(user))
+                               .Integer("pUSUARIO_ID", mNormaliza_Numero(call.user()))
                                .Run();
     if (!answer.IsOpen() || answer.Eof()) {
-      message = Variant(sentences::kTemplateNotFound);
+      call.message() = Variant(sentences::kTemplateNotFound);
       return false;
     }
     new_id = mTrata_Nulo(answer.Value("COLUNA_ID"));
@@ -199,78 +181,65 @@ bool mInclui_Filtro_Template(db::Connection& connection, const Variant& connecti
   });
 }
 
-bool mExclui_Filtro_Template(db::Connection& connection, const Variant& connection_string,
-                             const Variant& user, Variant& message, const Variant& database_kind,
+bool mExclui_Filtro_Template(db::Connection& connection, const CallContext& call,
                              const Variant& template_id) {
   std::string sql = "SP_KMB_EXCLUI_FILTRO_TEMP01";
-  return RunRoutine(traps::kExcluiFiltroTemplateTrap, sql, database_kind, connection_string, user,
-                    message, [&] {
+  return RunRoutine(traps::kExcluiFiltroTemplateTrap, sql, call, [&] {
     ProcedureCall(connection, sql)
         .Integer("pTEMPLATE_ID", template_id)
-        .Integer("pUSUARIO_ID", user)
+        .Integer("pUSUARIO_ID", call.user())
         .Run();
     return true;
   });
 }
 
-bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const Variant& connection_string, const Variant& user,
-                                      Variant& message, const Variant& database_kind,
+bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id, const Variant& group_id) {
   std::string sql = "SP_KMB_INC_GRP_USU_X_TEMPLATE1";
-  return RunRoutine(traps::kIncluiGrupoTemplateTrap, sql, database_kind, connection_string, user,
-                    message, [&] {
+  return RunRoutine(traps::kIncluiGrupoTemplateTrap, sql, call, [&] {
     ProcedureCall(connection, sql)
         .Integer("pGRUPO_USUARIO_ID", group_id)
         .Integer("pTEMPLATE_ID", template_id)
-        .Integer("pUSUARIO_ID", user)
+        .Integer("pUSUARIO_ID", call.user())
         .Run();
     return true;
   });
 }
 
-bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const Variant& connection_string, const Variant& user,
-                                      Variant& message, const Variant& database_kind,
+bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id) {
   std::string sql = "SP_KMB_EXC_GRP_USU_X_TEMPLATE1";
-  return RunRoutine(traps::kExcluiGrupoTemplateTrap, sql, database_kind, connection_string, user,
-                    message, [&] {
+  return RunRoutine(traps::kExcluiGrupoTemplateTrap, sql, call, [&] {
     ProcedureCall(connection, sql)
         .Integer("pTEMPLATE_ID", template_id)
-        .Integer("pUSUARIO_ID", user)
+        .Integer("pUSUARIO_ID", call.user())
         .Run();
     return true;
   });
 }
 
-Variant gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                        Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                        Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
-                        Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
-                        Variant& InVntQtde_Lin_Grupo_Usuario,
+Variant gGrava_Template(const CallContext& call, Variant& IOVntTemplate_ID,
+                        Variant& InVntNome_Relatorio, Variant& InVntTitulo, Variant& InVntSubtitulo,
+                        Variant& InVntQuery, Variant& InVntQtde_Lin_Grupo_Usuario,
                         Variant& /*InVntQtde_Col_Grupo_Usuario*/,
                         Variant& InVntArr_Matriz_Grupo_Usuario,
                         Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
                         Variant& InVntArrMatriz_Filtro, Variant& OutVntSigla,
                         Variant& InVntFlag_Envio_Email) {
-  return RunMethod(traps::kGravaTemplateTrap, invntConecta_db, invntUsuario_Internet_id,
-                   outvntMsg_Ret, [&] {
+  return RunMethod(traps::kGravaTemplateTrap, call, [&] {
     // One connection and one transaction for every write of the call;
     // leaving without Commit rolls everything back. The log rows of the
     // routines' traps are written after the transaction has ended.
-    MessageLogHold log_hold;
-    db::Connection connection(CStr(invntConecta_db));
+    MessageLogHold log_hold(call);
+    db::Connection connection(CStr(call.connection_string()));
     db::TransactionScope transaction(connection);
 
-    if (!mConsiste_Campos(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret,
-                          invntBanco_Dados, InVntNome_Relatorio, InVntTitulo, InVntSubtitulo,
-                          InVntQuery, InVntQtde_Lin_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
+    if (!mConsiste_Campos(call, InVntNome_Relatorio, InVntTitulo, InVntSubtitulo, InVntQuery,
+                          InVntQtde_Lin_Grupo_Usuario, InVntQtde_Lin_Matriz_Filtro,
                           InVntQtde_Col_Matriz_Filtro, InVntArrMatriz_Filtro, OutVntSigla))
       return false;
     if (TrimmedText(InVntFlag_Envio_Email) != "S" &&
-        !mTesta_Query(invntConecta_db, invntUsuario_Internet_id, outvntMsg_Ret, invntBanco_Dados,
-                      InVntQuery, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
+        !mTesta_Query(call, InVntQuery, InVntQtde_Lin_Matriz_Filtro, InVntQtde_Col_Matriz_Filtro,
                       InVntArrMatriz_Filtro))
       return false;
 
@@ -282,11 +251,8 @@ Variant gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet
                                   InVntFlag_Envio_Email};
     const bool creating =
         CompareWithNumber(mNormaliza_Numero(IOVntTemplate_ID), 0).value_or(1) == 0;
-    const bool saved =
-        creating ? mInclui_Template(connection, invntConecta_db, invntUsuario_Internet_id,
-                                    outvntMsg_Ret, invntBanco_Dados, IOVntTemplate_ID, content)
-                 : mAltera_Template(connection, invntConecta_db, invntUsuario_Internet_id,
-                                    outvntMsg_Ret, invntBanco_Dados, IOVntTemplate_ID, content);
+    const bool saved = creating ? mInclui_Template(connection, call, IOVntTemplate_ID, content)
+                                : mAltera_Template(connection, call, IOVntTemplate_ID, content);
     if (!saved) return false;
     transaction.Commit();
     return true;

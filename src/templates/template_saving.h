@@ -10,6 +10,7 @@
 // sentence, and the caller rolls everything back.
 #pragma once
 
+#include "conventions/call_context.h"
 #include "database/connection.h"
 #include "tpl/variant.h"
 
@@ -22,11 +23,9 @@ namespace tpl {
 // the identifier the database gave the filter. OutVntSigla is read, not
 // written. The Database kind "ORACLE" (exactly) reads the new identifier
 // from an output parameter; any other from the first row answered.
-Variant gGrava_Template(Variant& invntConecta_db, Variant& invntUsuario_Internet_id,
-                        Variant& outvntMsg_Ret, Variant& invntBanco_Dados,
-                        Variant& IOVntTemplate_ID, Variant& InVntNome_Relatorio,
-                        Variant& InVntTitulo, Variant& InVntSubtitulo, Variant& InVntQuery,
-                        Variant& InVntQtde_Lin_Grupo_Usuario,
+Variant gGrava_Template(const CallContext& call, Variant& IOVntTemplate_ID,
+                        Variant& InVntNome_Relatorio, Variant& InVntTitulo, Variant& InVntSubtitulo,
+                        Variant& InVntQuery, Variant& InVntQtde_Lin_Grupo_Usuario,
                         Variant& InVntQtde_Col_Grupo_Usuario,
                         Variant& InVntArr_Matriz_Grupo_Usuario,
                         Variant& InVntQtde_Lin_Matriz_Filtro, Variant& InVntQtde_Col_Matriz_Filtro,
@@ -51,42 +50,34 @@ struct TemplateContent {
 
 // Creates header, query pieces, filters and group links; the new
 // identifier goes to `template_id`.
-bool mInclui_Template(db::Connection& connection, const Variant& connection_string,
-                      const Variant& user, Variant& message, const Variant& database_kind,
-                      Variant& template_id, const TemplateContent& content);
+bool mInclui_Template(db::Connection& connection, const CallContext& call, Variant& template_id,
+                      const TemplateContent& content);
 
 // Alters the header and replaces the query pieces, the filters (which get
 // new identifiers) and the group links.
-bool mAltera_Template(db::Connection& connection, const Variant& connection_string,
-                      const Variant& user, Variant& message, const Variant& database_kind,
+bool mAltera_Template(db::Connection& connection, const CallContext& call,
                       const Variant& template_id, const TemplateContent& content);
 
 // Inserts one filter (columns 1 to 5 of a filter row: caption,
 // placeholder, type code, mandatory flag "S" or anything else, largest
 // day range) and puts the identifier the database gave it into `new_id`.
-bool mInclui_Filtro_Template(db::Connection& connection, const Variant& connection_string,
-                             const Variant& user, Variant& message, const Variant& database_kind,
+bool mInclui_Filtro_Template(db::Connection& connection, const CallContext& call,
                              const Variant& template_id, const Variant& caption,
                              const Variant& placeholder, const Variant& type_code,
                              const Variant& mandatory, const Variant& largest_interval,
                              Variant& new_id);
 
 // Deletes every filter of the template.
-bool mExclui_Filtro_Template(db::Connection& connection, const Variant& connection_string,
-                             const Variant& user, Variant& message, const Variant& database_kind,
+bool mExclui_Filtro_Template(db::Connection& connection, const CallContext& call,
                              const Variant& template_id);
 
 // Lets one user group run the template. A group that does not exist is
 // refused by the database.
-bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const Variant& connection_string, const Variant& user,
-                                      Variant& message, const Variant& database_kind,
+bool mInclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id, const Variant& group_id);
 
 // Removes every group link of the template.
-bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection,
-                                      const Variant& connection_string, const Variant& user,
-                                      Variant& message, const Variant& database_kind,
+bool mExclui_Grupo_Usuario_X_Template(db::Connection& connection, const CallContext& call,
                                       const Variant& template_id);
 
 }  // namespace tpl

@@ -63,45 +63,42 @@ int16_t mConta_Chaves(std::string_view text) {
   return CInt(Variant::Long(count));
 }
 
-bool mConsiste_Campos(const Variant& invntConecta_db, const Variant& invntUsuario_Internet_id,
-                      Variant& outvntMsg_Ret, const Variant& invntBanco_Dados,
-                      const Variant& /*InVntNome_Relatorio*/, Variant& InVntTitulo,
-                      Variant& InVntSubtitulo, const Variant& InVntQuery,
+bool mConsiste_Campos(const CallContext& call, const Variant& /*InVntNome_Relatorio*/,
+                      Variant& InVntTitulo, Variant& InVntSubtitulo, const Variant& InVntQuery,
                       const Variant& InVntQtde_Lin_Grupo_Usuario,
                       const Variant& InVntQtde_Lin_Matriz_Filtro,
                       const Variant& /*InVntQtde_Col_Matriz_Filtro*/,
                       const Variant& InVntArrMatriz_Filtro, const Variant& /*OutVntSigla*/) {
   std::string sql;
   return RunRoutine(
-      traps::kConsisteCamposTrap, sql, invntBanco_Dados, invntConecta_db,
-      invntUsuario_Internet_id, outvntMsg_Ret, [&] {
-        if (!CheckTitleAndSubtitle(invntUsuario_Internet_id, outvntMsg_Ret, InVntTitulo,
-                                   InVntSubtitulo))
+      traps::kConsisteCamposTrap, sql, call, [&] {
+        if (!CheckTitleAndSubtitle(call.user(), call.message(), InVntTitulo, InVntSubtitulo))
           return false;
 
         const std::string query = QueryWithoutLineBreaks(InVntQuery);
-        if (Trim(query).empty()) return Refuse(outvntMsg_Ret, std::string(sentences::kFillInQuery));
+        if (Trim(query).empty())
+          return Refuse(call.message(), std::string(sentences::kFillInQuery));
         if (!StartsAsReadingStatement(query) || ContainsForbiddenCommand(query))
-          return Refuse(outvntMsg_Ret, std::string(sentences::kCommandNotAllowed));
+          return Refuse(call.message(), std::string(sentences::kCommandNotAllowed));
 
         // A line count that is a text is read as a number; one that is no
         // number fails (type mismatch) and ends in the trap.
         const Variant line_count = mNormaliza_Numero(InVntQtde_Lin_Matriz_Filtro);
         const int16_t braces = mConta_Chaves(query);
         if (CompareWithNumber(line_count, braces).value_or(0) > 0)
-          return Refuse(outvntMsg_Ret, std::string(sentences::kInconsistentFilters));
+          return Refuse(call.message(), std::string(sentences::kInconsistentFilters));
         if (CompareWithNumber(line_count, 0).value_or(1) == 0 && braces > 0)
-          return Refuse(outvntMsg_Ret, std::string(sentences::kRegisterAllFilters));
+          return Refuse(call.message(), std::string(sentences::kRegisterAllFilters));
 
         const int16_t last = LastFilterRow(line_count);
         for (int32_t row = 0; row <= last; ++row) {
-          if (!CheckFilterRow(InVntArrMatriz_Filtro.AsArray(), row, last, query, outvntMsg_Ret))
+          if (!CheckFilterRow(InVntArrMatriz_Filtro.AsArray(), row, last, query, call.message()))
             return false;
         }
 
         if (TrimmedText(InVntQtde_Lin_Grupo_Usuario).empty() ||
             CompareWithNumber(mNormaliza_Numero(InVntQtde_Lin_Grupo_Usuario), 0).value_or(1) == 0)
-          return Refuse(outvntMsg_Ret, std::string(sentences::kGroupsMissing));
+          return Refuse(call.message(), std::string(sentences::kGroupsMissing));
         return true;
       });
 }

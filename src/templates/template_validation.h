@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "conventions/call_context.h"
 #include "tpl/variant.h"
 
 namespace tpl {
@@ -22,10 +23,8 @@ namespace tpl {
 // and a group count that is not empty or 0. A run-time failure (a line
 // count larger than the matrix, say) gives false and the routine's
 // sentence, logged.
-bool mConsiste_Campos(const Variant& invntConecta_db, const Variant& invntUsuario_Internet_id,
-                      Variant& outvntMsg_Ret, const Variant& invntBanco_Dados,
-                      const Variant& InVntNome_Relatorio, Variant& InVntTitulo,
-                      Variant& InVntSubtitulo, const Variant& InVntQuery,
+bool mConsiste_Campos(const CallContext& call, const Variant& InVntNome_Relatorio,
+                      Variant& InVntTitulo, Variant& InVntSubtitulo, const Variant& InVntQuery,
                       const Variant& InVntQtde_Lin_Grupo_Usuario,
                       const Variant& InVntQtde_Lin_Matriz_Filtro,
                       const Variant& InVntQtde_Col_Matriz_Filtro,

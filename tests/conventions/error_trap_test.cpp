@@ -26,7 +26,8 @@ class Envelope : public ::testing::Test {
  protected:
   template <typename Body>
   Variant Run(const Variant& user, Body body) {
-    return RunMethod(kMethod, Variant(db_.connection_string()), user, message_, body);
+    const CallContext call(Variant(db_.connection_string()), user, Variant(), message_);
+    return RunMethod(kMethod, call, body);
   }
   testing::TempDatabase db_;
   Variant message_{"antes"};
@@ -50,8 +51,8 @@ TEST_F(Envelope, MethodFormResultsMessagesAndLog) {
 
 TEST_F(Envelope, RoutineFormLogsWithTheCallersKind) {
   std::string sql = "SELECT x";
-  EXPECT_FALSE(RunRoutine({"Frase.", " KMBICC.rotina ( "}, sql, Variant("OUTRO"),
-                          Variant(db_.connection_string()), Variant::Long(1), message_,
+  const CallContext call(Variant(db_.connection_string()), Variant::Long(1), Variant("OUTRO"), message_);
+  EXPECT_FALSE(RunRoutine({"Frase.", " KMBICC.rotina ( "}, sql, call,
                           []() -> bool { throw RuntimeError(-5, "falhou", 3); }));
   EXPECT_EQ(message_, Variant("Frase. KMBICC.rotina ( falhou : -5)   No Nº 3 Strsq: SELECT x"));
   // Any kind other than the two writes the fixed date.
@@ -61,41 +62,24 @@ TEST_F(Envelope, RoutineFormLogsWithTheCallersKind) {
 // Rows logged under a hold wait for the outermost hold to end, in order.
 TEST_F(Envelope, HeldLogRowsAreWrittenWhenTheLastHoldEnds) {
   const Variant connection(db_.connection_string()), kind("SQLSERVER");
+  Variant slot;
+  const CallContext call(connection, Variant::Long(5), kind, slot);
   {
-    MessageLogHold outer;
-    gGrava_Log_Msg(kind, connection, Variant::Long(5), Variant::Long(1), Variant("primeira"));
+    MessageLogHold outer(call);
+    gGrava_Log_Msg(call, kind, Variant::Long(1), Variant("primeira"));
     {
-      MessageLogHold inner;
-      gGrava_Log_Msg(kind, connection, Variant::Long(5), Variant::Long(1), Variant("segunda"));
+      MessageLogHold inner(call);
+      gGrava_Log_Msg(call, kind, Variant::Long(1), Variant("segunda"));
     }
-    EXPECT_EQ(db_.Count("LOG_MSG"), 0);
+    // A row of no call, or of another call, is not held.
+    Variant other_slot;
+    const CallContext other(connection, Variant::Long(5), kind, other_slot);
+    gGrava_Log_Msg(other, kind, Variant::Long(1), Variant("de outra chamada"));
+    EXPECT_EQ(db_.Count("LOG_MSG"), 1);
   }
-  EXPECT_EQ(db_.Rows("SELECT MSG01 FROM LOG_MSG ORDER BY rowid"), "primeira;segunda");
-  gGrava_Log_Msg(kind, connection, Variant::Long(5), Variant::Long(1), Variant("terceira"));
-  EXPECT_EQ(db_.Count("LOG_MSG"), 3) << "without a hold the row is written at once";
-}
-
-// Rows are read on both kinds by every report run, which reads its screen limits.
-TEST(SystemParameters, MissingRowKeepsTheValueNullGivesEmptyAndFailuresAreTrapped) {
-  testing::TempDatabase db;
-  Variant value("antes"), message;
-  auto lookup = [&](const char* kind, int32_t id) {
-    return mBusca_Tab_Parametro_Sistema(Variant(kind), Variant::Long(5), Variant(db.connection_string()),
-                                        message, Variant::Long(id), value);
-  };
-  ASSERT_TRUE(lookup("SQLSERVER", 999999));
-  EXPECT_EQ(value, Variant("antes"));
-  db.Execute("UPDATE Tab_Parametro_Sistema SET Parametro = NULL WHERE Tab_Parametro_Sistema_ID = 23042");
-  ASSERT_TRUE(lookup("SQLSERVER", 23042));
-  EXPECT_EQ(value, Variant(""));
-
-  db.Execute("DROP TABLE Tab_Parametro_Sistema");
-  value = Variant("antes");
-  EXPECT_FALSE(lookup("ORACLE", 23042));
-  EXPECT_EQ(value, Variant("antes"));
-  EXPECT_EQ(message, Variant("Acesso aos dados dos parâmetros do sistema não disponível. Favor "
-                             "tentar mais tarde."));
-  EXPECT_EQ(db.Count("LOG_MSG"), 1);
+  EXPECT_EQ(db_.Rows("SELECT MSG01 FROM LOG_MSG ORDER BY rowid"), "de outra chamada;primeira;segunda");
+  gGrava_Log_Msg(call, kind, Variant::Long(1), Variant("terceira"));
+  EXPECT_EQ(db_.Count("LOG_MSG"), 4) << "without a hold the row is written at once";
 }
 
 }  // namespace

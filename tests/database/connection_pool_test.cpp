@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "database/connection.h"
+#include "database/lock_wait.h"
 #include "database/recordset.h"
 #include "values/error_number.h"
 #include "support/temp_database.h"
@@ -129,6 +130,32 @@ TEST_F(PooledSessions, ServesThreadsAtOnce) {
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(database_.Count("t"), 100);
   EXPECT_LE(Opened(), 4u);
+}
+
+// A call's lock-wait budget is the call's: spent on one thread, it is spent on every thread its work runs on, and on
+// no other call's. A new call starts from the limits in force on its thread.
+TEST(CallLimits, TheLockWaitBudgetFollowsTheCallAcrossThreads) {
+  const LockWaitLimitForTesting shorter(std::chrono::milliseconds(5));
+  CallLimits call, other;
+  EXPECT_EQ(call.values().lock_wait, std::chrono::milliseconds(5));
+  {
+    const CallLimits::Use in_force(call);
+    EXPECT_TRUE(LockWaitAllowed());
+    NoteLockWaitRanOut();
+    EXPECT_FALSE(LockWaitAllowed());
+  }
+  EXPECT_TRUE(LockWaitAllowed()) << "outside any call every wait may take the full limit";
+  bool allowed_for_the_call = true, allowed_for_another = false;
+  std::thread([&] {
+    const CallLimits::Use in_force(call);
+    allowed_for_the_call = LockWaitAllowed();
+  }).join();
+  std::thread([&] {
+    const CallLimits::Use in_force(other);
+    allowed_for_another = LockWaitAllowed();
+  }).join();
+  EXPECT_FALSE(allowed_for_the_call);
+  EXPECT_TRUE(allowed_for_another);
 }
 
 }  // namespace

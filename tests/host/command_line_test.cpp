@@ -37,6 +37,7 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
       {{"call", "gGrava_Filtro", "gBusca_Arquivo_Xml"}, "[]", "unexpected 'gBusca_Arquivo_Xml'"},
       {{"call", "gGrava_Filtro", "--args", "/nonexistent/args.json"}, "", "cannot read"},
       {{"call", "gGrava_Filtro", "--args"}, "[]", "--args needs a FILE"},
+      {{"call", "gGrava_Filtro", "--kind"}, "[]", "--kind needs a value"},
       {{"call", "gNao_Existe"}, "[]", "unknown method 'gNao_Existe'"},
       {{"call", "gGrava_Filtro"}, "[]", "gGrava_Filtro takes 16 arguments; 0 given"},
       {{"serve"}, "", "--database, --kind and --token-file are needed"},
@@ -89,6 +90,7 @@ TEST(HostCommandLine, MethodsListTheDispatchInterfaceAsLinesOrJson) {
   EXPECT_EQ((*filter)["result"], "Variant");
   ASSERT_EQ((*filter)["parameters"].size(), 16u);
   EXPECT_EQ((*filter)["parameters"][15], Json({{"name", "InVntTipo_Acao"}, {"type", "Variant"}}));
+  EXPECT_EQ((*filter)["parameters"][3], Json({{"name", "invntBase_dados"}, {"type", "Variant"}, {"role", "kind"}}));
 }
 
 // The answer of a completed call: its standard output as JSON.
@@ -109,6 +111,11 @@ TEST(HostCommandLine, CallPrintsTheResultAndEveryArgumentAfterTheCall) {
   const std::string file = ::testing::TempDir() + "host_call_arguments.json";
   std::ofstream(file) << AddFirstFilterArguments("0");
   EXPECT_EQ(Answer(RunTpl({"call", "--args", file, "gGrava_Filtro"}, "not read")), expected);
+  // The connection string and the Database kind, imposed by role.
+  const Json imposed = Answer(RunTpl({"call", "gGrava_Filtro", "--database", "Data Source=x.db", "--kind", "ORACLE"},
+                                     AddFirstFilterArguments("0")));
+  EXPECT_EQ(imposed["args"][0], "Data Source=x.db");
+  EXPECT_EQ(imposed["args"][3], "ORACLE");
   std::remove(file.c_str());
   // A placeholder without braces is refused by the method itself: that is a completed call with result 10 and the
   // message, not a host error.

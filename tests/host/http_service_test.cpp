@@ -128,7 +128,7 @@ TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
   EXPECT_EQ(answer["args"][0], "Data Source=/nonexistent/other.db");
   EXPECT_EQ(answer["args"][2], "SQLSERVER");
   EXPECT_EQ(answer.dump().find(database_.file().string()), std::string::npos);
-  // The kind is imposed under each of its three names, and the connection string under both of its names.
+  // The kind and the connection string are imposed wherever their roles stand, whatever the parameters are named.
   for (const MethodInfo& method : TPL::Methods()) {
     std::vector<Variant> arguments(method.parameters.size(), Variant("cliente"));
     ServiceOptions options;

@@ -47,8 +47,8 @@ TEST_F(SystemSqlOnServer, ParameterLookupReadsTheRowInEitherKind) {
   };
   for (const auto& row : rows) {
     Variant message, value("antes");
-    EXPECT_TRUE(mBusca_Tab_Parametro_Sistema(Variant(row.kind), Variant::Long(5), connection(), message,
-                                             Variant::Long(row.id), value))
+    const CallContext call(connection(), Variant::Long(5), Variant(row.kind), message);
+    EXPECT_TRUE(mBusca_Tab_Parametro_Sistema(call, {row.id, "", "", ""}, value))
         << row.kind << " " << row.id << ": " << TextOrEmpty(message);
     EXPECT_EQ(value, row.expected) << row.kind << " " << row.id;
   }

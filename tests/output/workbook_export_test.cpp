@@ -10,6 +10,7 @@
 
 #include "support/suite.h"
 #include "support/zip_parts.h"
+#include "tpl/system_parameters.h"
 
 namespace tpl {
 namespace {
@@ -36,8 +37,8 @@ Variant SalesMatrix() {
 // A database whose workbook folder is its own temporary folder, and the arguments of one export.
 struct Exporter {
   Exporter() {
-    db.SetParameter(kWorkbookFolderParameter, folder.string() + "/");
-    db.SetParameter(kWorkbookPrefixParameter, "https://relatorios/");
+    db.SetParameter(system_parameters::kWorkbookFolder.id, folder.string() + "/");
+    db.SetParameter(system_parameters::kWorkbookNamePrefix.id, "https://relatorios/");
   }
   Variant Export(int32_t user_id = 57, int32_t line_count = 4) {
     Variant connection(db.connection_string()), user = Variant::Long(user_id), kind("SQLSERVER"),
@@ -124,7 +125,7 @@ TEST(WorkbookExport, ParallelExportsOfOneUserEachKeepTheirOwnFile) {
 // The file is the parameter's text followed by the name, as written: a folder and the start of a name is a prefix.
 TEST(WorkbookExport, TheFolderParameterIsFollowedByTheNameAsWritten) {
   Exporter e;
-  e.db.SetParameter(kWorkbookFolderParameter, e.folder.string() + "/rel_");
+  e.db.SetParameter(system_parameters::kWorkbookFolder.id, e.folder.string() + "/rel_");
   ASSERT_EQ(e.Export(), Variant::Integer(0)) << testing::Show(e.message);
   const std::string name = CStr(e.name);
   ASSERT_TRUE(std::regex_match(name, std::regex("https://relatorios/rel_RelDinamico[0-9]{14}57\\.xlsx"))) << name;
@@ -169,7 +170,7 @@ TEST(WorkbookExport, FailuresAnswerTenWithTheSentenceAndOneLogRow) {
   };
   const Case cases[] = {
       {"folder missing",
-       [](Exporter& t) { t.db.SetParameter(kWorkbookFolderParameter, (t.folder / "falta").string() + "/"); },
+       [](Exporter& t) { t.db.SetParameter(system_parameters::kWorkbookFolder.id, (t.folder / "falta").string() + "/"); },
        4, kTrapped, " KMBTPL01.mGera_Excel( Não foi possível gravar o arquivo "},
       {"decimal that is no number", [](Exporter& t) { t.matrix.AsArray().at(2, 2) = "doze"; },
        4, kTrapped, " KMBTPL01.mGera_Excel( Tipos incompatíveis : 13)   No Nº "},

@@ -21,8 +21,8 @@ struct Call {
       m.push_back({{}, "F" + std::to_string(m.size()), f.placeholder, f.type, f.mandatory, {}, f.value});
     matrix = testing::FilterMatrix(m);
   }
-  bool Run() { return mConsiste_Filtros(conn, user, msg, kind, query, matrix, lines, columns); }
-  bool Prepare() { return mPrepara_Query(conn, user, msg, kind, query, matrix, lines, columns); }
+  bool Run() { return mConsiste_Filtros(CallContext(conn, user, kind, msg), query, matrix, lines, columns); }
+  bool Prepare() { return mPrepara_Query(CallContext(conn, user, kind, msg), query, matrix, lines, columns); }
   std::string Value(int32_t row) const { return CStr(matrix.AsArray().at(row, 6)); }
 };
 

@@ -19,8 +19,8 @@ class QueryExecution : public ::testing::Test {
   }
   bool Run(const std::string& query, const char* email_flag = "N", Variant user = Variant::Long(5),
            const char* kind = "SQLSERVER") {
-    return mExecutar_Query(Variant(db_.connection_string()), user, message_, Variant(kind),
-                           Variant(query), lines_, columns_, matrix_, Variant("Vendas d'Ouro"),
+    const CallContext call(Variant(db_.connection_string()), user, Variant(kind), message_);
+    return mExecutar_Query(call, Variant(query), lines_, columns_, matrix_, Variant("Vendas d'Ouro"),
                            Variant::Long(12), additional_, Variant(email_flag));
   }
   testing::TempDatabase db_;

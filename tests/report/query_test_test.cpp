@@ -63,8 +63,9 @@ TEST_F(QueryTest, SampleValuesArePreparedOnACopy) {
   const Variant query("SELECT 1 FROM T WHERE {D} {N} {@C@} {V} {O}");
   Variant message;
   const Variant connection(db_.connection_string()), user(Variant::Long(5)), kind("SQLSERVER");
-  EXPECT_TRUE(mTesta_Query(connection, user, message, kind, query, Variant::Integer(5), Variant::Integer(7), matrix));
-  EXPECT_TRUE(mTesta_Query(connection, user, message, kind, query, Variant(""), Variant(), Variant()))
+  const CallContext call(connection, user, kind, message);
+  EXPECT_TRUE(mTesta_Query(call, query, Variant::Integer(5), Variant::Integer(7), matrix));
+  EXPECT_TRUE(mTesta_Query(call, query, Variant(""), Variant(), Variant()))
       << "no filters: nothing to prepare";
   EXPECT_TRUE(message.IsEmpty());
   EXPECT_EQ(matrix.AsArray().at(0, 6), Variant("x"));

@@ -15,7 +15,8 @@ struct Candidate {
     matrix = testing::FilterMatrix({{0, "Data", "{DATA_INI}", "D", "S", "", ""}, {0, "Cliente", "{CLI}", "C", "N", "", ""}});
   }
   bool Check(const Variant& connection = Variant("")) {
-    return mConsiste_Campos(connection, Variant::Long(5), message, Variant("SQLSERVER"), Variant("Nome"), title,
+    const CallContext call(connection, Variant::Long(5), Variant("SQLSERVER"), message);
+    return mConsiste_Campos(call, Variant("Nome"), title,
                             subtitle, query, groups, filter_lines, Variant::Integer(7), matrix, Variant("X"));
   }
 };

@@ -5,21 +5,17 @@
 #include "database/odbc/odbc_library.h"
 
 namespace tpl::db::odbc {
-namespace {
-
-thread_local std::chrono::seconds login_timeout = kLoginTimeout;
-
-}  // namespace
-
-std::chrono::seconds LoginTimeout() noexcept { return login_timeout; }
+std::chrono::seconds LoginTimeout() noexcept { return CurrentSessionLimits().login_timeout; }
 
 #ifdef TPL_TESTABLE
 LoginTimeoutForTesting::LoginTimeoutForTesting(std::chrono::seconds limit) noexcept
-    : previous_(login_timeout) {
-  login_timeout = limit;
+    : previous_(ThreadSessionLimits().login_timeout) {
+  ThreadSessionLimits().login_timeout = limit;
 }
 
-LoginTimeoutForTesting::~LoginTimeoutForTesting() { login_timeout = previous_; }
+LoginTimeoutForTesting::~LoginTimeoutForTesting() {
+  ThreadSessionLimits().login_timeout = previous_;
+}
 #endif
 
 StatementTimeLimit::StatementTimeLimit(SQLHSTMT statement, int32_t seconds) : statement_(statement) {

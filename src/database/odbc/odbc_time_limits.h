@@ -23,15 +23,19 @@
 #include <mutex>
 #include <thread>
 
+#include "database/call_limits.h"
+
 namespace tpl::db::odbc {
 
-inline constexpr std::chrono::seconds kLoginTimeout{15};
+using db::kLoginTimeout;
 
-// The log-in time-out in force on this thread.
+// The log-in time-out in force on this thread: that of the call it works
+// for (database/call_limits.h).
 std::chrono::seconds LoginTimeout() noexcept;
 
 #ifdef TPL_TESTABLE
-// For tests: a shorter log-in time-out on this thread while the object lives.
+// For tests: a shorter log-in time-out on this thread (and the calls begun
+// on it) while the object lives.
 class LoginTimeoutForTesting {
  public:
   explicit LoginTimeoutForTesting(std::chrono::seconds limit) noexcept;

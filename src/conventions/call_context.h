@@ -1,0 +1,87 @@
+// What every routine of one call receives from the public method that
+// began it: the connection string, the calling user, the Database kind and
+// the caller's message slot, together with the state that belongs to the
+// call and to no thread.
+//
+// The public methods take these four as loose by-reference parameters, in
+// orders of their own (the job methods put the Database kind first, the
+// document lookup its message slot last). The frame gathers them once per
+// call into a CallContext, and the routines below take the context: a
+// routine cannot be handed the user where it expects the connection.
+//
+// The connection string, user and Database kind are the call's inputs and
+// are copied; the message slot is the caller's own, so a sentence a routine
+// leaves there reaches the host's variable as before.
+//
+// The call's own state:
+// - its database limits (database/call_limits.h): the lock-wait
+//   budget that lets a call wait for a lock the full limit only once. The
+//   context puts them in force on the thread that creates it; work handed
+//   to another thread puts them in force there (CallLimits::Use). A context
+//   made while another call's limits are in force on the thread (a routine
+//   that makes its own, inside a call) shares that call's limits.
+// - the message-log rows held back while the call keeps a transaction
+//   open (MessageLogHold, conventions/message_log.h).
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "database/call_limits.h"
+#include "tpl/variant.h"
+
+namespace tpl {
+
+// Message-log rows held back by a MessageLogHold: statement and connection
+// string of each, in the order they were logged.
+struct HeldLogRows {
+  std::mutex mutex;
+  int holds = 0;
+  std::vector<std::pair<std::string, std::string>> rows;
+};
+
+class CallContext {
+ public:
+  // A new call. Its limits are in force on this thread while it lives,
+  // unless a call's limits already are: it then shares those.
+  CallContext(const Variant& connection_string, const Variant& user, const Variant& database_kind,
+              Variant& message);
+  // The same call (its state and message slot) with its values in another
+  // form: the job routines work with typed copies (the user as a Long, the
+  // texts as texts) and log and report with those.
+  CallContext(const CallContext& call, const Variant& connection_string, const Variant& user,
+              const Variant& database_kind);
+  // The same call with a message slot of its own, for a step whose message
+  // is not the caller's (the failure is still logged).
+  CallContext(const CallContext& call, Variant& message);
+  CallContext(const CallContext&) = delete;
+  CallContext& operator=(const CallContext&) = delete;
+
+  const Variant& connection_string() const noexcept { return connection_string_; }
+  const Variant& user() const noexcept { return user_; }
+  const Variant& database_kind() const noexcept { return database_kind_; }
+  Variant& message() const noexcept { return *message_; }
+
+  db::CallLimits& limits() const noexcept { return *state_->limits; }
+  HeldLogRows& held_log() const noexcept { return state_->held_log; }
+
+ private:
+  struct State {
+    db::CallLimits own_limits;
+    db::CallLimits* limits = &own_limits;
+    HeldLogRows held_log;
+  };
+
+  Variant connection_string_;
+  Variant user_;
+  Variant database_kind_;
+  Variant* message_;
+  std::shared_ptr<State> state_;
+  std::optional<db::CallLimits::Use> in_force_;
+};
+
+}  // namespace tpl

@@ -1,0 +1,90 @@
+#include "conventions/system_parameters.h"
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/suite.h"
+
+namespace tpl {
+namespace {
+
+std::vector<SystemParameter> Catalogue() {
+#define TPL_LIST_SYSTEM_PARAMETER(name, id, meaning, when_missing) system_parameters::name,
+  return {TPL_SYSTEM_PARAMETERS(TPL_LIST_SYSTEM_PARAMETER)};
+#undef TPL_LIST_SYSTEM_PARAMETER
+}
+
+// The code of every source above the platform layers (which lie below the
+// lookup and cannot read the table), without its line comments: comments
+// may say "parameter 23017", code may not.
+std::string CodeAboveThePlatform() {
+  std::string all;
+  const std::filesystem::path source(TPL_SOURCE_DIR);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(source)) {
+    const auto& path = entry.path();
+    if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+    const std::string layer = path.lexically_relative(source).begin()->string();
+    if (layer == "sentences" || layer == "values" || layer == "database" || layer == "workbook" || layer == "mail") continue;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+      const size_t comment = line.find("//");
+      all += line.substr(0, comment) + '\n';
+    }
+  }
+  return all;
+}
+
+bool HoldsNumber(const std::string& text, int32_t number) {
+  const std::string digits = std::to_string(number);
+  for (size_t at = text.find(digits); at != std::string::npos; at = text.find(digits, at + 1)) {
+    const auto digit_at = [&](size_t i) { return i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); };
+    if ((at == 0 || !digit_at(at - 1)) && !digit_at(at + digits.size())) return true;
+  }
+  return false;
+}
+
+// Every entry is read somewhere, none by its bare number, and each
+// identifier and name stands once, with its meaning and its default.
+TEST(SystemParameterCatalogue, EveryEntryIsReadByNameAndStandsOnce) {
+  const std::string code = CodeAboveThePlatform();
+  std::set<int32_t> ids;
+  for (const SystemParameter& parameter : Catalogue()) {
+    EXPECT_NE(code.find("system_parameters::" + std::string(parameter.name)), std::string::npos) << parameter.name;
+    EXPECT_FALSE(HoldsNumber(code, parameter.id)) << parameter.id << " is written as a number";
+    EXPECT_TRUE(ids.insert(parameter.id).second) << parameter.id;
+    EXPECT_FALSE(parameter.meaning.empty() || parameter.when_missing.empty()) << parameter.name;
+  }
+}
+
+// Rows are read on both kinds by every report run, which reads its screen limits.
+TEST(SystemParameters, MissingRowKeepsTheValueNullGivesEmptyAndFailuresAreTrapped) {
+  testing::TempDatabase db;
+  Variant value("antes"), message;
+  auto lookup = [&](const char* kind, const SystemParameter& parameter) {
+    const CallContext call(Variant(db.connection_string()), Variant::Long(5), Variant(kind), message);
+    return mBusca_Tab_Parametro_Sistema(call, parameter, value);
+  };
+  ASSERT_TRUE(lookup("SQLSERVER", {999999, "kNone", "a row no database holds", "left as it was"}));
+  EXPECT_EQ(value, Variant("antes"));
+  const SystemParameter& lines = system_parameters::kMaxScreenLines;
+  db.Execute("UPDATE Tab_Parametro_Sistema SET Parametro = NULL WHERE Tab_Parametro_Sistema_ID = " +
+             std::to_string(lines.id));
+  ASSERT_TRUE(lookup("SQLSERVER", lines));
+  EXPECT_EQ(value, Variant(""));
+
+  db.Execute("DROP TABLE Tab_Parametro_Sistema");
+  value = Variant("antes");
+  EXPECT_FALSE(lookup("ORACLE", lines));
+  EXPECT_EQ(value, Variant("antes"));
+  EXPECT_EQ(message, Variant("Acesso aos dados dos parâmetros do sistema não disponível. Favor "
+                             "tentar mais tarde."));
+  EXPECT_EQ(db.Count("LOG_MSG"), 1);
+}
+
+}  // namespace
+}  // namespace tpl
