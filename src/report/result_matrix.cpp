@@ -123,12 +123,14 @@ Variant DecimalCell(double number, int32_t places, const Variant& zero_result) {
   return Variant(std::string_view(out, size));
 }
 
+}  // namespace
+
 // Converts the cells of one column kind. Decimal cells that hold a finite
 // number, the usual case, are formatted directly with the places and the
 // zero result read once for the whole matrix.
-class CellConverter {
+class ResultMatrixBuilder::Converter {
  public:
-  explicit CellConverter(const ResultMatrixRules& rules)
+  explicit Converter(const ResultMatrixRules& rules)
       : rules_(rules),
         zero_result_(rules.main_matrix ? mFormata_Decimal(Variant(0.0), Variant(""), Variant("2"),
                                                           rules.zero_display_flag)
@@ -137,25 +139,20 @@ class CellConverter {
         // routine's own path gives that answer.
         direct_decimals_(zero_result_.IsString()) {}
 
-  // Appends the converted value, moving it when it needs no conversion.
-  void Append(CellKind kind, Variant& value, const db::ColumnInfo& column, VariantVector& out) const {
+  // The converted value, moved out of `value` when it needs no conversion.
+  Variant Convert(CellKind kind, Variant& value, const db::ColumnInfo& column) const {
     switch (kind) {
       case CellKind::Decimal:
-        out.push_back(Decimal(value, std::max<int32_t>(column.numeric_scale, 2)));
-        return;
+        return Decimal(value, std::max<int32_t>(column.numeric_scale, 2));
       case CellKind::Whole:
-        out.push_back(mNormaliza_Numero(value));
-        return;
+        return mNormaliza_Numero(value);
       case CellKind::Date:
       case CellKind::Integer:
       case CellKind::Text:
-        if (value.IsNull()) {
-          out.emplace_back("");
-        } else {
-          out.push_back(std::move(value));
-        }
-        return;
+        if (value.IsNull()) return Variant("");
+        return std::move(value);
     }
+    return std::move(value);
   }
 
  private:
@@ -170,60 +167,110 @@ class CellConverter {
                : mFormata_Decimal_Simples(number, Variant(""), places_text);
   }
 
-  const ResultMatrixRules& rules_;
+  const ResultMatrixRules rules_;
   const Variant zero_result_;
   const bool direct_decimals_;
 };
 
-}  // namespace
+ResultMatrixBuilder::ResultMatrixBuilder(const ResultMatrixRules& rules)
+    : convert_(std::make_unique<Converter>(rules)), main_matrix_(rules.main_matrix) {}
 
-// The matrix is written once, in row order, straight into its storage:
-// no cell is built twice. The row set gives its cells up block by block as
-// they are converted, so the fetched rows and the matrix never both stand
-// in full: the matrix's storage is taken from the system page by page as it
-// fills, while the blocks of fetched cells go back.
-ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
-  const int32_t record_count = static_cast<int32_t>(rows.row_count());
-  const int32_t field_count = static_cast<int32_t>(rows.columns.size());
+ResultMatrixBuilder::~ResultMatrixBuilder() = default;
+
+// Only the values are kept here: the header row and the last two columns
+// are written by Finish, which knows them. Cells of a column typed by its
+// values are kept as they came, to be converted by Finish.
+void ResultMatrixBuilder::Add(db::ResultSet& block) {
+  if (!started_) {
+    started_ = true;
+    columns_ = block.columns;
+    last_kind_.assign(columns_.size(), static_cast<uint8_t>(CellKind::Text));
+  }
+  const size_t field_count = columns_.size();
+  if (field_count == 0) return;
+  record_count_ += static_cast<int32_t>(block.cells.size() / field_count);
+  if (failure_) return;  // only the count matters now: Finish raises
+  size_t j = 0;
+  try {
+    block.cells.ForEach([&](Variant& source) {
+      const db::ColumnInfo& column = columns_[j];
+      if (column.typed_by_values) {
+        values_.push_back(std::move(source));
+      } else {
+        const CellKind kind = KindOf(column, source, main_matrix_);
+        values_.push_back(convert_->Convert(kind, source, column));
+        last_kind_[j] = static_cast<uint8_t>(kind);
+      }
+      if (++j == field_count) j = 0;
+    });
+  } catch (...) {
+    failure_ = std::current_exception();
+    values_.clear();
+  }
+}
+
+// The values go into the matrix's own storage in order, each block of them
+// given back to the system as soon as it is moved: the values and the
+// matrix never both stand in full, and the matrix's storage is taken from
+// the system page by page as it fills.
+ResultMatrix ResultMatrixBuilder::Finish(const std::vector<db::ColumnInfo>& columns) {
+  if (failure_) std::rethrow_exception(failure_);
+  if (!started_) {
+    // No block came: the columns alone.
+    columns_ = columns;
+    for (db::ColumnInfo& column : columns_) column.typed_by_values = false;
+    last_kind_.assign(columns_.size(), static_cast<uint8_t>(CellKind::Text));
+  }
+  const size_t field_count = columns_.size();
   ResultMatrix result;
-  result.line_count = record_count + 2;
-  result.column_count = field_count + 1;
+  result.line_count = record_count_ + 2;
+  result.column_count = static_cast<int32_t>(field_count) + 1;
   VariantVector cells;
-  cells.reserve(static_cast<size_t>(result.line_count + 1) * static_cast<size_t>(result.column_count + 1));
+  cells.reserve(static_cast<size_t>(result.line_count + 1) * (field_count + 2));
   auto end_row = [&cells](Variant second_last, Variant last) {
     cells.push_back(std::move(second_last));
     cells.push_back(std::move(last));
   };
 
-  for (const db::ColumnInfo& column : rows.columns) cells.emplace_back(column.name);
+  for (const db::ColumnInfo& column : columns_) cells.emplace_back(column.name);
   end_row(Variant(), Variant());
-
-  const CellConverter convert(rules);
-  std::vector<CellKind> last_kind(field_count, CellKind::Text);
+  bool any_by_values = false;
+  for (const db::ColumnInfo& column : columns_) any_by_values = any_by_values || column.typed_by_values;
   size_t j = 0;
-  rows.cells.Consume([&](Variant& source) {
-    const db::ColumnInfo& column = rows.columns[j];
-    const CellKind kind = KindOf(column, source, rules.main_matrix);
-    convert.Append(kind, source, column, cells);
-    last_kind[j] = kind;
-    if (++j == static_cast<size_t>(field_count)) {
+  values_.Consume([&](Variant& cell) {
+    if (any_by_values && columns_[j].typed_by_values) {
+      const db::ColumnInfo& column = j < columns.size() ? columns[j] : columns_[j];
+      const CellKind kind = KindOf(column, cell, main_matrix_);
+      cells.push_back(convert_->Convert(kind, cell, column));
+      last_kind_[j] = static_cast<uint8_t>(kind);
+    } else {
+      cells.push_back(std::move(cell));
+    }
+    if (++j == field_count) {
       j = 0;
       end_row(Variant("DET"), Variant(""));
     }
   });
 
-  const bool has_rows = record_count > 0;
-  for (int32_t j = 0; j < field_count; ++j) {
-    cells.push_back(has_rows ? Variant(TypeCode(last_kind[j])) : Variant());
+  const bool has_rows = record_count_ > 0;
+  for (size_t k = 0; k < field_count; ++k) {
+    cells.push_back(has_rows ? Variant(TypeCode(static_cast<CellKind>(last_kind_[k]))) : Variant());
   }
   end_row(Variant(), Variant());
-  for (int32_t j = 0; j < field_count; ++j) {
-    cells.push_back(has_rows ? Variant(Alignment(last_kind[j])) : Variant());
+  for (size_t k = 0; k < field_count; ++k) {
+    cells.push_back(has_rows ? Variant(Alignment(static_cast<CellKind>(last_kind_[k]))) : Variant());
   }
   end_row(Variant(), Variant());
 
   result.cells = Array::Matrix(result.line_count, result.column_count, std::move(cells));
   return result;
+}
+
+ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
+  ResultMatrixBuilder builder(rules);
+  builder.Add(rows);
+  rows.cells.clear();
+  return builder.Finish(rows.columns);
 }
 
 }  // namespace tpl
