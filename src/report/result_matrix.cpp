@@ -1,9 +1,12 @@
 #include "report/result_matrix.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -177,97 +180,126 @@ ResultMatrixBuilder::ResultMatrixBuilder(const ResultMatrixRules& rules)
 
 ResultMatrixBuilder::~ResultMatrixBuilder() = default;
 
-// Only the values are kept here: the header row and the last two columns
-// are written by Finish, which knows them. Cells of a column typed by its
-// values are kept as they came, to be converted by Finish.
-void ResultMatrixBuilder::Add(db::ResultSet& block) {
-  if (!started_) {
-    started_ = true;
-    columns_ = block.columns;
-    last_kind_.assign(columns_.size(), static_cast<uint8_t>(CellKind::Text));
+namespace {
+
+// Room for the matrix of a row set whose size is not known yet: address
+// space for up to half the machine's memory, whose pages the system gives
+// only as cells are written. The matrix is then written once, in place,
+// and never moved, however many rows come. Where the system will not
+// promise that much (strict overcommit), the matrix grows as a vector does.
+void ReserveForUnknownRows(VariantVector& cells) {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGESIZE);
+  const size_t bytes = pages > 0 && page_size > 0
+                           ? static_cast<size_t>(pages) * static_cast<size_t>(page_size) / 2
+                           : size_t{1} << 30;
+  try {
+    cells.reserve(bytes / sizeof(Variant));
+  } catch (const std::bad_alloc&) {
+    cells.reserve(size_t{1} << 16);
   }
-  const size_t field_count = columns_.size();
+}
+
+}  // namespace
+
+void ResultMatrixBuilder::ExpectRows(size_t rows) { expected_rows_ = rows; }
+
+void ResultMatrixBuilder::Start(const std::vector<db::ColumnInfo>& columns, size_t first_block_rows,
+                                bool last_block) {
+  started_ = true;
+  columns_ = columns;
+  last_kind_.assign(columns_.size(), static_cast<uint8_t>(CellKind::Text));
+  const size_t width = columns_.size() + 2;
+  // Header, data rows, type row, alignment row.
+  if (expected_rows_) {
+    cells_.reserve((*expected_rows_ + 3) * width);
+  } else if (last_block) {
+    cells_.reserve((first_block_rows + 3) * width);
+  } else {
+    ReserveForUnknownRows(cells_);
+  }
+  for (const db::ColumnInfo& column : columns_) cells_.emplace_back(column.name);
+  cells_.emplace_back();
+  cells_.emplace_back();
+}
+
+// Each row goes straight to its place in the matrix: its values, then "DET"
+// and the empty text. Cells of a column typed by its values are kept as
+// they came, to be converted by Finish.
+void ResultMatrixBuilder::Add(db::ResultSet& block) {
+  const size_t field_count = block.columns.size();
+  const size_t block_rows = field_count == 0 ? 0 : block.cells.size() / field_count;
+  // A block with fewer rows than asked for is the last one.
+  if (!started_) Start(block.columns, block_rows, block_rows < kResultMatrixRowsPerBlock);
   if (field_count == 0) return;
-  record_count_ += static_cast<int32_t>(block.cells.size() / field_count);
+  record_count_ += static_cast<int32_t>(block_rows);
   if (failure_) return;  // only the count matters now: Finish raises
   size_t j = 0;
   try {
     block.cells.ForEach([&](Variant& source) {
       const db::ColumnInfo& column = columns_[j];
       if (column.typed_by_values) {
-        values_.push_back(std::move(source));
+        cells_.push_back(std::move(source));
       } else {
         const CellKind kind = KindOf(column, source, main_matrix_);
-        values_.push_back(convert_->Convert(kind, source, column));
+        cells_.push_back(convert_->Convert(kind, source, column));
         last_kind_[j] = static_cast<uint8_t>(kind);
       }
-      if (++j == field_count) j = 0;
+      if (++j == field_count) {
+        j = 0;
+        cells_.emplace_back("DET");
+        cells_.emplace_back("");
+      }
     });
   } catch (...) {
     failure_ = std::current_exception();
-    values_.clear();
+    VariantVector().swap(cells_);
   }
 }
 
-// The values go into the matrix's own storage in order, each block of them
-// given back to the system as soon as it is moved: the values and the
-// matrix never both stand in full, and the matrix's storage is taken from
-// the system page by page as it fills.
+// Only the columns typed by their values are left to convert, in place;
+// then the type and alignment rows close the matrix.
 ResultMatrix ResultMatrixBuilder::Finish(const std::vector<db::ColumnInfo>& columns) {
   if (failure_) std::rethrow_exception(failure_);
   if (!started_) {
     // No block came: the columns alone.
-    columns_ = columns;
-    for (db::ColumnInfo& column : columns_) column.typed_by_values = false;
-    last_kind_.assign(columns_.size(), static_cast<uint8_t>(CellKind::Text));
+    std::vector<db::ColumnInfo> plain = columns;
+    for (db::ColumnInfo& column : plain) column.typed_by_values = false;
+    Start(plain, 0, true);
   }
   const size_t field_count = columns_.size();
+  const size_t width = field_count + 2;
+  for (size_t j = 0; j < field_count; ++j) {
+    if (!columns_[j].typed_by_values) continue;
+    const db::ColumnInfo& column = j < columns.size() ? columns[j] : columns_[j];
+    for (size_t r = 1; r <= static_cast<size_t>(record_count_); ++r) {
+      Variant& cell = cells_[r * width + j];
+      const CellKind kind = KindOf(column, cell, main_matrix_);
+      cell = convert_->Convert(kind, cell, column);
+      last_kind_[j] = static_cast<uint8_t>(kind);
+    }
+  }
   ResultMatrix result;
   result.line_count = record_count_ + 2;
   result.column_count = static_cast<int32_t>(field_count) + 1;
-  VariantVector cells;
-  cells.reserve(static_cast<size_t>(result.line_count + 1) * (field_count + 2));
-  auto end_row = [&cells](Variant second_last, Variant last) {
-    cells.push_back(std::move(second_last));
-    cells.push_back(std::move(last));
-  };
-
-  for (const db::ColumnInfo& column : columns_) cells.emplace_back(column.name);
-  end_row(Variant(), Variant());
-  bool any_by_values = false;
-  for (const db::ColumnInfo& column : columns_) any_by_values = any_by_values || column.typed_by_values;
-  size_t j = 0;
-  values_.Consume([&](Variant& cell) {
-    if (any_by_values && columns_[j].typed_by_values) {
-      const db::ColumnInfo& column = j < columns.size() ? columns[j] : columns_[j];
-      const CellKind kind = KindOf(column, cell, main_matrix_);
-      cells.push_back(convert_->Convert(kind, cell, column));
-      last_kind_[j] = static_cast<uint8_t>(kind);
-    } else {
-      cells.push_back(std::move(cell));
-    }
-    if (++j == field_count) {
-      j = 0;
-      end_row(Variant("DET"), Variant(""));
-    }
-  });
-
   const bool has_rows = record_count_ > 0;
   for (size_t k = 0; k < field_count; ++k) {
-    cells.push_back(has_rows ? Variant(TypeCode(static_cast<CellKind>(last_kind_[k]))) : Variant());
+    cells_.push_back(has_rows ? Variant(TypeCode(static_cast<CellKind>(last_kind_[k]))) : Variant());
   }
-  end_row(Variant(), Variant());
+  cells_.emplace_back();
+  cells_.emplace_back();
   for (size_t k = 0; k < field_count; ++k) {
-    cells.push_back(has_rows ? Variant(Alignment(static_cast<CellKind>(last_kind_[k]))) : Variant());
+    cells_.push_back(has_rows ? Variant(Alignment(static_cast<CellKind>(last_kind_[k]))) : Variant());
   }
-  end_row(Variant(), Variant());
-
-  result.cells = Array::Matrix(result.line_count, result.column_count, std::move(cells));
+  cells_.emplace_back();
+  cells_.emplace_back();
+  result.cells = Array::Matrix(result.line_count, result.column_count, std::move(cells_));
   return result;
 }
 
 ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
   ResultMatrixBuilder builder(rules);
+  builder.ExpectRows(rows.row_count());
   builder.Add(rows);
   rows.cells.clear();
   return builder.Finish(rows.columns);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/database/provider.h"
@@ -42,8 +43,9 @@ inline constexpr size_t kResultMatrixRowsPerBlock = 256;
 
 // Lays a row set out as the result matrix while its rows arrive, block by
 // block (db::Command::ExecuteInBlocks): each block's values are converted
-// and moved into the matrix's rows as it comes, so the fetched rows never
-// stand whole beside the matrix. Its receiver() is the BlockReceiver.
+// and moved to their place in the matrix as it comes, so the fetched rows
+// never stand whole beside the matrix, and the matrix is never moved. Its
+// receiver() is the BlockReceiver.
 class ResultMatrixBuilder {
  public:
   explicit ResultMatrixBuilder(const ResultMatrixRules& rules);
@@ -51,7 +53,12 @@ class ResultMatrixBuilder {
   ResultMatrixBuilder& operator=(const ResultMatrixBuilder&) = delete;
   ~ResultMatrixBuilder();
 
-  // Takes the rows of one block, moving its values out.
+  // The number of rows to come, where it is known: the matrix is then
+  // sized for them at once.
+  void ExpectRows(size_t rows);
+
+  // Takes the rows of one block, moving its values out. Blocks hold
+  // kResultMatrixRowsPerBlock rows but the last.
   void Add(db::ResultSet& block);
   db::BlockReceiver receiver() {
     return [this](db::ResultSet& block) { Add(block); };
@@ -73,9 +80,12 @@ class ResultMatrixBuilder {
 
   std::unique_ptr<Converter> convert_;
   bool main_matrix_;
+  void Start(const std::vector<db::ColumnInfo>& columns, size_t first_block_rows, bool last_block);
+
   bool started_ = false;                 // a block came
+  std::optional<size_t> expected_rows_;
   std::vector<db::ColumnInfo> columns_;  // of the first block
-  db::CellStore values_;                 // the data rows' values, F a row
+  VariantVector cells_;                  // the matrix, row by row, as far as it came
   std::vector<uint8_t> last_kind_;       // the kind of each column's last data cell
   int32_t record_count_ = 0;
   std::exception_ptr failure_;           // the first conversion that failed
