@@ -78,10 +78,11 @@ class ResultMatrixBuilder {
  private:
   class Converter;
 
-  std::unique_ptr<Converter> convert_;
-  bool main_matrix_;
+  // Takes the columns, sizes the storage and writes the header row.
   void Start(const std::vector<db::ColumnInfo>& columns, size_t first_block_rows, bool last_block);
 
+  std::unique_ptr<Converter> convert_;
+  bool main_matrix_;
   bool started_ = false;                 // a block came
   std::optional<size_t> expected_rows_;
   std::vector<db::ColumnInfo> columns_;  // of the first block
