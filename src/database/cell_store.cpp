@@ -106,17 +106,37 @@ const Variant& CellStore::at(size_t index) const {
 }
 
 void CellStore::push_back(Variant value) {
-  const Place place = PlaceOf(size_);
-  if (place.block == blocks_.size()) {
-    blocks_.emplace_back().reserve(BlockCapacity(place.block));
+  // Most cells go into the block the last one went into.
+  if (current_ < blocks_.size()) {
+    Block& block = blocks_[current_];
+    if (block.size() < block.capacity()) {
+      block.push_back(std::move(value));
+      ++size_;
+      return;
+    }
   }
-  blocks_[place.block].push_back(std::move(value));
+  const Place place = PlaceOf(size_);
+  current_ = place.block;
+  if (place.block == blocks_.size()) blocks_.emplace_back();
+  Block& block = blocks_[place.block];
+  // A block kept by ClearKeepingBlocks has its room already.
+  if (place.offset == 0 && block.capacity() < BlockCapacity(place.block)) {
+    block.reserve(BlockCapacity(place.block));
+  }
+  block.push_back(std::move(value));
   ++size_;
 }
 
 void CellStore::clear() noexcept {
   blocks_.clear();
   size_ = 0;
+  current_ = 0;
+}
+
+void CellStore::ClearKeepingBlocks() noexcept {
+  for (Block& block : blocks_) block.clear();
+  size_ = 0;
+  current_ = 0;
 }
 
 CellStore::Iterator CellStore::begin() const noexcept { return Iterator(this, 0); }

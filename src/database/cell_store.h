@@ -60,6 +60,15 @@ class CellStore {
 
   void push_back(Variant value);
   void clear() noexcept;
+  // Empties the store but keeps its blocks for the next cells: a store
+  // filled and emptied again for every block of a fetch takes its memory
+  // once.
+  void ClearKeepingBlocks() noexcept;
+
+  // Hands every cell to `visit`, in order, as a Variant& it may move from;
+  // the store keeps its size and blocks.
+  template <class Visit>
+  void ForEach(Visit&& visit);
 
   // Hands every cell to `take`, in order, as a Variant& it may move from,
   // releasing each block as soon as its cells have been handed over. The
@@ -76,6 +85,7 @@ class CellStore {
   using Block = std::vector<Variant, detail::CellBlockAllocator<Variant>>;
   std::vector<Block> blocks_;  // see BlockCapacity in cell_store.cpp
   size_t size_ = 0;
+  size_t current_ = 0;  // the block the last cell went into
 };
 
 template <class Take>
@@ -87,6 +97,13 @@ void CellStore::Consume(Take&& take) {
   for (Block& block : blocks_) {
     for (Variant& cell : block) take(cell);
     Block().swap(block);
+  }
+}
+
+template <class Visit>
+void CellStore::ForEach(Visit&& visit) {
+  for (Block& block : blocks_) {
+    for (Variant& cell : block) visit(cell);
   }
 }
 

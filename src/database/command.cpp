@@ -60,20 +60,27 @@ Recordset Command::Execute() {
   return Recordset(provider.Execute(type_, text_, parameters_, timeout_));
 }
 
-bool Command::ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receive) {
+bool Command::ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receive,
+                              std::vector<ResultSet>* following) {
   FaultContext context(text_);
   FaultPoint("execute", text_);
   Provider& provider = connection_->provider();
   const ReadingOnlyScope reading_only(provider, reading_only_);
-  return provider.ExecuteInBlocks(type_, text_, parameters_, timeout_, rows_per_block, receive);
+  return provider.ExecuteInBlocks(type_, text_, parameters_, timeout_, rows_per_block, receive,
+                                  following);
 }
 
 bool Provider::ExecuteInBlocks(CommandType type, std::string_view text,
                                std::vector<Parameter>& parameters, int32_t timeout_seconds,
-                               size_t rows_per_block, const BlockReceiver& receive) {
+                               size_t rows_per_block, const BlockReceiver& receive,
+                               std::vector<ResultSet>* following) {
   std::vector<ResultSet> results = Execute(type, text, parameters, timeout_seconds);
   if (results.empty()) return false;
   HandOverInBlocks(results.front(), rows_per_block, receive);
+  if (following != nullptr) {
+    results.front().cells.clear();
+    *following = std::move(results);
+  }
   return true;
 }
 

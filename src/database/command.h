@@ -34,8 +34,11 @@ class Command {
   Recordset Execute();
   // Runs the command and hands its first row set to `receive` in blocks
   // as they are fetched (Provider::ExecuteInBlocks); false when it returned
-  // no row set.
-  bool ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receive);
+  // no row set. With `following`, the rest of the batch runs too and its
+  // row sets land there, behind the first one's columns, ready for a
+  // Recordset.
+  bool ExecuteInBlocks(size_t rows_per_block, const BlockReceiver& receive,
+                       std::vector<ResultSet>* following = nullptr);
 
  private:
   Connection* connection_;

@@ -58,6 +58,11 @@ struct ColumnInfo {
   std::string name;
   DataType type = DataType::VarChar;
   int32_t numeric_scale = 0;
+  // The type comes from the values the column holds (a computed column of
+  // the embedded database): read in blocks, the blocks carry the type the
+  // first block's values give, and only the whole row set tells the final
+  // one (see Provider::ExecuteInBlocks).
+  bool typed_by_values = false;
 };
 
 // One row set, fully fetched (client-side cursor): cells in row order.
@@ -98,17 +103,23 @@ class Provider {
   // that no more than one block is held. The columns, names and types, are
   // set in every block, the first included; a row set without rows gives
   // one empty block. Returns false, having called nothing, when the command
-  // returned no row set. The statements of a batch after the first row set
-  // do not run. A failure while fetching raises, after the blocks before it
-  // were handed over; so does an exception thrown by `receive`, which stops
-  // the fetch. Where a type is chosen from the values a column holds (a
-  // computed column of the embedded database), it is chosen from the first
-  // block's values. This default fetches everything first, for providers
-  // that cannot do better.
+  // returned no row set. A failure while fetching raises, after the blocks
+  // before it were handed over; so does an exception thrown by `receive`,
+  // which stops the fetch. Where a type is chosen from the values a column
+  // holds (a computed column of the embedded database), the blocks carry
+  // the type the first block's values give.
+  //
+  // Without `following` the statements of a batch after the first row set
+  // do not run. With it they run as Execute runs them, and `following`
+  // receives what Execute would have returned with the first row set's
+  // cells taken out: that row set without cells (its columns typed from
+  // every row, and the deferred failure of a statement after it), then
+  // every later row set fetched whole. This default fetches everything
+  // first, for providers that cannot do better.
   virtual bool ExecuteInBlocks(CommandType type, std::string_view text,
                                std::vector<Parameter>& parameters, int32_t timeout_seconds,
-                               size_t rows_per_block, const BlockReceiver& receive);
-
+                               size_t rows_per_block, const BlockReceiver& receive,
+                               std::vector<ResultSet>* following = nullptr);
   virtual void BeginTransaction() = 0;
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;

@@ -145,20 +145,25 @@ bool mExecutar_Query(const CallContext& call, const Variant& query, Variant& lin
       return false;
     }
 
-    db::Recordset recordset = command.Execute();
+    // The first row set is laid out as its rows arrive; the rest of the
+    // batch is read whole behind it, into the recordset.
+    ResultMatrixBuilder builder(ResultMatrixRules{true, Variant(settings.zero_display)});
+    std::vector<db::ResultSet> row_sets;
+    command.ExecuteInBlocks(kResultMatrixRowsPerBlock, builder.receiver(), &row_sets);
+    db::Recordset recordset(std::move(row_sets));
     if (!mGrava_Log_Template_Dinamico(call, template_id, log_id)) {
       message = Variant(sentences::kReportLogProblem);
       return false;
     }
-    if (recordset.Eof()) {
+    if (!recordset.IsOpen()) Raise(error::kObjectClosed);  // as Eof would, without a row set
+    if (builder.record_count() == 0) {
       std::string text(sentences::kNoRecords);
       if (TrimmedText(user) == "1") text += std::string(sentences::kNoRecordsQueryLabel) + query_text;
       message = Variant(text);
       return false;
     }
 
-    ResultMatrixRules rules{true, Variant(settings.zero_display)};
-    ResultMatrix result = BuildResultMatrix(recordset.Current(), rules);
+    ResultMatrix result = builder.Finish(recordset.Current().columns);
     line_count = Variant::Long(result.line_count);
     column_count = Variant::Long(result.column_count);
     matrix = Variant(std::move(result.cells));

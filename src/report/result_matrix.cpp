@@ -1,9 +1,12 @@
 #include "report/result_matrix.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -123,12 +126,14 @@ Variant DecimalCell(double number, int32_t places, const Variant& zero_result) {
   return Variant(std::string_view(out, size));
 }
 
+}  // namespace
+
 // Converts the cells of one column kind. Decimal cells that hold a finite
 // number, the usual case, are formatted directly with the places and the
 // zero result read once for the whole matrix.
-class CellConverter {
+class ResultMatrixBuilder::Converter {
  public:
-  explicit CellConverter(const ResultMatrixRules& rules)
+  explicit Converter(const ResultMatrixRules& rules)
       : rules_(rules),
         zero_result_(rules.main_matrix ? mFormata_Decimal(Variant(0.0), Variant(""), Variant("2"),
                                                           rules.zero_display_flag)
@@ -137,25 +142,20 @@ class CellConverter {
         // routine's own path gives that answer.
         direct_decimals_(zero_result_.IsString()) {}
 
-  // Appends the converted value, moving it when it needs no conversion.
-  void Append(CellKind kind, Variant& value, const db::ColumnInfo& column, VariantVector& out) const {
+  // The converted value, moved out of `value` when it needs no conversion.
+  Variant Convert(CellKind kind, Variant& value, const db::ColumnInfo& column) const {
     switch (kind) {
       case CellKind::Decimal:
-        out.push_back(Decimal(value, std::max<int32_t>(column.numeric_scale, 2)));
-        return;
+        return Decimal(value, std::max<int32_t>(column.numeric_scale, 2));
       case CellKind::Whole:
-        out.push_back(mNormaliza_Numero(value));
-        return;
+        return mNormaliza_Numero(value);
       case CellKind::Date:
       case CellKind::Integer:
       case CellKind::Text:
-        if (value.IsNull()) {
-          out.emplace_back("");
-        } else {
-          out.push_back(std::move(value));
-        }
-        return;
+        if (value.IsNull()) return Variant("");
+        return std::move(value);
     }
+    return std::move(value);
   }
 
  private:
@@ -170,60 +170,139 @@ class CellConverter {
                : mFormata_Decimal_Simples(number, Variant(""), places_text);
   }
 
-  const ResultMatrixRules& rules_;
+  const ResultMatrixRules rules_;
   const Variant zero_result_;
   const bool direct_decimals_;
 };
 
+ResultMatrixBuilder::ResultMatrixBuilder(const ResultMatrixRules& rules)
+    : convert_(std::make_unique<Converter>(rules)), main_matrix_(rules.main_matrix) {}
+
+ResultMatrixBuilder::~ResultMatrixBuilder() = default;
+
+namespace {
+
+// Room for the matrix of a row set whose size is not known yet: address
+// space for up to half the machine's memory, whose pages the system gives
+// only as cells are written. The matrix is then written once, in place,
+// and never moved, however many rows come. Where the system will not
+// promise that much (strict overcommit), the matrix grows as a vector does.
+void ReserveForUnknownRows(VariantVector& cells) {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGESIZE);
+  const size_t bytes = pages > 0 && page_size > 0
+                           ? static_cast<size_t>(pages) * static_cast<size_t>(page_size) / 2
+                           : size_t{1} << 30;
+  try {
+    cells.reserve(bytes / sizeof(Variant));
+  } catch (const std::bad_alloc&) {
+    cells.reserve(size_t{1} << 16);
+  }
+}
+
 }  // namespace
 
-// The matrix is written once, in row order, straight into its storage:
-// no cell is built twice. The row set gives its cells up block by block as
-// they are converted, so the fetched rows and the matrix never both stand
-// in full: the matrix's storage is taken from the system page by page as it
-// fills, while the blocks of fetched cells go back.
-ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
-  const int32_t record_count = static_cast<int32_t>(rows.row_count());
-  const int32_t field_count = static_cast<int32_t>(rows.columns.size());
-  ResultMatrix result;
-  result.line_count = record_count + 2;
-  result.column_count = field_count + 1;
-  VariantVector cells;
-  cells.reserve(static_cast<size_t>(result.line_count + 1) * static_cast<size_t>(result.column_count + 1));
-  auto end_row = [&cells](Variant second_last, Variant last) {
-    cells.push_back(std::move(second_last));
-    cells.push_back(std::move(last));
-  };
+void ResultMatrixBuilder::ExpectRows(size_t rows) { expected_rows_ = rows; }
 
-  for (const db::ColumnInfo& column : rows.columns) cells.emplace_back(column.name);
-  end_row(Variant(), Variant());
+void ResultMatrixBuilder::Start(const std::vector<db::ColumnInfo>& columns, size_t first_block_rows,
+                                bool last_block) {
+  started_ = true;
+  columns_ = columns;
+  last_kind_.assign(columns_.size(), static_cast<uint8_t>(CellKind::Text));
+  const size_t width = columns_.size() + 2;
+  // Header, data rows, type row, alignment row.
+  if (expected_rows_) {
+    cells_.reserve((*expected_rows_ + 3) * width);
+  } else if (last_block) {
+    cells_.reserve((first_block_rows + 3) * width);
+  } else {
+    ReserveForUnknownRows(cells_);
+  }
+  for (const db::ColumnInfo& column : columns_) cells_.emplace_back(column.name);
+  cells_.emplace_back();
+  cells_.emplace_back();
+}
 
-  const CellConverter convert(rules);
-  std::vector<CellKind> last_kind(field_count, CellKind::Text);
+// Each row goes straight to its place in the matrix: its values, then "DET"
+// and the empty text. Cells of a column typed by its values are kept as
+// they came, to be converted by Finish.
+void ResultMatrixBuilder::Add(db::ResultSet& block) {
+  const size_t field_count = block.columns.size();
+  const size_t block_rows = field_count == 0 ? 0 : block.cells.size() / field_count;
+  // A block with fewer rows than asked for is the last one.
+  if (!started_) Start(block.columns, block_rows, block_rows < kResultMatrixRowsPerBlock);
+  if (field_count == 0) return;
+  record_count_ += static_cast<int32_t>(block_rows);
+  if (failure_) return;  // only the count matters now: Finish raises
   size_t j = 0;
-  rows.cells.Consume([&](Variant& source) {
-    const db::ColumnInfo& column = rows.columns[j];
-    const CellKind kind = KindOf(column, source, rules.main_matrix);
-    convert.Append(kind, source, column, cells);
-    last_kind[j] = kind;
-    if (++j == static_cast<size_t>(field_count)) {
-      j = 0;
-      end_row(Variant("DET"), Variant(""));
+  try {
+    block.cells.ForEach([&](Variant& source) {
+      const db::ColumnInfo& column = columns_[j];
+      if (column.typed_by_values) {
+        cells_.push_back(std::move(source));
+      } else {
+        const CellKind kind = KindOf(column, source, main_matrix_);
+        cells_.push_back(convert_->Convert(kind, source, column));
+        last_kind_[j] = static_cast<uint8_t>(kind);
+      }
+      if (++j == field_count) {
+        j = 0;
+        cells_.emplace_back("DET");
+        cells_.emplace_back("");
+      }
+    });
+  } catch (...) {
+    failure_ = std::current_exception();
+    VariantVector().swap(cells_);
+  }
+}
+
+// Only the columns typed by their values are left to convert, in place;
+// then the type and alignment rows close the matrix.
+ResultMatrix ResultMatrixBuilder::Finish(const std::vector<db::ColumnInfo>& columns) {
+  if (failure_) std::rethrow_exception(failure_);
+  if (!started_) {
+    // No block came: the columns alone.
+    std::vector<db::ColumnInfo> plain = columns;
+    for (db::ColumnInfo& column : plain) column.typed_by_values = false;
+    Start(plain, 0, true);
+  }
+  const size_t field_count = columns_.size();
+  const size_t width = field_count + 2;
+  for (size_t j = 0; j < field_count; ++j) {
+    if (!columns_[j].typed_by_values) continue;
+    const db::ColumnInfo& column = j < columns.size() ? columns[j] : columns_[j];
+    for (size_t r = 1; r <= static_cast<size_t>(record_count_); ++r) {
+      Variant& cell = cells_[r * width + j];
+      const CellKind kind = KindOf(column, cell, main_matrix_);
+      cell = convert_->Convert(kind, cell, column);
+      last_kind_[j] = static_cast<uint8_t>(kind);
     }
-  });
-
-  const bool has_rows = record_count > 0;
-  for (int32_t j = 0; j < field_count; ++j) {
-    cells.push_back(has_rows ? Variant(TypeCode(last_kind[j])) : Variant());
   }
-  end_row(Variant(), Variant());
-  for (int32_t j = 0; j < field_count; ++j) {
-    cells.push_back(has_rows ? Variant(Alignment(last_kind[j])) : Variant());
+  ResultMatrix result;
+  result.line_count = record_count_ + 2;
+  result.column_count = static_cast<int32_t>(field_count) + 1;
+  const bool has_rows = record_count_ > 0;
+  for (size_t k = 0; k < field_count; ++k) {
+    cells_.push_back(has_rows ? Variant(TypeCode(static_cast<CellKind>(last_kind_[k]))) : Variant());
   }
-  end_row(Variant(), Variant());
-
-  result.cells = Array::Matrix(result.line_count, result.column_count, std::move(cells));
+  cells_.emplace_back();
+  cells_.emplace_back();
+  for (size_t k = 0; k < field_count; ++k) {
+    cells_.push_back(has_rows ? Variant(Alignment(static_cast<CellKind>(last_kind_[k]))) : Variant());
+  }
+  cells_.emplace_back();
+  cells_.emplace_back();
+  result.cells = Array::Matrix(result.line_count, result.column_count, std::move(cells_));
   return result;
+}
+
+ResultMatrix BuildResultMatrix(db::ResultSet& rows, const ResultMatrixRules& rules) {
+  ResultMatrixBuilder builder(rules);
+  builder.ExpectRows(rows.row_count());
+  builder.Add(rows);
+  rows.cells.clear();
+  return builder.Finish(rows.columns);
 }
 
 }  // namespace tpl

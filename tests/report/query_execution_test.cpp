@@ -112,6 +112,30 @@ TEST_F(QueryExecution, LaterFailingStatementLeavesTheMatrixAndTheClosedLog) {
   EXPECT_NE(text.find("MISSING_TABLE"), std::string::npos) << text;
 }
 
+// The rows are laid out as they are fetched. A fetch that fails at a row beyond the first blocks leaves the outputs
+// untouched and the log entry open, as any failed run; a value the matrix cannot convert fails after the whole fetch,
+// with the entry closed, as when the matrix was built from the fetched rows.
+TEST_F(QueryExecution, FailuresWhileRowsArriveLeaveTheOutputsUntouched) {
+  db_.Execute("CREATE TABLE M (I INTEGER, V NUMERIC(10,2))");
+  db_.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+              "INSERT INTO M SELECT i, CASE WHEN i = 1900 THEN 'abc' ELSE i END FROM n");
+  const struct { const char* query; const char* detail; const char* log_closed; } rows[] = {
+      {"SELECT abs(CASE WHEN I = 1800 THEN -9223372036854775807 - 1 ELSE I END) AS A FROM M ORDER BY I",
+       "integer overflow", "0"},
+      {"SELECT I, V FROM M ORDER BY I", " : 13)", "1"},
+  };
+  for (const auto& row : rows) {
+    db_.Execute("DELETE FROM LOG_TEMPLATE_DINAMICO");
+    EXPECT_FALSE(Run(row.query, "N", Variant::Long(1))) << row.query;
+    const std::string text = CStr(message_);
+    EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
+    EXPECT_NE(text.find(row.detail), std::string::npos) << text;
+    EXPECT_TRUE(lines_.IsEmpty() && columns_.IsEmpty() && matrix_.IsEmpty()) << row.query;
+    EXPECT_EQ(additional_, Variant("antes")) << row.query;
+    EXPECT_EQ(db_.Rows("SELECT DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO"), row.log_closed) << row.query;
+  }
+}
+
 TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   const std::string slow = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
                            "i < 1000000000) SELECT MAX(i) FROM n";

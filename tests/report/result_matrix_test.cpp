@@ -86,6 +86,48 @@ TEST(ResultMatrix, DecimalCellsReadAsTheDecimalRoutineWritesThem) {
   }
 }
 
+// Rows laid out block by block as they arrive give the matrix of the whole row set. A column typed by its values
+// takes the type the whole row set gives it, also in the rows of blocks that came before its type changed (its Null
+// becomes 0 once the column is a number). A value that cannot be converted fails at the end, not in the fetch.
+TEST(ResultMatrix, BlocksGiveTheWholeRowSetsMatrix) {
+  ColumnInfo computed{"C", DataType::Integer, 0};
+  computed.typed_by_values = true;
+  const std::vector<ColumnInfo> first = {{"A", DataType::Integer, 0}, {"V", DataType::Numeric, 2}, computed};
+  std::vector<ColumnInfo> final_columns = first;
+  final_columns[2].type = DataType::Double;
+  const std::vector<std::vector<Variant>> rows = {
+      {Variant(1), Variant(1.5), Variant::Null()}, {Variant(2), Variant::Null(), Variant(7)}, {Variant(3), Variant(2.25), Variant(2.5)}};
+
+  db::CellStore all;
+  for (const auto& row : rows) for (const Variant& cell : row) all.push_back(cell);
+  std::vector<ColumnInfo> plain = final_columns;
+  plain[2].typed_by_values = false;
+  const ResultMatrix whole = Build(plain, all);
+
+  ResultMatrixBuilder builder({});
+  for (const auto& row : rows) {
+    db::ResultSet block;
+    block.columns = first;
+    for (const Variant& cell : row) block.cells.push_back(cell);
+    builder.Add(block);
+  }
+  EXPECT_EQ(builder.record_count(), 3);
+  const ResultMatrix streamed = builder.Finish(final_columns);
+  EXPECT_EQ(std::pair(streamed.line_count, streamed.column_count), std::pair(5, 4));
+  EXPECT_EQ(testing::ShowRows(streamed.cells), testing::ShowRows(whole.cells));
+  EXPECT_EQ(streamed.cells.at(1, 2), Variant::Integer(0));
+
+  ResultMatrixBuilder failing({});
+  for (const Variant& value : {Variant("abc"), Variant(1.5)}) {
+    db::ResultSet block;
+    block.columns = {{"V", DataType::Numeric, 2}};
+    block.cells.push_back(value);
+    EXPECT_NO_THROW(failing.Add(block));
+  }
+  EXPECT_EQ(failing.record_count(), 2);
+  EXPECT_THROW(failing.Finish({{"V", DataType::Numeric, 2}}), RuntimeError);
+}
+
 // The matrix takes the row set's cells: none is left behind in it.
 TEST(ResultMatrix, TakesTheCellsOfTheRowSet) {
   db::ResultSet set;

@@ -203,14 +203,15 @@ class OdbcProvider final : public Provider {
   // read: procedures are read whole and then handed over in blocks.
   bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                        int32_t timeout_seconds, size_t rows_per_block,
-                       const BlockReceiver& receive) override {
+                       const BlockReceiver& receive, std::vector<ResultSet>* following) override {
     if (type == CommandType::StoredProcedure) {
       return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
-                                       receive);
+                                       receive, following);
     }
     CheckCommandText(text);
-    return NotingFailure(
-        [&] { return RunInBlocks(text, parameters, timeout_seconds, rows_per_block, receive); });
+    return NotingFailure([&] {
+      return RunInBlocks(text, parameters, timeout_seconds, rows_per_block, receive, following);
+    });
   }
 
   void BeginTransaction() override {
@@ -290,7 +291,8 @@ class OdbcProvider final : public Provider {
   }
 
   bool RunInBlocks(std::string_view text, std::vector<Parameter>& parameters,
-                   int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive) {
+                   int32_t timeout_seconds, size_t rows_per_block, const BlockReceiver& receive,
+                   std::vector<ResultSet>* following) {
     const StatementHandle statement = session_.NewStatement();
     std::string sql(text);
     const ParameterBindings bindings(statement.get(), parameters);
@@ -304,7 +306,13 @@ class OdbcProvider final : public Provider {
                                          static_cast<SQLINTEGER>(sql.size()));
       // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
       if (rc != SQL_NO_DATA) Check(rc, statement);
-      return ReadFirstResultSetInBlocks(session_, statement, reading_, rows_per_block, timed);
+      const bool found =
+          ReadFirstResultSetInBlocks(session_, statement, reading_, rows_per_block, timed, following);
+      if (following != nullptr && !following->empty() && following->back().deferred_failure) {
+        following->back().deferred_failure = AsSeenByCaller(*following->back().deferred_failure, limit);
+        failed_ = true;
+      }
+      return found;
     } catch (const RuntimeError& failure) {
       throw AsSeenByCaller(failure, limit);
     }

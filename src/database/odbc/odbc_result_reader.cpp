@@ -223,29 +223,44 @@ ResultSet ReadResultSet(const OdbcSession& session, const StatementHandle& state
 
 }  // namespace
 
-std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const StatementHandle& statement,
-                                         ResultReadingOptions options) {
-  std::vector<ResultSet> results;
+namespace {
+
+// Reads the row sets of the statements still pending, each whole, onto
+// `results`; a failure once `results` holds a row set becomes its last
+// one's deferred_failure.
+void ReadRemainingResultSets(const OdbcSession& session, const StatementHandle& statement,
+                             ResultReadingOptions options, std::vector<ResultSet>& results) {
   try {
     for (;;) {
-      SQLSMALLINT column_count = 0;
-      Check(SQLNumResultCols(statement.get(), &column_count), statement);
-      if (column_count > 0) results.push_back(ReadResultSet(session, statement, column_count, options));
       // A server reports the failure of a later statement of the batch here.
       const SQLRETURN rc = SQLMoreResults(statement.get());
       if (rc == SQL_NO_DATA) break;
       Check(rc, statement);
+      SQLSMALLINT column_count = 0;
+      Check(SQLNumResultCols(statement.get(), &column_count), statement);
+      if (column_count > 0) results.push_back(ReadResultSet(session, statement, column_count, options));
     }
   } catch (const RuntimeError& failure) {
     if (results.empty()) throw;
     results.back().deferred_failure = failure;
   }
+}
+
+}  // namespace
+
+std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const StatementHandle& statement,
+                                         ResultReadingOptions options) {
+  std::vector<ResultSet> results;
+  SQLSMALLINT column_count = 0;
+  Check(SQLNumResultCols(statement.get(), &column_count), statement);
+  if (column_count > 0) results.push_back(ReadResultSet(session, statement, column_count, options));
+  ReadRemainingResultSets(session, statement, options, results);
   return results;
 }
 
 bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandle& statement,
                                 ResultReadingOptions options, size_t rows_per_block,
-                                const BlockReceiver& receive) {
+                                const BlockReceiver& receive, std::vector<ResultSet>* following) {
   for (;;) {
     SQLSMALLINT column_count = 0;
     Check(SQLNumResultCols(statement.get(), &column_count), statement);
@@ -261,11 +276,18 @@ bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandl
       DescribeAll(session, statement, column_count, options, block.columns);
   rows_per_block = std::max<size_t>(rows_per_block, 1);
   for (bool first = true;; first = false) {
-    block.cells.clear();
+    block.cells.ClearKeepingBlocks();
     const bool done = FetchRows(statement, readings, block.cells, rows_per_block);
     if (first || !block.cells.empty()) receive(block);
-    if (done) return true;
+    if (done) break;
   }
+  if (following != nullptr) {
+    std::vector<ResultSet> rest(1);
+    rest.front().columns = std::move(block.columns);
+    ReadRemainingResultSets(session, statement, options, rest);
+    *following = std::move(rest);
+  }
+  return true;
 }
 
 }  // namespace tpl::db::odbc

@@ -31,14 +31,16 @@ std::vector<ResultSet> ReadAllResultSets(const OdbcSession& session, const State
                                          ResultReadingOptions options);
 
 // Reads the first row set the statement returned in blocks, handing each
-// to `receive` as it is fetched (see Provider::ExecuteInBlocks); the
-// statements after it are not read. False when no statement returned
-// columns. Every failure raises. A driver may still hold the whole result
+// to `receive` as it is fetched (see Provider::ExecuteInBlocks). Without
+// `following` the statements after it are not read; with it their row sets
+// are read whole into it, behind the first one's columns, a failure among
+// them kept as the last row set's deferred_failure. False when no
+// statement returned columns. Every other failure raises. A driver may still hold the whole result
 // itself: psqlODBC does unless the connection string sets
 // UseDeclareFetch=1.
 bool ReadFirstResultSetInBlocks(const OdbcSession& session, const StatementHandle& statement,
                                 ResultReadingOptions options, size_t rows_per_block,
-                                const BlockReceiver& receive);
+                                const BlockReceiver& receive, std::vector<ResultSet>* following);
 
 // Nothing when the structure holds no real date (month 13, 31/02...) or one
 // outside the platform's range. Fractions of a second are kept.

@@ -301,10 +301,10 @@ class SqliteProvider final : public Provider {
   // row sets are read whole by its runner and then handed over in blocks.
   bool ExecuteInBlocks(CommandType type, std::string_view text, std::vector<Parameter>& parameters,
                        int32_t timeout_seconds, size_t rows_per_block,
-                       const BlockReceiver& receive) override {
+                       const BlockReceiver& receive, std::vector<ResultSet>* following) override {
     if (type == CommandType::StoredProcedure) {
       return Provider::ExecuteInBlocks(type, text, parameters, timeout_seconds, rows_per_block,
-                                       receive);
+                                       receive, following);
     }
     const FailureMark mark(failed_);
     CheckCommandText(text);
@@ -315,8 +315,11 @@ class SqliteProvider final : public Provider {
       deadline.Extend(std::chrono::steady_clock::now() - started);
     };
     try {
-      const bool found = StreamBatch(text, parameters, rows_per_block, timed);
-      mark.Succeeded();
+      const bool found = StreamBatch(text, parameters, rows_per_block, timed, following, deadline);
+      // A failure kept for NextRecordset is a failure of the session all
+      // the same.
+      if (following == nullptr || following->empty() || !following->back().deferred_failure)
+        mark.Succeeded();
       return found;
     } catch (const RuntimeError& failure) {
       throw AsSeenByCaller(failure, deadline);
@@ -423,60 +426,85 @@ class SqliteProvider final : public Provider {
     const std::string sql = RewriteForeignDialect(text);
     CommandParameterBinder binder(db(), parameters);
     BatchReader reader(sql);
-    while (auto statement = reader.Next()) {
-      switch (statement->kind) {
-        case BatchStatementKind::SessionOption:
-          break;
-        case BatchStatementKind::ProcedureCall: {
-          const ProcedureCall call = ParseProcedureCall(statement->text);
-          std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
-          for (ResultSet& result : RunProcedureNamed(call.name, arguments)) results.push_back(std::move(result));
-          break;
-        }
-        case BatchStatementKind::Sql:
-          RunStatements(db(), statement->text, binder, results);
-          break;
+    while (auto statement = reader.Next()) RunBatchStatement(*statement, binder, results);
+  }
+
+  void RunBatchStatement(const BatchStatement& statement, CommandParameterBinder& binder,
+                         std::vector<ResultSet>& results) {
+    switch (statement.kind) {
+      case BatchStatementKind::SessionOption:
+        break;
+      case BatchStatementKind::ProcedureCall: {
+        const ProcedureCall call = ParseProcedureCall(statement.text);
+        std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
+        for (ResultSet& result : RunProcedureNamed(call.name, arguments)) results.push_back(std::move(result));
+        break;
       }
+      case BatchStatementKind::Sql:
+        RunStatements(db(), statement.text, binder, results);
+        break;
     }
   }
 
   // Runs the batch up to its first statement that returns rows and hands
-  // that statement's rows over as they are stepped; the statements after it
-  // do not run. False when no statement returned rows.
+  // that statement's rows over as they are stepped. Without `following`
+  // the statements after it do not run; with it they run as RunBatch runs
+  // them, their row sets going there behind the first one's columns. False
+  // when no statement returned rows.
   bool StreamBatch(std::string_view text, std::vector<Parameter>& parameters, size_t rows_per_block,
-                   const BlockReceiver& receive) {
+                   const BlockReceiver& receive, std::vector<ResultSet>* following,
+                   const StatementDeadline& deadline) {
     const std::string sql = RewriteForeignDialect(text);
     CommandParameterBinder binder(db(), parameters);
     BatchReader reader(sql);
-    while (auto statement = reader.Next()) {
+    std::vector<ResultSet> rest;
+    std::string_view rest_of_statement;
+    bool found = false;
+    while (!found) {
+      const auto statement = reader.Next();
+      if (!statement) return false;
       switch (statement->kind) {
         case BatchStatementKind::SessionOption: break;
         case BatchStatementKind::ProcedureCall: {
           const ProcedureCall call = ParseProcedureCall(statement->text);
           std::vector<Parameter> arguments = EvaluateArguments(call.arguments, binder);
-          std::vector<ResultSet> results = RunProcedureNamed(call.name, arguments);
-          if (results.empty()) break;
-          HandOverInBlocks(results.front(), rows_per_block, receive);
-          return true;
+          rest = RunProcedureNamed(call.name, arguments);
+          if (rest.empty()) break;
+          HandOverInBlocks(rest.front(), rows_per_block, receive);
+          rest.front().cells.clear();
+          found = true;
+          break;
         }
         case BatchStatementKind::Sql:
-          for (std::string_view rest = statement->text; !rest.empty();) {
-            SqliteStatement prepared = PrepareFirst(db(), rest, rest);
+          for (std::string_view sql_left = statement->text; !sql_left.empty() && !found;) {
+            SqliteStatement prepared = PrepareFirst(db(), sql_left, sql_left);
             if (prepared == nullptr) continue;
             binder.Bind(prepared.get());
-            const bool returns_rows = sqlite3_column_count(prepared.get()) > 0;
-            if (returns_rows) {
-              ReadRowsInBlocks(db(), prepared.get(), rows_per_block, receive);
+            if (sqlite3_column_count(prepared.get()) > 0) {
+              ResultSet first;
+              first.columns = ReadRowsInBlocks(db(), prepared.get(), rows_per_block, receive);
+              rest.push_back(std::move(first));
+              rest_of_statement = sql_left;
+              found = true;
             } else {
               StepToEnd(db(), prepared.get());
             }
             binder.Finished(prepared.get());
-            if (returns_rows) return true;
           }
           break;
       }
     }
-    return false;
+    if (following == nullptr) return true;
+    // The rest of the batch, as RunBatch reads it: a failure now leaves the
+    // row sets before it and travels with the last of them.
+    try {
+      if (!rest_of_statement.empty()) RunStatements(db(), rest_of_statement, binder, rest);
+      while (auto statement = reader.Next()) RunBatchStatement(*statement, binder, rest);
+    } catch (const RuntimeError& failure) {
+      rest.back().deferred_failure = AsSeenByCaller(failure, deadline);
+    }
+    *following = std::move(rest);
+    return true;
   }
 
   // The literal arguments of an EXEC ("57, 'texto', null, GETDATE()") are

@@ -323,8 +323,10 @@ bool StepRows(sqlite3* connection, sqlite3_stmt* statement, RowReading& reading,
 
 void TypeComputedColumns(const RowReading& reading, std::vector<ColumnInfo>& columns) {
   for (size_t c = 0; c < reading.readings.size(); ++c) {
-    if (reading.readings[c] == CellReading::AsStored)
+    if (reading.readings[c] == CellReading::AsStored) {
       columns[c].type = TypeFromStorage(reading.seen[c]);
+      columns[c].typed_by_values = true;
+    }
   }
 }
 
@@ -340,22 +342,26 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement,
   return result;
 }
 
-void ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement, size_t rows_per_block,
-                      const BlockReceiver& receive) {
+std::vector<ColumnInfo> ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement,
+                                         size_t rows_per_block, const BlockReceiver& receive) {
   ResultSet block;
   RowReading reading =
       DescribeColumns(statement, ComputedColumnDeclarations(connection, statement), block.columns);
   FaultPoint("step", sqlite3_sql(statement));
   rows_per_block = std::max<size_t>(rows_per_block, 1);
   for (bool first = true;; first = false) {
-    block.cells.clear();
+    block.cells.ClearKeepingBlocks();
     const bool done = StepRows(connection, statement, reading, block.cells, rows_per_block);
     // The type a computed column shows is chosen once, from the first
     // block, and kept: every block describes the same columns.
     if (first) TypeComputedColumns(reading, block.columns);
     if (first || !block.cells.empty()) receive(block);
-    if (done) return;
+    if (done) break;
   }
+  // The types the whole fetch gives: every row's values seen.
+  std::vector<ColumnInfo> columns = std::move(block.columns);
+  TypeComputedColumns(reading, columns);
+  return columns;
 }
 
 // ---- The time-out of a command

@@ -105,9 +105,10 @@ ResultSet ReadRows(sqlite3* connection, sqlite3_stmt* statement, const std::vect
 // blocks of at most `rows_per_block` rows as they are read (see
 // Provider::ExecuteInBlocks). Cells are read as ReadRows reads them; the
 // type of a computed column without a declared type comes from the values
-// of the first block, where ReadRows looks at every row.
-void ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement, size_t rows_per_block,
-                      const BlockReceiver& receive);
+// of the first block, where ReadRows looks at every row. Returns the
+// columns as ReadRows gives them, typed from every row.
+std::vector<ColumnInfo> ReadRowsInBlocks(sqlite3* connection, sqlite3_stmt* statement,
+                                         size_t rows_per_block, const BlockReceiver& receive);
 
 // ---- The time-out of a command
 

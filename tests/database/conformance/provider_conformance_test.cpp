@@ -205,6 +205,56 @@ TEST_P(ProviderConformance, LaterFailureOfABatchSurfacesAtNextRecordset) {
   EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
 }
 
+// Asked for the rest of the batch, a provider hands the first row set over in blocks and returns what Execute would
+// have after it: the first one's columns, the later row sets whole, a later failure kept for NextRecordset. A failure
+// while the first row set is fetched raises, with nothing returned.
+TEST_P(ProviderConformance, BlocksThenTheRestOfTheBatch) {
+  REQUIRE(batches);
+  Run("CREATE TABLE t (i INTEGER)");
+  for (int32_t i = 1; i <= 5; ++i) Run("INSERT INTO t VALUES (?)", {In(DataType::Integer, Variant(i))});
+  const struct { const char* batch; bool later_failure; } rows[] = {
+      {"SELECT i FROM t ORDER BY i; SELECT 2 AS b", false},
+      {"SELECT i FROM t ORDER BY i; SELECT 2 AS b; SELECT * FROM missing_table", true},
+  };
+  std::vector<Parameter> none;
+  for (const auto& row : rows) {
+    std::vector<ResultSet> following;
+    size_t fetched = 0;
+    const std::optional<RuntimeError> failure = Caught([&] {
+      session_->ExecuteInBlocks(
+          CommandType::Text, row.batch, none, 0, 2, [&](ResultSet& block) { fetched += block.row_count(); },
+          &following);
+    });
+    if (row.later_failure && !limits().batch_failure_keeps_earlier_row_sets) {
+      ASSERT_TRUE(failure.has_value()) << row.batch;
+      EXPECT_THAT(failure->description(), ::testing::HasSubstr("missing_table"));
+      continue;
+    }
+    ASSERT_FALSE(failure.has_value()) << row.batch << ": " << failure->description();
+    EXPECT_EQ(fetched, 5u) << row.batch;
+    Recordset recordset(std::move(following));
+    ASSERT_TRUE(recordset.IsOpen()) << row.batch;
+    EXPECT_EQ(std::pair(recordset.FieldCount(), recordset.RecordCount()), std::pair(1, 0)) << row.batch;
+    ASSERT_TRUE(recordset.NextRecordset()) << row.batch;
+    EXPECT_EQ(recordset.Value(0), Variant(int32_t{2})) << row.batch;
+    if (row.later_failure) {
+      EXPECT_THAT(platform_test::Failure([&] { recordset.NextRecordset(); }), ::testing::HasSubstr("missing_table"));
+    } else {
+      EXPECT_FALSE(recordset.NextRecordset());
+    }
+  }
+  std::vector<ResultSet> following;
+  const std::optional<RuntimeError> failed = Caught([&] {
+    session_->ExecuteInBlocks(CommandType::Text,
+                              "SELECT abs(CASE WHEN i = 4 THEN -9223372036854775807 - 1 ELSE i END) AS a FROM t "
+                              "ORDER BY i; SELECT 2 AS b",
+                              none, 0, 2, [](ResultSet&) {}, &following);
+  });
+  ASSERT_TRUE(failed.has_value()) << "the overflow went unnoticed";
+  EXPECT_TRUE(following.empty());
+  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
+}
+
 TEST_P(ProviderConformance, TimeOutCancelsTheStatementAndKeepsTheSession) {
   const auto started = Clock::now();
   const std::optional<RuntimeError> e = Caught([&] { RunSql(*session_, database_->SlowQuery(), 1); });

@@ -153,15 +153,21 @@ TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
 using SqliteBlocks = SqliteTest;
 
 // A column without a declared type is typed from its values: read whole, from every row; read in blocks, from the
-// first block's, kept for the blocks after it, as their columns must not change.
+// first block's, kept for the blocks after it, as their columns must not change. The rest of the batch, when asked
+// for, carries the type of every row.
 TEST_F(SqliteBlocks, AComputedColumnIsTypedFromTheFirstBlock) {
   const char* sql = "WITH c(k, x) AS (VALUES (1, 1), (2, 2), (3, 'três')) SELECT x FROM c ORDER BY k";
   ASSERT_EQ(Run(sql).at(0).columns.at(0).type, DataType::VarChar);
   std::vector<Parameter> none;
   std::vector<DataType> types;
-  session_->ExecuteInBlocks(CommandType::Text, sql, none, 0, 2,
-                            [&](ResultSet& block) { types.push_back(block.columns.at(0).type); });
+  std::vector<ResultSet> following;
+  session_->ExecuteInBlocks(
+      CommandType::Text, sql, none, 0, 2, [&](ResultSet& block) { types.push_back(block.columns.at(0).type); },
+      &following);
   EXPECT_EQ(types, (std::vector<DataType>{DataType::Integer, DataType::Integer}));
+  ASSERT_EQ(following.size(), 1u);
+  EXPECT_EQ(following[0].columns.at(0).type, DataType::VarChar);
+  EXPECT_TRUE(following[0].columns.at(0).typed_by_values);
 }
 
 }  // namespace
