@@ -1,8 +1,8 @@
 #include "database/fault_injection.h"
-#include "sentences/sentences.h"
 
 #ifdef TPL_TESTABLE
 
+#include "sentences/sentences.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

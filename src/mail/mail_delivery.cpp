@@ -1,11 +1,9 @@
 #include "mail/mail_delivery.h"
-#include "sentences/sentences.h"
 
 // The calls go through the pointers of CurlLibrary below, not the
 // functions the header declares, so its type-checking macros are not wanted.
 #define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,7 +14,9 @@
 #include <random>
 #include <system_error>
 
+#include "sentences/sentences.h"
 #include "tpl/runtime_error.h"
+#include "values/library_loading.h"
 
 namespace tpl::mail {
 namespace {
@@ -97,37 +97,23 @@ struct CurlLibrary {
   std::string failure;  // why it could not be opened; empty when it was
 };
 
-template <typename Function>
-bool Bind(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(dlsym(library, name));
-  return function != nullptr;
-}
-
 const CurlLibrary& Curl() {
   static const CurlLibrary curl = [] {
     CurlLibrary loaded;
-    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-      const char* why = dlerror();
-      loaded.failure = why != nullptr ? why : "libcurl.so.4";
-      return loaded;
-    }
-    const char* missing = nullptr;
-    auto bind = [&](const char* name, auto& function) {
-      if (missing == nullptr && !Bind(library, name, function)) missing = name;
-    };
-    bind("curl_global_init", loaded.global_init);
-    bind("curl_easy_init", loaded.easy_init);
-    bind("curl_easy_cleanup", loaded.easy_cleanup);
-    bind("curl_easy_setopt", loaded.easy_setopt);
-    bind("curl_easy_perform", loaded.easy_perform);
-    bind("curl_easy_strerror", loaded.easy_strerror);
-    bind("curl_slist_append", loaded.slist_append);
-    bind("curl_slist_free_all", loaded.slist_free_all);
-    if (missing != nullptr) {
-      loaded.failure = Compose(sentences::kLibraryLacksFunction, "libcurl.so.4", missing);
-      return loaded;
-    }
+    static constexpr const char* kNames[] = {
+        "curl_global_init",   "curl_easy_init",    "curl_easy_cleanup", "curl_easy_setopt",
+        "curl_easy_perform",  "curl_easy_strerror", "curl_slist_append", "curl_slist_free_all"};
+    std::vector<void*> at;
+    loaded.failure = OpenLibrary("libcurl.so.4", kNames, at, true);
+    if (!loaded.failure.empty()) return loaded;
+    loaded.global_init = FunctionAt<decltype(loaded.global_init)>(at[0]);
+    loaded.easy_init = FunctionAt<decltype(loaded.easy_init)>(at[1]);
+    loaded.easy_cleanup = FunctionAt<decltype(loaded.easy_cleanup)>(at[2]);
+    loaded.easy_setopt = FunctionAt<decltype(loaded.easy_setopt)>(at[3]);
+    loaded.easy_perform = FunctionAt<decltype(loaded.easy_perform)>(at[4]);
+    loaded.easy_strerror = FunctionAt<decltype(loaded.easy_strerror)>(at[5]);
+    loaded.slist_append = FunctionAt<decltype(loaded.slist_append)>(at[6]);
+    loaded.slist_free_all = FunctionAt<decltype(loaded.slist_free_all)>(at[7]);
     // Once per process, before any other thread uses the library.
     loaded.global_init(CURL_GLOBAL_DEFAULT);
     return loaded;

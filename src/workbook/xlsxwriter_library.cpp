@@ -1,11 +1,11 @@
 #include "workbook/xlsxwriter_library.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+#include <vector>
 
 #include "workbook/workbook.h"
 #include "sentences/sentences.h"
+#include "values/library_loading.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::workbook {
@@ -20,26 +20,23 @@ namespace {
 // name comes only with the -dev package).
 constexpr const char* kXlsxwriter = "libxlsxwriter.so.4";
 
+constexpr const char* kFunctionNames[] = {
+#define TPL_XLSXWRITER_NAME(name) #name,
+    TPL_XLSXWRITER_FUNCTIONS(TPL_XLSXWRITER_NAME)
+#undef TPL_XLSXWRITER_NAME
+};
+
 // Opens `file` and looks up every function; with `bind`, sets the pointers
 // and keeps the library open for the process. Answers why it failed, or
 // nothing.
 std::string Open(const char* file, bool bind) {
-  void* library = dlopen(file, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* why = dlerror();
-    return why != nullptr ? why : file;
-  }
-  std::string missing;
-#define TPL_XLSXWRITER_BIND(name)                               \
-  if (void* function = dlsym(library, #name)) {                 \
-    if (bind) name = reinterpret_cast<decltype(name)>(function); \
-  } else if (missing.empty()) {                                 \
-    missing = #name;                                            \
-  }
+  std::vector<void*> addresses;
+  std::string why = OpenLibrary(file, kFunctionNames, addresses, bind);
+  if (!why.empty() || !bind) return why;
+  size_t next = 0;
+#define TPL_XLSXWRITER_BIND(name) name = FunctionAt<decltype(name)>(addresses[next++]);
   TPL_XLSXWRITER_FUNCTIONS(TPL_XLSXWRITER_BIND)
 #undef TPL_XLSXWRITER_BIND
-  if (!bind) dlclose(library);
-  if (!missing.empty()) return Compose(sentences::kLibraryLacksFunction, file, missing);
   return {};
 }
 

@@ -1,11 +1,11 @@
 #include "database/odbc/odbc_library.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
+#include <vector>
 
 #include "database/odbc/odbc_provider.h"
 #include "sentences/sentences.h"
+#include "values/library_loading.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::odbc {
@@ -20,27 +20,23 @@ namespace {
 // programs (the unversioned name comes only with the -dev package).
 constexpr const char* kDriverManager = "libodbc.so.2";
 
+constexpr const char* kFunctionNames[] = {
+#define TPL_ODBC_NAME(name) #name,
+    TPL_ODBC_FUNCTIONS(TPL_ODBC_NAME)
+#undef TPL_ODBC_NAME
+};
+
 // Opens `file` and looks up every function; with `bind`, sets the pointers
 // and keeps the library open for the process. Answers why it failed, or
-// nothing. RTLD_LOCAL: the drivers the manager loads find their own entry
-// points (named like the manager's) rather than the manager's.
+// nothing.
 std::string Open(const char* file, bool bind) {
-  void* library = dlopen(file, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* why = dlerror();
-    return why != nullptr ? why : file;
-  }
-  std::string missing;
-#define TPL_ODBC_BIND(name)                                     \
-  if (void* function = dlsym(library, #name)) {                 \
-    if (bind) name = reinterpret_cast<decltype(name)>(function); \
-  } else if (missing.empty()) {                                 \
-    missing = #name;                                            \
-  }
+  std::vector<void*> addresses;
+  std::string why = OpenLibrary(file, kFunctionNames, addresses, bind);
+  if (!why.empty() || !bind) return why;
+  size_t next = 0;
+#define TPL_ODBC_BIND(name) name = FunctionAt<decltype(name)>(addresses[next++]);
   TPL_ODBC_FUNCTIONS(TPL_ODBC_BIND)
 #undef TPL_ODBC_BIND
-  if (!bind) dlclose(library);
-  if (!missing.empty()) return Compose(sentences::kLibraryLacksFunction, file, missing);
   return {};
 }
 

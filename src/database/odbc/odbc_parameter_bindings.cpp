@@ -1,5 +1,4 @@
 #include "database/odbc/odbc_parameter_bindings.h"
-#include "sentences/sentences.h"
 
 #include <sqlext.h>
 
@@ -11,6 +10,7 @@
 
 #include "database/odbc/odbc_provider.h"
 #include "database/odbc/odbc_result_reader.h"
+#include "sentences/sentences.h"
 #include "tpl/conversions.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"

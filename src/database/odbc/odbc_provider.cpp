@@ -1,5 +1,4 @@
 #include "database/odbc/odbc_provider.h"
-#include "sentences/sentences.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,6 +7,7 @@
 #include "database/odbc/odbc_parameter_bindings.h"
 #include "database/odbc/odbc_result_reader.h"
 #include "database/odbc/odbc_time_limits.h"
+#include "sentences/sentences.h"
 
 namespace tpl::db::odbc {
 

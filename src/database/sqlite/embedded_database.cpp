@@ -1,5 +1,4 @@
 #include "tpl/embedded_database.h"
-#include "sentences/sentences.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include "database/sqlite/sqlite_provider.h"
 #include "database/sqlite/statements.h"
 #include "database/sqlite/stored_procedure_reading.h"
+#include "sentences/sentences.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {

@@ -1,5 +1,4 @@
 #include "database/sqlite/sql_dialect.h"
-#include "sentences/sentences.h"
 
 #include <array>
 #include <cstddef>
@@ -10,6 +9,7 @@
 #include "database/ascii_text.h"
 #include "database/sqlite/sql_scanner.h"
 #include "database/sqlite/sqlite_provider.h"
+#include "sentences/sentences.h"
 
 namespace tpl::db::sqlite {
 

@@ -1,9 +1,9 @@
 #include "database/sqlite/sql_scanner.h"
-#include "sentences/sentences.h"
 
 
 #include "database/ascii_text.h"
 #include "database/sqlite/sqlite_provider.h"
+#include "sentences/sentences.h"
 
 namespace tpl::db::sqlite {
 

@@ -1,5 +1,4 @@
 #include "database/sqlite/sqlite_provider.h"
-#include "sentences/sentences.h"
 
 #include <sys/stat.h>
 
@@ -15,6 +14,7 @@
 #include "database/sqlite/sql_scanner.h"
 #include "database/sqlite/statements.h"
 #include "database/sqlite/stored_procedure_running.h"
+#include "sentences/sentences.h"
 #include "tpl/runtime_error.h"
 #include "tpl/text.h"
 

@@ -1,5 +1,4 @@
 #include "database/sqlite/statements.h"
-#include "sentences/sentences.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,6 +11,7 @@
 #include "database/fault_injection.h"
 #include "database/sqlite/computed_column_types.h"
 #include "database/sqlite/sql_dialect.h"
+#include "sentences/sentences.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"
 

@@ -1,11 +1,11 @@
 #include "database/sqlite/stored_procedure_reading.h"
-#include "sentences/sentences.h"
 
 
 #include "database/ascii_text.h"
 #include "database/sqlite/sql_scanner.h"
 #include "database/sqlite/sqlite_provider.h"
 #include "database/sqlite/statements.h"
+#include "sentences/sentences.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db::sqlite {

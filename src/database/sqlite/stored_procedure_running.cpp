@@ -1,5 +1,4 @@
 #include "database/sqlite/stored_procedure_running.h"
-#include "sentences/sentences.h"
 
 #include <memory>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include "database/sqlite/sqlite_provider.h"
 #include "database/sqlite/statements.h"
 #include "database/sqlite/stored_procedure_reading.h"
+#include "sentences/sentences.h"
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 
