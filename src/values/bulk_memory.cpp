@@ -1,6 +1,15 @@
-// Big blocks are mapped on a huge-page boundary and advised for huge pages;
-// the system backs them with 2 MiB pages where it can and with ordinary
-// pages otherwise, so the advice is only ever a gain.
+// Big blocks are mapped on a huge-page boundary and their first 64 MiB are
+// advised for huge pages; the system backs those with 2 MiB pages where it
+// can and with ordinary pages otherwise.
+//
+// Huge pages pay for the first tens of MiB: a 50 MB result otherwise takes
+// twelve thousand page faults, each dear on a virtual machine. Past that
+// they cost more than they save: each fresh 2 MiB page is zeroed whole
+// before the first cell is written into it, so the zeroing runs ahead of
+// the writes and out of the processor's cache. Measured on the result
+// matrix of a million rows (458 MiB), 2.4 to 3.1 s with huge pages
+// throughout, 1.5 s with them for the first 64 MiB only, and 1.5 to 1.8 s
+// without any; at 100,000 rows (46 MiB) huge pages save a fifth.
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -12,6 +21,9 @@ namespace tpl::detail {
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// How much of a block is advised for huge pages (see above).
+constexpr std::size_t kHugePageAdviceLimit = std::size_t{64} << 20;
 // Below this the rounding to whole huge pages would waste too much.
 constexpr std::size_t kBulkThreshold = std::size_t{8} << 20;
 
@@ -34,7 +46,7 @@ void* MapHugePages(std::size_t bytes) {
   char* end = start + size + kHugePage;
   if (block + size < end) munmap(block + size, static_cast<std::size_t>(end - (block + size)));
 #ifdef MADV_HUGEPAGE
-  madvise(block, size, MADV_HUGEPAGE);
+  madvise(block, size < kHugePageAdviceLimit ? size : kHugePageAdviceLimit, MADV_HUGEPAGE);
 #endif
   return block;
 }
