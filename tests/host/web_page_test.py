@@ -196,13 +196,6 @@ class Page:
         self.driver.save_screenshot(str(self.shots / f"{name}.png"))
 
 
-def log_in(page, user="5"):
-    page.driver.get(page.url)
-    page.type({"#login-token": TOKEN, "#login-user": user})
-    page.click("#login-form button[type=submit]")
-    page.visible("#workspace")
-
-
 def person_road(page, ids):
     page.driver.get(page.url)
     page.type({"#login-token": TOKEN, "#login-user": "5"})

@@ -23,6 +23,12 @@ class QueryExecution : public ::testing::Test {
     return mExecutar_Query(call, Variant(query), lines_, columns_, matrix_, Variant("Vendas d'Ouro"),
                            Variant::Long(12), additional_, Variant(email_flag));
   }
+  // The message went through the routine's trap and names `detail`.
+  void ExpectTrapped(const std::string& detail) const {
+    const std::string text = CStr(message_);
+    EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
+    EXPECT_NE(text.find(detail), std::string::npos) << text;
+  }
   testing::TempDatabase db_;
   Variant message_, lines_, columns_, matrix_, additional_{"antes"};
 };
@@ -107,9 +113,7 @@ TEST_F(QueryExecution, LaterFailingStatementLeavesTheMatrixAndTheClosedLog) {
   EXPECT_EQ(lines_, Variant::Long(3));
   EXPECT_EQ(testing::ShowRows(matrix_.AsArray()), "A|<empty>|<empty>;1|DET|;I|<empty>|<empty>;Center|<empty>|<empty>");
   EXPECT_EQ(db_.Rows("SELECT DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO"), "1");
-  const std::string text = CStr(message_);
-  EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
-  EXPECT_NE(text.find("MISSING_TABLE"), std::string::npos) << text;
+  ExpectTrapped("MISSING_TABLE");
 }
 
 // The rows are laid out as they are fetched. A fetch that fails at a row beyond the first blocks leaves the outputs
@@ -127,9 +131,7 @@ TEST_F(QueryExecution, FailuresWhileRowsArriveLeaveTheOutputsUntouched) {
   for (const auto& row : rows) {
     db_.Execute("DELETE FROM LOG_TEMPLATE_DINAMICO");
     EXPECT_FALSE(Run(row.query, "N", Variant::Long(1))) << row.query;
-    const std::string text = CStr(message_);
-    EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
-    EXPECT_NE(text.find(row.detail), std::string::npos) << text;
+    ExpectTrapped(row.detail);
     EXPECT_TRUE(lines_.IsEmpty() && columns_.IsEmpty() && matrix_.IsEmpty()) << row.query;
     EXPECT_EQ(additional_, Variant("antes")) << row.query;
     EXPECT_EQ(db_.Rows("SELECT DATA_FIM IS NOT NULL FROM LOG_TEMPLATE_DINAMICO"), row.log_closed) << row.query;
@@ -148,10 +150,8 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
 
   db_.SetParameter(15000, "N");
   EXPECT_FALSE(Run(slow, "N", Variant::Long(1)));
-  const std::string text = CStr(message_);
-  EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
-  EXPECT_NE(text.find(" : -2147217871)"), std::string::npos) << text;
-  EXPECT_NE(text.find(" Strsq: " + slow), std::string::npos) << text;
+  ExpectTrapped(" : -2147217871)");
+  ExpectTrapped(" Strsq: " + slow);
   EXPECT_EQ(db_.Count("REL_DIN_EMAIL"), 1);
   EXPECT_EQ(db_.Count("LOG_MSG"), 1);
 }
@@ -160,9 +160,7 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
 TEST_F(QueryExecution, TimeOutBeyondALongFailsInTheRoutinesTrap) {
   db_.SetParameter(2001780, "99999999999");
   EXPECT_FALSE(Run("SELECT A FROM T", "N", Variant::Long(1), "OUTRO"));
-  const std::string text = CStr(message_);
-  EXPECT_EQ(text.rfind(kTrapped, 0), 0u) << text;
-  EXPECT_NE(text.find(" : 6)  "), std::string::npos) << text;
+  ExpectTrapped(" : 6)  ");
   // A kind that is neither of the two logs with the fixed date.
   EXPECT_EQ(FormatDate(db_.Scalar("SELECT DATA_LOG FROM LOG_MSG"), "dd/mm/yyyy"), "01/01/2002");
 }
