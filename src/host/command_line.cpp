@@ -54,8 +54,10 @@ void WriteMethodsText(std::ostream& out) {
   for (const MethodInfo& method : TPL::Methods()) {
     out << HexDispatchId(method.dispatch_id) << ' ' << method.name << ' '
         << TypeName(method.result);
+    // A parameter with a role says it after its type: "invntConecta_db:Variant[connection]".
     for (const ParameterInfo& parameter : method.parameters) {
       out << ' ' << parameter.name << ':' << TypeName(parameter.type);
+      if (parameter.role != ParameterRole::Ordinary) out << '[' << RoleName(parameter.role) << ']';
     }
     out << '\n';
   }

@@ -72,10 +72,10 @@ TEST(HostCommandLine, MethodsListTheDispatchInterfaceAsLinesOrJson) {
   const Outcome text = RunTpl({"methods"});
   ASSERT_EQ(text.exit_status, kExitSuccess);
   EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), std::ssize(TPL::Methods()));
-  EXPECT_NE(text.out.find("60030013 gBusca_Arquivo_Xml Variant instrConecta_db:Variant "
-                          "InLngUsuario_Internet_ID:Variant InStrBanco_Dados:Variant vntCampo:Variant "
+  EXPECT_NE(text.out.find("60030013 gBusca_Arquivo_Xml Variant instrConecta_db:Variant[connection] "
+                          "InLngUsuario_Internet_ID:Variant[user] InStrBanco_Dados:Variant[kind] vntCampo:Variant "
                           "vntTabela:Variant vntColunaId:Variant vntArquivoId:Variant vntArquivo:Variant "
-                          "outstrMsg_ret:Variant\n"),
+                          "outstrMsg_ret:Variant[message]\n"),
             std::string::npos)
       << text.out;
 
