@@ -1,6 +1,5 @@
 #include "workbook/xlsxwriter_library.h"
 
-#include <mutex>
 #include <vector>
 
 #include "workbook/workbook.h"
@@ -26,42 +25,33 @@ constexpr const char* kFunctionNames[] = {
 #undef TPL_XLSXWRITER_NAME
 };
 
-// Opens `file` and looks up every function; with `bind`, sets the pointers
-// and keeps the library open for the process. Answers why it failed, or
-// nothing.
-std::string Open(const char* file, bool bind) {
-  std::vector<void*> addresses;
-  std::string why = OpenLibrary(file, kFunctionNames, addresses, bind);
-  if (!why.empty() || !bind) return why;
-  size_t next = 0;
-#define TPL_XLSXWRITER_BIND(name) name = FunctionAt<decltype(name)>(addresses[next++]);
-  TPL_XLSXWRITER_FUNCTIONS(TPL_XLSXWRITER_BIND)
-#undef TPL_XLSXWRITER_BIND
-  return {};
-}
-
-[[noreturn]] void Fail(const std::string& why) {
-  throw RuntimeError(kSpreadsheetError, Compose(sentences::kSpreadsheetLibraryNotLoaded, why));
-}
+// Why the library could not be loaded, as the error's description.
+std::string Description(const std::string& why) { return Compose(sentences::kSpreadsheetLibraryNotLoaded, why); }
 
 }  // namespace
 
 void RequireXlsxwriter() {
-  static std::once_flag once;
-  static std::string failure;
-  std::call_once(once, [] { failure = Open(kXlsxwriter, true); });
-  if (!failure.empty()) Fail(failure);
+  // Opened and bound once per process (a static's initialisation is
+  // thread-safe); a failure is kept and raised again at every later call.
+  static const std::string failure = [] {
+    std::vector<void*> addresses;
+    std::string why = OpenLibrary(kXlsxwriter, kFunctionNames, addresses, true);
+    if (why.empty()) {
+      size_t next = 0;
+#define TPL_XLSXWRITER_BIND(name) name = FunctionAt<decltype(name)>(addresses[next++]);
+      TPL_XLSXWRITER_FUNCTIONS(TPL_XLSXWRITER_BIND)
+#undef TPL_XLSXWRITER_BIND
+    }
+    return why;
+  }();
+  if (!failure.empty()) throw RuntimeError(kSpreadsheetError, Description(failure));
 }
 
 #ifdef TPL_TESTABLE
 std::string XlsxwriterFailureForTesting(const char* file) {
-  const std::string why = Open(file, false);
-  if (why.empty()) return why;
-  try {
-    Fail(why);
-  } catch (const RuntimeError& error) {
-    return error.description();
-  }
+  std::vector<void*> unused;
+  const std::string why = OpenLibrary(file, kFunctionNames, unused, false);
+  return why.empty() ? why : Description(why);
 }
 #endif
 
