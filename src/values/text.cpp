@@ -12,6 +12,7 @@ namespace {
 
 // Length in bytes of the character starting at `at` (1 for an invalid byte).
 size_t CharBytes(std::string_view text, size_t at) {
+  if (static_cast<unsigned char>(text[at]) < 0x80) return 1;
   utf8proc_int32_t code_point = 0;
   const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data() + at),
                                   static_cast<utf8proc_ssize_t>(text.size() - at), &code_point);
@@ -30,6 +31,12 @@ std::string MapCase(std::string_view text, Map map) {
   std::string out;
   out.reserve(text.size());
   for (size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+      out += static_cast<char>(map(byte));
+      ++at;
+      continue;
+    }
     utf8proc_int32_t code_point = 0;
     const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data() + at),
                                     static_cast<utf8proc_ssize_t>(text.size() - at), &code_point);
@@ -48,8 +55,13 @@ std::string MapCase(std::string_view text, Map map) {
 // Byte offset of the first occurrence of needle at a character boundary at
 // or after byte `from`, or npos.
 size_t FindAtBoundary(std::string_view text, std::string_view needle, size_t from) {
-  for (size_t at = from; at + needle.size() <= text.size(); at += CharBytes(text, at)) {
-    if (text.compare(at, needle.size(), needle) == 0) return at;
+  // The byte search finds candidates; walking the characters from the last
+  // boundary tells whether one starts a character.
+  size_t boundary = from;
+  for (size_t found = text.find(needle, from); found != std::string_view::npos;
+       found = text.find(needle, boundary)) {
+    while (boundary < found) boundary += CharBytes(text, boundary);
+    if (boundary == found) return found;
   }
   return std::string_view::npos;
 }

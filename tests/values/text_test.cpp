@@ -53,6 +53,7 @@ TEST(TextTest, InStr) {
       {"Título", "u", 1, 4}, {"Título", "í", 1, 2}, {"ação ação", "ção", 1, 2}, {"ação ação", "ção", 3, 7},
       {"abc", "d", 1, 0}, {"abc", "", 2, 2}, {"", "a", 1, 0}, {"abc", "a", 4, 0}, {"abc", "C", 1, 0},
       {"aXa", "a", 2, 3}, {"é", "\xa9", 1, 0},  // never a match inside a character
+      {"é\xa9", "\xa9", 1, 2}, {"ééé\xa9", "\xa9", 2, 4},  // but a stray byte of its own is one
   };
   for (const auto& row : rows) {
     EXPECT_EQ(InStr(row.text, row.needle, row.start), row.position)
@@ -64,7 +65,7 @@ TEST(TextTest, InStr) {
 TEST(TextTest, Replace) {
   ExpectPairs({{Replace("a,b,,c", ",", "."), "a.b..c"}, {Replace("aaa", "aa", "b"), "ba"},
                {Replace("ação", "ç", "c"), "acão"}, {Replace("abc", "", "x"), "abc"},
-               {Replace("abc", "B", "x"), "abc"}, {Replace("é", "\xa9", "x"), "é"},
+               {Replace("abc", "B", "x"), "abc"}, {Replace("é", "\xa9", "x"), "é"}, {Replace("é\xa9é", "\xa9", "x"), "éxé"},
                {Replace("{DATA_INI} e {DATA_INI}", "{DATA_INI}", "'2001/10/13'"), "'2001/10/13' e '2001/10/13'"}});
 }
 
