@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "database/ascii_text.h"
 #include "database/lock_wait.h"
 #include "database/sqlite/sql_dialect.h"
 #include "database/sqlite/sql_scanner.h"
@@ -145,6 +148,66 @@ namespace tpl::db {
 namespace {
 
 using namespace sqlite;
+
+// The arguments of an EXEC when they are plain literals only (whole numbers
+// of 32 bits, quoted texts with '' for a quote, NULL), read as SQLite would
+// evaluate them; nothing for anything else (an expression, a marker, a
+// larger number), which SQLite itself evaluates. The library's own calls
+// pass such literals, and sparing a statement per call is worth the rule.
+std::optional<std::vector<Variant>> PlainLiterals(std::string_view arguments) {
+  std::vector<Variant> values;
+  size_t at = 0;
+  const auto skip_blanks = [&] {
+    while (at < arguments.size() && IsAsciiSpace(arguments[at])) ++at;
+  };
+  while (true) {
+    skip_blanks();
+    if (at >= arguments.size()) return std::nullopt;
+    const char c = arguments[at];
+    if (c == '\'') {
+      std::string text;
+      for (++at;; ++at) {
+        if (at >= arguments.size()) return std::nullopt;
+        if (arguments[at] == '\'') {
+          if (at + 1 < arguments.size() && arguments[at + 1] == '\'') {
+            text += '\'';
+            ++at;
+            continue;
+          }
+          ++at;
+          break;
+        }
+        text += arguments[at];
+      }
+      values.emplace_back(std::move(text));
+    } else if (c == '-' || c == '+' || (c >= '0' && c <= '9')) {
+      const bool negative = c == '-';
+      if (c == '-' || c == '+') ++at;
+      const size_t digits = at;
+      int64_t magnitude = 0;
+      while (at < arguments.size() && arguments[at] >= '0' && arguments[at] <= '9') {
+        magnitude = magnitude * 10 + (arguments[at] - '0');
+        if (magnitude > int64_t{1} << 32) return std::nullopt;
+        ++at;
+      }
+      if (at == digits) return std::nullopt;
+      const int64_t value = negative ? -magnitude : magnitude;
+      if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;
+      }
+      values.emplace_back(static_cast<int32_t>(value));
+    } else if (arguments.size() - at >= 4 && EqualsIgnoringCase(arguments.substr(at, 4), "NULL")) {
+      at += 4;
+      values.push_back(Variant::Null());
+    } else {
+      return std::nullopt;
+    }
+    skip_blanks();
+    if (at == arguments.size()) return values;
+    if (arguments[at] != ',') return std::nullopt;
+    ++at;
+  }
+}
 
 // Which file on disk a path names now; nothing when there is none.
 struct FileIdentity {
@@ -513,6 +576,11 @@ class SqliteProvider final : public Provider {
   std::vector<Parameter> EvaluateArguments(std::string_view arguments, CommandParameterBinder& binder) {
     std::vector<Parameter> values;
     if (arguments.empty()) return values;
+    if (std::optional<std::vector<Variant>> plain = PlainLiterals(arguments)) {
+      values.resize(plain->size());
+      for (size_t i = 0; i < values.size(); ++i) values[i].value = std::move((*plain)[i]);
+      return values;
+    }
     std::vector<ResultSet> row;
     RunStatements(db(), "SELECT " + std::string(arguments), binder, row);
     if (row.size() != 1 || row.front().row_count() != 1) {

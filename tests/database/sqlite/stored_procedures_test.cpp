@@ -78,6 +78,27 @@ TEST_F(SqliteProcedure, ExecWithLiteralArguments) {
                                       Variant()}));
 }
 
+// Plain literals are read without a statement; each must arrive as SQLite
+// itself evaluates it (the same literal in parentheses is left to SQLite).
+TEST_F(SqliteProcedure, PlainLiteralArgumentsArriveAsSqliteEvaluatesThem) {
+  database_.InstallProcedure("CREATE PROCEDURE SP_TEST_ECHO (pA SQL_VARIANT) AS SELECT @pA AS A, TYPEOF(@pA) AS T");
+  for (const char* literal : {"5", "-7", "+3", "007", "-0", "2147483647", "-2147483648", "2147483648",
+                              "99999999999999999999", "'O''Brien'", "''", "'a,b'", "'ação'", "NULL", "null",
+                              "5.5", "1e3", "0x10"}) {
+    const auto plain = Run(std::string("EXEC SP_TEST_ECHO ") + literal);
+    const auto evaluated = Run(std::string("EXEC SP_TEST_ECHO (") + literal + ")");
+    ASSERT_TRUE(plain.size() == 1 && evaluated.size() == 1) << literal;
+    EXPECT_EQ(plain[0].cells, evaluated[0].cells) << literal;
+    EXPECT_EQ(plain[0].cells[0].type(), evaluated[0].cells[0].type()) << literal;
+  }
+  const auto several = Run("EXEC SP_TEST_ROW_SETS 2 , -3,NULL, 'x'");
+  ASSERT_EQ(several.size(), 3u);
+  EXPECT_EQ(several[2].cells, (CellStore{Variant("soma=-1"), Variant(2)}));
+  for (const char* broken : {"1,", ",1", "1 2", "'open", "1,,2"}) {
+    EXPECT_ANY_THROW(Run(std::string("EXEC SP_TEST_ROW_SETS ") + broken)) << broken;
+  }
+}
+
 TEST_F(SqliteProcedure, StoredProcedureCommands) {
   auto results = Call("SP_TEST_ROW_SETS", {Param(Variant(5), "pB"), Param(Variant(3), "@PA"),
                                            Param(Variant(), "pSoma", kOutput),
