@@ -247,6 +247,8 @@ bool IsPlainAnswer(sqlite3_stmt* check) {
 struct AuthorizerState {
   // A statement may have left state behind (see kPlainSessionChecks).
   bool may_carry_state = false;
+  // Statements seen that may change what a name means (StatementCache).
+  uint64_t schema_generation = 0;
   // The session runs a caller's query: reading only (Provider::RestrictToReading).
   bool reading_only = false;
 };
@@ -306,6 +308,23 @@ bool AllowedWhileReading(int action, const char* first, const char* second, cons
   }
 }
 
+// Actions after which a name may mean something else: objects created,
+// dropped or altered, files attached or detached, statistics and pragmas.
+bool ChangesSchema(int action) {
+  switch (action) {
+    case SQLITE_CREATE_INDEX: case SQLITE_CREATE_TABLE: case SQLITE_CREATE_TEMP_INDEX:
+    case SQLITE_CREATE_TEMP_TABLE: case SQLITE_CREATE_TEMP_TRIGGER: case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_CREATE_TRIGGER: case SQLITE_CREATE_VIEW: case SQLITE_DROP_INDEX: case SQLITE_DROP_TABLE:
+    case SQLITE_DROP_TEMP_INDEX: case SQLITE_DROP_TEMP_TABLE: case SQLITE_DROP_TEMP_TRIGGER:
+    case SQLITE_DROP_TEMP_VIEW: case SQLITE_DROP_TRIGGER: case SQLITE_DROP_VIEW: case SQLITE_ATTACH:
+    case SQLITE_DETACH: case SQLITE_ALTER_TABLE: case SQLITE_REINDEX: case SQLITE_ANALYZE:
+    case SQLITE_CREATE_VTABLE: case SQLITE_DROP_VTABLE: case SQLITE_PRAGMA:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // SQLite's authorizer sees every action of a statement as it is prepared.
 // Creating a temporary object, attaching a file and setting a pragma are
 // the actions that can leave state behind; the table "params" that the
@@ -316,6 +335,7 @@ int Authorize(void* state_pointer, int action, const char* first, const char* se
               const char*) {
   auto& state = *static_cast<AuthorizerState*>(state_pointer);
   if (state.reading_only && !AllowedWhileReading(action, first, second, database)) return SQLITE_DENY;
+  if (ChangesSchema(action)) ++state.schema_generation;
   switch (action) {
     case SQLITE_CREATE_TEMP_TABLE:
       if (Named(first, "params")) break;
@@ -407,6 +427,7 @@ class SqliteProvider final : public Provider {
   // Failed, or the path now names another file or none: the old handle
   // would serve a database that is no longer there.
   void RestrictToReading(bool on) override { authorizer_.reading_only = on; }
+  StatementCache& Cache() { return authorizer_.reading_only ? reading_statements_ : library_statements_; }
 
   bool IsBroken() const noexcept override { return failed_ || !identity_ || IdentityOf(file_) != identity_; }
 
@@ -504,7 +525,7 @@ class SqliteProvider final : public Provider {
         break;
       }
       case BatchStatementKind::Sql:
-        RunStatements(db(), statement.text, binder, results);
+        RunStatements(db(), statement.text, binder, results, &Cache());
         break;
     }
   }
@@ -540,7 +561,8 @@ class SqliteProvider final : public Provider {
         }
         case BatchStatementKind::Sql:
           for (std::string_view sql_left = statement->text; !sql_left.empty() && !found;) {
-            SqliteStatement prepared = PrepareFirst(db(), sql_left, sql_left);
+            const std::string_view text = sql_left;
+            SqliteStatement prepared = Cache().PrepareFirst(db(), text, sql_left);
             if (prepared == nullptr) continue;
             binder.Bind(prepared.get());
             if (sqlite3_column_count(prepared.get()) > 0) {
@@ -553,6 +575,7 @@ class SqliteProvider final : public Provider {
               StepToEnd(db(), prepared.get());
             }
             binder.Finished(prepared.get());
+            Cache().GiveBack(text, sql_left, std::move(prepared));
           }
           break;
       }
@@ -606,6 +629,9 @@ class SqliteProvider final : public Provider {
   AuthorizerState authorizer_;
   // Finalized before the connection closes: declared after it.
   SqliteStatement plain_session_checks_[std::size(kPlainSessionChecks)];
+  // Statements kept prepared, apart by the rules they were authorized under.
+  StatementCache library_statements_{authorizer_.schema_generation};
+  StatementCache reading_statements_{authorizer_.schema_generation};
   ProcedureRunner procedures_{connection_.get()};
 };
 

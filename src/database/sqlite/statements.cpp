@@ -70,10 +70,45 @@ void ExecuteScript(sqlite3* connection, std::string_view script, std::string_vie
 
 // ---- Running the statements of a text
 
+void StatementCache::DropIfSchemaChanged() {
+  if (schema_generation_ == kept_generation_) return;
+  kept_.clear();
+  kept_generation_ = schema_generation_;
+}
+
+SqliteStatement StatementCache::PrepareFirst(sqlite3* connection, std::string_view sql, std::string_view& rest) {
+  DropIfSchemaChanged();
+  const auto kept = std::find_if(kept_.begin(), kept_.end(), [&](const auto& entry) { return entry.first == sql; });
+  if (kept == kept_.end()) return sqlite::PrepareFirst(connection, sql, rest);
+  FaultPoint("prepare", sql);
+  SqliteStatement statement = std::move(kept->second);
+  kept_.erase(kept);
+  rest = {};
+  return statement;
+}
+
+void StatementCache::GiveBack(std::string_view sql, std::string_view rest, SqliteStatement statement) {
+  if (statement == nullptr || !sqlite3_stmt_readonly(statement.get())) return;
+  if (rest.find_first_not_of(" \t\r\n;") != std::string_view::npos) return;
+  const std::string_view text = TrimAsciiSpace(sql);
+  const auto starts_with_word = [&](std::string_view word) {
+    return text.size() > word.size() && EqualsIgnoringCase(text.substr(0, word.size()), word) &&
+           (IsAsciiSpace(text[word.size()]) || text[word.size()] == '(');
+  };
+  if (!starts_with_word("SELECT") && !starts_with_word("WITH")) return;
+  sqlite3_reset(statement.get());
+  sqlite3_clear_bindings(statement.get());
+  DropIfSchemaChanged();
+  if (kept_.size() == kMostKept) kept_.erase(kept_.begin());
+  kept_.emplace_back(std::string(sql), std::move(statement));
+}
+
 void RunStatements(sqlite3* connection, std::string_view sql, StatementBinder& binder,
-                   std::vector<ResultSet>& results) {
+                   std::vector<ResultSet>& results, StatementCache* cache) {
   while (!sql.empty()) {
-    SqliteStatement statement = PrepareFirst(connection, sql, sql);
+    const std::string_view text = sql;
+    SqliteStatement statement =
+        cache != nullptr ? cache->PrepareFirst(connection, text, sql) : PrepareFirst(connection, text, sql);
     if (statement == nullptr) continue;
     binder.Bind(statement.get());
     if (sqlite3_column_count(statement.get()) > 0) {
@@ -82,6 +117,7 @@ void RunStatements(sqlite3* connection, std::string_view sql, StatementBinder& b
       StepToEnd(connection, statement.get());
     }
     binder.Finished(statement.get());
+    if (cache != nullptr) cache->GiveBack(text, sql, std::move(statement));
   }
 }
 

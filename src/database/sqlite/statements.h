@@ -27,6 +27,36 @@ SqliteStatement PrepareFirst(sqlite3* connection, std::string_view sql, std::str
 // Prepares a text that holds exactly one statement.
 SqliteStatement Prepare(sqlite3* connection, std::string_view sql);
 
+// Statements of one session kept prepared for their exact text, so that a
+// text run again (a system parameter read, the same report asked again)
+// is not compiled again. Only a text that is one SELECT or WITH statement
+// writing nothing is kept, reset and with its bindings cleared; the
+// session keeps one cache for each set of rules its statements are
+// authorized under, since SQLite checks those only when it prepares.
+class StatementCache {
+ public:
+  // `schema_generation` counts the session's statements that may change
+  // what a name means (DDL, ATTACH, a pragma): SQLite prepares a kept
+  // statement again when it next steps, but what it says of its columns
+  // before that is from the old schema, so a new generation drops them all.
+  explicit StatementCache(const uint64_t& schema_generation) : schema_generation_(schema_generation) {}
+
+  // Prepares the first statement of `sql` like PrepareFirst, or takes the
+  // one kept for exactly that text (then nothing is left in `rest`).
+  SqliteStatement PrepareFirst(sqlite3* connection, std::string_view sql, std::string_view& rest);
+  // Gives back `statement`, prepared from `sql` and run to its end, with
+  // `rest` the text after it; kept when it may be used again as it is.
+  void GiveBack(std::string_view sql, std::string_view rest, SqliteStatement statement);
+
+ private:
+  void DropIfSchemaChanged();
+
+  static constexpr size_t kMostKept = 16;
+  const uint64_t& schema_generation_;
+  uint64_t kept_generation_ = 0;
+  std::vector<std::pair<std::string, SqliteStatement>> kept_;  // most recently used last
+};
+
 // Steps until the statement has no more rows, discarding them.
 void StepToEnd(sqlite3* connection, sqlite3_stmt* statement);
 
@@ -49,8 +79,9 @@ class StatementBinder {
 // Runs the SQLite statements of a text one after the other. A statement
 // that returns rows (SELECT, PRAGMA, ... RETURNING) adds a row set to the
 // results even when it has no row; the others add none.
+// With a cache, statements it holds are taken from it and given back to it.
 void RunStatements(sqlite3* connection, std::string_view sql, StatementBinder& binder,
-                   std::vector<ResultSet>& results);
+                   std::vector<ResultSet>& results, StatementCache* cache = nullptr);
 
 // ---- Binding values to markers
 

@@ -150,6 +150,39 @@ TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
   EXPECT_EQ(Failure([&] { Run("UPDATE Tab_Parametro_Sistema SET Parametro = Parametro WHERE 0"); }), "");
 }
 
+using SqliteKeptStatements = SqliteTest;
+
+// A SELECT run again is not compiled again, so what it says of its columns must follow every change of what its
+// names mean, on this session or through a pragma; and what it binds is its own each time.
+TEST_F(SqliteKeptStatements, ARepeatedSelectFollowsTheSchemaAndItsBindings) {
+  const char* select = "SELECT * FROM t";
+  const auto columns = [&] {
+    std::vector<std::string> names;
+    const std::vector<ResultSet> results = Run(select);
+    for (const ColumnInfo& column : results.at(0).columns) names.push_back(column.name);
+    return names;
+  };
+  Run("CREATE TABLE t (a INTEGER)");
+  EXPECT_EQ(columns(), std::vector<std::string>{"a"});
+  const struct { const char* change; std::vector<std::string> seen; } rows[] = {
+      {"ALTER TABLE t ADD COLUMN b", {"a", "b"}},
+      {"ALTER TABLE t RENAME COLUMN a TO c", {"c", "b"}},
+      {"CREATE TEMP TABLE t (x, y, z)", {"x", "y", "z"}},  // a temporary table hides the table of the same name
+      {"DROP TABLE temp.t", {"c", "b"}},
+      {"DROP TABLE t; CREATE TABLE t (d NUMERIC(10,2))", {"d"}},
+  };
+  for (const auto& row : rows) {
+    Run(row.change);
+    EXPECT_EQ(columns(), row.seen) << row.change;
+  }
+  Run("INSERT INTO t VALUES (1.5), (2.5)");
+  for (double bound : {1.5, 2.5, 9.0}) {
+    std::vector<Parameter> parameters{Parameter{"", DataType::Double, ParameterDirection::Input, 0, Variant(bound)}};
+    const auto found = session_->Execute(CommandType::Text, "SELECT COUNT(*) FROM t WHERE d = ?", parameters, 0);
+    EXPECT_EQ(found.at(0).cells.at(0), Variant(bound < 3 ? 1 : 0)) << bound;
+  }
+}
+
 using SqliteBlocks = SqliteTest;
 
 // A column without a declared type is typed from its values: read whole, from every row; read in blocks, from the
