@@ -249,6 +249,8 @@ struct AuthorizerState {
   bool may_carry_state = false;
   // Statements seen that may change what a name means (StatementCache).
   uint64_t schema_generation = 0;
+  // Those, and writes to the procedure tables (ProcedureRunner).
+  uint64_t catalog_generation = 0;
   // The session runs a caller's query: reading only (Provider::RestrictToReading).
   bool reading_only = false;
 };
@@ -335,7 +337,13 @@ int Authorize(void* state_pointer, int action, const char* first, const char* se
               const char*) {
   auto& state = *static_cast<AuthorizerState*>(state_pointer);
   if (state.reading_only && !AllowedWhileReading(action, first, second, database)) return SQLITE_DENY;
-  if (ChangesSchema(action)) ++state.schema_generation;
+  if (ChangesSchema(action)) {
+    ++state.schema_generation;
+    ++state.catalog_generation;
+  } else if ((action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE) &&
+             (Named(first, "tpl_procedure") || Named(first, "tpl_procedure_parameter"))) {
+    ++state.catalog_generation;
+  }
   switch (action) {
     case SQLITE_CREATE_TEMP_TABLE:
       if (Named(first, "params")) break;
@@ -632,7 +640,7 @@ class SqliteProvider final : public Provider {
   // Statements kept prepared, apart by the rules they were authorized under.
   StatementCache library_statements_{authorizer_.schema_generation};
   StatementCache reading_statements_{authorizer_.schema_generation};
-  ProcedureRunner procedures_{connection_.get()};
+  ProcedureRunner procedures_{connection_.get(), authorizer_.catalog_generation};
 };
 
 }  // namespace

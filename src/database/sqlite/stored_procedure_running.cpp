@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "database/ascii_text.h"
 #include "database/fault_injection.h"
 #include "database/sqlite/computed_column_types.h"
 #include "database/sqlite/sqlite_provider.h"
@@ -25,6 +26,8 @@ constexpr const char* kFindHeader = "SELECT PROCEDURE_NAME, BODY FROM TPL_PROCED
 constexpr const char* kFindParameters =
     "SELECT PARAMETER_NAME, DATA_TYPE, IS_OUTPUT FROM TPL_PROCEDURE_PARAMETER "
     "WHERE PROCEDURE_NAME = ? ORDER BY POSITION";
+// Changes when another connection commits anything to the file.
+constexpr const char* kDataVersion = "PRAGMA data_version";
 
 void BindText(sqlite3* connection, sqlite3_stmt* statement, int index, std::string_view text) {
   CheckSqlite(connection,
@@ -153,7 +156,7 @@ Variant InputValue(const Parameter& argument) {
 }  // namespace
 
 struct ProcedureRunner::Session {
-  explicit Session(sqlite3* db) : connection(db) {}
+  Session(sqlite3* db, const uint64_t& generation) : connection(db), catalog_generation(generation) {}
 
   // A kept statement, reset and with its bindings cleared, counted as
   // prepared again so that the operations of a call are the same whether
@@ -170,6 +173,11 @@ struct ProcedureRunner::Session {
   }
 
   std::optional<ProcedureDefinition> Find(std::string_view name);
+  // The procedure prepared for `name` when nothing can have changed the
+  // procedures since it was read; null when it must be read again.
+  PreparedProcedure* Unchanged(std::string_view name);
+  // Notes that `name` was read as `procedure` under `stamp`.
+  void Read(std::string_view name, const PreparedProcedure& procedure);
   // Makes temp.params hold the procedure's columns, unless it already does.
   void PrepareTable(const ReadyProcedure& procedure);
   PreparedProcedure& PreparedFor(ProcedureDefinition definition);
@@ -178,6 +186,18 @@ struct ProcedureRunner::Session {
   sqlite3* connection;
   SqliteStatement find_header;
   SqliteStatement find_parameters;
+  SqliteStatement data_version;
+  // What says whether the procedures may have changed: this session's own
+  // writes to their tables and changes of schema (counted by the
+  // provider's authorizer), and other connections' commits.
+  const uint64_t& catalog_generation;
+  struct Stamp {
+    int64_t data_version = -1;
+    uint64_t generation = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+  Stamp stamp;  // when the names in `read_as` were read
+  std::unordered_map<std::string, std::string> read_as;  // name called, upper case -> name read
   std::string table_layout;  // of temp.params as this session made it
   SqliteStatement insert_row;
   SqliteStatement select_row;
@@ -219,6 +239,32 @@ void ProcedureRunner::Session::PrepareTable(const ReadyProcedure& procedure) {
   insert_row.reset();
   ExecuteScript(connection, "DROP TABLE IF EXISTS temp.params; " + procedure.table_layout);
   table_layout = procedure.table_layout;
+}
+
+PreparedProcedure* ProcedureRunner::Session::Unchanged(std::string_view name) {
+  sqlite3_stmt* version = Kept(data_version, kDataVersion);
+  const int step = sqlite3_step(version);
+  if (step != SQLITE_ROW) RaiseSqliteError(connection, step);
+  const Stamp now{sqlite3_column_int64(version, 0), catalog_generation};
+  sqlite3_reset(version);
+  if (now != stamp) {
+    read_as.clear();
+    stamp = now;
+    return nullptr;
+  }
+  const auto known = read_as.find(ToUpperAscii(name));
+  if (known == read_as.end()) return nullptr;
+  const auto found = prepared.find(known->second);
+  if (found == prepared.end()) return nullptr;
+  // The operations of a call stay the same as when the procedure is read.
+  FaultPoint("prepare", kFindHeader);
+  FaultPoint("prepare", kFindParameters);
+  PrepareTable(*found->second.ready);
+  return &found->second;
+}
+
+void ProcedureRunner::Session::Read(std::string_view name, const PreparedProcedure& procedure) {
+  read_as.insert_or_assign(ToUpperAscii(name), procedure.ready->definition.name);
 }
 
 PreparedProcedure& ProcedureRunner::Session::PreparedFor(ProcedureDefinition definition) {
@@ -375,18 +421,24 @@ std::vector<ResultSet> ProcedureRunner::Session::Run(PreparedProcedure& procedur
   return results;
 }
 
-ProcedureRunner::ProcedureRunner(sqlite3* connection) : session_(std::make_unique<Session>(connection)) {}
+ProcedureRunner::ProcedureRunner(sqlite3* connection, const uint64_t& catalog_generation)
+    : session_(std::make_unique<Session>(connection, catalog_generation)) {}
 
 ProcedureRunner::~ProcedureRunner() = default;
 
 std::vector<ResultSet> ProcedureRunner::Run(std::string_view name, std::vector<Parameter>& arguments) {
-  std::optional<ProcedureDefinition> definition = session_->Find(name);
-  if (!definition) {
-    throw RuntimeError(kUnknownProcedure, Compose(sentences::kProcedureNotFound, name));
+  PreparedProcedure* procedure = session_->Unchanged(name);
+  if (procedure == nullptr) {
+    std::optional<ProcedureDefinition> definition = session_->Find(name);
+    if (!definition) {
+      throw RuntimeError(kUnknownProcedure, Compose(sentences::kProcedureNotFound, name));
+    }
+    procedure = &session_->PreparedFor(std::move(*definition));
+    session_->Read(name, *procedure);
   }
   std::vector<ResultSet> results;
   try {
-    results = session_->Run(session_->PreparedFor(std::move(*definition)), arguments);
+    results = session_->Run(*procedure, arguments);
   } catch (...) {
     // A statement of the body may have failed half-way; whatever the
     // session holds for the procedure is made again at the next call.

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -23,8 +24,10 @@ namespace tpl::db::sqlite {
 // position. Parameters that receive no argument start as NULL. A call
 // returns the row sets of the body's row-returning statements, in order.
 //
-// A procedure is read from the database at every call, so that a changed
-// body takes effect at once; what is made from its text (the statements of
+// A procedure is read from the database again whenever it may have changed
+// (this session wrote to the procedure tables or changed the schema, or
+// another connection committed to the file), so that a changed body takes
+// effect at once; what is made from its text (the statements of
 // its body and the parameter each marker names) is made once per process
 // and shared between sessions, and the statements are prepared once per
 // session and kept with it. The parameter table temp.params (see
@@ -33,8 +36,10 @@ namespace tpl::db::sqlite {
 // prepared statements stay valid; its row lives only during a call.
 class ProcedureRunner {
  public:
-  // The connection must outlive the runner.
-  explicit ProcedureRunner(sqlite3* connection);
+  // The connection must outlive the runner. `catalog_generation` changes
+  // whenever a statement of this session may have changed the procedures:
+  // a write to their tables, a change of schema.
+  ProcedureRunner(sqlite3* connection, const uint64_t& catalog_generation);
   ProcedureRunner(const ProcedureRunner&) = delete;
   ProcedureRunner& operator=(const ProcedureRunner&) = delete;
   ~ProcedureRunner();

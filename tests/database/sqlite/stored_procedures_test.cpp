@@ -142,6 +142,11 @@ TEST_F(SqliteProcedure, ReadyOncePerTextAndSeesAChangedBody) {
   EXPECT_EQ(sum(*session_, 5), Variant(10));
   EXPECT_EQ(sum(*other, 6), Variant(12));
   EXPECT_EQ(sqlite::ProceduresMadeReady(), ready + 1);
+  // A body changed by a session's own statement, seen by it and by the other.
+  for (int a = 1; a < 3; ++a) EXPECT_EQ(sum(*session_, a), Variant(a * 2));
+  Run("UPDATE TPL_PROCEDURE SET BODY = 'SELECT @pA - @pB AS Diferenca' WHERE PROCEDURE_NAME = 'sp_test_row_sets'");
+  EXPECT_EQ(sum(*session_, 5), Variant(3));
+  EXPECT_EQ(sum(*other, 7), Variant(5));
   // Between calls the parameter table is empty and the session can serve
   // the next caller.
   EXPECT_EQ(Scalar("SELECT count(*) FROM temp.params"), Variant(0));
