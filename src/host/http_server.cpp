@@ -3,12 +3,13 @@
 #include <zlib.h>
 
 #include <array>
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/asio/thread_pool.hpp>
+#include <boost/asio/strand.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http/empty_body.hpp>
@@ -16,8 +17,11 @@
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
+#include <atomic>
 #include <climits>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -38,8 +42,6 @@ namespace {
 constexpr std::chrono::milliseconds kClosingGrace{500};
 // What is read and dropped at most while closing: a flood is not read on.
 constexpr size_t kMostDrained = 64 * 1024;
-// After a stop, a client has this long to take an answer still being sent.
-constexpr std::chrono::milliseconds kStopGrace{1'000};
 
 bool IsMalformedRequest(const beast::error_code& error) {
   return error.category() == http::make_error_code(http::error::bad_method).category() &&
@@ -67,26 +69,35 @@ struct HttpServer::State {
         handler(std::move(request_handler)),
         refusal(std::move(refusal_builder)),
         logger(std::move(request_logger)),
-        workers(threads == 0 ? 1 : threads) {}
-  // Connections still queued in the network context end while the members
-  // after it are already gone: they must not touch them.
+        worker_count(threads == 0 ? 1 : threads),
+        workers(static_cast<int>(worker_count)) {}
+  // Connections still queued in a context end while the members after it
+  // are already gone: they must not touch them.
   ~State() { tearing_down = true; }
 
-  // Declared before the network context: connections still queued in it
-  // when it is destroyed take themselves out of this set.
-  std::unordered_set<Connection*> connections;  // network thread only
-  bool tearing_down = false;
+  // Declared before the contexts: connections still queued in them when
+  // they are destroyed take themselves out of this set.
+  std::mutex connections_mutex;
+  std::unordered_set<Connection*> connections;  // under connections_mutex
+  std::atomic<bool> tearing_down = false;
   ServerLimits limits;
   Handler handler;
   Refusal refusal;
   Logger logger;
+  size_t worker_count;
+  // The listening socket and the stop: one thread, never busy with a call.
   asio::io_context network{1};
-  asio::thread_pool workers;
+  // The connections, each on a strand of its own, run by the worker
+  // threads: the thread that reads a request runs its call and sends the
+  // answer, with no hand-over between threads on the way.
+  asio::io_context workers;
+  std::vector<std::thread> worker_threads;
   tcp::acceptor acceptor{network};
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> keep_running{network.get_executor()};
+  std::optional<asio::executor_work_guard<asio::io_context::executor_type>> keep_working{workers.get_executor()};
   asio::steady_timer accept_retry{network};
   asio::steady_timer stop_grace{network};
-  bool stopping = false;  // network thread only
+  std::atomic<bool> stopping = false;
   bool bound = false;
 
   // The handler's answer, or a 500 with what it threw.
@@ -103,25 +114,35 @@ struct HttpServer::State {
   void Accept();
   void BeginStop();
   void ConnectionEnded() {
-    if (!tearing_down && stopping && connections.empty()) stop_grace.cancel();
+    if (tearing_down || !stopping) return;
+    {
+      const std::lock_guard lock(connections_mutex);
+      if (!connections.empty()) return;
+    }
+    asio::post(network, [this] { stop_grace.cancel(); });
   }
 };
 
 namespace {
 
 // One client connection, from accept to close. Every step runs on the
-// network thread except the handler, which runs on a worker while the
-// connection waits without reading.
+// connection's strand, on whichever worker thread is free; the handler runs
+// there too, while the connection waits without reading.
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
   // A connection that is not counted is refused at once (503) and closed.
   Connection(HttpServer::State& server, tcp::socket socket, bool counted)
       : server_(server), stream_(std::move(socket)), counted_(counted) {
-    if (counted_) server_.connections.insert(this);
+    if (!counted_) return;
+    const std::lock_guard lock(server_.connections_mutex);
+    server_.connections.insert(this);
   }
   ~Connection() {
     if (!counted_) return;
-    server_.connections.erase(this);
+    {
+      const std::lock_guard lock(server_.connections_mutex);
+      server_.connections.erase(this);
+    }
     server_.ConnectionEnded();
   }
   Connection(const Connection&) = delete;
@@ -136,14 +157,23 @@ class Connection : public std::enable_shared_from_this<Connection> {
     WaitForRequest();
   }
 
+  // Runs `step` on this connection's strand.
+  template <typename Step>
+  void OnStrand(Step step) {
+    asio::dispatch(stream_.get_executor(), [self = shared_from_this(), step]() { (self.get()->*step)(); });
+  }
+
   // At a stop: a connection waiting for or reading a request closes now;
   // one whose call runs sends its answer first.
   void OnStop() {
     if (phase_ == Phase::Reading) Close();
   }
-  // At the end of the stop's grace: whatever is still being sent is given up.
+  // At the end of the stop's grace: an answer begun before the stop and
+  // still being sent is given up. This runs once the strand is free, which
+  // may be after a long call has ended: an answer begun since the stop has
+  // a grace of its own (see Send) and is left to it.
   void OnStopGraceOver() {
-    if (phase_ != Phase::Calling) Close();
+    if (phase_ != Phase::Calling && !sending_since_stop_) Close();
   }
 
  private:
@@ -230,17 +260,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
     stream_.expires_never();
     phase_ = Phase::Calling;
     keep_alive_ = parser_->get().keep_alive();
-    auto request = std::make_shared<HttpRequest>(parser_->release());
-    parser_.reset();
-    // The network context keeps running until the answer has been sent.
-    auto work = asio::make_work_guard(server_.network);
-    asio::post(server_.workers, [self = shared_from_this(), request, work]() mutable {
-      HttpResponse response = self->server_.Answer(*request);
-      request.reset();
-      asio::post(self->server_.network, [self, response = std::move(response)]() mutable {
-        self->Send(std::move(response), true);
-      });
-    });
+    HttpResponse response;
+    {
+      const HttpRequest request = parser_->release();
+      parser_.reset();
+      response = server_.Answer(request);
+    }
+    Send(std::move(response), true);
   }
 
   void RefuseTooLarge() {
@@ -252,6 +278,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   void Send(HttpResponse response, bool may_keep_alive) {
     phase_ = Phase::Writing;
+    sending_since_stop_ = server_.stopping;
     answer_ = std::move(response);
     const bool keep = may_keep_alive && keep_alive_ && !server_.stopping && counted_;
     answer_.keep_alive(keep);
@@ -262,7 +289,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
       answer_.set(http::field::vary, "Accept-Encoding");
     }
     answer_.prepare_payload();
-    stream_.expires_after(!counted_ ? kClosingGrace : server_.stopping ? kStopGrace : limits().write_deadline);
+    stream_.expires_after(!counted_ ? kClosingGrace : server_.stopping ? limits().stop_grace : limits().write_deadline);
     http::async_write(stream_, answer_, [self = shared_from_this(), keep](beast::error_code error, size_t) {
       self->server_.logger(self->method_, self->target_, self->answer_.result_int(), self->Elapsed());
       self->answer_ = {};
@@ -308,6 +335,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::optional<http::request_parser<http::string_body>> parser_;
   HttpResponse answer_;
   bool keep_alive_ = false;
+  bool sending_since_stop_ = false;
   bool accepts_gzip_ = false;
   std::string method_ = "-";
   std::string target_ = "-";
@@ -319,7 +347,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 }  // namespace
 
 void HttpServer::State::Accept() {
-  acceptor.async_accept([this](beast::error_code error, tcp::socket socket) {
+  acceptor.async_accept(asio::make_strand(workers), [this](beast::error_code error, tcp::socket socket) {
     if (stopping || error == asio::error::operation_aborted) return;
     if (error) {
       // Out of descriptors, say: try again shortly rather than spin.
@@ -329,8 +357,12 @@ void HttpServer::State::Accept() {
       });
       return;
     }
-    const bool counted = connections.size() < limits.max_connections;
-    std::make_shared<Connection>(*this, std::move(socket), counted)->Start();
+    bool counted;
+    {
+      const std::lock_guard lock(connections_mutex);
+      counted = connections.size() < limits.max_connections;
+    }
+    std::make_shared<Connection>(*this, std::move(socket), counted)->OnStrand(&Connection::Start);
     Accept();
   });
 }
@@ -342,14 +374,28 @@ void HttpServer::State::BeginStop() {
   acceptor.close(ignored);
   accept_retry.cancel();
   keep_running.reset();
-  const std::vector<Connection*> open(connections.begin(), connections.end());
-  for (Connection* connection : open) connection->OnStop();
-  if (connections.empty()) return;
-  stop_grace.expires_after(kStopGrace);
+  keep_working.reset();
+  std::vector<std::shared_ptr<Connection>> open;
+  {
+    const std::lock_guard lock(connections_mutex);
+    // A connection whose last owner is already gone is ending: skip it.
+    for (Connection* connection : connections) {
+      if (auto alive = connection->weak_from_this().lock()) open.push_back(std::move(alive));
+    }
+  }
+  for (const auto& connection : open) connection->OnStrand(&Connection::OnStop);
+  if (open.empty()) return;
+  stop_grace.expires_after(limits.stop_grace);
   stop_grace.async_wait([this](beast::error_code error) {
     if (error) return;
-    const std::vector<Connection*> left(connections.begin(), connections.end());
-    for (Connection* connection : left) connection->OnStopGraceOver();
+    std::vector<std::shared_ptr<Connection>> left;
+    {
+      const std::lock_guard lock(connections_mutex);
+      for (Connection* connection : connections) {
+        if (auto alive = connection->weak_from_this().lock()) left.push_back(std::move(alive));
+      }
+    }
+    for (const auto& connection : left) connection->OnStrand(&Connection::OnStopGraceOver);
   });
 }
 
@@ -358,7 +404,9 @@ HttpServer::HttpServer(ServerLimits limits, size_t threads, Handler handler, Ref
 
 HttpServer::~HttpServer() {
   Stop();
-  state_->workers.join();
+  for (std::thread& worker : state_->worker_threads) {
+    if (worker.joinable()) worker.join();
+  }
 }
 
 int HttpServer::Bind(const std::string& host, int port) {
@@ -384,8 +432,12 @@ bool HttpServer::Serve() {
   asio::post(state_->network, [state = state_.get()] {
     if (!state->stopping) state->Accept();
   });
+  for (size_t i = 0; i < state_->worker_count; ++i) {
+    state_->worker_threads.emplace_back([state = state_.get()] { state->workers.run(); });
+  }
   state_->network.run();
-  state_->workers.join();
+  for (std::thread& worker : state_->worker_threads) worker.join();
+  state_->worker_threads.clear();
   return true;
 }
 

@@ -1,8 +1,10 @@
 // The network side of `tpl serve`: an HTTP/1.1 server on Boost.Beast over
-// Asio. One network thread reads and writes every connection without
-// blocking, so a slow or idle client costs a socket and a little memory,
-// never a thread; complete requests go to a pool of worker threads, which
-// run the handler (the methods of TPL may take seconds).
+// Asio. Every connection is read and written without blocking, on a strand
+// of its own run by a pool of worker threads, so a slow or idle client
+// costs a socket and a little memory, never a thread. The worker that reads
+// a complete request runs the handler (the methods of TPL may take seconds)
+// and sends the answer itself; the listening socket and the stop have a
+// thread of their own, which a call never holds.
 //
 // What a client may hold is bounded: connections (503 beyond), the time to
 // send a whole request head and a whole body, the head's size and field

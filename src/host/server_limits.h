@@ -18,6 +18,9 @@ struct ServerLimits {
   std::chrono::milliseconds body_deadline{60'000};
   // The client must take the whole answer within this time.
   std::chrono::milliseconds write_deadline{60'000};
+  // After a stop, a client has this long to take an answer still being sent
+  // (an answer of a call that ends later has as long from its end).
+  std::chrono::milliseconds stop_grace{1'000};
 };
 
 // Answers of at least this many bytes are compressed for clients that accept gzip.

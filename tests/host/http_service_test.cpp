@@ -6,6 +6,7 @@
 
 #include "host/call_arguments.h"
 #include "host/exported_workbooks.h"
+#include "host/http_server.h"
 #include "host/http_service_fixture.h"
 #include "host/variant_json.h"
 #include "tpl/job_worker.h"
@@ -226,6 +227,36 @@ TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
   ASSERT_EQ(answer.first, 200);
   EXPECT_EQ(CLng(DecodeVariant(answer.second["args"][11]["Matrix"][1][0])), 3000000) << answer.second.dump();
   EXPECT_FALSE(Client().Get("/"));  // no longer listening
+}
+
+// A call that outlives the stop's grace still sends its answer whole, with a grace of its own from its end.
+TEST(HttpServerStop, AnAnswerBegunAfterTheGraceIsSentWhole) {
+  ServerLimits limits;
+  limits.stop_grace = std::chrono::milliseconds(200);
+  const std::string large(8 * 1024 * 1024, 'x');
+  HttpServer server(
+      limits, 2,
+      [&](const HttpRequest& request) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        HttpResponse answer(boost::beast::http::status::ok, request.version());
+        answer.set(boost::beast::http::field::content_type, "application/octet-stream");
+        answer.body() = large;
+        return answer;
+      },
+      [](unsigned status, std::string_view) { return HttpResponse(boost::beast::http::status(status), 11); },
+      [](std::string_view, std::string_view, unsigned, long long) {});
+  const int port = server.Bind("127.0.0.1", 0);
+  ASSERT_GT(port, 0);
+  std::thread serving([&] { server.Serve(); });
+  size_t received = 0;
+  std::thread client([&] {
+    if (httplib::Result answer = httplib::Client("127.0.0.1", port).Get("/")) received = answer->body.size();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  server.Stop();
+  client.join();
+  serving.join();
+  EXPECT_EQ(received, large.size());
 }
 
 TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
