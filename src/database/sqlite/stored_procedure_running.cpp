@@ -153,7 +153,7 @@ Variant InputValue(const Parameter& argument) {
 }  // namespace
 
 struct ProcedureRunner::Session {
-  explicit Session(sqlite3* db) : connection(db) {}
+  Session(sqlite3* db, const CallLimits& limits) : connection(db), call(limits) {}
 
   // A kept statement, reset and with its bindings cleared, counted as
   // prepared again so that the operations of a call are the same whether
@@ -176,6 +176,7 @@ struct ProcedureRunner::Session {
   std::vector<ResultSet> Run(PreparedProcedure& procedure, std::vector<Parameter>& arguments);
 
   sqlite3* connection;
+  const CallLimits& call;
   SqliteStatement find_header;
   SqliteStatement find_parameters;
   std::string table_layout;  // of temp.params as this session made it
@@ -325,7 +326,7 @@ std::vector<ResultSet> ProcedureRunner::Session::Run(PreparedProcedure& procedur
   }
   const bool has_table = !definition.parameters.empty();
 
-  AtomicScope scope(connection);
+  AtomicScope scope(connection, call);
   std::vector<ResultSet> results;
   ResultSet final_values;
   try {
@@ -375,7 +376,8 @@ std::vector<ResultSet> ProcedureRunner::Session::Run(PreparedProcedure& procedur
   return results;
 }
 
-ProcedureRunner::ProcedureRunner(sqlite3* connection) : session_(std::make_unique<Session>(connection)) {}
+ProcedureRunner::ProcedureRunner(sqlite3* connection, const CallLimits& call)
+    : session_(std::make_unique<Session>(connection, call)) {}
 
 ProcedureRunner::~ProcedureRunner() = default;
 

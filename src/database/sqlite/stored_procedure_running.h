@@ -33,8 +33,10 @@ namespace tpl::db::sqlite {
 // prepared statements stay valid; its row lives only during a call.
 class ProcedureRunner {
  public:
-  // The connection must outlive the runner.
-  explicit ProcedureRunner(sqlite3* connection);
+  // The connection must outlive the runner, and so must `call`, the limits
+  // its all-or-nothing units wait for the writer turn with (read at each
+  // call of a procedure).
+  ProcedureRunner(sqlite3* connection, const CallLimits& call);
   ProcedureRunner(const ProcedureRunner&) = delete;
   ProcedureRunner& operator=(const ProcedureRunner&) = delete;
   ~ProcedureRunner();
