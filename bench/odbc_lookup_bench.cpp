@@ -32,15 +32,16 @@ std::string ServerConnectionString() {
 // Makes the parameter table on the server, once, with the row looked up.
 bool PrepareServer(const std::string& connection_string) {
   static const bool ready = [&] {
+    const db::CallLimits outside = db::CallLimits::OutsideAnyCall();
     try {
       db::Recordset().Open(
           "CREATE TABLE IF NOT EXISTS Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID INTEGER PRIMARY KEY, "
           "Parametro VARCHAR(255), Descricao VARCHAR(255))",
-          connection_string);
+          connection_string, outside);
       db::Recordset().Open("DELETE FROM Tab_Parametro_Sistema WHERE Tab_Parametro_Sistema_ID = 2001780",
-                           connection_string);
+                           connection_string, outside);
       db::Recordset().Open("INSERT INTO Tab_Parametro_Sistema VALUES (2001780, '90', 'tempo limite')",
-                           connection_string);
+                           connection_string, outside);
       return true;
     } catch (const RuntimeError&) {
       return false;

@@ -90,7 +90,7 @@ size_t BareLoop(const std::string& file, int rows) {
 }
 
 tpl::db::Recordset FetchRows(const std::string& file, int rows) {
-  tpl::db::Connection session("Data Source=" + file);
+  tpl::db::Connection session("Data Source=" + file, tpl::db::CallLimits::OutsideAnyCall());
   tpl::db::Command command(session);
   command.SetCommandText(tpl::ReportCommandText(Query(rows)));
   return command.Execute();
@@ -98,7 +98,7 @@ tpl::db::Recordset FetchRows(const std::string& file, int rows) {
 
 // As mExecutar_Query does: the matrix laid out as the rows are fetched.
 tpl::ResultMatrix BuildMatrix(const std::string& file, int rows) {
-  tpl::db::Connection session("Data Source=" + file);
+  tpl::db::Connection session("Data Source=" + file, tpl::db::CallLimits::OutsideAnyCall());
   tpl::db::Command command(session);
   command.SetCommandText(tpl::ReportCommandText(Query(rows)));
   tpl::ResultMatrixBuilder builder({});

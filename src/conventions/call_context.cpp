@@ -4,17 +4,16 @@ namespace tpl {
 
 CallContext::CallContext(const Variant& connection_string, const Variant& user,
                          const Variant& database_kind, Variant& message)
+    : CallContext(connection_string, user, database_kind, message, db::CallLimits::ForNewCall()) {}
+
+CallContext::CallContext(const Variant& connection_string, const Variant& user,
+                         const Variant& database_kind, Variant& message,
+                         const db::CallLimits& limits)
     : connection_string_(connection_string),
       user_(user),
       database_kind_(database_kind),
       message_(&message),
-      state_(std::make_shared<State>()) {
-  if (db::CallLimits* outer = db::CurrentCallLimits()) {
-    state_->limits = outer;
-  } else {
-    in_force_.emplace(state_->own_limits);
-  }
-}
+      state_(std::make_shared<State>(limits)) {}
 
 CallContext::CallContext(const CallContext& call, const Variant& connection_string,
                          const Variant& user, const Variant& database_kind)

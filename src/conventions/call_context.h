@@ -16,17 +16,15 @@
 // The call's own state:
 // - its database limits (database/call_limits.h): the lock-wait
 //   budget that lets a call wait for a lock the full limit only once. The
-//   context puts them in force on the thread that creates it; work handed
-//   to another thread puts them in force there (CallLimits::Use). A context
-//   made while another call's limits are in force on the thread (a routine
-//   that makes its own, inside a call) shares that call's limits.
+//   routines pass them to every connection they open (limits()), on
+//   whatever thread; a routine that makes a context of its own inside a
+//   call passes the call's limits to it, and so shares the budget.
 // - the message-log rows held back while the call keeps a transaction
 //   open (MessageLogHold, conventions/message_log.h).
 #pragma once
 
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,10 +44,14 @@ struct HeldLogRows {
 
 class CallContext {
  public:
-  // A new call. Its limits are in force on this thread while it lives,
-  // unless a call's limits already are: it then shares those.
+  // A new call, with limits of its own.
   CallContext(const Variant& connection_string, const Variant& user, const Variant& database_kind,
               Variant& message);
+  // A context of its own for a routine that works inside a call (its
+  // values and message slot are not the call's): it shares the call's
+  // limits, and holds its own log rows.
+  CallContext(const Variant& connection_string, const Variant& user, const Variant& database_kind,
+              Variant& message, const db::CallLimits& limits);
   // The same call (its state and message slot) with its values in another
   // form: the job routines work with typed copies (the user as a Long, the
   // texts as texts) and log and report with those.
@@ -66,13 +68,14 @@ class CallContext {
   const Variant& database_kind() const noexcept { return database_kind_; }
   Variant& message() const noexcept { return *message_; }
 
-  db::CallLimits& limits() const noexcept { return *state_->limits; }
+  // What every connection the call opens is given.
+  const db::CallLimits& limits() const noexcept { return state_->limits; }
   HeldLogRows& held_log() const noexcept { return state_->held_log; }
 
  private:
   struct State {
-    db::CallLimits own_limits;
-    db::CallLimits* limits = &own_limits;
+    explicit State(const db::CallLimits& call_limits) : limits(call_limits) {}
+    db::CallLimits limits;
     HeldLogRows held_log;
   };
 
@@ -81,7 +84,6 @@ class CallContext {
   Variant database_kind_;
   Variant* message_;
   std::shared_ptr<State> state_;
-  std::optional<db::CallLimits::Use> in_force_;
 };
 
 }  // namespace tpl

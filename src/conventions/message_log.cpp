@@ -30,10 +30,11 @@ std::string TimeExpression(const Variant& database_kind) {
   return " '2002/01/01' , ";
 }
 
-void WriteRow(const std::string& sql, const std::string& connection_string) noexcept {
+void WriteRow(const std::string& sql, const std::string& connection_string,
+              const db::CallLimits& limits) noexcept {
   try {
     db::Recordset recordset;
-    recordset.Open(sql, connection_string);
+    recordset.Open(sql, connection_string, limits);
   } catch (...) {
     // The log is a trace of failures; failing to write it must not become
     // a failure of the caller.
@@ -42,7 +43,8 @@ void WriteRow(const std::string& sql, const std::string& connection_string) noex
 
 }  // namespace
 
-MessageLogHold::MessageLogHold(const CallContext& call) noexcept : held_(call.held_log()) {
+MessageLogHold::MessageLogHold(const CallContext& call) noexcept
+    : held_(call.held_log()), limits_(call.limits()) {
   const std::lock_guard lock(held_.mutex);
   ++held_.holds;
 }
@@ -54,7 +56,7 @@ MessageLogHold::~MessageLogHold() {
     if (--held_.holds > 0) return;
     rows.swap(held_.rows);
   }
-  for (const auto& [sql, connection_string] : rows) WriteRow(sql, connection_string);
+  for (const auto& [sql, connection_string] : rows) WriteRow(sql, connection_string, limits_);
 }
 
 std::string MessageLogStatement(const Variant& database_kind, const Variant& connection_string,
@@ -87,7 +89,7 @@ void gGrava_Log_Msg(const Variant& database_kind, const Variant& connection_stri
     std::string sql =
         MessageLogStatement(database_kind, connection_string, user, message_type, text);
     if (sql.empty()) return;
-    WriteRow(sql, CStr(connection_string));
+    WriteRow(sql, CStr(connection_string), db::CallLimits::OutsideAnyCall());
   } catch (...) {
     // The log is a trace of failures; failing to write it must not become
     // a failure of the caller.
@@ -108,7 +110,7 @@ void gGrava_Log_Msg(const CallContext& call, const Variant& database_kind,
         return;
       }
     }
-    WriteRow(sql, CStr(call.connection_string()));
+    WriteRow(sql, CStr(call.connection_string()), call.limits());
   } catch (...) {
     // The log is a trace of failures; failing to write it must not become
     // a failure of the caller.

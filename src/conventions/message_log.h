@@ -13,11 +13,14 @@ namespace tpl {
 // Message type written by every error trap.
 inline constexpr int32_t kErrorMessageType = 1;
 
+// Writes one row from work outside any call (the job worker's own log):
+// its session has no lock-wait budget (database/call_limits.h).
 void gGrava_Log_Msg(const Variant& database_kind, const Variant& connection_string,
                     const Variant& user, const Variant& message_type, const Variant& text);
 
-// The same for a routine of a call: the call's connection string and user,
-// and the row is held back while the call holds the log (MessageLogHold).
+// The same for a routine of a call: the call's connection string, user and
+// limits, and the row is held back while the call holds the log
+// (MessageLogHold).
 void gGrava_Log_Msg(const CallContext& call, const Variant& database_kind,
                     const Variant& message_type, const Variant& text);
 
@@ -38,6 +41,7 @@ class MessageLogHold {
 
  private:
   HeldLogRows& held_;
+  db::CallLimits limits_;
 };
 
 // The INSERT statement the writer runs, or the empty text when nothing is

@@ -23,7 +23,7 @@ bool mBusca_Tab_Parametro_Sistema(const CallContext& call, const SystemParameter
   return RunRoutine(traps::kParametroSistemaTrap, sql, call, [&] {
     sql = SystemParameterQuery(call.database_kind(), Variant::Long(parameter.id));
     db::Recordset recordset;
-    recordset.Open(sql, CStr(call.connection_string()));
+    recordset.Open(sql, CStr(call.connection_string()), call.limits());
     if (recordset.IsOpen() && !recordset.Eof()) {
       value = Variant(CStr(mTrata_Nulo(recordset.Value("PARAMETRO"))));
     }

@@ -1,30 +1,31 @@
 #include "database/call_limits.h"
 
+#include <utility>
+
 namespace tpl::db {
+
+#ifdef TPL_TESTABLE
 namespace {
 
-// Two things stay per thread, and neither is a call's state: the values a
-// thread uses outside any call (process configuration; tests shorten them
-// on their own thread), and which call the thread is working for now.
+// What a test asked for on its own thread.
 thread_local SessionLimits thread_values;
-thread_local CallLimits* current_call = nullptr;
 
 }  // namespace
 
-CallLimits::CallLimits() noexcept : values_(CurrentSessionLimits()) {}
-
-CallLimits::Use::Use(CallLimits& limits) noexcept : previous_(current_call) {
-  current_call = &limits;
-}
-
-CallLimits::Use::~Use() { current_call = previous_; }
-
-CallLimits* CurrentCallLimits() noexcept { return current_call; }
-
-const SessionLimits& CurrentSessionLimits() noexcept {
-  return current_call != nullptr ? current_call->values() : thread_values;
-}
-
 SessionLimits& ThreadSessionLimits() noexcept { return thread_values; }
+#endif
+
+CallLimits::CallLimits(std::shared_ptr<std::atomic<bool>> spent) noexcept
+    : spent_(std::move(spent)) {
+#ifdef TPL_TESTABLE
+  values_ = thread_values;
+#endif
+}
+
+CallLimits CallLimits::ForNewCall() {
+  return CallLimits(std::make_shared<std::atomic<bool>>(false));
+}
+
+CallLimits CallLimits::OutsideAnyCall() noexcept { return CallLimits(nullptr); }
 
 }  // namespace tpl::db

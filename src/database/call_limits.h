@@ -8,15 +8,19 @@
 // what belongs to one call is the lock-wait budget: once one wait of the
 // call has run out, its later sessions give up at once.
 //
-// The call's context (above this layer) owns a CallLimits and puts it in
-// force on the thread that does the call's work (CallLimits::Use); work the
-// call hands to another thread puts the same object in force there, so the
-// budget is the call's wherever its sessions run. Outside any call a thread
-// works with its own values and without a budget.
+// The limits travel as an argument: whoever opens a connection passes them
+// (Connection::Open, Recordset::Open), the pool hands them to the session
+// it serves, and the session keeps them for as long as it works for that
+// caller. The call's context (above this layer) makes the call's limits
+// once; every copy shares its budget, so a session opened on another
+// thread with the context's limits spends the same budget. Work outside
+// any call passes CallLimits::OutsideAnyCall(): the same values, and no
+// budget, every wait may take the full limit.
 #pragma once
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 
 namespace tpl::db {
 
@@ -32,44 +36,38 @@ struct SessionLimits {
   std::chrono::steady_clock::duration unreachable_window = kUnreachableWindow;
 };
 
+// A handle: copies are cheap and share the budget of the call they were
+// made for.
 class CallLimits {
  public:
-  // The values in force on this thread when the call begins (the defaults,
-  // or what a test asked for), with the whole budget.
-  CallLimits() noexcept;
-  CallLimits(const CallLimits&) = delete;
-  CallLimits& operator=(const CallLimits&) = delete;
+  // A new call, with the whole budget.
+  static CallLimits ForNewCall();
+  // Work that belongs to no call (the worker's own queries, tpl init-db,
+  // tools): no budget.
+  static CallLimits OutsideAnyCall() noexcept;
 
   const SessionLimits& values() const noexcept { return values_; }
-  bool LockWaitAllowed() const noexcept { return !lock_wait_spent_.load(); }
-  void NoteLockWaitRanOut() noexcept { lock_wait_spent_.store(true); }
-
-  // While one lives, `limits` governs the sessions this thread opens and
-  // runs; the limits in force before come back when it ends.
-  class Use {
-   public:
-    explicit Use(CallLimits& limits) noexcept;
-    ~Use();
-    Use(const Use&) = delete;
-    Use& operator=(const Use&) = delete;
-
-   private:
-    CallLimits* previous_;
-  };
+  // Whether a session that meets a lock may still wait: always outside a
+  // call, and within one until a wait of the call has run out.
+  bool LockWaitAllowed() const noexcept { return spent_ == nullptr || !spent_->load(); }
+  void NoteLockWaitRanOut() const noexcept {
+    if (spent_ != nullptr) spent_->store(true);
+  }
 
  private:
+  explicit CallLimits(std::shared_ptr<std::atomic<bool>> spent) noexcept;
+
   SessionLimits values_;
-  // Atomic: a call's work may run on two threads at once.
-  std::atomic<bool> lock_wait_spent_{false};
+  // Atomic: a call's sessions may run on two threads at once. None outside
+  // a call.
+  std::shared_ptr<std::atomic<bool>> spent_;
 };
 
-// For the pool and the providers: the call whose limits are in force on
-// this thread (none outside a call), and the values in force.
-CallLimits* CurrentCallLimits() noexcept;
-const SessionLimits& CurrentSessionLimits() noexcept;
-
-// The values of this thread outside any call, which a new call starts
-// from. Only tests change them (the …ForTesting classes).
+#ifdef TPL_TESTABLE
+// The values that limits made on this thread start from. Only tests change
+// them (the …ForTesting classes); a release build has no such state and
+// every call takes the values above.
 SessionLimits& ThreadSessionLimits() noexcept;
+#endif
 
 }  // namespace tpl::db

@@ -19,10 +19,10 @@ Connection& Connection::operator=(Connection&& other) noexcept {
 
 Connection::~Connection() { Close(); }
 
-void Connection::Open(const std::string& connection_string) {
+void Connection::Open(const std::string& connection_string, const CallLimits& call) {
   Close();
   FaultPoint("open");
-  provider_ = ConnectionPool::Shared().Take(connection_string);
+  provider_ = ConnectionPool::Shared().Take(connection_string, call);
   connection_string_ = connection_string;
   NoteConnectionOpened();
 }

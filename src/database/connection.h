@@ -5,11 +5,17 @@
 // closes the connection. The session beneath comes from the process's
 // connection pool and goes back to it (connection_pool.h); to the caller
 // it is a connection of its own, opened and closed.
+//
+// Opening takes the limits of the call the connection works for
+// (call_limits.h): a routine of a call passes its context's limits, work
+// outside any call CallLimits::OutsideAnyCall(). The session waits for
+// locks by them until the connection closes.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "database/call_limits.h"
 #include "database/provider.h"
 
 namespace tpl::db {
@@ -17,7 +23,9 @@ namespace tpl::db {
 class Connection {
  public:
   Connection() = default;
-  explicit Connection(const std::string& connection_string) { Open(connection_string); }
+  Connection(const std::string& connection_string, const CallLimits& call) {
+    Open(connection_string, call);
+  }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
   Connection(Connection&&) noexcept = default;
@@ -25,7 +33,7 @@ class Connection {
   ~Connection();
 
   // Opens the connection string unchanged; raises on failure.
-  void Open(const std::string& connection_string);
+  void Open(const std::string& connection_string, const CallLimits& call);
   bool IsOpen() const noexcept { return provider_ != nullptr; }
   void Close() noexcept;
 

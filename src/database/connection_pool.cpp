@@ -12,10 +12,7 @@ bool IsLoginTimeout(const RuntimeError& failure) {
 
 }  // namespace
 
-std::chrono::steady_clock::duration UnreachableWindow() noexcept {
-  return CurrentSessionLimits().unreachable_window;
-}
-
+#ifdef TPL_TESTABLE
 UnreachableWindowForTesting::UnreachableWindowForTesting(
     std::chrono::steady_clock::duration window) noexcept
     : previous_(ThreadSessionLimits().unreachable_window) {
@@ -25,13 +22,15 @@ UnreachableWindowForTesting::UnreachableWindowForTesting(
 UnreachableWindowForTesting::~UnreachableWindowForTesting() {
   ThreadSessionLimits().unreachable_window = previous_;
 }
+#endif
 
 ConnectionPool& ConnectionPool::Shared() {
   static ConnectionPool pool;
   return pool;
 }
 
-std::unique_ptr<Provider> ConnectionPool::Take(const std::string& connection_string) {
+std::unique_ptr<Provider> ConnectionPool::Take(const std::string& connection_string,
+                                               const CallLimits& call) {
   std::vector<std::unique_ptr<Provider>> closing;
   for (;;) {
     std::unique_ptr<Provider> candidate;
@@ -48,6 +47,7 @@ std::unique_ptr<Provider> ConnectionPool::Take(const std::string& connection_str
     // Asked outside the lock: for a file it is a look at the disk, for a
     // server it may be a question to the driver.
     if (!candidate->IsBroken()) {
+      candidate->ServeCall(call);
       const std::lock_guard lock(mutex_);
       ++counts_.reused;
       return candidate;
@@ -57,13 +57,14 @@ std::unique_ptr<Provider> ConnectionPool::Take(const std::string& connection_str
     closing.push_back(std::move(candidate));
   }
   closing.clear();
-  std::unique_ptr<Provider> session = Open(connection_string);
+  std::unique_ptr<Provider> session = Open(connection_string, call);
   const std::lock_guard lock(mutex_);
   ++counts_.opened;
   return session;
 }
 
-std::unique_ptr<Provider> ConnectionPool::Open(const std::string& connection_string) {
+std::unique_ptr<Provider> ConnectionPool::Open(const std::string& connection_string,
+                                               const CallLimits& call) {
   {
     const std::lock_guard lock(mutex_);
     const auto mark = unreachable_.find(connection_string);
@@ -73,11 +74,12 @@ std::unique_ptr<Provider> ConnectionPool::Open(const std::string& connection_str
     }
   }
   try {
-    return OpenProvider(connection_string);
+    return OpenProvider(connection_string, call);
   } catch (const RuntimeError& failure) {
     if (IsLoginTimeout(failure)) {
       const std::lock_guard lock(mutex_);
-      unreachable_.insert_or_assign(connection_string, Unreachable{Clock::now() + UnreachableWindow(), failure});
+      unreachable_.insert_or_assign(
+          connection_string, Unreachable{Clock::now() + call.values().unreachable_window, failure});
     }
     throw;
   }
@@ -87,6 +89,8 @@ void ConnectionPool::HandBack(const std::string& connection_string, std::unique_
   if (session == nullptr) return;
   // Resetting may talk to the server: done before taking the lock.
   const bool reusable = !session->IsBroken() && session->ResetForReuse();
+  // An idle session keeps nothing of the call it served.
+  session->ServeCall(CallLimits::OutsideAnyCall());
   std::vector<std::unique_ptr<Provider>> closing;
   try {
     const std::lock_guard lock(mutex_);

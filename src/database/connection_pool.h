@@ -36,12 +36,9 @@
 
 namespace tpl::db {
 
-// The window in force on this thread: that of the call whose log-in timed
-// out (call_limits.h), which sets the mark.
-std::chrono::steady_clock::duration UnreachableWindow() noexcept;
-
-// For tests: another window on this thread (and the calls begun on it)
-// while the object lives.
+#ifdef TPL_TESTABLE
+// For tests: another window for the limits made on this thread while the
+// object lives.
 class UnreachableWindowForTesting {
  public:
   explicit UnreachableWindowForTesting(std::chrono::steady_clock::duration window) noexcept;
@@ -52,6 +49,7 @@ class UnreachableWindowForTesting {
  private:
   std::chrono::steady_clock::duration previous_;
 };
+#endif
 
 struct ConnectionPoolLimits {
   size_t idle_per_connection_string = 8;
@@ -70,13 +68,15 @@ class ConnectionPool {
   ConnectionPool& operator=(const ConnectionPool&) = delete;
   ~ConnectionPool() { Clear(); }
 
-  // A session on `connection_string`: the most recently used idle one that
-  // can still serve, or a new one (which raises on failure). While the
-  // string is marked unreachable, raises the log-in failure that marked it.
-  std::unique_ptr<Provider> Take(const std::string& connection_string);
+  // A session on `connection_string` that works for `call` until it is
+  // handed back: the most recently used idle one that can still serve, or a
+  // new one opened with the call's limits (which raises on failure). While
+  // the string is marked unreachable, raises the log-in failure that marked
+  // it; a log-in that times out marks it for the call's window.
+  std::unique_ptr<Provider> Take(const std::string& connection_string, const CallLimits& call);
 
-  // Takes a session back after use: kept when it can serve again and the
-  // limits allow, closed otherwise.
+  // Takes a session back after use: kept, working for no call, when it can
+  // serve again and the limits allow; closed otherwise.
   void HandBack(const std::string& connection_string, std::unique_ptr<Provider> session) noexcept;
 
   // Closes every idle session and forgets the unreachable marks.
@@ -108,7 +108,7 @@ class ConnectionPool {
   };
 
   // A new session, or the failure of the log-in that marked the string.
-  std::unique_ptr<Provider> Open(const std::string& connection_string);
+  std::unique_ptr<Provider> Open(const std::string& connection_string, const CallLimits& call);
 
   // Moves sessions idle for too long, and the oldest beyond the limits, to
   // `closing`; the caller closes them after unlocking, as closing a network

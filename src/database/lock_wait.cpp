@@ -8,16 +8,15 @@ thread_local int waits_run_out_here = 0;
 
 }  // namespace
 
-bool LockWaitAllowed() noexcept {
-  const CallLimits* call = CurrentCallLimits();
-  return call == nullptr || call->LockWaitAllowed();
+bool LockWaitAllowed(const CallLimits& call) noexcept { return call.LockWaitAllowed(); }
+
+std::chrono::milliseconds LockWaitLimit(const CallLimits& call) noexcept {
+  return call.values().lock_wait;
 }
 
-std::chrono::milliseconds LockWaitLimit() noexcept { return CurrentSessionLimits().lock_wait; }
-
-void NoteLockWaitRanOut() noexcept {
+void NoteLockWaitRanOut(const CallLimits& call) noexcept {
   ++waits_run_out_here;
-  if (CallLimits* call = CurrentCallLimits()) call->NoteLockWaitRanOut();
+  call.NoteLockWaitRanOut();
 }
 
 #ifdef TPL_TESTABLE

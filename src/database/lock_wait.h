@@ -6,8 +6,8 @@
 // failure): if each of them waited the full limit behind the same lock, a
 // report would take minutes to fail. So a call waits the full limit at most
 // once: after one wait has run out, every later session of the same call
-// that meets a lock gives up at once. The budget is the call's CallLimits
-// (call_limits.h), in force on whatever thread does the call's work;
+// that meets a lock gives up at once. The budget is that of the CallLimits
+// the session was opened with (call_limits.h), whatever thread runs it;
 // outside any call every wait may take the full limit.
 #pragma once
 
@@ -17,16 +17,16 @@
 
 namespace tpl::db {
 
-// For the providers: whether a session that meets a lock may still wait,
-// how long, and that a wait ran out.
-bool LockWaitAllowed() noexcept;
-std::chrono::milliseconds LockWaitLimit() noexcept;
-void NoteLockWaitRanOut() noexcept;
+// For the providers: whether a session working for `call` that meets a
+// lock may still wait, how long, and that a wait ran out.
+bool LockWaitAllowed(const CallLimits& call) noexcept;
+std::chrono::milliseconds LockWaitLimit(const CallLimits& call) noexcept;
+void NoteLockWaitRanOut(const CallLimits& call) noexcept;
 
 #ifdef TPL_TESTABLE
-// For tests: a shorter limit on this thread while the object lives (calls
-// begun meanwhile take it too), and the number of waits that ran out on
-// this thread since it was created.
+// For tests: a shorter limit for the limits made on this thread while the
+// object lives, and the number of waits that ran out on this thread since
+// it was created.
 class LockWaitLimitForTesting {
  public:
   explicit LockWaitLimitForTesting(std::chrono::milliseconds limit) noexcept;

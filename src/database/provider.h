@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "database/call_limits.h"
 #include "database/cell_store.h"
 #include "sentences/sentences.h"
 #include "tpl/runtime_error.h"
@@ -83,7 +84,17 @@ using BlockReceiver = std::function<void(ResultSet& block)>;
 
 class Provider {
  public:
+  // `call`: the limits of the caller that opens the session.
+  explicit Provider(const CallLimits& call) : call_(call) {}
   virtual ~Provider() = default;
+  Provider(const Provider&) = delete;
+  Provider& operator=(const Provider&) = delete;
+
+  // The limits of the caller the session works for: the one that opened
+  // it, then whichever the pool hands it to (connection_pool.h). Set
+  // between commands, never while one runs.
+  void ServeCall(const CallLimits& call) noexcept { call_ = call; }
+  const CallLimits& call() const noexcept { return call_; }
 
   // Runs a command and returns every row set it produced, in order. A
   // statement that returns rows gives a row set even when it has no row;
@@ -141,6 +152,9 @@ class Provider {
   // runs so on the embedded database; a server's own permissions govern
   // the others, whose providers leave this empty.
   virtual void RestrictToReading(bool /*on*/) {}
+
+ private:
+  CallLimits call_;
 };
 
 // Hands a fetched row set to `receive` in blocks, moving its cells out, as
@@ -161,9 +175,11 @@ inline void CheckCommandText(std::string_view text) {
 // number is never error::kCommandTimeout: no command ran.
 inline constexpr std::string_view kLoginTimeoutState = "HYT00";
 
-// Opens a session for a connection string: "Driver=" or "DSN=" go to ODBC
-// unchanged; "Data Source=<file>" (optionally with "Provider=SQLite") opens
-// the embedded database. Anything else raises error::kProviderNotFound.
-std::unique_ptr<Provider> OpenProvider(const std::string& connection_string);
+// Opens a session for a connection string, working for `call`: "Driver="
+// or "DSN=" go to ODBC unchanged; "Data Source=<file>" (optionally with
+// "Provider=SQLite") opens the embedded database. Anything else raises
+// error::kProviderNotFound.
+std::unique_ptr<Provider> OpenProvider(const std::string& connection_string,
+                                       const CallLimits& call);
 
 }  // namespace tpl::db

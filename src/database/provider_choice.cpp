@@ -9,16 +9,17 @@
 
 namespace tpl::db {
 
-std::unique_ptr<Provider> OpenProvider(const std::string& connection_string) {
+std::unique_ptr<Provider> OpenProvider(const std::string& connection_string,
+                                       const CallLimits& call) {
   // The driver manager receives ODBC connection strings exactly as given.
   if (ConnectionStringValue(connection_string, "Driver") ||
       ConnectionStringValue(connection_string, "DSN")) {
-    return OpenOdbcProvider(connection_string);
+    return OpenOdbcProvider(connection_string, call);
   }
   auto provider = ConnectionStringValue(connection_string, "Provider");
   auto file = ConnectionStringValue(connection_string, "Data Source");
   if (file && !file->empty() && (!provider || UCase(*provider) == "SQLITE")) {
-    return OpenSqliteProvider(*file);
+    return OpenSqliteProvider(*file, call);
   }
   throw RuntimeError(error::kProviderNotFound, StandardDescription(error::kProviderNotFound));
 }

@@ -14,9 +14,10 @@ void Recordset::Load(std::vector<ResultSet> row_sets) {
   row_ = 0;
 }
 
-void Recordset::Open(std::string_view sql, const std::string& connection_string) {
+void Recordset::Open(std::string_view sql, const std::string& connection_string,
+                     const CallLimits& call) {
   FaultContext context(sql);
-  Connection connection(connection_string);
+  Connection connection(connection_string, call);
   Open(sql, connection);
 }
 

@@ -22,9 +22,9 @@ class Recordset {
   Recordset() = default;
   explicit Recordset(std::vector<ResultSet> row_sets);
 
-  // Runs a text on its own session opened from the connection string and
-  // released before returning.
-  void Open(std::string_view sql, const std::string& connection_string);
+  // Runs a text on its own session opened from the connection string for
+  // `call` (Connection::Open) and released before returning.
+  void Open(std::string_view sql, const std::string& connection_string, const CallLimits& call);
   // Runs a text on an open connection (inside its transaction, if any).
   void Open(std::string_view sql, Connection& connection);
 

@@ -27,15 +27,17 @@ int32_t NextIdentifier(const Variant& stored) {
 bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          const std::string& connection_choice, db::Connection* connection,
                          const std::string& connection_string, const std::string& counter_column,
-                         std::string& message, int32_t& new_identifier) {
+                         std::string& message, int32_t& new_identifier,
+                         const db::CallLimits& limits) {
   std::string sql;
   Variant slot(message);
-  const CallContext call(Variant(connection_string), Variant(user), Variant(database_kind), slot);
+  const CallContext call(Variant(connection_string), Variant(user), Variant(database_kind), slot,
+                         limits);
   bool done = RunRoutine(traps::kInfraIdsTrap, sql, call, [&] {
     db::Connection own;
     db::Connection* session = connection;
     if (connection_choice != "S" || session == nullptr) {
-      own.Open(connection_string);
+      own.Open(connection_string, limits);
       session = &own;
     }
     db::TransactionScope transaction(*session);
@@ -90,12 +92,12 @@ std::string AuditInsertStatement(const std::string& database_kind, int32_t ident
          TimeExpression(database_kind);
 }
 
-bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code,
-                        int32_t& action_code, int32_t& user, int32_t& record_id,
-                        int32_t& result_code, std::string& message,
-                        const std::string& connection_string) {
+bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code, int32_t& action_code,
+                        int32_t& user, int32_t& record_id, int32_t& result_code,
+                        std::string& message, const std::string& connection_string,
+                        const db::CallLimits& limits) {
   try {
-    db::Connection connection(connection_string);
+    db::Connection connection(connection_string, limits);
     db::TransactionScope transaction(connection);
     db::Recordset recordset;
     // Claim the counter's row before reading it (see gAtualiza_infra_ids).

@@ -11,6 +11,9 @@
 
 namespace tpl {
 
+// Both work for the call whose limits they are given (the sessions they
+// open wait for locks by them, database/call_limits.h).
+
 // Hands out the next identifier of `counter_column`. With connection
 // choice "S" it works on `connection` (inside its transaction, if any);
 // otherwise it opens `connection_string`. Concurrent reservations, also
@@ -21,15 +24,16 @@ namespace tpl {
 bool gAtualiza_infra_ids(const std::string& database_kind, int32_t user,
                          const std::string& connection_choice, db::Connection* connection,
                          const std::string& connection_string, const std::string& counter_column,
-                         std::string& message, int32_t& new_identifier);
+                         std::string& message, int32_t& new_identifier,
+                         const db::CallLimits& limits);
 
 // Writes one audit row. Database errors never reach the caller (the row is
 // then simply not written); false only when infra_ids is empty, with
 // result code 10 and its message.
-bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code,
-                        int32_t& action_code, int32_t& user, int32_t& record_id,
-                        int32_t& result_code, std::string& message,
-                        const std::string& connection_string);
+bool gGrava_Log_Sistema(const std::string& database_kind, int32_t& table_code, int32_t& action_code,
+                        int32_t& user, int32_t& record_id, int32_t& result_code,
+                        std::string& message, const std::string& connection_string,
+                        const db::CallLimits& limits);
 
 // The INSERT of one audit row with identifier `identifier`.
 std::string AuditInsertStatement(const std::string& database_kind, int32_t identifier,

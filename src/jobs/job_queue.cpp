@@ -30,6 +30,9 @@ constexpr const char* kNoteNewRequests =
     "WHERE R.DATA_ENVIO IS NULL AND NOT EXISTS (SELECT 1 FROM TPL_WORKER_JOB W "
     "WHERE W.ORIGEM = 'E' AND W.ORIGEM_ID = R.REL_DIN_EMAIL_ID)";
 
+// The queue's bookkeeping belongs to no call of the library: its sessions
+// open with CallLimits::OutsideAnyCall(), every lock wait the full limit.
+
 int32_t LongOrZero(const Variant& value) {
   return value.IsNull() || value.IsEmpty() ? 0 : CLng(value);
 }
@@ -89,7 +92,7 @@ JobQueue::JobQueue(std::string connection_string, const std::string& database_ki
 
 std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
                                           std::vector<AbandonedJob>& abandoned) {
-  db::Connection connection(connection_string_);
+  db::Connection connection(connection_string_, db::CallLimits::OutsideAnyCall());
   db::TransactionScope transaction(connection);
   std::string note_jobs = kNoteNewJobs;
   note_jobs.replace(note_jobs.find("{NOW}"), 5, now_);
@@ -148,7 +151,7 @@ std::optional<ClaimedJob> JobQueue::Claim(const std::string& token,
 }
 
 bool JobQueue::Renew(const std::string& token) {
-  db::Connection connection(connection_string_);
+  db::Connection connection(connection_string_, db::CallLimits::OutsideAnyCall());
   Run(connection,
       "UPDATE TPL_WORKER_JOB SET PRAZO = " + Number(NowMilliseconds() + lease_milliseconds_) +
           " WHERE ESTADO = 'A' AND DONO = ?",
@@ -161,7 +164,7 @@ bool JobQueue::Renew(const std::string& token) {
 
 bool JobQueue::Finish(const ClaimedJob& job, const std::string& token, bool done, int64_t rows,
                       const std::string& file, const std::string& detail) {
-  db::Connection connection(connection_string_);
+  db::Connection connection(connection_string_, db::CallLimits::OutsideAnyCall());
   db::TransactionScope transaction(connection);
   if (!StillClaimed(connection, job.key, token)) return false;
   Run(connection,
@@ -185,7 +188,7 @@ bool JobQueue::Finish(const ClaimedJob& job, const std::string& token, bool done
 
 bool JobQueue::RetryLater(const ClaimedJob& job, const std::string& token, const std::string& file,
                           const std::string& detail) {
-  db::Connection connection(connection_string_);
+  db::Connection connection(connection_string_, db::CallLimits::OutsideAnyCall());
   db::TransactionScope transaction(connection);
   if (!StillClaimed(connection, job.key, token)) return false;
   Run(connection,

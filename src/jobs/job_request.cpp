@@ -63,7 +63,7 @@ bool LoadJob(const Database& database, const ClaimedJob& job, ReportRequest& req
   db::Recordset row;
   row.Open("SELECT FUNCAO_ID, TXT_QUERY FROM LOG_GERADOR WHERE LOG_GERADOR_ID = " +
                std::to_string(job.key.id),
-           database.connection_string);
+           database.connection_string, db::CallLimits::OutsideAnyCall());
   JobParameters parameters;
   if (row.Eof() || !ParseJobParameters(TextOrEmpty(row.Value("TXT_QUERY")), job.key.id, parameters)) {
     refusal = sentences::kWorkerRequestIncomplete;
@@ -115,7 +115,7 @@ bool LoadEmailRequest(const Database& database, const ClaimedJob& job, ReportReq
   db::Recordset row;
   row.Open("SELECT TITULO, TXT_QUERY FROM REL_DIN_EMAIL WHERE REL_DIN_EMAIL_ID = " +
                std::to_string(job.key.id),
-           database.connection_string);
+           database.connection_string, db::CallLimits::OutsideAnyCall());
   if (row.Eof() || Trim(TextOrEmpty(row.Value("TXT_QUERY"))).empty()) {
     refusal = sentences::kWorkerRequestIncomplete;
     return false;
@@ -131,7 +131,7 @@ bool LoadEmailRequest(const Database& database, const ClaimedJob& job, ReportReq
     return false;
   db::Recordset address;
   address.Open(EmailLookupQuery(TextEquals(supplier_groups, "S"), job.user),
-               database.connection_string);
+               database.connection_string, db::CallLimits::OutsideAnyCall());
   if (address.Eof()) return true;  // an unknown user: nobody to send it to
   request.address = Trim(TextOrEmpty(address.Value("EMAIL")));
   if (!request.address.empty()) return true;

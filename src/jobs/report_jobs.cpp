@@ -50,12 +50,14 @@ void ReadWorkerColumns(const db::Recordset& rows, UserReport& report) {
 std::vector<UserReport> ListUserReports(const std::string& connection_string, int32_t user) {
   std::vector<UserReport> reports;
   const std::string who = std::to_string(user);
+  // The list serves the host's page, in no call of the library.
+  const db::CallLimits outside = db::CallLimits::OutsideAnyCall();
   db::Recordset jobs;
   jobs.Open("SELECT L.LOG_GERADOR_ID, L.FUNCAO_ID, L.TXT_QUERY, L.DATA_INCLUSAO, "
             "W.ESTADO, W.DETALHE, W.LINHAS, W.ARQUIVO FROM LOG_GERADOR L "
             "LEFT JOIN TPL_WORKER_JOB W ON W.ORIGEM = 'J' AND W.ORIGEM_ID = L.LOG_GERADOR_ID "
             "WHERE L.USUARIO_INTERNET_ID = " + who + " AND L.FUNCAO_ID IN (3016, 80712)",
-            connection_string);
+            connection_string, outside);
   for (; !jobs.Eof(); jobs.MoveNext()) {
     UserReport report;
     const int32_t id = CLng(jobs.Value("LOG_GERADOR_ID"));
@@ -75,7 +77,7 @@ std::vector<UserReport> ListUserReports(const std::string& connection_string, in
                 "W.ESTADO, W.DETALHE, W.LINHAS, W.ARQUIVO FROM REL_DIN_EMAIL R "
                 "LEFT JOIN TPL_WORKER_JOB W ON W.ORIGEM = 'E' AND W.ORIGEM_ID = R.REL_DIN_EMAIL_ID "
                 "WHERE R.USUARIO_INTERNET_ID = " + who,
-                connection_string);
+                connection_string, outside);
   for (; !requests.Eof(); requests.MoveNext()) {
     UserReport report;
     report.id = JobKey{JobOrigin::EmailRequest, CLng(requests.Value("REL_DIN_EMAIL_ID"))}.Name();

@@ -79,7 +79,9 @@ class Worker {
   }
 
   WorkerSummary Run() {
-    db::Connection probe(options_.connection_string);  // raises when unreachable
+    // The worker's own sessions belong to no call of the library. The probe
+    // raises when the database is unreachable.
+    db::Connection probe(options_.connection_string, db::CallLimits::OutsideAnyCall());
     probe.Close();
     if (!options_.outbox.empty()) {
       std::error_code ignored;  // a folder that cannot be made fails each delivery, saying so
@@ -285,7 +287,7 @@ class Worker {
       }
     };
     try {
-      db::Connection connection(database_.connection_string);
+      db::Connection connection(database_.connection_string, db::CallLimits::OutsideAnyCall());
       db::Command command(connection);
       command.SetCommandText(ReportCommandText(request.query));
       // The template's query only reads, as on screen.

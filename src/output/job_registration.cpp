@@ -158,7 +158,7 @@ bool mInclui_JOB(const CallContext& call, int32_t& InLngFuncao_ID, std::string& 
         }
 
         db::Recordset answer;
-        answer.Open(sql, instrConecta_db);
+        answer.Open(sql, instrConecta_db, call.limits());
         if (!AcceptedJobAnswer(answer, sentences::kJobInsertProblem, outvntMsg_Ret))
           return false;
         int32_t job_id = CLng(mNormaliza_Numero(answer.Value("LOG_GERADOR_ID")));
@@ -206,7 +206,7 @@ bool mInclui_Parametros_JOB(int32_t& inlngLOG_GERADOR_ID, std::string& InStrTxt_
     }
 
     db::Recordset answer;
-    answer.Open(sql, instrConecta_db);
+    answer.Open(sql, instrConecta_db, call.limits());
     if (!AcceptedJobAnswer(answer, sentences::kJobParametersProblem, outvntMsg_Ret)) return false;
     answer.Close();
     return true;
@@ -223,13 +223,14 @@ constexpr int32_t kJobTable = 490;
 constexpr int32_t kInsertAction = 1;
 
 bool AuditJob(const std::string& database_kind, int32_t user, int32_t job_id,
-              const std::string& connection_string, Variant& message) {
+              const std::string& connection_string, Variant& message,
+              const db::CallLimits& limits) {
   int32_t table = kJobTable;
   int32_t action = kInsertAction;
   int32_t result = 0;
   std::string refusal;
   if (gGrava_Log_Sistema(database_kind, table, action, user, job_id, result, refusal,
-                         connection_string))
+                         connection_string, limits))
     return true;
   message = Variant(refusal);
   return false;
@@ -254,7 +255,8 @@ bool mTrataSP_KMB_INC_JOB(const CallContext& call, int32_t& inlngLOG_GERADOR_ID_
         std::string refusal;
         int32_t job_id = 0;
         if (!gAtualiza_infra_ids(InStrBanco_Dados, InLngUsuario_Internet_ID, "N", nullptr,
-                                 instrConecta_db, "LOG_GERADOR_ID", refusal, job_id)) {
+                                 instrConecta_db, "LOG_GERADOR_ID", refusal, job_id,
+                                 call.limits())) {
           outvntMsg_Ret = Variant(refusal);
           return false;
         }
@@ -264,10 +266,10 @@ bool mTrataSP_KMB_INC_JOB(const CallContext& call, int32_t& inlngLOG_GERADOR_ID_
             job_id, {InLngUsuario_Internet_ID, InLngFuncao_ID, InStrTitulo_EMail,
                      InStrFlag_Envia_EMail, InStrTexto_EMail, InStrEndereco_EMail, InLngStatus,
                      InStrData_Inicio, instrEmail_Remetente, instrEndereco_anexo});
-        db::Recordset().Open(sql, instrConecta_db);
+        db::Recordset().Open(sql, instrConecta_db, call.limits());
 
         if (!AuditJob(InStrBanco_Dados, InLngUsuario_Internet_ID, job_id, instrConecta_db,
-                      outvntMsg_Ret))
+                      outvntMsg_Ret, call.limits()))
           return false;
         OutStrSQL = OracleJobInsertAnswer(job_id);
         return true;
@@ -285,10 +287,10 @@ bool mTrataSP_KMB_INCLUI_PARAMETRO_JOB(int32_t& inlngLOG_GERADOR_ID, std::string
   return RunRoutine(
       traps::kOracleIncluiParametroTrap, sql, call, [&] {
         sql = OracleJobParametersUpdate(inlngLOG_GERADOR_ID, InStrTxt_Query);
-        db::Recordset().Open(sql, instrConecta_db);
+        db::Recordset().Open(sql, instrConecta_db, call.limits());
 
         if (!AuditJob(InStrBanco_Dados, InLngUsuario_Internet_ID, inlngLOG_GERADOR_ID,
-                      instrConecta_db, outvntMsg_Ret))
+                      instrConecta_db, outvntMsg_Ret, call.limits()))
           return false;
         OutStrSQL = OracleJobParametersAnswer();
         return true;

@@ -97,7 +97,7 @@ bool mVerifica_JOBs(const CallContext& call, Variant& vntTitulo_Tela, Variant& v
 
         sql = EmailLookupQuery(TextEquals(supplier_groups, "S"), CLng(call.user()));
         db::Recordset recordset;
-        recordset.Open(sql, CStr(call.connection_string()));
+        recordset.Open(sql, CStr(call.connection_string()), call.limits());
         std::string address = TextOrEmpty(recordset.Value("EMAIL"));
         recordset.Close();
         if (Trim(address).empty()) address = SupportMailbox(call);

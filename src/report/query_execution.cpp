@@ -36,7 +36,7 @@ bool mGrava_Log_Template_Dinamico(const CallContext& call, const Variant& templa
   return RunRoutine(traps::kLogTemplateTrap, sql, call, [&] {
     sql = GenerationLogCommand(user, template_id, log_id);
     db::Recordset recordset;
-    recordset.Open(sql, CStr(connection_string));
+    recordset.Open(sql, CStr(connection_string), call.limits());
     if (recordset.IsOpen() && !recordset.Eof()) {
       log_id = CLng(mNormaliza_Numero(recordset.Value("Log_Template_Id")));
     }
@@ -67,7 +67,7 @@ bool mEnvia_Rel_Din_Email(const CallContext& call, const Variant& query,
   return RunRoutine(traps::kEnviaEmailTrap, sql, call, [&] {
     sql = EmailRequestCommand(user, query, title);
     db::Recordset recordset;
-    recordset.Open(sql, CStr(connection_string));
+    recordset.Open(sql, CStr(connection_string), call.limits());
     Variant answer = mNormaliza_Numero(recordset.Value("Retorno"));
     if (CompareWithNumber(answer, 0) != 0) {
       message = mTrata_Nulo(recordset.Value("MsgRet"));
@@ -126,7 +126,7 @@ bool mExecutar_Query(const CallContext& call, const Variant& query, Variant& lin
     // Inside the trap: a time-out that is no Long (overflow) fails this
     // routine like any other of its failures.
     settings = ReadSettings(call);
-    db::Connection connection(CStr(connection_string));
+    db::Connection connection(CStr(connection_string), call.limits());
     db::Command command(connection);
     command.SetCommandType(db::CommandType::Text);
     command.SetCommandText(ReportCommandText(query_text));

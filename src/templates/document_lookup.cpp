@@ -43,7 +43,7 @@ Variant gBusca_Arquivo_Xml(const CallContext& call, Variant& vntCampo, Variant& 
               CStr(mTrata_Numero_SQL(vntArquivoId)) + " ";
         RequirePlainNames(column, table, id_column);
         db::Recordset recordset;
-        recordset.Open(sql, CStr(call.connection_string()));
+        recordset.Open(sql, CStr(call.connection_string()), call.limits());
         if (recordset.IsOpen() && !recordset.Eof()) {
           vntArquivo = mTrata_Nulo(recordset.Value(column));
         }

@@ -31,7 +31,7 @@ Variant gExclui_Template(const CallContext& call, Variant& invntTemplate_id) {
 bool mExclui_Template(const CallContext& call, const Variant& template_id) {
   std::string sql = "SP_KMB_EXCLUI_TEMPLATE1";
   return RunRoutine(traps::kExcluiTemplateRoutineTrap, sql, call, [&] {
-    db::Connection connection(CStr(call.connection_string()));
+    db::Connection connection(CStr(call.connection_string()), call.limits());
     ProcedureCall(connection, sql)
         .Integer("pTEMPLATE_ID", template_id)
         .Integer("pUSUARIO_ID", call.user())
@@ -45,7 +45,7 @@ Variant gExclui_Filtro_Template(const CallContext& call, Variant& invntTemplate_
   return RunMethod(traps::kExcluiFiltroTemplateMethodTrap, call, [&] {
     // The routine's log row waits until the transaction ended.
     MessageLogHold log_hold(call);
-    db::Connection connection(CStr(call.connection_string()));
+    db::Connection connection(CStr(call.connection_string()), call.limits());
     db::TransactionScope transaction(connection);
     if (!mExclui_Filtro_Template(connection, call, invntTemplate_id)) return false;
     transaction.Commit();

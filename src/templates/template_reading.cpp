@@ -72,7 +72,7 @@ bool mObter_Dados_Template(
     Variant& OutVntQtde_Lin_Grupo_Usuario, Variant& OutVntQtde_Col_Grupo_Usuario,
     Variant& OutVntArrMatrizGrupoUsuario, Variant& OutVntSigla, Variant& OutVntFlag_Envio_Email) {
   {
-    db::Connection connection(CStr(call.connection_string()));
+    db::Connection connection(CStr(call.connection_string()), call.limits());
     db::Recordset rows =
         ReadThrough(connection, "Sp_Kmb_Consulta_Template05", "pTEMPLATE_ID", invntTemplate_id);
     if (!HasRows(rows)) {
@@ -111,7 +111,7 @@ bool mObter_Dados_Template(
 
 bool mObter_Filtro_Template(const CallContext& call, const Variant& template_id, Variant& matrix,
                             Variant& line_count, Variant& column_count) {
-  db::Connection connection(CStr(call.connection_string()));
+  db::Connection connection(CStr(call.connection_string()), call.limits());
   db::Recordset rows =
       ReadThrough(connection, "SP_KMB_CONS_FILTRO_TEMPLATE01", "pTEMPLATE_ID", template_id);
   if (!HasRows(rows)) return true;
@@ -139,7 +139,7 @@ bool mObter_Grupo_Usuario_Template(const CallContext& call, const Variant& templ
   const std::string sql = "SP_KMB_CONS_GRP_USU_X_TEMP01";
   return RunRoutine(traps::kObterGrupoUsuarioTemplateTrap, sql, call,
                     [&] {
-                      db::Connection connection(CStr(call.connection_string()));
+                      db::Connection connection(CStr(call.connection_string()), call.limits());
                       db::Recordset rows =
                           ReadThrough(connection, sql.c_str(), "pTEMPLATE_ID", template_id);
                       if (!HasRows(rows)) {
@@ -173,7 +173,7 @@ Variant gObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo
 bool mObter_Templates_do_Usuario(const CallContext& call, Variant& InVntGrupo_Usuario_ID,
                                  Variant& OutVntQtde_Registros, Variant& OutVntArrTemplate_ID,
                                  Variant& OutVntArrTitulo) {
-  db::Connection connection(CStr(call.connection_string()));
+  db::Connection connection(CStr(call.connection_string()), call.limits());
   db::Recordset rows = ReadThrough(connection, "SP_KMB_OBTER_REL_DIN_GRP_USU1",
                                    "pGRUPO_USUARIO_ID", InVntGrupo_Usuario_ID);
   if (!HasRows(rows)) {

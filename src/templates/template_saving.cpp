@@ -231,7 +231,7 @@ Variant gGrava_Template(const CallContext& call, Variant& IOVntTemplate_ID,
     // leaving without Commit rolls everything back. The log rows of the
     // routines' traps are written after the transaction has ended.
     MessageLogHold log_hold(call);
-    db::Connection connection(CStr(call.connection_string()));
+    db::Connection connection(CStr(call.connection_string()), call.limits());
     db::TransactionScope transaction(connection);
 
     if (!mConsiste_Campos(call, InVntNome_Relatorio, InVntTitulo, InVntSubtitulo, InVntQuery,

@@ -18,7 +18,7 @@ constexpr auto kIn = ParameterDirection::Input;
 // and case, some with "@".
 TEST(Command, RunsAStoredProcedureWithNamedParameters) {
   testing::TempDatabase database;
-  Connection connection(database.connection_string());
+  Connection connection(database.connection_string(), CallLimits::OutsideAnyCall());
   Command command(connection);
   command.SetCommandType(CommandType::StoredProcedure);
   command.SetCommandText("SP_KMB_INC_JOB2");

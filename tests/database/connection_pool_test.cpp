@@ -43,7 +43,7 @@ class PooledSessions : public ::testing::Test {
   size_t Reused() const { return Counts().reused - before_.reused; }
   // Opens a connection, runs `sql` on it and closes it again.
   void RunAlone(const std::string& sql) {
-    Connection connection(database_.connection_string());
+    Connection connection(database_.connection_string(), CallLimits::OutsideAnyCall());
     Recordset().Open(sql, connection);
   }
 
@@ -57,7 +57,8 @@ TEST_F(PooledSessions, OneSessionServesConnectionsOneAfterAnother) {
   EXPECT_EQ(Reused(), 5u);
   EXPECT_EQ(database_.Count("t"), 5);
   // Two connections open at once need two sessions, and both are kept.
-  Connection first(database_.connection_string()), second(database_.connection_string());
+  Connection first(database_.connection_string(), CallLimits::OutsideAnyCall()),
+      second(database_.connection_string(), CallLimits::OutsideAnyCall());
   first.Close();
   second.Close();
   EXPECT_EQ(Opened(), 1u);
@@ -112,8 +113,9 @@ TEST_F(PooledSessions, KeepsNoMoreSessionsThanItsLimitsAndNoneTooLong) {
     ConnectionPool::Shared().Clear();
     PoolLimits limits(row.limits);
     {
-      Connection a(database_.connection_string()), b(database_.connection_string()),
-          c(database_.connection_string()), d(database_.connection_string());
+      const std::string text = database_.connection_string();
+      const CallLimits outside = CallLimits::OutsideAnyCall();
+      Connection a(text, outside), b(text, outside), c(text, outside), d(text, outside);
     }
     EXPECT_EQ(Counts().idle, row.idle_after_four) << row.limits.idle_per_connection_string;
   }
@@ -132,30 +134,41 @@ TEST_F(PooledSessions, ServesThreadsAtOnce) {
   EXPECT_LE(Opened(), 4u);
 }
 
-// A call's lock-wait budget is the call's: spent on one thread, it is spent on every thread its work runs on, and on
-// no other call's. A new call starts from the limits in force on its thread.
-TEST(CallLimits, TheLockWaitBudgetFollowsTheCallAcrossThreads) {
-  const LockWaitLimitForTesting shorter(std::chrono::milliseconds(5));
-  CallLimits call, other;
-  EXPECT_EQ(call.values().lock_wait, std::chrono::milliseconds(5));
-  {
-    const CallLimits::Use in_force(call);
-    EXPECT_TRUE(LockWaitAllowed());
-    NoteLockWaitRanOut();
-    EXPECT_FALSE(LockWaitAllowed());
+// A session waits for a lock as the limits it was taken with allow, on whatever thread: a call waits the full limit
+// once, then its sessions give up at once; another call, and work outside any call, wait again. Each row's session is
+// a pooled one that last served a call with its budget whole.
+TEST_F(PooledSessions, ASessionWaitsForLocksAsTheLimitsItWasTakenWithAllow) {
+  const LockWaitLimitForTesting shorter(std::chrono::milliseconds(20));
+  const CallLimits call = CallLimits::ForNewCall(), other = CallLimits::ForNewCall(),
+                   outside = CallLimits::OutsideAnyCall();
+  ASSERT_EQ(call.values().lock_wait, std::chrono::milliseconds(20)) << "a new call starts from its thread's values";
+  Connection holder(database_.connection_string(), outside);
+  holder.BeginTrans();
+  Recordset().Open("INSERT INTO t VALUES (1)", holder);
+
+  const struct { const char* who; const CallLimits& limits; int waits_run_out; } rows[] = {
+      {"the call's first wait", call, 1},
+      {"the call's next session", call, 0},
+      {"another call", other, 1},
+      {"outside any call", outside, 1},
+      {"outside any call, again", outside, 1},
+  };
+  for (const auto& row : rows) {
+    Connection(database_.connection_string(), CallLimits::ForNewCall()).Close();
+    const size_t reused = Reused();
+    int number = 0, waits_run_out = -1;
+    std::thread([&] {
+      const LockWaitLimitForTesting counted(std::chrono::milliseconds(20));
+      number = ErrorNumber([&] {
+        Connection connection(database_.connection_string(), row.limits);
+        Recordset().Open("INSERT INTO t VALUES (2)", connection);
+      });
+      waits_run_out = counted.waits_run_out();
+    }).join();
+    EXPECT_EQ(number & 0xff, 5) << row.who << ": SQLITE_BUSY";
+    EXPECT_EQ(waits_run_out, row.waits_run_out) << row.who;
+    EXPECT_EQ(Reused(), reused + 1) << row.who;
   }
-  EXPECT_TRUE(LockWaitAllowed()) << "outside any call every wait may take the full limit";
-  bool allowed_for_the_call = true, allowed_for_another = false;
-  std::thread([&] {
-    const CallLimits::Use in_force(call);
-    allowed_for_the_call = LockWaitAllowed();
-  }).join();
-  std::thread([&] {
-    const CallLimits::Use in_force(other);
-    allowed_for_another = LockWaitAllowed();
-  }).join();
-  EXPECT_FALSE(allowed_for_the_call);
-  EXPECT_TRUE(allowed_for_another);
 }
 
 }  // namespace

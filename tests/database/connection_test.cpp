@@ -31,11 +31,12 @@ TEST(ConnectionString, FindsKeysWithoutCase) {
 // The embedded database for "Data Source=", ODBC for "DSN=" and "Driver=" (known by its SQLSTATE), nothing for anything
 // else.
 TEST(Connection, OpensTheProviderTheStringNames) {
+  const CallLimits outside = CallLimits::OutsideAnyCall();
   for (const char* text : {"", "Provider=Other;Data Source=x.db", "Data Source=", "Server=x;Database=y"}) {
-    EXPECT_EQ(ErrorNumber([&] { Connection connection(text); }), error::kProviderNotFound) << text;
+    EXPECT_EQ(ErrorNumber([&] { Connection connection(text, outside); }), error::kProviderNotFound) << text;
   }
   for (const char* text : {"DSN=no_such_dsn", "dsn=no_such_dsn;Provider=SQLite;Data Source=x.db"}) {
-    const auto failure = Caught([&] { Connection connection(text); });
+    const auto failure = Caught([&] { Connection connection(text, outside); });
     ASSERT_TRUE(failure.has_value()) << text;
     EXPECT_EQ(failure->sql_state(), "IM002") << text;
   }
@@ -55,7 +56,7 @@ class ConnectionTransaction : public ::testing::Test {
   int32_t Committed() const { return database_.Count("t"); }
 
   testing::TempDatabase database_;
-  Connection connection_{database_.connection_string()};
+  Connection connection_{database_.connection_string(), CallLimits::OutsideAnyCall()};
 };
 
 // Commit and rollback as every provider does them: database/conformance.

@@ -9,13 +9,16 @@ namespace {
 class Counters : public ::testing::Test {
  protected:
   bool Reserve(int32_t& id, std::string& message) {
-    return gAtualiza_infra_ids("ORACLE", 5, "N", nullptr, db_.connection_string(), "LOG_GERADOR_ID", message, id);
+    return gAtualiza_infra_ids("ORACLE", 5, "N", nullptr, db_.connection_string(), "LOG_GERADOR_ID", message, id,
+                               kOutside);
   }
   bool Audit(const std::string& kind, int32_t record, int32_t& result, std::string& message) {
     int32_t table = 490, action = 1, user = 57;
-    return gGrava_Log_Sistema(kind, table, action, user, record, result, message, db_.connection_string());
+    return gGrava_Log_Sistema(kind, table, action, user, record, result, message, db_.connection_string(),
+                              kOutside);
   }
   int32_t Stored() const { return CLng(db_.Scalar("SELECT LOG_GERADOR_ID FROM infra_ids")); }
+  const db::CallLimits kOutside = db::CallLimits::OutsideAnyCall();
   testing::TempDatabase db_;
 };
 
@@ -27,9 +30,10 @@ TEST_F(Counters, HandsOutTheNextIdentifierAlsoInsideTheCallersTransaction) {
   EXPECT_EQ(id, 42);
   EXPECT_EQ(Stored(), 42);
 
-  db::Connection connection(db_.connection_string());
+  db::Connection connection(db_.connection_string(), kOutside);
   connection.BeginTrans();
-  ASSERT_TRUE(gAtualiza_infra_ids("ORACLE", 5, "S", &connection, "", "LOG_GERADOR_ID", message, id)) << message;
+  ASSERT_TRUE(gAtualiza_infra_ids("ORACLE", 5, "S", &connection, "", "LOG_GERADOR_ID", message, id, kOutside))
+      << message;
   EXPECT_EQ(id, 43);
   connection.RollbackTrans();
   EXPECT_EQ(Stored(), 42);
@@ -48,7 +52,7 @@ TEST_F(Counters, EmptyTableIsRefusedByBothAndOtherFailuresAreTrapped) {
   EXPECT_EQ(message, "Não hã registro na tabela Infra_ids.");
 
   EXPECT_FALSE(gAtualiza_infra_ids("SQLSERVER", 1, "N", nullptr, db_.connection_string(),
-                                   "NO_SUCH_COUNTER", message, id));
+                                   "NO_SUCH_COUNTER", message, id, kOutside));
   EXPECT_EQ(message.rfind("Acesso aos SQL não disponível. Favor tentar mais tarde. "
                           "VRL_SQL1.gAtualiza_infra_ids ( ", 0), 0u) << message;
   EXPECT_NE(message.find(" strsq: UPDATE infra_ids SET NO_SUCH_COUNTER"), std::string::npos);
@@ -94,6 +98,7 @@ class MessageLog : public ::testing::Test {
   void Log(const Variant& kind, const Variant& user, const Variant& type, const std::string& text) {
     gGrava_Log_Msg(kind, Variant(db_.connection_string()), user, type, Variant(text));
   }
+  const db::CallLimits kOutside = db::CallLimits::OutsideAnyCall();
   testing::TempDatabase db_;
 };
 

@@ -59,7 +59,7 @@ TEST_F(SystemSqlOnServer, CountersHandOutOneIdentifierAfterAnother) {
     std::string message;
     int32_t identifier = 0;
     ASSERT_TRUE(gAtualiza_infra_ids("SQLSERVER", 5, "N", nullptr, CStr(connection()), "LOG_GERADOR_ID", message,
-                                    identifier))
+                                    identifier, db::CallLimits::OutsideAnyCall()))
         << message;
     EXPECT_EQ(identifier, expected);
   }

@@ -238,7 +238,7 @@ double PeakGrowthWriting(const std::string& connection_string, const std::string
     try {
       std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
       const long before = StatusKilobytes("VmRSS");
-      db::Connection connection(connection_string);
+      db::Connection connection(connection_string, db::CallLimits::OutsideAnyCall());
       db::Command command(connection);
       command.SetCommandText(sql);
       const FileContent content;

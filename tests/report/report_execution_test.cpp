@@ -159,7 +159,7 @@ TEST_F(ReportRun, HandOverChoosesTheFunctionAndTheAddress) {
 TEST_F(ReportRun, ALockHeldElsewhereIsWaitedForOnlyOnce) {
   for (bool exclusive : {false, true}) {
     db::LockWaitLimitForTesting limit(std::chrono::milliseconds(150));
-    db::Connection holder(db_.connection_string());
+    db::Connection holder(db_.connection_string(), db::CallLimits::OutsideAnyCall());
     db::Recordset statement;
     // The holder stands for another process that takes the file for itself. A database in WAL mode grants exclusive
     // locking only to a session alone with the file, so the sessions this process keeps idle are closed first.

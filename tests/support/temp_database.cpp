@@ -15,7 +15,7 @@ void TempDatabase::Execute(const std::string& sql) const { Query(sql); }
 
 db::Recordset TempDatabase::Query(const std::string& sql) const {
   db::Recordset recordset;
-  recordset.Open(sql, connection_string());
+  recordset.Open(sql, connection_string(), db::CallLimits::OutsideAnyCall());
   return recordset;
 }
 

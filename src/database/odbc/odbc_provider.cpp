@@ -112,14 +112,13 @@ ConnectionHandle NewConnection(const EnvironmentHandle& environment) {
 
 }  // namespace
 
-OdbcSession::OdbcSession(const std::string& connection_string)
+OdbcSession::OdbcSession(const std::string& connection_string, std::chrono::seconds login_timeout)
     : environment_(NewEnvironment()), connection_(NewConnection(environment_)) {
   if (connection_string.size() > static_cast<size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
     throw RuntimeError(kUnspecifiedOdbcError, std::string(sentences::kConnectionStringTooLong));
   }
   std::vector<SQLCHAR> text(connection_string.begin(), connection_string.end());
   text.push_back(0);
-  const std::chrono::seconds login_timeout = LoginTimeout();
   // Set before connecting; a driver that cannot time a log-in out says so
   // with a warning and connects without one.
   SQLSetConnectAttr(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT,
@@ -187,7 +186,8 @@ namespace {
 
 class OdbcProvider final : public Provider {
  public:
-  explicit OdbcProvider(const std::string& connection_string) : session_(connection_string) {
+  OdbcProvider(const std::string& connection_string, const CallLimits& call)
+      : Provider(call), session_(connection_string, call.values().login_timeout) {
     session_.TrySetReadUncommitted();
     session_.SetAutocommit(true);
     reading_.look_up_declared_scales = session_.DbmsName() == "SQLite";
@@ -349,8 +349,9 @@ class OdbcProvider final : public Provider {
 
 namespace tpl::db {
 
-std::unique_ptr<Provider> OpenOdbcProvider(const std::string& connection_string) {
-  return std::make_unique<odbc::OdbcProvider>(connection_string);
+std::unique_ptr<Provider> OpenOdbcProvider(const std::string& connection_string,
+                                           const CallLimits& call) {
+  return std::make_unique<odbc::OdbcProvider>(connection_string, call);
 }
 
 }  // namespace tpl::db

@@ -16,6 +16,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,8 +24,8 @@
 #include <utility>
 #include <vector>
 
-#include "database/provider.h"
 #include "database/odbc/odbc_library.h"
+#include "database/provider.h"
 #include "tpl/runtime_error.h"
 
 namespace tpl::db {
@@ -32,8 +33,10 @@ namespace tpl::db {
 // Connects with the connection string unchanged, never prompting; asks for
 // read-uncommitted isolation (kept at the driver's default when refused)
 // and works in autocommit mode outside transactions. Raises the driver
-// manager's or driver's error when the connection fails.
-std::unique_ptr<Provider> OpenOdbcProvider(const std::string& connection_string);
+// manager's or driver's error when the connection fails. The log-in
+// time-out is that of `call`.
+std::unique_ptr<Provider> OpenOdbcProvider(const std::string& connection_string,
+                                           const CallLimits& call);
 
 }  // namespace tpl::db
 
@@ -112,10 +115,10 @@ void Check(SQLRETURN rc, const OdbcHandle<kType>& handle) {
 class OdbcSession {
  public:
   // Hands the connection string unchanged to SQLDriverConnect, never
-  // prompting, with the log-in time-out of odbc_time_limits.h. Raises the
-  // driver manager's or driver's error on failure; a server that did not
-  // answer within the time-out is named as such in the description.
-  explicit OdbcSession(const std::string& connection_string);
+  // prompting, with the log-in time-out given (odbc_time_limits.h). Raises
+  // the driver manager's or driver's error on failure; a server that did
+  // not answer within the time-out is named as such in the description.
+  OdbcSession(const std::string& connection_string, std::chrono::seconds login_timeout);
   OdbcSession(const OdbcSession&) = delete;
   OdbcSession& operator=(const OdbcSession&) = delete;
   ~OdbcSession();

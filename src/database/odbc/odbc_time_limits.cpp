@@ -5,7 +5,6 @@
 #include "database/odbc/odbc_library.h"
 
 namespace tpl::db::odbc {
-std::chrono::seconds LoginTimeout() noexcept { return CurrentSessionLimits().login_timeout; }
 
 #ifdef TPL_TESTABLE
 LoginTimeoutForTesting::LoginTimeoutForTesting(std::chrono::seconds limit) noexcept

@@ -2,9 +2,10 @@
 //
 // Log-in: a server that accepts the connection and then never answers
 // would hold SQLDriverConnect for as long as the operating system keeps the
-// socket open, minutes. Every session therefore asks the driver for a
-// log-in time-out of 15 s, the platform's default, so that an unreachable
-// or silent server fails the call in about that time.
+// socket open, minutes. Every session therefore asks the driver for the
+// log-in time-out of the call that opens it (database/call_limits.h: 15 s,
+// the platform's default), so that an unreachable or silent server fails
+// the call in about that time.
 //
 // Command: the time-out a caller gives a command is handed to the driver
 // (SQL_ATTR_QUERY_TIMEOUT). A driver may refuse it, loudly (SQLSTATE 01S02,
@@ -29,13 +30,9 @@ namespace tpl::db::odbc {
 
 using db::kLoginTimeout;
 
-// The log-in time-out in force on this thread: that of the call it works
-// for (database/call_limits.h).
-std::chrono::seconds LoginTimeout() noexcept;
-
 #ifdef TPL_TESTABLE
-// For tests: a shorter log-in time-out on this thread (and the calls begun
-// on it) while the object lives.
+// For tests: a shorter log-in time-out for the limits made on this thread
+// while the object lives.
 class LoginTimeoutForTesting {
  public:
   explicit LoginTimeoutForTesting(std::chrono::seconds limit) noexcept;

@@ -39,8 +39,8 @@ void RemoveDatabaseFiles(const std::string& file) noexcept {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(file + suffix, ignored);
 }
 
-void RunScripts(sqlite3* connection, bool with_demo_data) {
-  AtomicScope scope(connection);
+void RunScripts(sqlite3* connection, bool with_demo_data, const CallLimits& limits) {
+  AtomicScope scope(connection, limits);
   for (const EmbeddedScript& script : EmbeddedScripts()) {
     if (script.kind == ScriptKind::Demo && !with_demo_data) continue;
     if (script.kind != ScriptKind::Procedure) {
@@ -48,7 +48,7 @@ void RunScripts(sqlite3* connection, bool with_demo_data) {
       continue;
     }
     try {
-      InstallProcedure(connection, script.text);
+      InstallProcedure(connection, script.text, limits);
     } catch (const RuntimeError& error) {
       throw RuntimeError(error.number(), std::string(script.path) + ": " + error.description());
     }
@@ -61,9 +61,11 @@ void RunScripts(sqlite3* connection, bool with_demo_data) {
 void CreateEmbeddedDatabase(const std::string& file, bool with_demo_data) {
   CreateEmptyFile(file);
   try {
-    SqliteConnection connection = OpenSqliteSession(file);
+    // Creating a database is no call of the library's.
+    const CallLimits limits = CallLimits::OutsideAnyCall();
+    SqliteConnection connection = OpenSqliteSession(file, limits);
     ExecuteScript(connection.get(), "PRAGMA journal_mode = WAL");
-    RunScripts(connection.get(), with_demo_data);
+    RunScripts(connection.get(), with_demo_data, limits);
     // Sessions leave the log in place when they close (OpenSqliteSession);
     // a new database is whole in its file.
     ExecuteScript(connection.get(), "PRAGMA wal_checkpoint(TRUNCATE)");

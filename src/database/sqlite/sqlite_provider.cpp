@@ -46,10 +46,11 @@ void RaiseSqlError(std::string_view description) {
 
 // ---- The session
 
-// Called by SQLite while another session holds the lock a statement needs;
-// `attempt` counts from 0 for each lock met. The sessions of this process
-// queue for their write transactions (writer_turns.h), so what is waited
-// for here is mostly another process, or a write outside a transaction:
+// Called by SQLite while another session holds the lock a statement needs,
+// with the limits of the call the session works for; `attempt` counts from
+// 0 for each lock met. The sessions of this process queue for their write
+// transactions (writer_turns.h), so what is waited for here is mostly
+// another process, or a write outside a transaction:
 // short sleeps (1 ms, growing to 5 ms after many attempts) catch the lock
 // soon after it comes free, where sleeps that grew to 100 ms overslept it
 // by tens of milliseconds. Waiting stops when the lock is free or the
@@ -57,15 +58,16 @@ void RaiseSqlError(std::string_view description) {
 // waits the full limit once, later locks fail at once); the time spent
 // queueing for the turn counts. Answering 0 gives up: the statement fails
 // with SQLITE_BUSY.
-int WaitForLock(void*, int attempt) {
+int WaitForLock(void* limits, int attempt) {
   using Clock = std::chrono::steady_clock;
+  const CallLimits& call = *static_cast<const CallLimits*>(limits);
   thread_local Clock::time_point started;
   if (attempt == 0) {
-    if (!LockWaitAllowed()) return 0;
+    if (!LockWaitAllowed(call)) return 0;
     started = TurnWaitStartedOnThisThread().value_or(Clock::now());
   }
-  if (Clock::now() - started >= LockWaitLimit()) {
-    NoteLockWaitRanOut();
+  if (Clock::now() - started >= LockWaitLimit(call)) {
+    NoteLockWaitRanOut(call);
     return 0;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(std::min(5, 1 + attempt / 20)));
@@ -83,7 +85,7 @@ bool JournalModeIsWal(sqlite3* connection) {
 
 }  // namespace
 
-SqliteConnection OpenSqliteSession(const std::string& file) {
+SqliteConnection OpenSqliteSession(const std::string& file, const CallLimits& call) {
   const std::string context = Compose(sentences::kDatabaseFile, file);
   sqlite3* raw = nullptr;
   // Without SQLITE_OPEN_CREATE a missing file fails instead of being
@@ -94,7 +96,8 @@ SqliteConnection OpenSqliteSession(const std::string& file) {
   CheckSqlite(connection.get(), result, context);
 
   sqlite3_extended_result_codes(connection.get(), 1);
-  sqlite3_busy_handler(connection.get(), WaitForLock, nullptr);
+  // SQLite keeps the pointer and never writes through it.
+  sqlite3_busy_handler(connection.get(), WaitForLock, const_cast<CallLimits*>(&call));
   // Reading the schema now reports a file that is not a database here
   // rather than at the first command.
   ExecuteScript(connection.get(), "PRAGMA foreign_keys = ON; PRAGMA schema_version;", context);
@@ -114,12 +117,12 @@ SqliteConnection OpenSqliteSession(const std::string& file) {
   return connection;
 }
 
-AtomicScope::AtomicScope(sqlite3* connection)
+AtomicScope::AtomicScope(sqlite3* connection, const CallLimits& call)
     : connection_(connection), savepoint_(sqlite3_get_autocommit(connection) == 0) {
   if (savepoint_) {
     ExecuteScript(connection_, "SAVEPOINT tpl_atomic_scope");
   } else {
-    BeginWriting(connection_, turn_);
+    BeginWriting(connection_, turn_, call);
   }
 }
 
@@ -365,8 +368,13 @@ int Authorize(void* state_pointer, int action, const char* first, const char* se
 
 class SqliteProvider final : public Provider {
  public:
-  SqliteProvider(SqliteConnection connection, std::string file)
-      : connection_(std::move(connection)), file_(std::move(file)), identity_(IdentityOf(file_)) {
+  // The session's busy handler reads the limits that Provider::call()
+  // holds, whichever call it works for.
+  SqliteProvider(const std::string& file, const CallLimits& call)
+      : Provider(call),
+        connection_(OpenSqliteSession(file, Provider::call())),
+        file_(file),
+        identity_(IdentityOf(file_)) {
     sqlite3_set_authorizer(db(), Authorize, &authorizer_);
   }
 
@@ -419,7 +427,7 @@ class SqliteProvider final : public Provider {
 
   void BeginTransaction() override {
     const FailureMark mark(failed_);
-    BeginWriting(db(), turn_);
+    BeginWriting(db(), turn_, call());
     mark.Succeeded();
   }
   void CommitTransaction() override {
@@ -640,14 +648,13 @@ class SqliteProvider final : public Provider {
   // Statements kept prepared, apart by the rules they were authorized under.
   StatementCache library_statements_{authorizer_.schema_generation};
   StatementCache reading_statements_{authorizer_.schema_generation};
-  ProcedureRunner procedures_{connection_.get(), authorizer_.catalog_generation};
+  ProcedureRunner procedures_{connection_.get(), call(), authorizer_.catalog_generation};
 };
 
 }  // namespace
 
-std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file) {
-  SqliteConnection connection = OpenSqliteSession(file);
-  return std::make_unique<SqliteProvider>(std::move(connection), file);
+std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file, const CallLimits& call) {
+  return std::make_unique<SqliteProvider>(file, call);
 }
 
 }  // namespace tpl::db

@@ -23,9 +23,10 @@
 namespace tpl::db {
 
 // Opens an existing database file; a missing file is an error. Several
-// processes may work on one file: a locked database is waited for (15 s)
-// before a statement fails.
-std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file);
+// processes may work on one file: a locked database is waited for as the
+// limits of the session's call allow (database/lock_wait.h) before a
+// statement fails.
+std::unique_ptr<Provider> OpenSqliteProvider(const std::string& file, const CallLimits& call);
 
 }  // namespace tpl::db
 
@@ -80,8 +81,11 @@ inline void CheckSqlite(sqlite3* connection, int result_code, std::string_view c
 // keys and knows the SQL Server and Oracle functions of sql_dialect.h. On a
 // file in WAL mode a commit does not wait for the disk (synchronous =
 // NORMAL): the database stays whole after a crash of the machine, though
-// the last commits before it may be lost.
-SqliteConnection OpenSqliteSession(const std::string& file);
+// the last commits before it may be lost. A lock is waited for as `call`
+// allows at the moment it is met: the object is read then, so it must
+// outlive the connection, and may change between statements (a pooled
+// session working for another call).
+SqliteConnection OpenSqliteSession(const std::string& file, const CallLimits& call);
 
 // Makes a group of statements all-or-nothing. Outside a transaction it
 // takes the session's writer turn and opens an immediate transaction
@@ -91,7 +95,8 @@ SqliteConnection OpenSqliteSession(const std::string& file);
 // undone. Unless Commit is called, the destructor undoes the group.
 class AtomicScope {
  public:
-  explicit AtomicScope(sqlite3* connection);
+  // Waits for the writer turn as `call` allows.
+  AtomicScope(sqlite3* connection, const CallLimits& call);
   AtomicScope(const AtomicScope&) = delete;
   AtomicScope& operator=(const AtomicScope&) = delete;
   ~AtomicScope();

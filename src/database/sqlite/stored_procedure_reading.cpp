@@ -199,9 +199,9 @@ std::vector<int> MarkerTargets(sqlite3_stmt* statement, const ProcedureDefinitio
   return targets;
 }
 
-void InstallProcedure(sqlite3* connection, std::string_view source) {
+void InstallProcedure(sqlite3* connection, std::string_view source, const CallLimits& call) {
   const ProcedureDefinition procedure = ParseProcedureSource(source);
-  AtomicScope scope(connection);
+  AtomicScope scope(connection, call);
   int statements = 0;
   try {
     statements = CheckBody(connection, procedure);

@@ -54,8 +54,9 @@ ProcedureDefinition ParseProcedureSource(std::string_view source);
 // Reads a procedure's source, checks that every body statement prepares
 // against the database as it stands and uses only declared parameters, and
 // stores it, replacing a procedure of the same name. Raises an error,
-// storing nothing, when a check fails.
-void InstallProcedure(sqlite3* connection, std::string_view source);
+// storing nothing, when a check fails. Waits for the writer turn as `call`
+// allows.
+void InstallProcedure(sqlite3* connection, std::string_view source, const CallLimits& call);
 
 // The CREATE of the table temp.params of a call: one column per parameter,
 // named like it (without "@") and typed as declared. Body statements read

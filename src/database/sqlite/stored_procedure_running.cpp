@@ -156,7 +156,8 @@ Variant InputValue(const Parameter& argument) {
 }  // namespace
 
 struct ProcedureRunner::Session {
-  Session(sqlite3* db, const uint64_t& generation) : connection(db), catalog_generation(generation) {}
+  Session(sqlite3* db, const CallLimits& limits, const uint64_t& generation)
+      : connection(db), call(limits), catalog_generation(generation) {}
 
   // A kept statement, reset and with its bindings cleared, counted as
   // prepared again so that the operations of a call are the same whether
@@ -184,6 +185,7 @@ struct ProcedureRunner::Session {
   std::vector<ResultSet> Run(PreparedProcedure& procedure, std::vector<Parameter>& arguments);
 
   sqlite3* connection;
+  const CallLimits& call;
   SqliteStatement find_header;
   SqliteStatement find_parameters;
   SqliteStatement data_version;
@@ -371,7 +373,7 @@ std::vector<ResultSet> ProcedureRunner::Session::Run(PreparedProcedure& procedur
   }
   const bool has_table = !definition.parameters.empty();
 
-  AtomicScope scope(connection);
+  AtomicScope scope(connection, call);
   std::vector<ResultSet> results;
   ResultSet final_values;
   try {
@@ -421,8 +423,8 @@ std::vector<ResultSet> ProcedureRunner::Session::Run(PreparedProcedure& procedur
   return results;
 }
 
-ProcedureRunner::ProcedureRunner(sqlite3* connection, const uint64_t& catalog_generation)
-    : session_(std::make_unique<Session>(connection, catalog_generation)) {}
+ProcedureRunner::ProcedureRunner(sqlite3* connection, const CallLimits& call, const uint64_t& catalog_generation)
+    : session_(std::make_unique<Session>(connection, call, catalog_generation)) {}
 
 ProcedureRunner::~ProcedureRunner() = default;
 

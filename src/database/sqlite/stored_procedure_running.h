@@ -36,10 +36,12 @@ namespace tpl::db::sqlite {
 // prepared statements stay valid; its row lives only during a call.
 class ProcedureRunner {
  public:
-  // The connection must outlive the runner. `catalog_generation` changes
-  // whenever a statement of this session may have changed the procedures:
-  // a write to their tables, a change of schema.
-  ProcedureRunner(sqlite3* connection, const uint64_t& catalog_generation);
+  // The connection must outlive the runner, and so must `call`, the limits
+  // its all-or-nothing units wait for the writer turn with (read at each
+  // call of a procedure). `catalog_generation` changes whenever a statement
+  // of this session may have changed the procedures: a write to their
+  // tables, a change of schema.
+  ProcedureRunner(sqlite3* connection, const CallLimits& call, const uint64_t& catalog_generation);
   ProcedureRunner(const ProcedureRunner&) = delete;
   ProcedureRunner& operator=(const ProcedureRunner&) = delete;
   ~ProcedureRunner();

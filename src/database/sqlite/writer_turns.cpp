@@ -80,15 +80,16 @@ struct TurnWaitMark {
 
 }  // namespace
 
-void WriterTurn::Take(sqlite3* connection) {
+void WriterTurn::Take(sqlite3* connection, const CallLimits& call) {
   if (queue_ != nullptr) return;
   const char* name = sqlite3_db_filename(connection, "main");
   // A database in memory or a temporary one is seen by this session alone.
   if (name == nullptr || *name == '\0') return;
   WriterQueue& queue = QueueOf(name);
-  const auto deadline = turn_wait_started.value_or(std::chrono::steady_clock::now()) + LockWaitLimit();
-  if (!queue.Take(deadline, LockWaitAllowed())) {
-    if (LockWaitAllowed()) NoteLockWaitRanOut();
+  const auto deadline =
+      turn_wait_started.value_or(std::chrono::steady_clock::now()) + LockWaitLimit(call);
+  if (!queue.Take(deadline, LockWaitAllowed(call))) {
+    if (LockWaitAllowed(call)) NoteLockWaitRanOut(call);
     RaiseSqliteError(nullptr, SQLITE_BUSY);
   }
   queue_ = &queue;
@@ -100,12 +101,12 @@ void WriterTurn::Release() noexcept {
   queue_ = nullptr;
 }
 
-void BeginWriting(sqlite3* connection, WriterTurn& turn) {
+void BeginWriting(sqlite3* connection, WriterTurn& turn, const CallLimits& call) {
   const TurnWaitMark mark;
   // A session already in its transaction keeps its turn when a second
   // BEGIN is refused.
   const bool held_before = turn.held();
-  turn.Take(connection);
+  turn.Take(connection, call);
   try {
     ExecuteScript(connection, "BEGIN IMMEDIATE");
   } catch (...) {

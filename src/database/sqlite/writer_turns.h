@@ -12,15 +12,18 @@
 // one before it ends. Other processes are not seen here; against them the
 // busy handler still polls, in short sleeps.
 //
-// Waiting for a turn counts against the call's lock-wait budget
-// (database/lock_wait.h) exactly like waiting for SQLite's lock:
-// at most the limit, and not at all once a wait of the call has run out.
+// Waiting for a turn counts against the lock-wait budget of the call the
+// session works for (database/lock_wait.h) exactly like waiting for
+// SQLite's lock: at most the limit, and not at all once a wait of the call
+// has run out.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <chrono>
 #include <optional>
+
+#include "database/call_limits.h"
 
 namespace tpl::db::sqlite {
 
@@ -36,10 +39,10 @@ class WriterTurn {
   ~WriterTurn() { Release(); }
 
   // Waits for the turn on the connection's main file. Raises SQLITE_BUSY
-  // ("database is locked") when the call's wait limit runs out first, or at
-  // once when the call may no longer wait. Holding the turn already does
-  // nothing.
-  void Take(sqlite3* connection);
+  // ("database is locked") when the wait limit of `call` runs out first,
+  // or at once when the call may no longer wait. Holding the turn already
+  // does nothing.
+  void Take(sqlite3* connection, const CallLimits& call);
   void Release() noexcept;
   bool held() const noexcept { return queue_ != nullptr; }
 
@@ -48,9 +51,10 @@ class WriterTurn {
 };
 
 // Takes the session's turn and begins its write transaction (BEGIN
-// IMMEDIATE); on failure the turn is given back and the error raised. The
-// caller gives the turn back once the transaction has ended.
-void BeginWriting(sqlite3* connection, WriterTurn& turn);
+// IMMEDIATE), waiting as `call` allows; on failure the turn is given back
+// and the error raised. The caller gives the turn back once the
+// transaction has ended.
+void BeginWriting(sqlite3* connection, WriterTurn& turn, const CallLimits& call);
 
 // When the lock wait of this thread's BeginWriting began, if it had to wait
 // for its turn: the busy handler counts that time as already waited.

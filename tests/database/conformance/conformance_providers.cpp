@@ -61,7 +61,7 @@ class PostgresDatabase final : public TestDatabase {
 PostgresTestSchema::PostgresTestSchema(std::string server) : server_(std::move(server)) {
   static std::atomic<int> counter{0};
   schema_ = "tpl_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++);
-  admin_ = OpenProvider(server_);
+  admin_ = OpenProvider(server_, CallLimits::OutsideAnyCall());
   platform_test::RunSql(*admin_, "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_);
 }
 
@@ -74,7 +74,7 @@ PostgresTestSchema::~PostgresTestSchema() {
 }
 
 std::vector<ResultSet> PostgresTestSchema::Run(const std::string& sql) const {
-  return platform_test::RunSql(*OpenProvider(connection_string()), sql);
+  return platform_test::RunSql(*OpenProvider(connection_string(), CallLimits::OutsideAnyCall()), sql);
 }
 
 std::string PostgresConnectionString() {

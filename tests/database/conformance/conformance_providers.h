@@ -29,7 +29,7 @@ class TestDatabase {
   // The connection string of this test's database.
   virtual std::string ConnectionString() const = 0;
   // A new session on it, outside the connection pool.
-  std::unique_ptr<Provider> Open() const { return OpenProvider(ConnectionString()); }
+  std::unique_ptr<Provider> Open() const { return OpenProvider(ConnectionString(), CallLimits::OutsideAnyCall()); }
   // A query that runs for many seconds unless cancelled, and returns one row.
   virtual std::string SlowQuery() const = 0;
   // Installs SP_CONFORMANCE(pIn INTEGER, pNumber INTEGER OUTPUT, pText VARCHAR(20) OUTPUT), which answers

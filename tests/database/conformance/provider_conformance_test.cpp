@@ -455,6 +455,7 @@ TEST_P(ProviderConformance, SessionKilledMidQueryFails) {
 TEST_P(ProviderConformance, PoolHandsOutOnlyCleanSessions) {
   ConnectionPool::Shared().Clear();
   const std::string connection_string = database_->ConnectionString();
+  const CallLimits outside = CallLimits::OutsideAnyCall();
   const auto counts = [] { return ConnectionPool::Shared().counts(); };
   const auto count_rows = [&](Connection& connection) {
     Recordset rows;
@@ -463,13 +464,13 @@ TEST_P(ProviderConformance, PoolHandsOutOnlyCleanSessions) {
   };
   Run("CREATE TABLE pooled (i INTEGER)");
   {
-    Connection connection(connection_string);
+    Connection connection(connection_string, outside);
     connection.BeginTrans();
     Recordset().Open("INSERT INTO pooled VALUES (1)", connection);
   }
   const ConnectionPool::Counts before = counts();
   {
-    Connection connection(connection_string);
+    Connection connection(connection_string, outside);
     EXPECT_EQ(counts().reused, before.reused + 1) << "the session was kept";
     EXPECT_EQ(count_rows(connection), 0) << "the unfinished insert was undone";
     connection.BeginTrans();
@@ -480,7 +481,7 @@ TEST_P(ProviderConformance, PoolHandsOutOnlyCleanSessions) {
 
   if (!limits().server) return;
   {
-    Connection victim(connection_string);
+    Connection victim(connection_string, outside);
     const int32_t pid = CLng(RunScalar(victim.provider(), "SELECT pg_backend_pid()"));
     std::thread killer([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -490,7 +491,7 @@ TEST_P(ProviderConformance, PoolHandsOutOnlyCleanSessions) {
     killer.join();
   }
   const ConnectionPool::Counts after_kill = counts();
-  Connection next(connection_string);
+  Connection next(connection_string, outside);
   EXPECT_EQ(counts().opened, after_kill.opened + 1) << "the dropped session was not kept";
   EXPECT_EQ(count_rows(next), 1);
 }

@@ -60,7 +60,7 @@ TEST_F(OdbcTest, ParametersBindInOrderAndUnwrittenOutputsReadNull) {
 // What a driver finds in the indicator of an output when the statement runs: never SQL_NULL_DATA, which some drivers
 // read as an input's NULL and then write an integer output as text.
 TEST_F(OdbcTest, OutputsAreNeverAnnouncedToTheDriverAsNull) {
-  const OdbcSession session("Driver=SQLite3;Database=" + path_.string());
+  const OdbcSession session("Driver=SQLite3;Database=" + path_.string(), kLoginTimeout);
   const StatementHandle statement = session.NewStatement();
   const DataType types[] = {DataType::Integer, DataType::BigInt, DataType::Double, DataType::Date,
                             DataType::DBDate,  DataType::Boolean, DataType::VarChar, DataType::Char};
@@ -81,7 +81,8 @@ TEST(OdbcOutputs, ATextAsLongAsItsBufferIsWritten) {
   const conformance::PostgresTestSchema schema(server);
   schema.Run("CREATE FUNCTION sp_five(OUT ptext varchar) AS $$ SELECT 'abcde'::varchar $$ LANGUAGE sql");
   std::vector<Parameter> parameters{{"pText", DataType::VarChar, kOut, 1, Variant()}};
-  OpenProvider(schema.connection_string())->Execute(CommandType::StoredProcedure, "sp_five", parameters, 0);
+  OpenProvider(schema.connection_string(), CallLimits::OutsideAnyCall())
+      ->Execute(CommandType::StoredProcedure, "sp_five", parameters, 0);
   EXPECT_EQ(parameters[0].value, Variant("abcd"));
 }
 

@@ -44,7 +44,8 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
       {"", "IM002", kUnspecifiedOdbcError, "Data source name not found"},
       {"Driver=SQLite3;Database=/no/such/folder/x.db", "HY000", 14, "connect failed"},
   };
-  for (const auto& row : cases) EXPECT_THAT(Failure([&] { OpenOdbcProvider(row.input); }), DescribedFailure(row));
+  for (const auto& row : cases)
+    EXPECT_THAT(Failure([&] { OpenOdbcProvider(row.input, CallLimits::OutsideAnyCall()); }), DescribedFailure(row));
 }
 
 // A server that takes connections and never answers: a socket listening on 127.0.0.1 that nobody accepts on (the
@@ -75,7 +76,8 @@ class SilentServer {
 };
 
 bool DriverInstalled(const std::string& name) {
-  const std::string found = Failure([&] { OpenOdbcProvider("Driver={" + name + "};Server=127.0.0.1;Port=1"); });
+  const std::string found = Failure(
+      [&] { OpenOdbcProvider("Driver={" + name + "};Server=127.0.0.1;Port=1", CallLimits::OutsideAnyCall()); });
   return found.find("Can't open lib") == std::string::npos && found.find("not found") == std::string::npos;
 }
 
@@ -88,7 +90,8 @@ TEST(OdbcConnection, SilentServerFailsWithinTheLoginTimeout) {
     const LoginTimeoutForTesting limit(std::chrono::seconds(1));
     return Failure([&] {
       OpenOdbcProvider("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
-                       ";Database=x;Uid=x;Pwd=x");
+                           ";Database=x;Uid=x;Pwd=x",
+                       CallLimits::OutsideAnyCall());
     });
   });
   const bool answered = failure.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
@@ -131,12 +134,13 @@ TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
   started = std::chrono::steady_clock::now();
   EXPECT_EQ(report(), first) << "the next call, within the window, fails the same way";
   EXPECT_LT(SecondsSince(started), 1.0);
-  const std::string refused = Failure([&] { Connection again(silent); });
+  const std::string refused = Failure([&] { Connection again(silent, CallLimits::OutsideAnyCall()); });
   EXPECT_THAT(refused, ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 2 s"));
 
   std::this_thread::sleep_for(std::chrono::milliseconds(4500));
   started = std::chrono::steady_clock::now();
-  EXPECT_THAT(Failure([&] { Connection after(silent); }), ::testing::HasSubstr("O servidor não respondeu"));
+  EXPECT_THAT(Failure([&] { Connection after(silent, CallLimits::OutsideAnyCall()); }),
+              ::testing::HasSubstr("O servidor não respondeu"));
   EXPECT_GE(SecondsSince(started), 1.5) << "after the window the log-in is tried again";
   ConnectionPool::Shared().Clear();
   server.Close();

@@ -19,7 +19,7 @@ using platform_test::Failure;
 
 class OdbcTest : public ::testing::Test, protected platform_test::ProviderSession {
  protected:
-  OdbcTest() { session_ = OpenOdbcProvider("Driver=SQLite3;Database=" + path_.string()); }
+  OdbcTest() { session_ = OpenOdbcProvider("Driver=SQLite3;Database=" + path_.string(), CallLimits::OutsideAnyCall()); }
   using ProviderSession::Run;  // not gtest's own
   ~OdbcTest() override { session_.reset(); }
 

@@ -39,7 +39,10 @@ TEST(SqliteOpen, RefusesFilesThatAreNoDatabase) {
   std::ofstream(not_a_database) << "isto não é um banco de dados, mas é longo o bastante para ter um cabeçalho";
   const std::pair<std::string, int32_t> rows[] = {
       {missing, SQLITE_CANTOPEN}, {not_a_database, SQLITE_NOTADB}, {folder.path().string(), SQLITE_CANTOPEN}};
-  for (const auto& [file, number] : rows) EXPECT_EQ(ErrorNumber([&file = file] { OpenSqliteProvider(file); }) & 0xff, number);
+  for (const auto& [file, number] : rows) {
+    EXPECT_EQ(ErrorNumber([&file = file] { OpenSqliteProvider(file, CallLimits::OutsideAnyCall()); }) & 0xff,
+              number);
+  }
   EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing file is not created";
 }
 

@@ -32,10 +32,11 @@ class SqliteTestDatabase {
  public:
   SqliteTestDatabase() { CreateEmbeddedDatabase(file_); }
   const std::string& file() const { return file_; }
-  std::unique_ptr<Provider> Open() const { return OpenSqliteProvider(file_); }
+  std::unique_ptr<Provider> Open() const { return OpenSqliteProvider(file_, CallLimits::OutsideAnyCall()); }
   // Installs a procedure through the loader that init-db uses.
   void InstallProcedure(std::string_view source) const {
-    sqlite::InstallProcedure(sqlite::OpenSqliteSession(file_).get(), source);
+    const CallLimits outside = CallLimits::OutsideAnyCall();
+    sqlite::InstallProcedure(sqlite::OpenSqliteSession(file_, outside).get(), source, outside);
   }
 
  private:
