@@ -126,23 +126,6 @@ class HostileValuesElsewhere : public ::testing::TestWithParam<const char*> {
   TempDatabase db_{testing::MemoryBackedFolder()};
 };
 
-TEST_P(HostileValuesElsewhere, DocumentLookupNamesAndIdentifier) {
-  for (const std::string& value : HostileValues()) {
-    for (int position = 0; position < 4; ++position) {
-      Variant names[4] = {"DOC", "CANARY", "ID", Variant::Long(99)};
-      names[position] = Variant(value);
-      Variant connection(db_.connection_string()), user(Variant::Long(5)), kind(GetParam()), document(""), message;
-      Variant result = TPL().gBusca_Arquivo_Xml(connection, user, kind, names[0], names[1], names[2], names[3],
-                                                document, message);
-      const std::string where = std::to_string(position) + " <" + Left(value, 40) + ">";
-      ExpectIntact(db_, where);
-      // A refused name fails; an identifier is written as its number, and no hostile value reads as 99.
-      if (result == Variant::Integer(0)) EXPECT_EQ(document, Variant("")) << where;
-      else EXPECT_FALSE(TextOrEmpty(message).empty()) << where;
-    }
-  }
-}
-
 // The user and template identifiers of the generation log, and the title and prepared query of an e-mail request, which
 // must be stored exactly.
 TEST_P(HostileValuesElsewhere, GenerationLogAndEmailRequest) {

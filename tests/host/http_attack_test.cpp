@@ -258,26 +258,6 @@ TEST_F(HttpServiceTest, AReportQueryOnlyReadsAndFilesServeOnlyExports) {
   }
 }
 
-// A workbook an export wrote is served while it stays a plain file; put a link in its place and it is not.
-TEST_F(HttpServiceTest, AnExportedWorkbookReplacedByALinkIsNotServed) {
-  const auto [run_status, run] = Call("gExecutar_Query", QueryBody("gExecutar_Query", "SELECT 1 AS A"));
-  ASSERT_EQ(run["result"], Json::parse(R"({"Integer":0})")) << run.dump();
-  const auto [status, exported] = Call(
-      "gGera_Excel",
-      Json::array({"", 5, "", "SQLSERVER", "T", "", run["args"][8], run["args"][9], run["args"][10], ""}).dump());
-  ASSERT_EQ(exported["result"], Json::parse(R"({"Integer":0})")) << exported.dump();
-  const std::string name = exported["args"][9];
-  httplib::Client client = Client();
-  const httplib::Result served = client.Get(("/files/" + name).c_str(), kAuthorized);
-  ASSERT_TRUE(served);
-  EXPECT_EQ(served->status, 200);
-  std::filesystem::remove(workbooks_ / name);
-  std::filesystem::create_symlink("/etc/passwd", workbooks_ / name);
-  const httplib::Result linked = client.Get(("/files/" + name).c_str(), kAuthorized);
-  ASSERT_TRUE(linked);
-  EXPECT_EQ(linked->status, 404);
-}
-
 // The real program: SIGTERM ends it within 2 s while clients trickle bytes, and it exits 0.
 TEST(HttpServiceProcess, SigtermEndsTheServiceWhileClientsTrickle) {
   testing::TempDatabase database;

@@ -69,6 +69,13 @@ TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
     EXPECT_EQ(answer->get_header_value("Cache-Control"), cache);
   }
 
+  // The exported workbook is served while it stays a plain file; a link put in its place is not.
+  std::filesystem::remove(workbooks_ / name);
+  std::filesystem::create_symlink("/etc/passwd", workbooks_ / name);
+  const httplib::Result linked = client.Get(("/files/" + name).c_str(), kAuthorized);
+  ASSERT_TRUE(linked);
+  EXPECT_EQ(linked->status, 404);
+
   // A request is logged after its answer is sent: the log is complete once the service has stopped.
   service_->Stop();
   serving_.join();
@@ -166,7 +173,6 @@ TEST_F(HttpServiceTest, EightClientsRunFiftyReportsEachInParallel) {
   for (const std::string& failure : wrong) EXPECT_EQ(failure, "");
 }
 
-// A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
 // "Meus relatórios": a person's requests with their state; a finished
 // file is handed out under /files/ like an export, and only to the token.
 TEST_F(HttpServiceTest, MyReportsListsTheRequestsAndServesTheirFiles) {
@@ -212,6 +218,7 @@ TEST_F(HttpServiceTest, MyReportsListsTheRequestsAndServesTheirFiles) {
   }
 }
 
+// A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
 TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
   const std::string body = Json::array({"", 5, "", "SQLSERVER", 0, "a", "b", "c",
                                         "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "

@@ -68,12 +68,20 @@ TEST(WorkbookExport, SavesInTheFolderAndAnswersWithPrefixAndName) {
   ASSERT_TRUE(std::regex_match(name, std::regex("https://relatorios/RelDinamico[0-9]{14}57\\.xlsx"))) << name;
   EXPECT_GE(name.substr(19, 27), before);
   EXPECT_LE(name.substr(19, 27), after);
-  ASSERT_EQ(e.Saved().size(), 1u);
-  EXPECT_EQ(e.Saved()[0], e.folder / name.substr(19));
+  EXPECT_EQ(e.Saved(), std::vector<fs::path>{e.folder / name.substr(19)});
   EXPECT_EQ(e.db.Count("LOG_MSG"), 0);
 
   EXPECT_EQ(WorkbookName(testing::MakeDate(2026, 12, 4, 18, 56, 59).AsDate(), Variant::Long(57)),
             "RelDinamico2026120418565957");
+
+  // The file is the parameter's text followed by the name, as written: a folder and the start of a name is a prefix.
+  Exporter prefixed;
+  prefixed.db.SetParameter(system_parameters::kWorkbookFolder.id, prefixed.folder.string() + "/rel_");
+  ASSERT_EQ(prefixed.Export(), Variant::Integer(0)) << testing::Show(prefixed.message);
+  const std::string prefixed_name = CStr(prefixed.name);
+  EXPECT_TRUE(std::regex_match(prefixed_name, std::regex("https://relatorios/rel_RelDinamico[0-9]{14}57\\.xlsx")))
+      << prefixed_name;
+  EXPECT_EQ(prefixed.Saved(), std::vector<fs::path>{prefixed.folder / prefixed_name.substr(19)});
 }
 
 // Exports by one user in the same second never share a file: each claims the first free second's name. Through the
@@ -120,17 +128,6 @@ TEST(WorkbookExport, ParallelExportsOfOneUserEachKeepTheirOwnFile) {
       EXPECT_EQ(fs::file_size(file), 6u) << file;
     }
   }
-}
-
-// The file is the parameter's text followed by the name, as written: a folder and the start of a name is a prefix.
-TEST(WorkbookExport, TheFolderParameterIsFollowedByTheNameAsWritten) {
-  Exporter e;
-  e.db.SetParameter(system_parameters::kWorkbookFolder.id, e.folder.string() + "/rel_");
-  ASSERT_EQ(e.Export(), Variant::Integer(0)) << testing::Show(e.message);
-  const std::string name = CStr(e.name);
-  ASSERT_TRUE(std::regex_match(name, std::regex("https://relatorios/rel_RelDinamico[0-9]{14}57\\.xlsx"))) << name;
-  ASSERT_EQ(e.Saved().size(), 1u);
-  EXPECT_EQ(e.Saved()[0], e.folder / name.substr(19));
 }
 
 // The parts of the workbook, compared with the stored ones but for the document's times (docProps/core.xml).
