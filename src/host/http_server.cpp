@@ -17,7 +17,9 @@
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <climits>
 #include <mutex>
 #include <optional>
@@ -92,6 +94,28 @@ struct HttpServer::State {
   // answer, with no hand-over between threads on the way.
   asio::io_context workers;
   std::vector<std::thread> worker_threads;
+  // Only as many workers wait for the network as there are calls running,
+  // plus one: the others are parked. Idle threads waiting inside Asio
+  // would be woken for every step of every request, one after the other,
+  // each wake-up a switch of threads; a parked one is woken only when a
+  // call begins and leaves no worker free to read.
+  std::mutex pool_mutex;
+  std::condition_variable parked;
+  size_t running = 0;         // workers inside the context, under pool_mutex
+  size_t calls_running = 0;   // under pool_mutex
+  bool pool_finished = false;  // under pool_mutex
+
+  size_t Wanted() const { return std::min(worker_count, calls_running + 1); }
+  void RunWorker();
+  void CallBegins() {
+    const std::lock_guard lock(pool_mutex);
+    ++calls_running;
+    if (running < Wanted()) parked.notify_one();
+  }
+  void CallEnds() {
+    const std::lock_guard lock(pool_mutex);
+    --calls_running;
+  }
   tcp::acceptor acceptor{network};
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> keep_running{network.get_executor()};
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> keep_working{workers.get_executor()};
@@ -264,7 +288,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
     {
       const HttpRequest request = parser_->release();
       parser_.reset();
+      server_.CallBegins();
       response = server_.Answer(request);
+      server_.CallEnds();
     }
     Send(std::move(response), true);
   }
@@ -367,6 +393,26 @@ void HttpServer::State::Accept() {
   });
 }
 
+void HttpServer::State::RunWorker() {
+  std::unique_lock lock(pool_mutex);
+  while (!pool_finished) {
+    if (running >= Wanted()) {
+      parked.wait(lock);
+      continue;
+    }
+    ++running;
+    lock.unlock();
+    const size_t ran = workers.run_one();
+    lock.lock();
+    --running;
+    // Out of work: the stop has come and every connection has ended.
+    if (ran == 0) {
+      pool_finished = true;
+      parked.notify_all();
+    }
+  }
+}
+
 void HttpServer::State::BeginStop() {
   if (stopping) return;
   stopping = true;
@@ -433,7 +479,7 @@ bool HttpServer::Serve() {
     if (!state->stopping) state->Accept();
   });
   for (size_t i = 0; i < state_->worker_count; ++i) {
-    state_->worker_threads.emplace_back([state = state_.get()] { state->workers.run(); });
+    state_->worker_threads.emplace_back([state = state_.get()] { state->RunWorker(); });
   }
   state_->network.run();
   for (std::thread& worker : state_->worker_threads) worker.join();
