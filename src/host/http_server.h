@@ -61,8 +61,9 @@ class HttpServer {
   int Bind(const std::string& host, int port);
   // Serves until Stop(): then no connection is accepted, idle and reading
   // connections are closed at once, the calls in flight finish and send
-  // their answers (a client gets at most a second to take one), and Serve
-  // returns. False when nothing was bound.
+  // their answers (a client gets the limits' stop grace to take one,
+  // counted from the stop or from the end of a call that outlives it), and
+  // Serve returns. False when nothing was bound.
   bool Serve();
   // Safe from any thread, any number of times, before or during Serve.
   void Stop();
