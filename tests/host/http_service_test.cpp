@@ -239,12 +239,12 @@ TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
 // A call that outlives the stop's grace still sends its answer whole, with a grace of its own from its end.
 TEST(HttpServerStop, AnAnswerBegunAfterTheGraceIsSentWhole) {
   ServerLimits limits;
-  limits.stop_grace = std::chrono::milliseconds(200);
+  limits.stop_grace = std::chrono::milliseconds(500);
   const std::string large(8 * 1024 * 1024, 'x');
   HttpServer server(
       limits, 2,
       [&](const HttpRequest& request) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         HttpResponse answer(boost::beast::http::status::ok, request.version());
         answer.set(boost::beast::http::field::content_type, "application/octet-stream");
         answer.body() = large;
