@@ -11,6 +11,7 @@
 #include "database/fault_injection.h"
 #include "database/sqlite/computed_column_types.h"
 #include "database/sqlite/sql_dialect.h"
+#include "database/sqlite/sql_scanner.h"
 #include "sentences/sentences.h"
 #include "tpl/datetime.h"
 #include "tpl/runtime_error.h"
@@ -90,12 +91,9 @@ SqliteStatement StatementCache::PrepareFirst(sqlite3* connection, std::string_vi
 void StatementCache::GiveBack(std::string_view sql, std::string_view rest, SqliteStatement statement) {
   if (statement == nullptr || !sqlite3_stmt_readonly(statement.get())) return;
   if (rest.find_first_not_of(" \t\r\n;") != std::string_view::npos) return;
-  const std::string_view text = TrimAsciiSpace(sql);
-  const auto starts_with_word = [&](std::string_view word) {
-    return text.size() > word.size() && EqualsIgnoringCase(text.substr(0, word.size()), word) &&
-           (IsAsciiSpace(text[word.size()]) || text[word.size()] == '(');
-  };
-  if (!starts_with_word("SELECT") && !starts_with_word("WITH")) return;
+  SqlScanner scanner(sql);
+  SqlToken first;
+  if (!scanner.NextSignificant(first) || !(first.IsKeyword("SELECT") || first.IsKeyword("WITH"))) return;
   sqlite3_reset(statement.get());
   sqlite3_clear_bindings(statement.get());
   DropIfSchemaChanged();
