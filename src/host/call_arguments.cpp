@@ -55,22 +55,42 @@ std::vector<Variant> DecodeCallArguments(const MethodInfo& method, const Json& d
   return arguments;
 }
 
-Json EncodeCallArguments(const std::vector<Variant>& arguments) {
-  Json encoded = Json::array();
-  for (const Variant& argument : arguments) encoded.push_back(EncodeVariant(argument));
-  return encoded;
-}
-
-Json CallMethod(const MethodInfo& method, std::vector<Variant>& arguments) {
-  Json answer = Json::object();
+CallOutcome MakeCall(const MethodInfo& method, std::vector<Variant>& arguments) {
+  CallOutcome outcome;
   try {
     TPL tpl;
-    answer["result"] = EncodeVariant(tpl.Invoke(method.name, arguments));
+    outcome.result = tpl.Invoke(method.name, arguments);
   } catch (const RuntimeError& e) {
-    answer["raised"] = {{"number", e.number()}, {"description", e.description()}};
+    outcome.raised = e;
   }
-  answer["args"] = EncodeCallArguments(arguments);
-  return answer;
+  return outcome;
+}
+
+bool ReturnedSuccess(const CallOutcome& outcome) {
+  return !outcome.raised && outcome.result.type() == VarType::Integer && outcome.result.AsInteger() == 0;
+}
+
+std::string CallAnswerText(const CallOutcome& outcome, const std::vector<Variant>& arguments) {
+  std::string text;
+  if (outcome.raised) {
+    text += "{\"raised\":{\"number\":" + std::to_string(outcome.raised->number()) + ",\"description\":";
+    AppendJsonString(outcome.raised->description(), text);
+    text += "},\"args\":[";
+  } else {
+    text += "{\"result\":";
+    AppendVariantJson(outcome.result, text);
+    text += ",\"args\":[";
+  }
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (i > 0) text += ',';
+    AppendVariantJson(arguments[i], text);
+  }
+  text += "]}";
+  return text;
+}
+
+Json CallAnswerJson(const CallOutcome& outcome, const std::vector<Variant>& arguments) {
+  return Json::parse(CallAnswerText(outcome, arguments));
 }
 
 std::string AnswerText(const Json& answer, bool pretty) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/json_document.h"
+#include "tpl/runtime_error.h"
 #include "tpl/tpl.h"
 #include "tpl/variant.h"
 
@@ -21,12 +22,26 @@ namespace tpl::host {
 // Raises InputError naming the argument at fault.
 std::vector<Variant> DecodeCallArguments(const MethodInfo& method, const Json& document);
 
-Json EncodeCallArguments(const std::vector<Variant>& arguments);
+// What a call came to: the method's result, or the error it raised.
+struct CallOutcome {
+  Variant result;
+  std::optional<RuntimeError> raised;
+};
 
-// Makes the call on a TPL of its own and answers {"result":V,"args":[...]},
-// or {"raised":{"number":N,"description":"..."},"args":[...]} when the
-// method raised: an error raised by the method is part of the answer.
-Json CallMethod(const MethodInfo& method, std::vector<Variant>& arguments);
+// Makes the call on a TPL of its own; the arguments hold what the method
+// left in them.
+CallOutcome MakeCall(const MethodInfo& method, std::vector<Variant>& arguments);
+
+// The answer of a call: {"result":V,"args":[...]}, or
+// {"raised":{"number":N,"description":"..."},"args":[...]} when the method
+// raised (an error raised by the method is part of the answer). As compact
+// text written directly, or as a tree for answers changed before they are
+// written.
+// True when the method returned the Integer 0, the result code of success.
+bool ReturnedSuccess(const CallOutcome& outcome);
+
+std::string CallAnswerText(const CallOutcome& outcome, const std::vector<Variant>& arguments);
+Json CallAnswerJson(const CallOutcome& outcome, const std::vector<Variant>& arguments);
 
 // The answer as text. Texts coming back from a database need not be valid
 // UTF-8; such bytes are replaced rather than losing the whole answer.

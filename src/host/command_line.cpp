@@ -166,14 +166,18 @@ int RunCall(CommandArguments words, HostStreams& streams) {
   }
   ImposeDatabase(*method, arguments, options.database, options.kind);
 
-  Json answer;
+  CallOutcome outcome;
   try {
-    answer = CallMethod(*method, arguments);
+    outcome = MakeCall(*method, arguments);
   } catch (const std::exception& e) {
     streams.err << "tpl call " << method->name << ": the call failed: " << e.what() << '\n';
     return kExitFailure;
   }
-  streams.out << AnswerText(answer, options.pretty) << '\n';
+  if (options.pretty) {
+    streams.out << AnswerText(CallAnswerJson(outcome, arguments), true) << '\n';
+  } else {
+    streams.out << CallAnswerText(outcome, arguments) << '\n';
+  }
   return kExitSuccess;
 }
 

@@ -239,10 +239,11 @@ struct HttpService::Server {
     }
     ImposeServiceDatabase(*method, arguments, options);
     const std::optional<std::string> folder_before = saved_workbook ? WorkbookFolderText() : std::nullopt;
-    Json answer = CallMethod(*method, arguments);
-    if (saved_workbook && folder_before) RememberWorkbook(answer, arguments[*saved_workbook], *folder_before);
-    for (const auto& [i, sent] : sent_connections) answer["args"][i] = EncodeCallArguments({sent})[0];
-    return Answer(200, AnswerText(answer), kJson);
+    const CallOutcome outcome = MakeCall(*method, arguments);
+    if (saved_workbook && folder_before && ReturnedSuccess(outcome))
+      RememberWorkbook(arguments[*saved_workbook], *folder_before);
+    for (auto& [i, sent] : sent_connections) arguments[i] = std::move(sent);
+    return Answer(200, CallAnswerText(outcome, arguments), kJson);
   }
 
   // The page's own routes (host/page_support.h).
@@ -300,9 +301,9 @@ struct HttpService::Server {
   // 23017 under the name it answers (after the prefix of 23018). The path
   // is remembered only when the folder was the same before and after the
   // call, so that it is the one the export wrote into.
-  void RememberWorkbook(const Json& answer, const Variant& name, const std::string& folder_before) {
+  void RememberWorkbook(const Variant& name, const std::string& folder_before) {
     std::string text;
-    if (answer.value("result", Json()) != Json::parse(R"({"Integer":0})") || !TryToText(name, text)) return;
+    if (!TryToText(name, text)) return;
     const size_t slash = text.find_last_of("/\\");
     const std::string file_name = slash == std::string::npos ? text : text.substr(slash + 1);
     if (!IsServableFileName(file_name) || WorkbookFolderText() != folder_before) return;

@@ -116,18 +116,17 @@ PageAnswer QueryTestAnswer(const std::string& database, const std::string& kind,
   if (!TryToLong(arguments[1], user)) user = 0;
 
   const int64_t last_row = LastMessageLogId(database);
-  Json answer = CallMethod(*method, arguments);
-  answer["args"][0] = EncodeCallArguments({sent_connection})[0];
-
+  const CallOutcome outcome = MakeCall(*method, arguments);
   std::string detail;
   std::string message;
-  const bool failed = !answer.contains("result") || answer["result"] != Json{{"Integer", 0}};
-  if (failed && TryToText(arguments[2], message)) {
+  if (!ReturnedSuccess(outcome) && TryToText(arguments[2], message)) {
     for (const std::string& logged : ReadMessageLogAfter(database, last_row, user)) {
       detail = LoggedDetail(message, logged);
       if (!detail.empty()) break;
     }
   }
+  arguments[0] = sent_connection;
+  Json answer = CallAnswerJson(outcome, arguments);
   const size_t limit = ScreenLineLimit(database, kind);
   size_t shown = 0;
   if (answer["args"].size() > 11) shown = CutResultRows(answer["args"][11], limit == 0 ? SIZE_MAX : limit);

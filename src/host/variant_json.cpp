@@ -1,5 +1,6 @@
 #include "host/variant_json.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -31,13 +32,33 @@ bool ReadDigits(std::string_view text, size_t position, size_t width, int& out) 
   return true;
 }
 
-// Always with the time, to the second.
-std::string FormatIsoDate(Date date) {
+// Always with the time, to the second: "yyyy-mm-ddThh:mm:ss".
+void AppendIsoDate(Date date, std::string& out) {
   const DateParts parts = SplitDate(date);
   char text[80];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", parts.year, parts.month,
-                parts.day, parts.hour, parts.minute, parts.second);
-  return text;
+  if (parts.year < 0 || parts.year > 9999) {  // a serial no date function makes
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", parts.year, parts.month, parts.day,
+                  parts.hour, parts.minute, parts.second);
+    out += text;
+    return;
+  }
+  const auto two = [](char* at, int value) {
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+  };
+  two(text, parts.year / 100);
+  two(text + 2, parts.year % 100);
+  text[4] = '-';
+  two(text + 5, parts.month);
+  text[7] = '-';
+  two(text + 8, parts.day);
+  text[10] = 'T';
+  two(text + 11, parts.hour);
+  text[13] = ':';
+  two(text + 14, parts.minute);
+  text[16] = ':';
+  two(text + 17, parts.second);
+  out.append(text, 19);
 }
 
 // False when the text has another shape or names no real date and time.
@@ -62,72 +83,196 @@ bool TryParseIsoDate(std::string_view text, Date& out) {
   return TryMakeDate(parts, out);
 }
 
-// Encoding: always the tagged forms for numbers and dates.
+// Encoding: written straight to text, in the compact form nlohmann's dump
+// gives the same tree, so that an answer of many rows builds no JSON tree.
 
-Json Tagged(const char* tag, Json value) {
-  Json tagged = Json::object();
-  tagged[tag] = std::move(value);
-  return tagged;
-}
-
-Json EncodeDouble(double value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  return value;
-}
-
-Json EncodeArray(const Array& array) {
-  Json elements = Json::array();
-  if (array.Dimensions() == 1) {
-    for (const Variant& element : array.elements()) elements.push_back(EncodeVariant(element));
-    return Tagged("Array", std::move(elements));
+// Length of the UTF-8 sequence starting at `at`, or 0 when the bytes there
+// are not one: overlong forms, surrogates and code points past U+10FFFF
+// are not UTF-8 either.
+size_t Utf8SequenceLength(std::string_view text, size_t at) {
+  const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  size_t length = 0;
+  unsigned char low = 0x80;  // the range of the second byte
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
   }
-  for (int32_t row = 0; row <= array.UBound(1); ++row) {
-    Json cells = Json::array();
-    for (int32_t column = 0; column <= array.UBound(2); ++column) {
-      cells.push_back(EncodeVariant(array.at(row, column)));
+  if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+void AppendEscape(unsigned char byte, std::string& out) {
+  switch (byte) {
+    case '"': out += "\\\""; return;
+    case '\\': out += "\\\\"; return;
+    case '\b': out += "\\b"; return;
+    case '\f': out += "\\f"; return;
+    case '\n': out += "\\n"; return;
+    case '\r': out += "\\r"; return;
+    case '\t': out += "\\t"; return;
+    default: {
+      char text[8];
+      std::snprintf(text, sizeof text, "\\u%04x", byte);
+      out += text;
     }
-    elements.push_back(std::move(cells));
   }
-  return Tagged("Matrix", std::move(elements));
 }
 
-Json EncodeObject(const std::shared_ptr<Object>& object) {
-  if (!object) return Tagged("Object", "Nothing");
-  if (const auto* dictionary = dynamic_cast<const Dictionary*>(object.get())) {
-    Json items = Json::object();
-    for (const auto& [key, item] : dictionary->entries()) items[key] = EncodeVariant(item);
-    return Tagged("Dictionary", std::move(items));
+template <typename Whole>
+void AppendWhole(Whole value, std::string& out) {
+  char text[24];
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  out.append(text, end);
+}
+
+void AppendDouble(double value, std::string& out) {
+  if (std::isnan(value)) {
+    out += "\"NaN\"";
+  } else if (std::isinf(value)) {
+    out += value > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+  } else {
+    out += Json(value).dump();  // the shortest text that reads back bit for bit
   }
-  return Tagged("Object", object->TypeName());
+}
+
+void AppendArray(const Array& array, std::string& out) {
+  if (array.Dimensions() == 1) {
+    out += "{\"Array\":[";
+    bool first = true;
+    for (const Variant& element : array.elements()) {
+      if (!first) out += ',';
+      first = false;
+      AppendVariantJson(element, out);
+    }
+    out += "]}";
+    return;
+  }
+  out += "{\"Matrix\":[";
+  for (int32_t row = 0; row <= array.UBound(1); ++row) {
+    out += row == 0 ? "[" : ",[";
+    for (int32_t column = 0; column <= array.UBound(2); ++column) {
+      if (column > 0) out += ',';
+      AppendVariantJson(array.at(row, column), out);
+    }
+    out += ']';
+  }
+  out += "]}";
+}
+
+void AppendObject(const std::shared_ptr<Object>& object, std::string& out) {
+  if (!object) {
+    out += "{\"Object\":\"Nothing\"}";
+    return;
+  }
+  if (const auto* dictionary = dynamic_cast<const Dictionary*>(object.get())) {
+    out += "{\"Dictionary\":{";
+    bool first = true;
+    for (const auto& [key, item] : dictionary->entries()) {
+      if (!first) out += ',';
+      first = false;
+      AppendJsonString(key, out);
+      out += ':';
+      AppendVariantJson(item, out);
+    }
+    out += "}}";
+    return;
+  }
+  out += "{\"Object\":";
+  AppendJsonString(object->TypeName(), out);
+  out += '}';
 }
 
 }  // namespace
 
-Json EncodeVariant(const Variant& value) {
+void AppendJsonString(std::string_view text, std::string& out) {
+  const size_t start = out.size();
+  out += '"';
+  size_t copied = 0;  // bytes of `text` already in `out`
+  for (size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x80) {
+      const size_t length = Utf8SequenceLength(text, at);
+      if (length == 0) {
+        // Bytes that are not UTF-8 become U+FFFD by nlohmann's own rules of
+        // how many bytes one replacement covers; its dump writes this text.
+        out.resize(start);
+        out += Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+        return;
+      }
+      at += length;
+    } else if (byte < 0x20 || byte == '"' || byte == '\\') {
+      out.append(text.data() + copied, at - copied);
+      AppendEscape(byte, out);
+      copied = ++at;
+    } else {
+      ++at;
+    }
+  }
+  out.append(text.data() + copied, text.size() - copied);
+  out += '"';
+}
+
+void AppendVariantJson(const Variant& value, std::string& out) {
   switch (value.type()) {
     case VarType::Empty:
-      return Tagged("Empty", nullptr);
+      out += "{\"Empty\":null}";
+      return;
     case VarType::Null:
-      return nullptr;
+      out += "null";
+      return;
     case VarType::Integer:
-      return Tagged("Integer", value.AsInteger());
+      out += "{\"Integer\":";
+      AppendWhole(value.AsInteger(), out);
+      out += '}';
+      return;
     case VarType::Long:
-      return Tagged("Long", value.AsLong());
+      out += "{\"Long\":";
+      AppendWhole(value.AsLong(), out);
+      out += '}';
+      return;
     case VarType::Double:
-      return Tagged("Double", EncodeDouble(value.AsDouble()));
+      out += "{\"Double\":";
+      AppendDouble(value.AsDouble(), out);
+      out += '}';
+      return;
     case VarType::Date:
-      return Tagged("Date", FormatIsoDate(value.AsDate()));
+      out += "{\"Date\":\"";
+      AppendIsoDate(value.AsDate(), out);
+      out += "\"}";
+      return;
     case VarType::String:
-      return value.AsString();
+      AppendJsonString(value.AsString(), out);
+      return;
     case VarType::Boolean:
-      return value.AsBoolean();
+      out += value.AsBoolean() ? "true" : "false";
+      return;
     case VarType::Object:
-      return EncodeObject(value.AsObject());
+      AppendObject(value.AsObject(), out);
+      return;
     case VarType::Array:
-      return EncodeArray(value.AsArray());
+      AppendArray(value.AsArray(), out);
+      return;
   }
-  return nullptr;
+}
+
+Json EncodeVariant(const Variant& value) {
+  std::string text;
+  AppendVariantJson(value, text);
+  return Json::parse(text);
 }
 
 // Decoding: the tagged forms, bare numbers, and dates with or without

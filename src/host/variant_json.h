@@ -17,12 +17,22 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "host/json_document.h"
 #include "tpl/variant.h"
 
 namespace tpl::host {
 
+// Appends the encoding of `value` as compact JSON text, byte for byte what
+// nlohmann's dump would write for it (texts that are not UTF-8 get U+FFFD
+// in place of their bad bytes), without building a JSON tree first: a call
+// answers whole result matrices this way.
+void AppendVariantJson(const Variant& value, std::string& out);
+void AppendJsonString(std::string_view text, std::string& out);
+
+// The same encoding as a JSON tree, for answers that are changed before
+// they are written.
 Json EncodeVariant(const Variant& value);
 
 // Raises InputError naming `where` (and the place inside the value) when

@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 
+#include "host/call_arguments.h"
 #include "host/json_document.h"
 #include "host/variant_json.h"
 #include "support/suite.h"
@@ -25,7 +26,11 @@ Variant Matrix(const std::vector<std::vector<Variant>>& rows) {
 }
 
 Variant Decode(const std::string& text) { return DecodeVariant(ParseJsonDocument(text)); }
-std::string Encode(const Variant& value) { return EncodeVariant(value).dump(); }
+std::string Encode(const Variant& value) {
+  std::string text;
+  AppendVariantJson(value, text);
+  return text;
+}
 
 // Decoding `input` must be refused with a message holding `part`.
 void ExpectRefused(const std::string& input, const std::string& part, const std::function<void()>& decode) {
@@ -169,6 +174,40 @@ TEST(HostVariantJson, DoublesRoundTripBitForBitAndOtherObjectsShowTheirTypeName)
   }
   EXPECT_TRUE(std::isnan(Decode(Encode(Variant(std::nan("")))).AsDouble()));
   EXPECT_EQ(Encode(Variant(std::shared_ptr<Object>(std::make_shared<Recordset>()))), R"({"Object":"Recordset"})");
+}
+
+// Texts are written as nlohmann's dump writes them: the same escapes, UTF-8 passed through, and bytes that are not
+// UTF-8 (overlong forms, surrogates, code points past U+10FFFF, cut sequences) replaced by U+FFFD by its rules.
+TEST(HostVariantJson, TextsAreWrittenAsTheJsonLibraryWritesThem) {
+  const std::pair<std::string, std::string> written[] = {
+      {"aspas \" e barra \\", R"("aspas \" e barra \\")"}, {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+      {std::string("\x01\x1f\x7f\0", 4), R"("\u0001\u001f)" "\x7f" R"(\u0000")"},
+      {"Título € 𝄞", R"("Título € 𝄞")"}, {"\xef\xbf\xbd", "\"\xef\xbf\xbd\""}, {"\xff", "\"\xef\xbf\xbd\""},
+  };
+  for (const auto& [text, json] : written) EXPECT_EQ(Encode(Variant(text)), json) << json;
+  for (const char* bad : {"a\xc3", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf0\x8f\xbf\xbf", "\xf4\x90\x80\x80",
+                          "\xf5\x80\x80\x80", "x\x80y", "ok\xe2\x82", "\xe2\x82\xe2\x82\xac", "\xc3\xa7\xff\xc3\xa7"}) {
+    EXPECT_EQ(Encode(Variant(bad)), Json(bad).dump(-1, ' ', false, Json::error_handler_t::replace)) << bad;
+  }
+  EXPECT_EQ(Encode(Vector({"\x01", Variant::Null(), false})), R"({"Array":["\u0001",null,false]})");
+}
+
+TEST(HostVariantJson, CallAnswersHoldTheResultOrTheRaisedErrorAndTheArguments) {
+  const std::vector<Variant> arguments = {"Data Source=x", Variant::Long(5), "quebra\nde linha"};
+  CallOutcome returned;
+  returned.result = Variant::Integer(0);
+  EXPECT_TRUE(ReturnedSuccess(returned));
+  EXPECT_EQ(CallAnswerText(returned, arguments),
+            R"({"result":{"Integer":0},"args":["Data Source=x",{"Long":5},"quebra\nde linha"]})");
+  CallOutcome raised;
+  raised.raised = RuntimeError(-2147217900, "texto \"inválido\"");
+  EXPECT_FALSE(ReturnedSuccess(raised));
+  EXPECT_EQ(CallAnswerText(raised, {}), R"({"raised":{"number":-2147217900,"description":"texto \"inválido\""},"args":[]})");
+  EXPECT_EQ(CallAnswerJson(raised, {}).dump(), CallAnswerText(raised, {}));
+  for (const Variant& other : {Variant::Long(0), Variant::Integer(1), Variant("0")}) {
+    returned.result = other;
+    EXPECT_FALSE(ReturnedSuccess(returned));
+  }
 }
 
 }  // namespace
