@@ -27,7 +27,6 @@
 #include "tpl/conversions.h"
 #include "tpl/runtime_error.h"
 #include "tpl/system_parameters.h"
-#include "tpl/text.h"
 
 namespace tpl::host {
 
@@ -95,7 +94,13 @@ bool PercentDecode(std::string_view text, std::string& decoded) {
 }
 
 // The method parameter that receives the name of a saved workbook.
-bool IsSavedWorkbookParameter(std::string_view name) { return LCase(name) == "outvntnome_arquivo"; }
+bool IsSavedWorkbookParameter(std::string_view name) {
+  // Parameter names are ASCII words of the method table.
+  constexpr std::string_view kName = "outvntnome_arquivo";
+  return std::equal(name.begin(), name.end(), kName.begin(), kName.end(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == b;
+  });
+}
 
 }  // namespace
 
