@@ -1,7 +1,7 @@
 #include "host/json_document.h"
 
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tpl::host {
@@ -38,39 +38,40 @@ void CheckNesting(std::string_view text) {
   }
 }
 
-// Reads the document once without building it and refuses what the host
+// Reads the document in one pass, building it and refusing what the host
 // does not take: what the parser itself refuses, a key repeated inside one
 // object, and an object of more than kMaxObjectKeys keys. The parser's own
 // checking hook cannot do this: after each object it looks through every
 // value of the enclosing array, so an array of n objects took n * n / 2
 // steps.
-class DocumentCheck {
+class DocumentReader {
  public:
-  bool null() { return true; }
-  bool boolean(bool) { return true; }
-  bool number_integer(Json::number_integer_t) { return true; }
-  bool number_unsigned(Json::number_unsigned_t) { return true; }
-  bool number_float(Json::number_float_t, const std::string&) { return true; }
-  bool string(std::string&) { return true; }
-  bool binary(Json::binary_t&) { return true; }
-  bool start_array(std::size_t) { return true; }
-  bool end_array() { return true; }
+  Json& document() { return document_; }
 
-  bool start_object(std::size_t) {
-    open_objects_.emplace_back();
-    return true;
-  }
-  bool end_object() {
-    open_objects_.pop_back();
-    return true;
-  }
+  bool null() { return Put(nullptr); }
+  bool boolean(bool value) { return Put(value); }
+  bool number_integer(Json::number_integer_t value) { return Put(value); }
+  bool number_unsigned(Json::number_unsigned_t value) { return Put(value); }
+  bool number_float(Json::number_float_t value, const std::string&) { return Put(value); }
+  bool string(std::string& value) { return Put(std::move(value)); }
+  bool binary(Json::binary_t& value) { return Put(std::move(value)); }
+
+  bool start_array(std::size_t) { return Open(Json::array()); }
+  bool start_object(std::size_t) { return Open(Json::object()); }
+  bool end_array() { return Close(); }
+  bool end_object() { return Close(); }
+
   bool key(std::string& key) {
-    if (!open_objects_.back().insert(key).second) {
-      throw InputError("key \"" + key + "\" appears twice in one object");
+    // Objects are small, and never larger than kMaxObjectKeys: looking
+    // through the keys read so far costs less than a set of them.
+    const auto& object = open_.back()->get_ref<const Json::object_t&>();
+    for (const auto& entry : object) {
+      if (entry.first == key) throw InputError("key \"" + key + "\" appears twice in one object");
     }
-    if (open_objects_.back().size() > kMaxObjectKeys) {
+    if (object.size() >= kMaxObjectKeys) {
       throw InputError("an object holds more than " + std::to_string(kMaxObjectKeys) + " keys");
     }
+    key_ = std::move(key);
     return true;
   }
 
@@ -83,18 +84,50 @@ class DocumentCheck {
   }
 
  private:
-  // One set of keys per object being read, innermost last.
-  std::vector<std::set<std::string>> open_objects_;
+  // Places a value where the document stands: the document itself, the
+  // next element of the open array, or the open object's item under the
+  // key just read (known to be new, so it is appended without a search).
+  Json* Place(Json value) {
+    if (open_.empty()) {
+      document_ = std::move(value);
+      return &document_;
+    }
+    Json& parent = *open_.back();
+    if (parent.is_array()) {
+      parent.push_back(std::move(value));
+      return &parent.back();
+    }
+    auto& object = parent.get_ref<Json::object_t&>();
+    object.emplace_back(std::move(key_), std::move(value));
+    return &object.back().second;
+  }
+  bool Put(Json value) {
+    Place(std::move(value));
+    return true;
+  }
+  // Containers still open, innermost last. Only the innermost grows, so the
+  // places of the others stay put.
+  bool Open(Json container) {
+    open_.push_back(Place(std::move(container)));
+    return true;
+  }
+  bool Close() {
+    open_.pop_back();
+    return true;
+  }
+
+  Json document_;
+  std::vector<Json*> open_;
+  std::string key_;
 };
 
 }  // namespace
 
 Json ParseJsonDocument(std::string_view text) {
   CheckNesting(text);
-  DocumentCheck check;
-  Json::sax_parse(text, &check);
-  // Checked already, so this reading cannot fail.
-  return Json::parse(text);
+  DocumentReader reader;
+  Json::sax_parse(text, &reader);
+  return std::move(reader.document());
 }
 
 }  // namespace tpl::host
