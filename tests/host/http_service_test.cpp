@@ -1,7 +1,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "host/call_arguments.h"

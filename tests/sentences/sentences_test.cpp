@@ -9,7 +9,6 @@
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,12 +38,9 @@ std::string LibrarySources() {
   std::string all;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(TPL_SOURCE_DIR)) {
     const auto& path = entry.path();
-    if (path.filename() == "sentences.h") continue;
-    if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+    if (path.filename() == "sentences.h" || (path.extension() != ".cpp" && path.extension() != ".h")) continue;
     std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    all += text.str();
+    all.append(std::istreambuf_iterator<char>(file), {});
   }
   return all;
 }
