@@ -102,7 +102,7 @@ class MessageLog : public ::testing::Test {
 };
 
 // The time logged is the database's own for both kinds (other kinds write a fixed date: see the routine trap's test).
-TEST_F(MessageLog, CutsTheTextIntoFivePiecesOf255CharactersAndDropsTheRest) {
+TEST_F(MessageLog, CutsTheTextIntoFivePiecesOf255CharactersAndStampsTheTimeForEitherKind) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += (i < 255 ? "á" : "b");
   const std::string x(255, 'x');
