@@ -23,12 +23,11 @@ TEST(NumberNormalisation, ReplacesOneForeignSeparatorOnly) {
 TEST(DecimalText, CutsPadsAndRoundsSmallValues) {
   struct Row { Variant value; const char *places, *flag; Variant expected; };
   const std::vector<Row> rows = {
-      {1234.5678, "2", "N", "1234,56"}, {0.125, "2", "N", "0,12"}, {0.135, "2", "N", "0,14"},
-      {0.004, "2", "N", ""},            {0.004, "2", "S", "0,00"}, {0.0, "3", "S", "0,00"},
-      {0.0, "3", "N", ""},              {12.0, "3", "N", "12,000"}, {-12.5, "2", "N", "-12,50"},
-      {-0.5, "2", "N", "-0,50"},        {"1234,5", "2", "N", "1234,50"}, {Variant::Null(), "2", "N", ""},
-      {Variant::Null(), "2", " S ", ""}, {"", "2", "S", ""}, {Variant(), "2", "S", "0,00"}, {Variant(), "2", "N", ""},
-      {Variant::Long(-3), "2", "N", "-3,00"},
+      {1234.5678, "2", "N", "1234,56"}, {0.125, "2", "N", "0,12"}, {0.135, "2", "N", "0,14"}, {0.004, "2", "N", ""},
+      {0.004, "2", "S", "0,00"}, {0.0, "3", "S", "0,00"}, {0.0, "3", "N", ""}, {12.0, "3", "N", "12,000"},
+      {-12.5, "2", "N", "-12,50"}, {-0.5, "2", "N", "-0,50"}, {"1234,5", "2", "N", "1234,50"},
+      {Variant::Null(), "2", "N", ""}, {Variant::Null(), "2", " S ", ""}, {"", "2", "S", ""},
+      {Variant(), "2", "S", "0,00"}, {Variant(), "2", "N", ""}, {Variant::Long(-3), "2", "N", "-3,00"},
       {"abc", "2", "N", Variant::Integer(0)},  // a text that is no number fails inside
   };
   for (const Row& row : rows) {

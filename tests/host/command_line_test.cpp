@@ -26,7 +26,7 @@ std::string AddFirstFilterArguments(const std::string& lines) {
          R"(, {"Empty":null}, {"Empty":null}, "", "Data inicial", "{DATA_INI}", "D", "S", "30", 0, ""])";
 }
 
-TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
+TEST(HostCommandLine, RefusalsExitWithTwoAndFailuresWithOneSayingWhy) {
   struct Row { std::vector<std::string> words; std::string input, message; };  // message: part of stderr
   const std::vector<Row> rows = {
       {{"frobnicate"}, "", "unknown command 'frobnicate'"}, {{"methods", "--xml"}, "", "Usage: tpl methods"},
@@ -48,14 +48,34 @@ TEST(HostCommandLine, RefusedCommandLinesAndInputsExitWithTwoAndSayWhy) {
       {{"serve", "--database", "d", "--kind", "ORACLE", "--token-file", "/nonexistent/token"}, "",
        "cannot read the token file"},
       {{"call", "gGrava_Filtro"}, "[1,", "malformed JSON"}, {{"call", "gGrava_Filtro"}, "", "malformed JSON"},
+      {{"worker"}, "", "--database, --from and --smtp (or --outbox) are needed"},
+      {{"worker", "--database", "a.db", "--from", "a@b"}, "", "--smtp (or --outbox) are needed"},
+      {{"worker", "--database", "a.db", "--smtp", "127.0.0.1:25"}, "", "are needed"},
+      {{"worker", "--database", "a.db", "--from", "a@b", "--smtp", "127.0.0.1"}, "", "--smtp takes HOST:PORT"},
+      {{"worker", "--database", "a.db", "--from", "a@b", "--smtp", "h:70000"}, "", "--smtp takes HOST:PORT"},
+      {{"worker", "--database", "a.db", "--from", "a@b", "--outbox", "o", "--threads", "0"}, "", "--threads takes"},
+      {{"worker", "--database", "a.db", "--from", "a@b", "--outbox", "o", "--lease", "1s"}, "", "--lease takes"},
+      {{"worker", "--database", "a.db", "--from", "a@b", "--outbox", "o", "--kind", "PG"}, "", "--kind is"},
+      {{"worker", "--database", "a.db", "--from", "a@b", "--outbox", "o", "--verbose", "x"}, "",
+       "unexpected '--verbose'"},
+      {{"worker", "--database"}, "", "--database needs a value"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.words));
     const Outcome outcome = RunTpl(row.words, row.input);
     EXPECT_EQ(outcome.exit_status, kExitUsage);
     EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+    if (row.words[0] == "worker") {
+      EXPECT_NE(outcome.err.find("Usage: tpl worker"), std::string::npos) << outcome.err;
+    }
     EXPECT_EQ(outcome.out, "");
   }
+  // A worker whose database cannot be opened: the work failed.
+  testing::TempFolder folder;
+  const Outcome outcome = RunTpl(
+      {"worker", "--database", "Driver=NoSuchDriver;", "--from", "a@b", "--outbox", folder.path().string(), "--once"});
+  EXPECT_EQ(outcome.exit_status, kExitFailure) << outcome.err;
+  EXPECT_NE(outcome.err.find("cannot open the database"), std::string::npos) << outcome.err;
 }
 
 TEST(HostCommandLine, HelpAndNoArgumentsShowUsageOnStandardOutput) {

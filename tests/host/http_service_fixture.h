@@ -25,6 +25,20 @@ namespace tpl::host {
 inline constexpr const char* kToken = "s3gredo-de-teste";
 inline const httplib::Headers kAuthorized = {{"Authorization", std::string("Bearer ") + kToken}};
 
+// The arguments of gTesta_Query, or of gExecutar_Query with one filter {ID} of value `id` (which the query need not
+// use), for `query`, user 5.
+inline std::string QueryBody(const std::string& method, const std::string& query, int id = 1) {
+  const Json empty = {{"Empty", nullptr}};
+  if (method == "gTesta_Query") {
+    return Json::array({"", 5, "", "SQLSERVER", 0, "a", "b", "c", query, 0, 0, empty, 0, empty}).dump();
+  }
+  const Json filters = Json::parse(R"({"Matrix":[[1,"Parâmetro","{ID}","N","1","",)" + std::to_string(id) +
+                                   R"(,{"Empty":null}],[{"Empty":null},{"Empty":null},{"Empty":null},
+      {"Empty":null},{"Empty":null},{"Empty":null},{"Empty":null},{"Empty":null}]]})");
+  return Json::array({"", 5, "", "SQLSERVER", query, filters, 1, 7, 0, 0, empty, "", "T", "", 1, "N", "", empty, "N"})
+      .dump();
+}
+
 class HttpServiceTest : public ::testing::Test {
  protected:
   void SetUp() override { Start(ServerLimits()); }
@@ -37,13 +51,10 @@ class HttpServiceTest : public ::testing::Test {
     workbooks_ = database_.file().parent_path() / "workbooks";
     std::filesystem::create_directory(workbooks_);
     database_.SetParameter(23017, workbooks_.string() + "/");
-    ServiceOptions options;
-    options.database = database_.connection_string();
-    options.kind = "SQLSERVER";
-    options.port = 0;
-    options.token = kToken;
-    options.limits = limits;
-    service_ = std::make_unique<HttpService>(options, log_);
+    service_ = std::make_unique<HttpService>(ServiceOptions{.database = database_.connection_string(),
+                                                            .kind = "SQLSERVER", .port = 0, .token = kToken,
+                                                            .limits = limits},
+                                             log_);
     port_ = service_->Bind();
     ASSERT_GT(port_, 0);
     serving_ = std::thread([this] { service_->Serve(); });
@@ -80,15 +91,13 @@ class RawConnection {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   }
   ~RawConnection() { ::close(fd_); }
   RawConnection(const RawConnection&) = delete;
   RawConnection& operator=(const RawConnection&) = delete;
-
-  bool connected() const { return connected_; }
 
   // False once the server has closed its side (or reset the connection).
   bool Send(std::string_view bytes) {
@@ -100,17 +109,30 @@ class RawConnection {
     return true;
   }
 
-  // What arrives until the server closes or `within` passes.
-  std::string ReadUntilClosed(std::chrono::milliseconds within) {
-    return ReadUntil(within, [](const std::string&) { return false; });
+  // The status line of the answer whose head arrives within `within`.
+  std::string StatusLine(std::chrono::milliseconds within) {
+    const std::string head = Read(within, true);
+    return head.substr(0, head.find("\r\n"));
   }
 
-  // What arrives within `within`, without waiting for more once something came and `enough` says so.
-  template <typename Enough>
-  std::string ReadUntil(std::chrono::milliseconds within, Enough enough) {
+  // What arrives until the server closes or `within` passes.
+  std::string ReadUntilClosed(std::chrono::milliseconds within) { return Read(within, false); }
+
+  // Whether the server closes the connection within `within`.
+  bool ClosedWithin(std::chrono::milliseconds within) {
+    Read(within, false);
+    return closed_;
+  }
+
+ private:
+  std::string Read(std::chrono::milliseconds within, bool head_only) {
     std::string received;
-    const auto deadline = std::chrono::steady_clock::now() + within;
-    while (!enough(received) && WaitReadable(deadline)) {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + within;
+    while (!head_only || received.find("\r\n\r\n") == std::string::npos) {
+      const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+      pollfd wanted{fd_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&wanted, 1, static_cast<int>(left.count())) <= 0) break;
       char chunk[8192];
       const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
       if (n <= 0) {
@@ -122,19 +144,7 @@ class RawConnection {
     return received;
   }
 
-  // Whether the server closed the connection (seen by a read).
-  bool closed() const { return closed_; }
-
- private:
-  bool WaitReadable(std::chrono::steady_clock::time_point deadline) const {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd wanted{fd_, POLLIN, 0};
-    return ::poll(&wanted, 1, static_cast<int>(left.count())) > 0;
-  }
-
   int fd_;
-  bool connected_ = false;
   bool closed_ = false;
 };
 

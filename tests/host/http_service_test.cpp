@@ -1,7 +1,6 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "host/call_arguments.h"
@@ -17,15 +16,10 @@ namespace {
 
 // The arguments of gExecutar_Query for a report that shows the parameter row `id`.
 std::string ParameterReportBody(int id) {
-  const Json filters = Json::parse(R"({"Matrix":[[1,"Parâmetro","{ID}","N","1","",")" + std::to_string(id) +
-                                   R"(",{"Empty":null}],[{"Empty":null},{"Empty":null},{"Empty":null},{"Empty":null},
-      {"Empty":null},{"Empty":null},{"Empty":null},{"Empty":null}]]})");
-  return Json::array({"", 5, "", "SQLSERVER",
-                      "SELECT Tab_Parametro_Sistema_ID AS Id, Parametro FROM Tab_Parametro_Sistema "
-                      "WHERE Tab_Parametro_Sistema_ID = {ID}",
-                      filters, 1, 7, 0, 0, {{"Empty", nullptr}}, "", "Parâmetro", "", 1, "N", "", {{"Empty", nullptr}},
-                      "N"})
-      .dump();
+  return QueryBody("gExecutar_Query",
+                   "SELECT Tab_Parametro_Sistema_ID AS Id, Parametro FROM Tab_Parametro_Sistema "
+                   "WHERE Tab_Parametro_Sistema_ID = {ID}",
+                   id);
 }
 
 TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
@@ -77,8 +71,7 @@ TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
   EXPECT_EQ(linked->status, 404);
 
   // A request is logged after its answer is sent: the log is complete once the service has stopped.
-  service_->Stop();
-  serving_.join();
+  StopService();
   EXPECT_NE(log_.str().find("POST /api/call/gGera_Excel 200 "), std::string::npos) << log_.str();
 }
 
@@ -87,12 +80,7 @@ TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
   std::ofstream(workbooks_ / ".hidden.xlsx") << "hidden";
   struct Row { std::string verb, path, body, token; int status; std::string reason; };
   const std::string bearer = std::string("Bearer ") + kToken;
-  const std::vector<Row> rows = {
-      {"GET", "/api/methods", "", "", 401, "Bearer"},
-      {"GET", "/api/methods", "", "Bearer wrong", 401, "Bearer"},
-      {"GET", "/api/methods", "", bearer.substr(0, bearer.size() - 1), 401, "Bearer"},
-      {"GET", "/api/methods", "", bearer + "x", 401, "Bearer"},
-      {"GET", "/api/methods", "", std::string("Basic ") + kToken, 401, "Bearer"},
+  std::vector<Row> rows = {
       {"POST", "/api/call/gBusca_Arquivo_Xml", "[]", "", 401, "Bearer"},
       {"GET", "/files/x.xlsx", "", "", 401, "Bearer"},
       {"POST", "/api/call/gNao_Existe", "[]", bearer, 404, "unknown method 'gNao_Existe'"},
@@ -103,15 +91,14 @@ TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
        "nested deeper"},
       {"POST", "/api/call/mMonta_Parametro", R"(["S", "", "cinco", "", {"Empty":null}, 0, "", 1])", bearer, 400,
        "(InLngUsuario_Internet_ID): does not convert"},
-      {"GET", "/files/../secret.txt", "", bearer, 400, "not a file name"},
-      {"GET", "/files/..%2Fsecret.txt", "", bearer, 400, "not a file name"},
-      {"GET", "/files/%2Fetc%2Fpasswd", "", bearer, 400, "not a file name"},
-      {"GET", "/files/.hidden.xlsx", "", bearer, 400, "not a file name"},
-      {"GET", "/files/a%22%01b.xlsx", "", bearer, 400, "not a file name"},
-      {"GET", "/files/", "", bearer, 400, "not a file name"},
       {"GET", "/files/RelDinamico0.xlsx", "", bearer, 404, "no such workbook"},
       {"GET", "/nada", "", "", 404, "no such path"},
   };
+  for (const std::string& token : {std::string(), std::string("Bearer wrong"), bearer.substr(0, bearer.size() - 1),
+                                   bearer + "x", "Basic " + std::string(kToken)})
+    rows.push_back({"GET", "/api/methods", "", token, 401, "Bearer"});
+  for (const char* name : {"../secret.txt", "..%2Fsecret.txt", "%2Fetc%2Fpasswd", ".hidden.xlsx", "a%22%01b.xlsx", ""})
+    rows.push_back({"GET", std::string("/files/") + name, "", bearer, 400, "not a file name"});
   httplib::Client client = Client();
   for (const Row& row : rows) {
     httplib::Headers headers;
@@ -137,11 +124,11 @@ TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
   EXPECT_EQ(answer["args"][2], "SQLSERVER");
   EXPECT_EQ(answer.dump().find(database_.file().string()), std::string::npos);
   // The kind and the connection string are imposed wherever their roles stand, whatever the parameters are named.
+  ServiceOptions options;
+  options.database = "servico";
+  options.kind = "ORACLE";
   for (const MethodInfo& method : TPL::Methods()) {
     std::vector<Variant> arguments(method.parameters.size(), Variant("cliente"));
-    ServiceOptions options;
-    options.database = "servico";
-    options.kind = "ORACLE";
     ImposeServiceDatabase(method, arguments, options);
     for (const char* imposed : {"servico", "ORACLE"})
       EXPECT_EQ(std::count(arguments.begin(), arguments.end(), Variant(imposed)), 1) << method.name << ": " << imposed;
@@ -173,63 +160,73 @@ TEST_F(HttpServiceTest, EightClientsRunFiftyReportsEachInParallel) {
   for (const std::string& failure : wrong) EXPECT_EQ(failure, "");
 }
 
-// "Meus relatórios": a person's requests with their state; a finished
-// file is handed out under /files/ like an export, and only to the token.
+// "Meus relatórios": a person's jobs and requests with their state, newest first; a finished file is handed out under
+// /files/ like an export, and only to the token.
 TEST_F(HttpServiceTest, MyReportsListsTheRequestsAndServesTheirFiles) {
   database_.Execute("INSERT INTO PESSOA (PESSOA_ID, EMAIL) VALUES (5, 'ana@exemplo.com.br')");
   database_.Execute("INSERT INTO COLABORADOR (COLABORADOR_ID, PESSOA_ID) VALUES (5, 5)");
   database_.Execute("INSERT INTO USUARIO (USUARIO_ID, COLABORADOR_ID) VALUES (5, 5)");
-  database_.Execute("INSERT INTO REL_DIN_EMAIL (USUARIO_INTERNET_ID, TITULO, TXT_QUERY, DATA_SOLICITACAO) "
-                    "VALUES (5, 'Vendas', 'SELECT 1 AS A, 2 AS B', '2026/12/01 09:00:00')");
+  const auto request = [&](int user, const std::string& title, const std::string& query, int day) {
+    database_.Execute("INSERT INTO REL_DIN_EMAIL (USUARIO_INTERNET_ID, TITULO, TXT_QUERY, DATA_SOLICITACAO) VALUES (" +
+                      std::to_string(user) + ", '" + title + "', '" + query + "', '2026/12/0" + std::to_string(day) +
+                      " 09:00:00')");
+  };
+  request(5, "Vendas", "SELECT 1 AS A, 2 AS B", 1);
+  request(5, "Quebrado", "SELECT * FROM NOWHERE", 2);
+  request(6, "De outra pessoa", "SELECT 1 AS A", 3);
   testing::TempFolder outbox;
-  jobs::WorkerOptions worker;
-  worker.connection_string = database_.connection_string();
-  worker.outbox = outbox.path().string();
-  worker.sender = "relatorios@localhost";
-  worker.once = true;
-  jobs::RunWorker(worker, [](const std::string&) {});
+  jobs::RunWorker({.connection_string = database_.connection_string(), .outbox = outbox.path().string(),
+                   .sender = "relatorios@localhost", .once = true},
+                  [](const std::string&) {});
+  request(5, "Ainda na fila", "SELECT 1 AS A", 4);
+  database_.Execute("INSERT INTO LOG_GERADOR (LOG_GERADOR_ID, USUARIO_INTERNET_ID, FUNCAO_ID, Tab_Status_JOB_ID, "
+                    "TXT_QUERY, DATA_INCLUSAO) VALUES (7, 5, 3016, 1, '7__JOB____Títulos__Sul__0__8__a@b__1__', "
+                    "'2026/12/05 10:20:30')");
 
   httplib::Client client = Client();
   const std::string file = CStr(database_.Scalar("SELECT ARQUIVO FROM TPL_WORKER_JOB WHERE ORIGEM_ID = 1"));
+  ASSERT_TRUE(file.ends_with("-E1.xlsx")) << file;
   // Not listed yet: the service knows only the files it has been shown.
   EXPECT_EQ(client.Get(("/files/" + file).c_str(), kAuthorized)->status, 404);
 
-  const httplib::Result listed = client.Get("/api/my-reports?user=5", kAuthorized);
-  ASSERT_TRUE(listed);
-  ASSERT_EQ(listed->status, 200) << listed->body;
-  const Json reports = Json::parse(listed->body)["reports"];
-  ASSERT_EQ(reports.size(), 1u) << listed->body;
-  EXPECT_EQ(reports[0]["state"], "concluído");
-  EXPECT_EQ(reports[0]["file"], file);
+  const std::string listed = R"({"reports":[
+    {"id":"J7","kind":"TXT","title":"Títulos","state":"pendente","detail":"",
+     "requested":"2026-12-05T10:20:30","rows":null,"file":null},
+    {"id":"E4","kind":"E-mail","title":"Ainda na fila","state":"pendente","detail":"",
+     "requested":"2026-12-04T09:00:00","rows":null,"file":null},
+    {"id":"E2","kind":"E-mail","title":"Quebrado","state":"falhou",
+     "detail":"Não foi possível gerar o relatório: a consulta falhou.",
+     "requested":"2026-12-02T09:00:00","rows":null,"file":null},
+    {"id":"E1","kind":"E-mail","title":"Vendas","state":"concluído","detail":"",
+     "requested":"2026-12-01T09:00:00","rows":1,"file":")" + file + R"("}]})";
+  struct Row { std::string path; bool token; int status; std::string body; };  // body: the JSON answered, if given
+  for (const Row& row : std::vector<Row>{{"/api/my-reports?user=5", true, 200, listed},
+                                         {"/api/my-reports?x=1&user=99", true, 200, R"({"reports":[]})"},
+                                         {"/api/my-reports?user=5", false, 401, ""},
+                                         {"/api/my-reports", true, 400, ""},
+                                         {"/api/my-reports?user=5x", true, 400, ""},
+                                         {"/api/my-reports?user=99999999999", true, 400, ""}}) {
+    const httplib::Result answer = row.token ? client.Get(row.path.c_str(), kAuthorized) : client.Get(row.path.c_str());
+    ASSERT_TRUE(answer) << row.path;
+    EXPECT_EQ(answer->status, row.status) << row.path << ": " << answer->body;
+    if (!row.body.empty()) {
+      EXPECT_EQ(Json::parse(answer->body), Json::parse(row.body)) << row.path;
+    }
+  }
   const httplib::Result fetched = client.Get(("/files/" + file).c_str(), kAuthorized);
   ASSERT_TRUE(fetched);
   EXPECT_EQ(fetched->status, 200);
   EXPECT_EQ(fetched->body.size(), std::filesystem::file_size(workbooks_ / file));
-
-  for (const auto& [path, token, status] : std::vector<std::tuple<std::string, bool, int>>{
-           {"/api/my-reports?user=5", false, 401},
-           {"/api/my-reports", true, 400},
-           {"/api/my-reports?user=5x", true, 400},
-           {"/api/my-reports?user=99999999999", true, 400},
-           {"/api/my-reports?x=1&user=6", true, 200}}) {
-    const httplib::Result answer = token ? client.Get(path.c_str(), kAuthorized) : client.Get(path.c_str());
-    ASSERT_TRUE(answer) << path;
-    EXPECT_EQ(answer->status, status) << path << ": " << answer->body;
-  }
 }
 
 // A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
 TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
-  const std::string body = Json::array({"", 5, "", "SQLSERVER", 0, "a", "b", "c",
-                                        "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
-                                        "WHERE x < 3000000) SELECT COUNT(*) AS N FROM c) T",
-                                        0, 0, {{"Empty", nullptr}}, 0, {{"Empty", nullptr}}})
-                               .dump();
+  const std::string body = QueryBody("gTesta_Query", "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
+                                     "SELECT x + 1 FROM c WHERE x < 3000000) SELECT COUNT(*) AS N FROM c) T");
   std::pair<int, Json> answer;
   std::thread call([&] { answer = Call("gTesta_Query", body); });
   std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  service_->Stop();
-  serving_.join();
+  StopService();
   call.join();
   ASSERT_EQ(answer.first, 200);
   EXPECT_EQ(CLng(DecodeVariant(answer.second["args"][11]["Matrix"][1][0])), 3000000) << answer.second.dump();
@@ -267,16 +264,15 @@ TEST(HttpServerStop, AnAnswerBegunAfterTheGraceIsSentWhole) {
 }
 
 TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
-  struct Row { std::string text; bool ok; std::string host; int port; };
-  for (const Row& row : std::vector<Row>{
-           {"127.0.0.1:8080", true, "127.0.0.1", 8080}, {":9000", true, "127.0.0.1", 9000},
-           {"0.0.0.0:0", true, "0.0.0.0", 0}, {"127.0.0.1", false, "", 0}, {"127.0.0.1:", false, "", 0},
-           {"127.0.0.1:65536", false, "", 0}, {"127.0.0.1:80x", false, "", 0}, {"127.0.0.1:-1", false, "", 0}}) {
+  for (const auto& [text, read] : std::vector<std::pair<std::string, std::string>>{  // read: "" when refused
+           {"127.0.0.1:8080", "127.0.0.1:8080"}, {":9000", "127.0.0.1:9000"}, {"0.0.0.0:0", "0.0.0.0:0"},
+           {"127.0.0.1", ""}, {"127.0.0.1:", ""}, {"127.0.0.1:65536", ""}, {"127.0.0.1:80x", ""},
+           {"127.0.0.1:-1", ""}}) {
     std::string host;
     int port = -1;
-    ASSERT_EQ(ParseListenAddress(row.text, host, port), row.ok) << row.text;
-    if (row.ok) {
-      EXPECT_EQ(host + ":" + std::to_string(port), row.host + ":" + std::to_string(row.port));
+    ASSERT_EQ(ParseListenAddress(text, host, port), !read.empty()) << text;
+    if (!read.empty()) {
+      EXPECT_EQ(host + ":" + std::to_string(port), read);
     }
   }
   const std::filesystem::path file = ::testing::TempDir() + "tpl_token";

@@ -11,10 +11,7 @@ constexpr const char* kSentence = "Acesso a chamada de rotina de Gravação não
 constexpr const char* kRunSentence = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
 
 TEST(PageSupport, LoggedDetailKeepsOnlyTheTechnicalPartOfTheCallsOwnRow) {
-  struct Row {
-    const char* name;
-    std::string message, logged, detail;
-  };
+  struct Row { const char* name; std::string message, logged, detail; };
   for (const Row& row : std::vector<Row>{
            {"the database's words, without label, number, line and statement", kSentence,
             std::string(kSentence) + "KMBTPL01.mExecutar_Query  no such table: X : 1  No Nº 3 Strsq: SELECT 1",
@@ -41,11 +38,7 @@ TEST(PageSupport, CutResultRowsKeepsHeaderTypesAndAlignmentsAroundTheFirstRows) 
     rows.push_back(Json::array({"Right"}));
     return Json{{"Matrix", rows}};
   };
-  struct Row {
-    int data_rows;
-    size_t limit, shown;
-    Json last_data;
-  };
+  struct Row { int data_rows; size_t limit, shown; Json last_data; };
   for (const Row& row : std::vector<Row>{{5, 2, 2, 2}, {5, 5, 5, 5}, {5, 9, 5, 5}, {0, 2, 0, "H"}, {5, 0, 0, "H"}}) {
     Json matrix = result(row.data_rows);
     const std::string name = std::to_string(row.data_rows) + " rows, limit " + std::to_string(row.limit);
@@ -63,8 +56,8 @@ TEST(PageSupport, CutResultRowsKeepsHeaderTypesAndAlignmentsAroundTheFirstRows) 
 class PageSupportOnDatabase : public ::testing::Test {
  protected:
   // The body of gTesta_Query for `query`, as the page sends it.
-  static std::string QueryTestBody(const std::string& query, int user = 5) {
-    return Json::array({"Data Source=client-choice.db", user, "", "ORACLE", 0, "Nome", "Título", "", query, 0, 0,
+  static std::string QueryTestBody(const std::string& query) {
+    return Json::array({"Data Source=client-choice.db", 5, "", "ORACLE", 0, "Nome", "Título", "", query, 0, 0,
                         Json{{"Empty", nullptr}}, 0, Json{{"Empty", nullptr}}})
         .dump();
   }
@@ -94,7 +87,7 @@ TEST_F(PageSupportOnDatabase, AFailedTestTellsTheDatabasesReasonForThatCallOnly)
   EXPECT_EQ(refused["detail"], "") << "a refusal of the checks logs nothing";
 }
 
-TEST_F(PageSupportOnDatabase, APassingTestIsCutToTheScreenLimit) {
+TEST_F(PageSupportOnDatabase, APassingTestIsCutToTheScreenLimitAndAMalformedBodyIsRefused) {
   database_.SetParameter(23042, "2");
   const Json passed = Answer(QueryTestBody("SELECT Tab_Parametro_Sistema_ID FROM Tab_Parametro_Sistema"));
   EXPECT_EQ(passed["result"], (Json{{"Integer", 0}}));
@@ -103,6 +96,8 @@ TEST_F(PageSupportOnDatabase, APassingTestIsCutToTheScreenLimit) {
   EXPECT_EQ(passed["shown"], 2);
   EXPECT_EQ(passed["args"][11]["Matrix"].size(), 5u) << "header, two rows, types, alignments";
   EXPECT_GT(passed["args"][9].begin().value().get<int>(), 4) << "the line count still tells the whole result";
+  EXPECT_EQ(QueryTestAnswer(database_.connection_string(), "SQLSERVER", "[1, 2]").status, 400);
+  EXPECT_EQ(QueryTestAnswer(database_.connection_string(), "SQLSERVER", "not json").status, 400);
 }
 
 TEST_F(PageSupportOnDatabase, GroupsComeFromTheTableOrAsAnEmptyList) {
@@ -113,11 +108,6 @@ TEST_F(PageSupportOnDatabase, GroupsComeFromTheTableOrAsAnEmptyList) {
                         R"({"id":30,"name":""}]})"));
   database_.Execute("DROP TABLE GRUPO_USUARIO");
   EXPECT_EQ(Json::parse(UserGroupsAnswer(database_.connection_string()).body), Json::parse(R"({"groups":[]})"));
-}
-
-TEST_F(PageSupportOnDatabase, AMalformedBodyIsRefused) {
-  EXPECT_EQ(QueryTestAnswer(database_.connection_string(), "SQLSERVER", "[1, 2]").status, 400);
-  EXPECT_EQ(QueryTestAnswer(database_.connection_string(), "SQLSERVER", "not json").status, 400);
 }
 
 }  // namespace

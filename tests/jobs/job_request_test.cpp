@@ -9,23 +9,15 @@
 namespace tpl::jobs {
 namespace {
 
-TEST(JobParameters, ReadsTheHandOversSevenParameters) {
-  struct Row {
-    const char* text;
-    const char* title;
-    const char* address;
-    const char* template_id;
-    std::vector<std::string> values;
-  };
+TEST(JobParameters, ReadsTheHandOversSevenParametersAndRefusesAnyOtherText) {
+  struct Row { const char *text, *title, *address, *template_id; std::vector<std::string> values; };
   const Row rows[] = {
-      {"12__JOB____Vendas__Sul__2__8__ana@x.com__7__2026/03/01@@@copo dagua@@@", "Vendas",
-       "ana@x.com", "7", {"2026/03/01", "copo dagua"}},
-      // No filters: the count may be empty and the values are.
-      {"12__JOB____T__S____8__a@b__3__", "T", "a@b", "3", {}},
+      {"12__JOB____Vendas__Sul__2__8__ana@x.com__7__2026/03/01@@@copo dagua@@@", "Vendas", "ana@x.com", "7",
+       {"2026/03/01", "copo dagua"}},
+      {"12__JOB____T__S____8__a@b__3__", "T", "a@b", "3", {}},  // no filters: the count may be empty
       // A value typed with "__" stays whole: only the last parameter may hold it.
       {"12__JOB____T__S__1__8__a@b__3__x__y@@@", "T", "a@b", "3", {"x__y"}},
-      // An empty value among others.
-      {"12__JOB____T__S__3__8__a@b__3__@@@b@@@@@@", "T", "a@b", "3", {"", "b", ""}},
+      {"12__JOB____T__S__3__8__a@b__3__@@@b@@@@@@", "T", "a@b", "3", {"", "b", ""}},  // an empty value among others
   };
   for (const Row& row : rows) {
     JobParameters parameters;
@@ -35,75 +27,50 @@ TEST(JobParameters, ReadsTheHandOversSevenParameters) {
     EXPECT_EQ(parameters.template_id, row.template_id) << row.text;
     EXPECT_EQ(parameters.filter_values, row.values) << row.text;
   }
-}
-
-TEST(JobParameters, RefusesWhatIsNotTheHandOversText) {
-  const char* refused[] = {
-      "",                                          // nothing stored
-      "13__JOB____T__S__0__8__a@b__3__",           // another job's text
-      "12__JOB__",                                 // no parameters
-      "12__JOB____T__S__0__8__a@b",                // six parameters
-      "12__JOB____T__S__0__8__a@b__0__",           // template 0
-      "12__JOB____T__S__0__8__a@b__x__",           // template not a number
-      "12__JOB____T__x__S__0__8__a@b__3__",        // a title holding "__" shifts the rest
-      "12__job____T__S__0__8__a@b__3__",           // the marker is exact
-  };
-  for (const char* text : refused) {
+  for (const char* text : {
+           "",                                    // nothing stored
+           "13__JOB____T__S__0__8__a@b__3__",     // another job's text
+           "12__JOB__",                           // no parameters
+           "12__JOB____T__S__0__8__a@b",          // six parameters
+           "12__JOB____T__S__0__8__a@b__0__",     // template 0
+           "12__JOB____T__S__0__8__a@b__x__",     // template not a number
+           "12__JOB____T__x__S__0__8__a@b__3__",  // a title holding "__" shifts the rest
+           "12__job____T__S__0__8__a@b__3__",     // the marker is exact
+       }) {
     JobParameters parameters;
     EXPECT_FALSE(ParseJobParameters(text, 12, parameters)) << text;
   }
 }
 
 TEST(TextFile, QuotesOnlyTheFieldsThatNeedIt) {
-  struct Row {
-    std::string value, written;
-  };
-  const Row rows[] = {
-      {"Sudeste", "Sudeste"},
-      {"1.234,50", "1.234,50"},
-      {"", ""},
-      {"a;b", "\"a;b\""},
-      {"diz \"oi\"", "\"diz \"\"oi\"\"\""},
-      {"linha\r\noutra", "\"linha\r\noutra\""},
-      {"ação", "ação"},
-  };
-  for (const Row& row : rows) EXPECT_EQ(TextField(row.value), row.written) << row.value;
+  for (const auto& [value, written] : std::vector<std::pair<std::string, std::string>>{
+           {"Sudeste", "Sudeste"}, {"1.234,50", "1.234,50"}, {"", ""}, {"a;b", "\"a;b\""},
+           {"diz \"oi\"", "\"diz \"\"oi\"\"\""}, {"linha\r\noutra", "\"linha\r\noutra\""}, {"ação", "ação"}})
+    EXPECT_EQ(TextField(value), written) << value;
 }
 
 TEST(MailMessage, AddressesThatReachAServer) {
-  const char* accepted[] = {"ana@exemplo.com.br", "a@b", "suporte@localhost", "o'brien@x.com"};
-  const char* refused[] = {"",  "ana", "@x.com", "ana@", "a@b@c", "a b@c", "a@b\r\nBcc: x@y",
-                           "<a@b>", "a@b,c@d", "\"a\"@b"};
-  for (const char* address : accepted) EXPECT_TRUE(mail::IsPlainAddress(address)) << address;
-  for (const char* address : refused) EXPECT_FALSE(mail::IsPlainAddress(address)) << address;
+  for (const char* address : {"ana@exemplo.com.br", "a@b", "suporte@localhost", "o'brien@x.com"})
+    EXPECT_TRUE(mail::IsPlainAddress(address)) << address;
+  for (const char* address :
+       {"", "ana", "@x.com", "ana@", "a@b@c", "a b@c", "a@b\r\nBcc: x@y", "<a@b>", "a@b,c@d", "\"a\"@b"})
+    EXPECT_FALSE(mail::IsPlainAddress(address)) << address;
 }
 
 TEST(MailMessage, Base64InLinesOf76) {
-  struct Row {
-    std::string bytes, lines;
-  };
-  const Row rows[] = {
-      {"", ""},
-      {"M", "TQ==\r\n"},
-      {"Ma", "TWE=\r\n"},
-      {"Man", "TWFu\r\n"},
-      {"ação", "YcOnw6Nv\r\n"},
-  };
-  for (const Row& row : rows) EXPECT_EQ(mail::Base64Lines(row.bytes), row.lines) << row.bytes;
   // 57 bytes fill one line of 76 characters exactly; the 58th starts a second.
-  std::string one_line;
-  for (int i = 0; i < 19; ++i) one_line += "YWFh";
-  EXPECT_EQ(mail::Base64Lines(std::string(57, 'a')), one_line + "\r\n");
-  EXPECT_EQ(mail::Base64Lines(std::string(58, 'a')), one_line + "\r\nYQ==\r\n");
+  std::string line;
+  for (int i = 0; i < 19; ++i) line += "YWFh";
+  for (const auto& [bytes, lines] : std::vector<std::pair<std::string, std::string>>{
+           {"", ""}, {"M", "TQ==\r\n"}, {"Ma", "TWE=\r\n"}, {"Man", "TWFu\r\n"}, {"ação", "YcOnw6Nv\r\n"},
+           {std::string(57, 'a'), line + "\r\n"}, {std::string(58, 'a'), line + "\r\nYQ==\r\n"}})
+    EXPECT_EQ(mail::Base64Lines(bytes), lines) << bytes;
 }
 
 TEST(MailMessage, HeadersCarryUtf8WithoutLettingAValueAddHeaders) {
-  mail::Message message;
-  message.from = "relatorios@localhost";
-  message.to = "ana@exemplo.com.br";
-  message.subject = "Vendas por região\r\nBcc: x@y";
-  message.body = "Segue.";
-  message.attachment = {"RelDinamico2026-J1.xlsx", "application/octet-stream", "PK"};
+  const mail::Message message{.from = "relatorios@localhost", .to = "ana@exemplo.com.br",
+                              .subject = "Vendas por região\r\nBcc: x@y", .body = "Segue.",
+                              .attachment = {"RelDinamico2026-J1.xlsx", "application/octet-stream", "PK"}};
   const std::string text = mail::MailText(message, "Sun, 06 Dec 2026 20:00:00 +0000", "J1.7@host");
   EXPECT_NE(text.find("Subject: =?UTF-8?B?"), std::string::npos);
   EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos);

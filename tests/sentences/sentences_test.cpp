@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,38 +38,29 @@ std::string LibrarySources() {
   std::string all;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(TPL_SOURCE_DIR)) {
     const auto& path = entry.path();
-    if (path.filename() == "sentences.h") continue;
-    if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+    if (path.filename() == "sentences.h" || (path.extension() != ".cpp" && path.extension() != ".h")) continue;
     std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    all += text.str();
+    all.append(std::istreambuf_iterator<char>(file), {});
   }
   return all;
 }
 
-TEST(SentenceCatalogue, EveryEntryIsUsed) {
+// Every entry is used by name (a sentence may be used through a trap), and every text and trap label stands once.
+TEST(SentenceCatalogue, EveryEntryIsUsedAndEveryTextStandsOnce) {
   const std::string sources = LibrarySources();
   std::set<std::string> used_traps;
+  std::map<std::string_view, std::string> seen;
   for (const TrapEntry& trap : Traps()) {
     EXPECT_NE(sources.find("traps::" + trap.name), std::string::npos) << trap.name;
     used_traps.insert(trap.sentence);
-  }
-  for (const Entry& sentence : Sentences()) {
-    bool used = sources.find("sentences::" + sentence.name) != std::string::npos || used_traps.contains(sentence.name);
-    EXPECT_TRUE(used) << sentence.name;
-  }
-}
-
-TEST(SentenceCatalogue, EveryTextStandsOnce) {
-  std::map<std::string_view, std::string> seen;
-  for (const Entry& sentence : Sentences()) {
-    auto [place, added] = seen.emplace(sentence.text, sentence.name);
-    EXPECT_TRUE(added) << sentence.name << " repeats " << place->second;
-  }
-  for (const TrapEntry& trap : Traps()) {
     auto [place, added] = seen.emplace(trap.label, trap.name);
     EXPECT_TRUE(added) << trap.name << " repeats the label of " << place->second;
+  }
+  for (const Entry& sentence : Sentences()) {
+    EXPECT_TRUE(sources.find("sentences::" + sentence.name) != std::string::npos || used_traps.contains(sentence.name))
+        << sentence.name;
+    auto [place, added] = seen.emplace(sentence.text, sentence.name);
+    EXPECT_TRUE(added) << sentence.name << " repeats " << place->second;
   }
 }
 
@@ -86,41 +77,15 @@ TEST(SentenceCatalogue, ComposeFillsTheMarkersInOnePass) {
   }
 }
 
-// The string literals of one line of C++, comments left out.
-std::vector<std::string> LiteralsOf(const std::string& line) {
-  std::vector<std::string> literals;
-  bool in_string = false;
-  std::string current;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (!in_string) {
-      if (c == '/' && i + 1 < line.size() && line[i + 1] == '/') break;
-      if (c == '\'') {  // a character literal, such as '"' or '\''
-        for (++i; i < line.size() && line[i] != '\''; ++i) {
-          if (line[i] == '\\') ++i;
-        }
-      } else if (c == '"') {
-        in_string = true;
-      }
-    } else if (c == '\\' && i + 1 < line.size()) {
-      current += line[++i];
-    } else if (c == '"') {
-      literals.push_back(current);
-      current.clear();
-      in_string = false;
-    } else {
-      current += c;
-    }
-  }
-  return literals;
-}
-
 // The layers below the subsystems raise failures whose descriptions reach
 // users inside a trap's detail: their words belong in the catalogue too. A
 // literal with a letter outside ASCII is the sign of a Portuguese text
 // written in place; the regional settings' month and weekday names are
 // rules of the dates, not sentences.
 TEST(SentenceCatalogue, ThePlatformLayersWriteNoSentenceInPlace) {
+  // A token at a time: a line comment ends the line, a character literal (such as '"') is skipped, and a string
+  // literal is kept, its escapes as written.
+  const std::regex token_form(R"re(//.*|'(?:[^'\\]|\\.)*'|"((?:[^"\\]|\\.)*)")re");
   for (const char* folder : {"values", "database", "workbook", "mail"}) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::path(TPL_SOURCE_DIR) / folder)) {
       const auto& path = entry.path();
@@ -129,7 +94,8 @@ TEST(SentenceCatalogue, ThePlatformLayersWriteNoSentenceInPlace) {
       std::ifstream file(path);
       std::string line;
       for (int number = 1; std::getline(file, line); ++number) {
-        for (const std::string& literal : LiteralsOf(line)) {
+        for (std::sregex_iterator token(line.begin(), line.end(), token_form), end; token != end; ++token) {
+          const std::string literal = (*token)[1];
           const bool ascii = std::all_of(literal.begin(), literal.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
           EXPECT_TRUE(ascii) << path.string() << ":" << number << ": \"" << literal << "\"";
         }

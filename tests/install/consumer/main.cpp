@@ -1,11 +1,6 @@
-// A host program that knows the library only as installed: it creates an
-// embedded database with the demo data and runs a report on it through late
-// binding, as a host application does.
-//
-//   tpl_consumer FILE    FILE must not exist yet
-//
-// Prints the result code, the message and the result matrix's size and
-// first data row; exits 0 when the report ran.
+// A host program that knows the library only as installed: `tpl_consumer FILE` creates an embedded database with the
+// demo data in FILE (which must not exist yet) and runs a report on it through late binding, as a host application
+// does. Prints the result code, the message and the result matrix's size and first data row; exits 0 when it ran.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -25,8 +20,8 @@ int main(int argc, char** argv) {
     tpl::db::CreateEmbeddedDatabase(argv[1], true);
 
     using tpl::Variant;
-    // gExecutar_Query: connection, user, message, Database kind, query, no
-    // filters, then the outputs; shown on screen, not e-mailed.
+    // gExecutar_Query: connection, user, message, Database kind, query, no filters, then the outputs; shown on
+    // screen, not e-mailed.
     std::vector<Variant> args = {
         Variant(std::string("Data Source=") + argv[1]), Variant::Long(5), Variant(), Variant("SQLSERVER"),
         Variant("SELECT NOME, REGIAO_ID FROM REGIAO WHERE REGIAO_ID <= 2 ORDER BY REGIAO_ID"), Variant(),
