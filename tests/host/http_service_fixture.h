@@ -67,9 +67,11 @@ class HttpServiceTest : public ::testing::Test {
 
   httplib::Client Client() const { return httplib::Client("127.0.0.1", port_); }
 
-  // POST /api/call/{method} with the token; the answer's status and JSON.
+  // POST /api/call/{method} with the token; the answer's status and JSON. A call may take seconds on a busy machine
+  // or under the sanitizers: the answer is awaited for a minute, not the client's default five seconds.
   std::pair<int, Json> Call(const std::string& method, const std::string& body) const {
     httplib::Client client = Client();
+    client.set_read_timeout(60);
     const httplib::Result result = client.Post("/api/call/" + method, kAuthorized, body, "application/json");
     if (!result) return {0, Json()};
     return {result->status, Json::parse(result->body)};
