@@ -19,18 +19,6 @@ namespace {
 
 using platform_test::ErrorNumber;
 
-// Sets the shared pool's limits for one test and puts the old ones back.
-class PoolLimits {
- public:
-  explicit PoolLimits(const ConnectionPoolLimits& limits) : saved_(ConnectionPool::Shared().limits()) {
-    ConnectionPool::Shared().SetLimits(limits);
-  }
-  ~PoolLimits() { ConnectionPool::Shared().SetLimits(saved_); }
-
- private:
-  ConnectionPoolLimits saved_;
-};
-
 class PooledSessions : public ::testing::Test {
  protected:
   PooledSessions() {
@@ -70,8 +58,7 @@ TEST_F(PooledSessions, NeverReusesASessionThatFailedOrCarriesState) {
   const struct { const char* what; const char* sql; } rows[] = {
       {"a failed statement", "INSERT INTO no_such_table VALUES (1)"},
       {"a temporary table", "CREATE TEMP TABLE scratch (i INTEGER)"},
-      {"an attached file", "ATTACH ':memory:' AS other"},
-      {"foreign keys off", "PRAGMA foreign_keys = OFF"},
+      {"an attached file", "ATTACH ':memory:' AS other"}, {"foreign keys off", "PRAGMA foreign_keys = OFF"},
       {"a lock kept for good", "PRAGMA locking_mode = EXCLUSIVE"},
   };
   for (const auto& row : rows) {
@@ -104,19 +91,20 @@ TEST_F(PooledSessions, NeverServesAFileThatWasReplacedOrRemoved) {
 
 TEST_F(PooledSessions, KeepsNoMoreSessionsThanItsLimitsAndNoneTooLong) {
   const struct { ConnectionPoolLimits limits; size_t idle_after_four; } rows[] = {
-      {{2, 32, std::chrono::seconds(60)}, 2},
-      {{8, 3, std::chrono::seconds(60)}, 3},
-      {{8, 32, std::chrono::seconds(0)}, 0},
-      {{0, 0, std::chrono::seconds(60)}, 0},
+      {{2, 32, std::chrono::seconds(60)}, 2}, {{8, 3, std::chrono::seconds(60)}, 3},
+      {{8, 32, std::chrono::seconds(0)}, 0}, {{0, 0, std::chrono::seconds(60)}, 0},
   };
+  // The shared pool's own limits come back however the test ends.
+  struct Restore {
+    ConnectionPoolLimits saved = ConnectionPool::Shared().limits();
+    ~Restore() { ConnectionPool::Shared().SetLimits(saved); }
+  } restore;
+  const std::string text = database_.connection_string();
+  const CallLimits outside = CallLimits::OutsideAnyCall();
   for (const auto& row : rows) {
     ConnectionPool::Shared().Clear();
-    PoolLimits limits(row.limits);
-    {
-      const std::string text = database_.connection_string();
-      const CallLimits outside = CallLimits::OutsideAnyCall();
-      Connection a(text, outside), b(text, outside), c(text, outside), d(text, outside);
-    }
+    ConnectionPool::Shared().SetLimits(row.limits);
+    { Connection a(text, outside), b(text, outside), c(text, outside), d(text, outside); }
     EXPECT_EQ(Counts().idle, row.idle_after_four) << row.limits.idle_per_connection_string;
   }
 }
@@ -147,11 +135,8 @@ TEST_F(PooledSessions, ASessionWaitsForLocksAsTheLimitsItWasTakenWithAllow) {
   Recordset().Open("INSERT INTO t VALUES (1)", holder);
 
   const struct { const char* who; const CallLimits& limits; int waits_run_out; } rows[] = {
-      {"the call's first wait", call, 1},
-      {"the call's next session", call, 0},
-      {"another call", other, 1},
-      {"outside any call", outside, 1},
-      {"outside any call, again", outside, 1},
+      {"the call's first wait", call, 1}, {"the call's next session", call, 0}, {"another call", other, 1},
+      {"outside any call", outside, 1}, {"outside any call, again", outside, 1},
   };
   for (const auto& row : rows) {
     Connection(database_.connection_string(), CallLimits::ForNewCall()).Close();

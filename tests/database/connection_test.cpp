@@ -1,11 +1,12 @@
-// Connections: the provider a connection string names, the reading of its keys, and transactions, alone or tied to a
-// block by TransactionScope, on the embedded database.
+// Connections: the provider a connection string names, the reading of its keys, transactions, alone or tied to a
+// block by TransactionScope, and commands with named parameters, on the embedded database.
 #include "database/connection.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
+#include "database/command.h"
 #include "database/connection_string.h"
 #include "database/recordset.h"
 #include "values/error_number.h"
@@ -86,6 +87,35 @@ TEST_F(ConnectionTransaction, ScopeRollsBackUnlessCommittedAndDefersToAnOuterTra
   Insert(connection_, 4);
   connection_.Close();
   EXPECT_EQ(Committed(), 2) << "closing undoes what was not committed";
+}
+
+// Registers a job through SP_KMB_INC_JOB2; the parameters are named as the procedure declares them, in another order
+// and case, some with "@". Outputs are read back by name.
+TEST(Command, RunsAStoredProcedureWithNamedParameters) {
+  constexpr auto kIn = ParameterDirection::Input;
+  testing::TempDatabase database;
+  Connection connection(database.connection_string(), CallLimits::OutsideAnyCall());
+  Command command(connection);
+  command.SetCommandType(CommandType::StoredProcedure);
+  command.SetCommandText("SP_KMB_INC_JOB2");
+  command.AppendParameter("@pLOG_GERADOR_ID", DataType::Integer, ParameterDirection::Output, 0, Variant());
+  command.AppendParameter("pFUNCAO_ID", DataType::Integer, kIn, 0, Variant(12));
+  command.AppendParameter("@pUsuario_Internet_Id", DataType::Integer, kIn, 0, Variant(57));
+  command.AppendParameter("pTITULO_EMAIL", DataType::VarChar, kIn, 100, Variant("Relatório"));
+  command.AppendParameter("pFLAG_ENVIA_EMAIL", DataType::Char, kIn, 1, Variant("S"));
+  command.AppendParameter("pTAB_STATUS_JOB_ID", DataType::Integer, kIn, 0, Variant(1));
+
+  Recordset answer = command.Execute();
+  ASSERT_TRUE(answer.IsOpen() && !answer.Eof());
+  EXPECT_EQ(answer.Value("Retorno"), Variant(0));
+  const Variant job = answer.Value("LOG_GERADOR_ID");
+  EXPECT_EQ(job, Variant(1));
+  for (const char* name : {"pLOG_GERADOR_ID", "@plog_gerador_id", "PLOG_GERADOR_ID"}) {
+    EXPECT_EQ(command.ParameterValue(name), job) << name;
+  }
+  EXPECT_EQ(command.ParameterValue("pusuario_internet_id"), Variant(57)) << "inputs are left alone";
+  EXPECT_EQ(ErrorNumber([&] { command.ParameterValue("pNAO_EXISTE"); }), error::kItemNotFound);
+  EXPECT_EQ(database.Rows("SELECT USUARIO_INTERNET_ID, FUNCAO_ID, TITULO_EMAIL FROM LOG_GERADOR"), "57|12|Relatório");
 }
 
 }  // namespace

@@ -23,11 +23,8 @@ ResultSet RowSet(std::vector<std::string> names, CellStore cells) {
 }
 
 std::vector<ResultSet> Batch() {
-  std::vector<ResultSet> batch;
-  batch.push_back(RowSet({"Id", "Nome"}, {Variant(1), Variant("a"), Variant(2), Variant("b")}));
-  batch.push_back(RowSet({"Vazio"}, {}));
-  batch.push_back(RowSet({"Total"}, {Variant(3)}));
-  return batch;
+  return {RowSet({"Id", "Nome"}, {Variant(1), Variant("a"), Variant(2), Variant("b")}), RowSet({"Vazio"}, {}),
+          RowSet({"Total"}, {Variant(3)})};
 }
 
 TEST(Recordset, WalksTheRowsOfEveryRowSet) {

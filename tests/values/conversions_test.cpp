@@ -162,10 +162,8 @@ TEST(IsNumericAndIsDateTest, Table) {
       {Variant(37177), true, false}, {Variant(1.5), true, false}, {Variant(int16_t{1}), true, false},
       {Variant(Date{1}), false, true}, {Variant(Array::Vector(0)), false, false}, {Variant("13/10/2001"), false, true},
   };
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(IsNumeric(rows[i].in), rows[i].numeric) << "row " << i;
-    EXPECT_EQ(IsDate(rows[i].in), rows[i].date) << "row " << i;
-  }
+  for (size_t i = 0; i < std::size(rows); ++i)
+    EXPECT_EQ(std::pair(IsNumeric(rows[i].in), IsDate(rows[i].in)), std::pair(rows[i].numeric, rows[i].date)) << i;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "database/odbc/odbc_test_database.h"
 #include "database/connection.h"
@@ -147,9 +148,9 @@ TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
   };
   for (size_t i = 0; i < std::size(rows); ++i) {
     const RuntimeError e = ToRuntimeError(rows[i].records);
-    EXPECT_EQ(e.number(), rows[i].number) << "row " << i;
-    EXPECT_EQ(e.sql_state(), rows[i].sql_state) << "row " << i;
-    EXPECT_EQ(e.description(), rows[i].description) << "row " << i;
+    EXPECT_EQ(std::tuple(e.number(), e.sql_state(), e.description()),
+              std::tuple(rows[i].number, std::string(rows[i].sql_state), std::string(rows[i].description)))
+        << "row " << i;
   }
   const RuntimeError silent = ToRuntimeError({});
   EXPECT_EQ(silent.number(), kUnspecifiedOdbcError);

@@ -34,12 +34,14 @@ TEST_F(SqliteEmbeddedDatabase, CreatesEveryTableWithItsColumns) {
   EXPECT_EQ(types, (std::vector<DataType>{DataType::Integer, DataType::VarChar, DataType::Char, DataType::Date}));
 }
 
+// Read as the library reads them, after its session prelude (which the embedded database skips).
 TEST_F(SqliteEmbeddedDatabase, HoldsTheDefaultSystemParameters) {
   const std::pair<int32_t, const char*> rows[] = {
       {2001780, "90"}, {15000, "N"}, {7018, "N"}, {23042, "1000"}, {5070, "50"}, {2001849, "N"},
       {23017, "/var/tmp/"}, {23018, ""}, {23022, ""}, {6408, ""}, {2001850, "suporte@localhost"}};
   for (const auto& [id, value] : rows) {
-    EXPECT_EQ(Scalar(" Select Parametro  From Tab_Parametro_Sistema  WHERE Tab_Parametro_Sistema_ID =  " +
+    EXPECT_EQ(Scalar("Set Transaction Isolation Level Read Uncommitted \r\nSet Ansi_Warnings On\r\n"
+                     " Select Parametro  From Tab_Parametro_Sistema  WHERE Tab_Parametro_Sistema_ID =  " +
                      std::to_string(id) + " "),
               Variant(value)) << id;
   }

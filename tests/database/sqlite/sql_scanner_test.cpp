@@ -48,13 +48,5 @@ TEST(SqliteBatchReader, ManySemicolonsAreReadInOnePass) {
   EXPECT_EQ(Pieces(body), "S:" + body);
 }
 
-using SqliteBatch = SqliteTest;
-
-TEST_F(SqliteBatch, SessionPreludeIsSkipped) {
-  EXPECT_EQ(Scalar("Set Transaction Isolation Level Read Uncommitted \r\nSet Ansi_Warnings On\r\n"
-                   " Select Parametro  From Tab_Parametro_Sistema  WHERE Tab_Parametro_Sistema_ID =  23042 "),
-            Variant("1000"));
-}
-
 }  // namespace
 }  // namespace tpl::db::testing

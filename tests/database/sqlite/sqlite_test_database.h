@@ -44,6 +44,13 @@ class SqliteTestDatabase {
   std::string file_ = (folder_.path() / "test.db").string();
 };
 
+// The date a text names, as the platform reads it.
+inline Variant DateValue(std::string_view text) {
+  Date date;
+  EXPECT_TRUE(TryParseDate(text, date)) << text;
+  return Variant(date);
+}
+
 inline Parameter Param(Variant value, std::string name = {}, ParameterDirection direction = ParameterDirection::Input) {
   return {std::move(name), DataType::VarChar, direction, 0, std::move(value)};
 }

@@ -7,26 +7,20 @@ namespace {
 
 using SqliteBatch = SqliteTest;
 
-// "?" markers take the parameters in order across statements, values of every kind.
-TEST_F(SqliteBatch, QuestionMarksTakeTheParametersInOrder) {
-  Date when;
-  ASSERT_TRUE(TryParseDate("2001-10-13 10:20:00", when));
+// "?" markers take the parameters in order across statements, values of every kind; a named marker takes the
+// parameter of that name, without case or "@"; a marker without its parameter is refused.
+TEST_F(SqliteBatch, MarkersTakeTheParametersInOrderOrByName) {
   auto results = Run("SELECT ? AS a, ? AS b; SELECT ? IS NULL AS c, ?, ?, ?, ?, ?",
-                     {Param(Variant(7)), Param(Variant("Relatório")), Param(Variant::Null()), Param(Variant(when)),
-                      Param(Variant(true)), Param(Variant(int16_t{3})), Param(Variant(2.5)), Param(Variant())});
+                     {Param(Variant(7)), Param(Variant("Relatório")), Param(Variant::Null()),
+                      Param(DateValue("2001-10-13 10:20:00")), Param(Variant(true)), Param(Variant(int16_t{3})),
+                      Param(Variant(2.5)), Param(Variant())});
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0].cells, (CellStore{Variant(7), Variant("Relatório")}));
   EXPECT_EQ(results[1].cells, (CellStore{Variant(1), Variant("2001/10/13 10:20:00"), Variant(1), Variant(3),
                                          Variant(2.5), Variant::Null()}));
-}
-
-TEST_F(SqliteBatch, NamedMarkersTakeTheParameterOfThatName) {
-  auto results = Run("SELECT @pa AS a, :PB AS b", {Param(Variant(2), "pB"), Param(Variant(1), "@pA")});
+  results = Run("SELECT @pa AS a, :PB AS b", {Param(Variant(2), "pB"), Param(Variant(1), "@pA")});
   ASSERT_EQ(results.size(), 1u);
   EXPECT_EQ(results[0].cells, (CellStore{Variant(1), Variant(2)}));
-}
-
-TEST_F(SqliteBatch, MissingParametersAreRefused) {
   for (const char* sql : {"SELECT ?, ?", "SELECT @unknown", "SELECT ?3"})
     EXPECT_THROW(Run(sql, {Param(Variant(), "pA")}), RuntimeError) << sql;
 }
@@ -55,22 +49,14 @@ TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
   Run("CREATE TABLE venda (valor NUMERIC(12,2), qtd INTEGER, taxa DECIMAL(9,4), dia DATE, nome VARCHAR(20));"
       "INSERT INTO venda VALUES (1234.5, 3, 0.1234, '2001-10-13', 'a'), (10, 1, 0.5, '2001-10-14', 'b')");
   const struct { const char* column; DataType type; int32_t scale; } rows[] = {
-      {"SUM(valor)", DataType::Numeric, 2},
-      {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2},
-      {"TOTAL(valor) total", DataType::Numeric, 2},
-      {"MIN(valor)", DataType::Numeric, 2},
-      {"MAX(taxa) AS \"maior taxa\"", DataType::Numeric, 4},
-      {"AVG(valor)", DataType::Numeric, 6},
-      {"AVG(taxa)", DataType::Numeric, 6},
-      {"MAX(dia)", DataType::DBDate, 0},
-      {"MAX(nome)", DataType::VarChar, 0},
-      {"IFNULL(SUM(valor), 0)", DataType::Numeric, 2},
-      {"COALESCE(AVG(valor), 0) AS media", DataType::Numeric, 6},
+      {"SUM(valor)", DataType::Numeric, 2}, {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2},
+      {"TOTAL(valor) total", DataType::Numeric, 2}, {"MIN(valor)", DataType::Numeric, 2},
+      {"MAX(taxa) AS \"maior taxa\"", DataType::Numeric, 4}, {"AVG(valor)", DataType::Numeric, 6},
+      {"AVG(taxa)", DataType::Numeric, 6}, {"MAX(dia)", DataType::DBDate, 0}, {"MAX(nome)", DataType::VarChar, 0},
+      {"IFNULL(SUM(valor), 0)", DataType::Numeric, 2}, {"COALESCE(AVG(valor), 0) AS media", DataType::Numeric, 6},
       {"CAST(SUM(qtd) AS NUMERIC(10,2))", DataType::Numeric, 2},
-      {"cast(valor * 1 as decimal(18, 3)) x", DataType::Numeric, 3},
-      {"SUM(qtd)", DataType::Integer, 0},
-      {"SUM(valor * qtd)", DataType::Double, 0},
-      {"SUM(valor) + 1", DataType::Double, 0},
+      {"cast(valor * 1 as decimal(18, 3)) x", DataType::Numeric, 3}, {"SUM(qtd)", DataType::Integer, 0},
+      {"SUM(valor * qtd)", DataType::Double, 0}, {"SUM(valor) + 1", DataType::Double, 0},
       {"CAST(qtd AS VARCHAR(5))", DataType::VarChar, 0},
   };
   for (const auto& row : rows) {
@@ -97,15 +83,11 @@ TEST_F(SqliteColumnTypes, ValuesFollowTheColumnType) {
                      "INSERT INTO v VALUES (-2147483649, NULL, NULL, '2001/10/14', NULL, 'x');"
                      "SELECT i, n, d, dd, s, c FROM v ORDER BY rowid");
   ASSERT_EQ(results.size(), 1u);
-  Date october_13_1020, october_13, october_14;
-  ASSERT_TRUE(TryParseDate("2001-10-13 10:20:00", october_13_1020));
-  ASSERT_TRUE(TryParseDate("2001-10-13", october_13));
-  ASSERT_TRUE(TryParseDate("2001-10-14", october_14));
   const Variant null = Variant::Null();
   EXPECT_EQ(results[0].cells, (CellStore{
-      Variant::Long(2147483647), Variant(12.0), Variant(october_13_1020), Variant(october_13), Variant("57"),
-      Variant("ab"), Variant(2147483648.0), Variant(12.5), Variant("não é data"), null, Variant("Relatório"), null,
-      Variant(-2147483649.0), null, null, Variant(october_14), null, Variant("x")}));
+      Variant::Long(2147483647), Variant(12.0), DateValue("2001-10-13 10:20:00"), DateValue("2001-10-13"),
+      Variant("57"), Variant("ab"), Variant(2147483648.0), Variant(12.5), Variant("não é data"), null,
+      Variant("Relatório"), null, Variant(-2147483649.0), null, null, DateValue("2001-10-14"), null, Variant("x")}));
 }
 
 }  // namespace

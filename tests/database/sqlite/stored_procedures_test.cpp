@@ -68,18 +68,16 @@ TEST_F(SqliteProcedure, ExecWithLiteralArguments) {
   ASSERT_TRUE(jobs.size() == 1 && jobs[0].cells.size() == 24);
   EXPECT_EQ(jobs[0].cells[23].type(), VarType::Date) << "GETDATE()";
   jobs[0].cells[23] = Variant();
-  Date start;
-  ASSERT_TRUE(TryParseDate("2001-10-13 10:20:00", start));
   const Variant null = Variant::Null();
   EXPECT_EQ(jobs[0].cells, (CellStore{Variant(57), Variant(12), Variant("Relatório"), Variant("S"), Variant("Segue"),
                                       Variant(1), null, null, Variant(1), Variant(2), Variant("O'Brien; e cia"),
-                                      Variant("N"), Variant(""), Variant(1), null, Variant(start), Variant(1),
-                                      Variant(2), Variant("ação"), Variant("N"), Variant(""), Variant(1), null,
-                                      Variant()}));
+                                      Variant("N"), Variant(""), Variant(1), null, DateValue("2001-10-13 10:20:00"),
+                                      Variant(1), Variant(2), Variant("ação"), Variant("N"), Variant(""), Variant(1),
+                                      null, Variant()}));
 }
 
-// Plain literals are read without a statement; each must arrive as SQLite
-// itself evaluates it (the same literal in parentheses is left to SQLite).
+// Plain literals are read without a statement; each must arrive as SQLite itself evaluates it (the same literal in
+// parentheses is left to SQLite).
 TEST_F(SqliteProcedure, PlainLiteralArgumentsArriveAsSqliteEvaluatesThem) {
   database_.InstallProcedure("CREATE PROCEDURE SP_TEST_ECHO (pA SQL_VARIANT) AS SELECT @pA AS A, TYPEOF(@pA) AS T");
   for (const char* literal : {"5", "-7", "+3", "007", "-0", "2147483647", "-2147483648", "2147483648",
@@ -120,9 +118,8 @@ TEST_F(SqliteProcedure, StoredProcedureCommands) {
   EXPECT_EQ(results[0].cells, CellStore{Variant("nova")});
 }
 
-// A procedure's text is made ready once per process and its statements
-// prepared once per session; a body installed anew is seen at once, by the
-// session that ran the old one and by any other.
+// A procedure's text is made ready once per process and its statements prepared once per session; a body installed
+// anew is seen at once, by the session that ran the old one and by any other.
 TEST_F(SqliteProcedure, ReadyOncePerTextAndSeesAChangedBody) {
   auto sum = [](Provider& session, int a) {
     std::vector<Parameter> arguments = {Param(Variant(a), "pA"), Param(Variant(2), "pB")};
@@ -147,17 +144,15 @@ TEST_F(SqliteProcedure, ReadyOncePerTextAndSeesAChangedBody) {
   Run("UPDATE TPL_PROCEDURE SET BODY = 'SELECT @pA - @pB AS Diferenca' WHERE PROCEDURE_NAME = 'sp_test_row_sets'");
   EXPECT_EQ(sum(*session_, 5), Variant(3));
   EXPECT_EQ(sum(*other, 7), Variant(5));
-  // Between calls the parameter table is empty and the session can serve
-  // the next caller.
+  // Between calls the parameter table is empty and the session can serve the next caller.
   EXPECT_EQ(Scalar("SELECT count(*) FROM temp.params"), Variant(0));
   EXPECT_TRUE(session_->ResetForReuse());
 }
 
-// Sessions of several threads run procedures at the same time, each with
-// its own arguments, while the procedures they share are made ready.
+// Sessions of several threads run procedures at the same time, each with its own arguments, while the procedures
+// they share are made ready.
 TEST_F(SqliteProcedure, SessionsOfSeveralThreadsRunProceduresTogether) {
-  constexpr int kThreads = 4;
-  constexpr int kCalls = 40;
+  constexpr int kThreads = 4, kCalls = 40;
   std::vector<std::string> failures(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -185,9 +180,7 @@ TEST_F(SqliteProcedure, SessionsOfSeveralThreadsRunProceduresTogether) {
 // refused before the body runs.
 TEST_F(SqliteProcedure, IntegerParametersTakeOnlyNumbers) {
   auto integer = [](Variant value, const char* name) {
-    Parameter parameter = Param(std::move(value), name);
-    parameter.type = DataType::Integer;
-    return parameter;
+    return Parameter{name, DataType::Integer, ParameterDirection::Input, 0, std::move(value)};
   };
   auto results = Call("SP_TEST_ROW_SETS", {integer(Variant("5"), "pA"), integer(Variant(2.0), "pB")});
   EXPECT_EQ(results[2].cells, (CellStore{Variant("soma=7"), Variant(5)}));
