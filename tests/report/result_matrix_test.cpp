@@ -67,9 +67,8 @@ TEST(ResultMatrix, ZeroDisplayFlagAndAdditionalMatrixRules) {
   EXPECT_EQ(Build({text}, {"não é uma data"}, {false, "N"}).cells.at(2, 0), Variant("T"));
 }
 
-// Decimal cells are written straight from the number's digits; they must
-// read exactly as the platform's decimal routine writes them, for every
-// size of number and number of places, and with either zero flag.
+// Decimal cells are written straight from the number's digits; they must read exactly as the platform's decimal
+// routine writes them, for every size of number and number of places, and with either zero flag.
 TEST(ResultMatrix, DecimalCellsReadAsTheDecimalRoutineWritesThem) {
   const std::vector<double> numbers = {1,     -1,        1234.5678, -1234.5678, 12.5,    1e14 + 0.25, 999999999999999.0,
                                        1e15,  -2.5e17,   1e20,      0.125,      -0.5,    0.004,       0.005,
@@ -128,7 +127,6 @@ TEST(ResultMatrix, BlocksGiveTheWholeRowSetsMatrix) {
   EXPECT_THROW(failing.Finish({{"V", DataType::Numeric, 2}}), RuntimeError);
 }
 
-// The matrix takes the row set's cells: none is left behind in it.
 TEST(ResultMatrix, TakesTheCellsOfTheRowSet) {
   db::ResultSet set;
   set.columns = {{"A", DataType::Integer, 0}, {"B", DataType::VarChar, 0}};
