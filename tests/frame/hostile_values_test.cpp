@@ -166,8 +166,7 @@ TEST_P(HostileValuesElsewhere, JobTexts) {
     if (!registered) continue;
     ++stored;
     EXPECT_EQ(db_.Rows("SELECT Email_Remetente, Endereco_anexo, TXT_QUERY FROM LOG_GERADOR"),
-              Stored(value + "|" + value + "|" + CStr(job_id) + "__JOB____" + value))
-        << where;
+              Stored(value + "|" + value + "|" + CStr(job_id) + "__JOB____" + value)) << where;
   }
   EXPECT_GT(stored, 5) << "the table should reach the job row";
 }

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <functional>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "support/suite.h"
@@ -42,8 +42,7 @@ struct Exporter {
   }
   Variant Export(int32_t user_id = 57, int32_t line_count = 4) {
     Variant connection(db.connection_string()), user = Variant::Long(user_id), kind("SQLSERVER"),
-        title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)),
-        columns(Variant::Long(7));
+        title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)), columns(Variant::Long(7));
     return TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns, matrix, name);
   }
   // The workbooks in the folder.
@@ -147,9 +146,7 @@ TEST(WorkbookExport, PartsMatchTheStoredWorkbook) {
       continue;
     }
     std::ifstream stored(golden / part, std::ios::binary);
-    std::stringstream expected;
-    expected << stored.rdbuf();
-    EXPECT_EQ(content, expected.str()) << part;
+    EXPECT_EQ(content, std::string(std::istreambuf_iterator<char>(stored), {})) << part;
   }
   EXPECT_EQ(names, "[Content_Types].xml _rels/.rels docProps/app.xml docProps/core.xml "
             "xl/_rels/workbook.xml.rels xl/sharedStrings.xml xl/styles.xml xl/tables/table1.xml "
