@@ -34,7 +34,6 @@ TEST_F(QueryTest, AValidQueryRunsAndReturnsItsResultMatrix) {
 
 TEST_F(QueryTest, EachRefusalAnswersWithItsOwnSentenceAndRunsNothing) {
   const struct { Variant title; std::string query, message; } rows[] = {
-      {"", "SELECT A FROM T", "Preencha Título"},
       {std::string(101, 't'), "SELECT A FROM T", "Preencha Título com, no máximo, 100 caracteres."},
       {"T", " \r\n ", "Preencha o campo Query."},
       {"T", "-- comentário\r\nSELECT A FROM T", "Comando não permitido por essa função."},
