@@ -22,16 +22,10 @@ const std::string kTrapped = "Acesso a geração do relatório não disponível.
 // A report as a report run returns it, with every type code: whole numbers (one as text), text, decimals (one blank),
 // dates (one that is not), no code (the first value's format) and an unknown code (none).
 Variant SalesMatrix() {
-  Array cells = Array::Matrix(4, 7);
-  const Variant rows[5][6] = {
-      {"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
-      {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A"},
-      {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant()}, {"I", "T", "V", "D", "", "X"},
-      {"Center", "Left", "Right", "Center", "Right", "Left"}};
-  for (int32_t r = 0; r < 5; ++r)
-    for (int32_t c = 0; c < 6; ++c) cells.at(r, c) = rows[r][c];
-  cells.at(1, 6) = cells.at(2, 6) = "DET";
-  return Variant(std::move(cells));
+  return testing::Matrix(4, 7, {{"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
+                                {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A", "DET"},
+                                {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant(), "DET"},
+                                {"I", "T", "V", "D", "", "X"}, {"Center", "Left", "Right", "Center", "Right", "Left"}});
 }
 
 // A database whose workbook folder is its own temporary folder, and the arguments of one export.

@@ -1,4 +1,4 @@
-// Small builders shared by the suites: dates, arrays, filter matrices and a printable form of any Variant.
+// Small builders shared by the suites: dates, arrays, matrices and a printable form of any Variant.
 #pragma once
 
 #include <string>
@@ -12,6 +12,8 @@ namespace tpl::testing {
 Variant MakeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 // A one-dimensional array holding the values, lower bound 0.
 Variant Vector(const std::vector<Variant>& values);
+// A matrix with upper bounds (last_row, last_column), each row giving columns 0.. in order; the rest stays Empty.
+Variant Matrix(int32_t last_row, int32_t last_column, const std::vector<std::vector<Variant>>& rows);
 // A filter matrix as the host keeps it: upper bounds (rows, 7), each row giving columns 0.. in order (identifier,
 // caption, placeholder, type, obligatory, largest interval, value); missing columns stay Empty.
 Variant FilterMatrix(const std::vector<std::vector<Variant>>& rows);
