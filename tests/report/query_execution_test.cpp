@@ -119,7 +119,8 @@ TEST_F(QueryExecution, FailuresWhileRowsArriveLeaveTheOutputsUntouched) {
               "INSERT INTO M SELECT i, CASE WHEN i = 1900 THEN 'abc' ELSE i END FROM n");
   const struct { const char* query; const char* detail; const char* log_closed; } rows[] = {
       {"SELECT abs(CASE WHEN I = 1800 THEN -9223372036854775807 - 1 ELSE I END) AS A FROM M ORDER BY I",
-       "integer overflow", "0"}, {"SELECT I, V FROM M ORDER BY I", " : 13)", "1"},
+       "integer overflow", "0"},
+      {"SELECT I, V FROM M ORDER BY I", " : 13)", "1"},
   };
   for (const auto& row : rows) {
     db_.Execute("DELETE FROM LOG_TEMPLATE_DINAMICO");
