@@ -168,13 +168,8 @@ bool CheckEmailRequest(const EmailChange& row, std::string& outcome) {
 }
 
 // Lengths count characters: "ã" is one character of two bytes.
-std::string Repeat(const std::string& piece, int times) {
-  std::string text;
-  while (times-- > 0) text += piece;
-  return text;
-}
-
 TEST(JobValidation, AcceptsAndRewritesTheEmailFieldsOrRefusesWithTheFirstFailingCheck) {
+  using testing::Repeat;
   const std::string fields = "Relatório|a@x.com|Segue|";
   const std::string function = "Código da Função deve ser igual ou maior que 1";
   const std::vector<EmailChange> accepted = {

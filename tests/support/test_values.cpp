@@ -30,6 +30,12 @@ Variant FilterMatrix(const std::vector<std::vector<Variant>>& rows) {
   return Matrix(static_cast<int32_t>(rows.size()), 7, rows);
 }
 
+std::string Repeat(std::string_view piece, int times) {
+  std::string text;
+  while (times-- > 0) text += piece;
+  return text;
+}
+
 std::string Show(const Variant& value) {
   if (value.IsNull()) return "<null>";
   if (value.IsEmpty()) return "<empty>";

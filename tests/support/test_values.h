@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tpl/variant.h"
@@ -17,6 +18,8 @@ Variant Matrix(int32_t last_row, int32_t last_column, const std::vector<std::vec
 // A filter matrix as the host keeps it: upper bounds (rows, 7), each row giving columns 0.. in order (identifier,
 // caption, placeholder, type, obligatory, largest interval, value); missing columns stay Empty.
 Variant FilterMatrix(const std::vector<std::vector<Variant>>& rows);
+// `piece` `times` over.
+std::string Repeat(std::string_view piece, int times);
 // Text for failure messages and row comparisons; never throws. Null shows as <null>, Empty as <empty>.
 std::string Show(const Variant& value);
 // Every row of a matrix: cells shown as above, joined by '|', rows by ';'.
