@@ -92,20 +92,15 @@ const std::string& WorkbookFolder() {
   return path;
 }
 
-// A shown result of one data row: header, data, types, alignments.
-Variant ShownResult() {
-  Array m = Array::Matrix(3, 3);
-  const char* cells[4][4] = {{"ID", "CLIENTE", "", ""}, {"1", "ana", "DET", ""}, {"I", "T", "", ""},
-                             {"Center", "Left", "", ""}};
-  for (int i = 0; i < 16; ++i) m.at(i / 4, i % 4) = Variant(cells[i / 4][i % 4]);
-  return Variant(std::move(m));
-}
-
 const std::vector<Sample>& Samples() {
   const Variant c = kConnection, user = Variant::Long(5), one = Variant::Long(1), i1 = Variant::Integer(1),
                 i7 = Variant::Integer(7);
   static const std::vector<Sample> samples = {
-      {"gGera_Excel", {c, user, "", "SQLSERVER", "Vendas", "", Variant::Long(3), Variant::Long(3), ShownResult(), ""},
+      // A shown result of one data row: header, data, types, alignments.
+      {"gGera_Excel",
+       {c, user, "", "SQLSERVER", "Vendas", "", Variant::Long(3), Variant::Long(3),
+        testing::Matrix(3, 3, {{"ID", "CLIENTE", "", ""}, {"1", "ana", "DET", ""}, {"I", "T", "", ""},
+                               {"Center", "Left", "", ""}}), ""},
        Failure::Code10},
       {"gGrava_Template", TemplateArgs(0), Failure::Code10, {}, kTemplate},
       {"gGrava_Template", TemplateArgs(1), Failure::Code10, {}, kTemplate},

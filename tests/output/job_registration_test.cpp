@@ -51,8 +51,7 @@ TEST_P(JobRegistration, WritesTheRowAndItsParameterTextWithApostrophesIntact) {
                    "/srv/d'agua.xlsx|1__JOB____A__d'a"));
   // Oracle audits both writes; the procedures need no audit row.
   EXPECT_EQ(db_.Count("LOG_SISTEMA WHERE TABELA_SISTEMA_ID = 490 AND TAB_TIPO_ACAO_ID = 1 AND "
-                      "USUARIO_ID = 57 AND registro_id = 1"),
-            GetParam() == "ORACLE" ? 2 : 0);
+                      "USUARIO_ID = 57 AND registro_id = 1"), GetParam() == "ORACLE" ? 2 : 0);
 
   // Validation filters apostrophes out of the e-mail fields; the row step keeps them.
   int32_t user = 57, function = 3016;
@@ -145,8 +144,7 @@ TEST(JobKind, OnlyTheExactWordOracleSelectsTheOraclePath) {
     JobRequest request{kind, db.connection_string()};
     ASSERT_TRUE(request.Register()) << "[" << kind << "] " << CStr(request.message);
     EXPECT_EQ(CStr(db.Scalar("SELECT TITULO_EMAIL FROM LOG_GERADOR WHERE LOG_GERADOR_ID = " + CStr(request.job_id))),
-              "Relatório mensal")
-        << "[" << kind << "]";
+              "Relatório mensal") << "[" << kind << "]";
   }
   EXPECT_EQ(db.Count("LOG_SISTEMA"), 0);
 }
@@ -170,13 +168,8 @@ bool CheckEmailRequest(const EmailChange& row, std::string& outcome) {
 }
 
 // Lengths count characters: "ã" is one character of two bytes.
-std::string Repeat(const std::string& piece, int times) {
-  std::string text;
-  while (times-- > 0) text += piece;
-  return text;
-}
-
 TEST(JobValidation, AcceptsAndRewritesTheEmailFieldsOrRefusesWithTheFirstFailingCheck) {
+  using testing::Repeat;
   const std::string fields = "Relatório|a@x.com|Segue|";
   const std::string function = "Código da Função deve ser igual ou maior que 1";
   const std::vector<EmailChange> accepted = {
@@ -240,8 +233,7 @@ TEST_F(JobProcedures, JobInsertRefusesFunctionCodesThatAreNotPositive) {
   for (const char* function : {"0", "-1", "null"}) {
     EXPECT_EQ(db_.Rows(std::string("EXEC SP_KMB_INC_JOB2 57, ") + function +
                        ", 'T', 'S', 57, null, 'r', 1, null, null, null"),
-              "1|O código da função deve ser maior que zero.|0")
-        << function;
+              "1|O código da função deve ser maior que zero.|0") << function;
   }
   int32_t user = 57, function = 0;
   std::string title = "t", flag = "S", connection = db_.connection_string(), kind = "SQLSERVER", recipient = "r", none;
@@ -272,8 +264,7 @@ TEST_F(JobProcedures, ProcedureAnswersBecomeTheRegistrationsMessage) {
     EXPECT_FALSE(request.Register()) << body;
     EXPECT_EQ(CStr(request.message), expected) << body;
     EXPECT_EQ(db_.Rows("SELECT MSG01 FROM LOG_MSG"),
-              "VRL_JOB.gInclui_JOB - " + Replace(Replace(expected, "(", ""), ")", ""))
-        << body;
+              "VRL_JOB.gInclui_JOB - " + Replace(Replace(expected, "(", ""), ")", "")) << body;
   }
 }
 

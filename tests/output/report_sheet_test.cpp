@@ -23,12 +23,7 @@ TEST(ColumnFormat, ChosenFromTheFirstValue) {
 }
 
 TEST(ColumnFormat, SampleIsTheFirstValueThatIsNotEmpty) {
-  Array cells = Array::Matrix(4, 1);
-  cells.at(0, 0) = "Título";
-  cells.at(1, 0) = Variant::Null();
-  cells.at(2, 0) = "";
-  cells.at(3, 0) = " ";
-  Variant matrix(cells);
+  Variant matrix = testing::Matrix(4, 1, {{"Título"}, {Variant::Null()}, {""}, {" "}});
   EXPECT_EQ(mObter_Valor_Amostra(matrix, 0), Variant(" "));
   matrix.AsArray().at(3, 0) = Variant();
   matrix.AsArray().at(4, 0) = "V";  // a column with no value at all reaches the type row
@@ -42,12 +37,10 @@ TEST(ColumnFormat, SampleIsTheFirstValueThatIsNotEmpty) {
 // number, 0 on success.
 int32_t LayOut(Variant& report, const std::vector<Variant>& values, const Variant& lines,
                const Variant& columns, const char* type = "V") {
-  const int32_t rows = static_cast<int32_t>(values.size());
-  Array cells = Array::Matrix(rows + 2, 2);
-  cells.at(0, 0) = "Valor";
-  for (int32_t r = 1; r <= rows; ++r) cells.at(r, 0) = values[r - 1], cells.at(r, 1) = "DET";
-  cells.at(rows + 1, 0) = type;
-  if (report.IsEmpty()) report = Variant(std::move(cells));
+  std::vector<std::vector<Variant>> cells = {{"Valor"}};
+  for (const Variant& value : values) cells.push_back({value, "DET"});
+  cells.push_back({type});
+  if (report.IsEmpty()) report = testing::Matrix(static_cast<int32_t>(cells.size()), 2, cells);
   workbook::Workbook book(fs::temp_directory_path() / "tpl-report-sheet.xlsx");
   return ErrorNumber([&] { WriteReportSheet(book, "Vendas", "Outubro", lines, columns, report); });
 }

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <functional>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "support/suite.h"
@@ -22,16 +22,10 @@ const std::string kTrapped = "Acesso a geração do relatório não disponível.
 // A report as a report run returns it, with every type code: whole numbers (one as text), text, decimals (one blank),
 // dates (one that is not), no code (the first value's format) and an unknown code (none).
 Variant SalesMatrix() {
-  Array cells = Array::Matrix(4, 7);
-  const Variant rows[5][6] = {
-      {"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
-      {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A"},
-      {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant()}, {"I", "T", "V", "D", "", "X"},
-      {"Center", "Left", "Right", "Center", "Right", "Left"}};
-  for (int32_t r = 0; r < 5; ++r)
-    for (int32_t c = 0; c < 6; ++c) cells.at(r, c) = rows[r][c];
-  cells.at(1, 6) = cells.at(2, 6) = "DET";
-  return Variant(std::move(cells));
+  return testing::Matrix(4, 7, {{"Código", "Cliente", "Valor", "Emissão", "Peso", "Situação"},
+                                {Variant::Long(1), "Ana Luíza", "1234,50", "13/10/2001 10:20", "12,345", "A", "DET"},
+                                {"2", "Bruno & Cia <Ltda>", "", "não informada", "0,5", Variant(), "DET"},
+                                {"I", "T", "V", "D", "", "X"}, {"Center", "Left", "Right", "Center", "Right", "Left"}});
 }
 
 // A database whose workbook folder is its own temporary folder, and the arguments of one export.
@@ -42,8 +36,7 @@ struct Exporter {
   }
   Variant Export(int32_t user_id = 57, int32_t line_count = 4) {
     Variant connection(db.connection_string()), user = Variant::Long(user_id), kind("SQLSERVER"),
-        title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)),
-        columns(Variant::Long(7));
+        title(" Vendas "), subtitle("Outubro de 2001"), lines(Variant::Long(line_count)), columns(Variant::Long(7));
     return TPL().gGera_Excel(connection, user, message, kind, title, subtitle, lines, columns, matrix, name);
   }
   // The workbooks in the folder.
@@ -147,9 +140,7 @@ TEST(WorkbookExport, PartsMatchTheStoredWorkbook) {
       continue;
     }
     std::ifstream stored(golden / part, std::ios::binary);
-    std::stringstream expected;
-    expected << stored.rdbuf();
-    EXPECT_EQ(content, expected.str()) << part;
+    EXPECT_EQ(content, std::string(std::istreambuf_iterator<char>(stored), {})) << part;
   }
   EXPECT_EQ(names, "[Content_Types].xml _rels/.rels docProps/app.xml docProps/core.xml "
             "xl/_rels/workbook.xml.rels xl/sharedStrings.xml xl/styles.xml xl/tables/table1.xml "

@@ -45,8 +45,7 @@ TEST_F(QueryExecution, BuildsTheMatrixAndWritesTheGenerationLog) {
   EXPECT_EQ(additional_, Variant("antes")) << "a single row set leaves the dictionary alone";
   EXPECT_TRUE(message_.IsEmpty());
   EXPECT_EQ(db_.Rows("SELECT USUARIO_INTERNET_ID, TEMPLATE_DINAMICO_ID, DATA_FIM IS NOT NULL "
-                     "FROM LOG_TEMPLATE_DINAMICO"),
-            "5|12|1");  // the entry is closed after the query
+                     "FROM LOG_TEMPLATE_DINAMICO"), "5|12|1");  // the entry is closed after the query
 }
 
 // A failing query goes through the trap: see the time-out below.
@@ -59,24 +58,19 @@ TEST_F(QueryExecution, EmptyResultSaysSoAndShowsTheQueryToUserOne) {
                               "InVntQuery = SELECT A FROM T WHERE A > 10"));
 }
 
-// The procedure turns the ## sent for each apostrophe back and drops trailing blanks, not leading ones.
+// The procedure turns the ## sent for each apostrophe back and drops trailing blanks, not leading ones. Any answer but
+// 0 is a refusal, negative ones included; the procedure's own message then stands instead of the success sentence.
 TEST_F(QueryExecution, EmailFlagQueuesTheRequestWithoutRunning) {
+  const std::string queued = "Solicitação gravada com sucesso. O sistema enviará o relatório por email.";
   EXPECT_FALSE(Run("  SELECT A FROM T WHERE C = 'um' OR C = ''  ", " S "));
-  EXPECT_EQ(message_, Variant("Solicitação gravada com sucesso. O sistema enviará o relatório por email."));
+  EXPECT_EQ(message_, Variant(queued));
   EXPECT_TRUE(matrix_.IsEmpty());
   EXPECT_EQ(db_.Rows("SELECT TXT_QUERY, TITULO, USUARIO_INTERNET_ID, DATA_SOLICITACAO IS NOT NULL, "
                      "DATA_ENVIO IS NULL FROM REL_DIN_EMAIL"),
             "  SELECT A FROM T WHERE C = 'um' OR C = ''|Vendas d'Ouro|5|1|1");
-}
-
-// Any answer but 0 is a refusal, negative ones included; the procedure's own message then stands instead of the success
-// sentence.
-TEST_F(QueryExecution, EmailRequestAnswersOtherThanZeroAreRefusals) {
-  const std::pair<const char*, const char*> rows[] = {
+  const std::pair<const char*, std::string> rows[] = {
       {"SELECT -1 AS Retorno, ''Fila cheia'' AS MsgRet", "Fila cheia"}, {"SELECT 3 AS Retorno, NULL AS MsgRet", ""},
-      {"SELECT '' 0 '' AS Retorno, ''ok'' AS MsgRet",
-       "Solicitação gravada com sucesso. O sistema enviará o relatório por email."},
-  };
+      {"SELECT '' 0 '' AS Retorno, ''ok'' AS MsgRet", queued}};
   for (const auto& [body, expected] : rows) {
     db_.Execute(std::string("UPDATE TPL_PROCEDURE SET BODY = '") + body +
                 "' WHERE PROCEDURE_NAME = 'Sp_061_Envia_Rel_Din_Email02'");
@@ -144,8 +138,7 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   db_.SetParameter(2001780, "1");
   db_.SetParameter(15000, "S");
   EXPECT_FALSE(Run(slow));
-  EXPECT_EQ(message_, Variant("Tempo de resposta do servidor excedido. O sistema enviará o "
-                              "relatório por email."));
+  EXPECT_EQ(message_, Variant("Tempo de resposta do servidor excedido. O sistema enviará o relatório por email."));
   EXPECT_EQ(db_.Count("REL_DIN_EMAIL"), 1);
 
   db_.SetParameter(15000, "N");

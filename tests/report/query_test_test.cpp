@@ -34,7 +34,6 @@ TEST_F(QueryTest, AValidQueryRunsAndReturnsItsResultMatrix) {
 
 TEST_F(QueryTest, EachRefusalAnswersWithItsOwnSentenceAndRunsNothing) {
   const struct { Variant title; std::string query, message; } rows[] = {
-      {"", "SELECT A FROM T", "Preencha Título"},
       {std::string(101, 't'), "SELECT A FROM T", "Preencha Título com, no máximo, 100 caracteres."},
       {"T", " \r\n ", "Preencha o campo Query."},
       {"T", "-- comentário\r\nSELECT A FROM T", "Comando não permitido por essa função."},
@@ -53,7 +52,6 @@ TEST_F(QueryTest, EachRefusalAnswersWithItsOwnSentenceAndRunsNothing) {
   EXPECT_EQ(message_, Variant("Não foram encontrados registros para esse relatório."));
 }
 
-// The sample values are prepared on a copy; the host's variables stay.
 TEST_F(QueryTest, SampleValuesArePreparedOnACopy) {
   const Variant matrix = testing::FilterMatrix({{0, "Data", "{D}", " d ", 1, "", "x"},
                                                 {0, "Número", "{N}", "N", 1, "", ""},
@@ -65,8 +63,7 @@ TEST_F(QueryTest, SampleValuesArePreparedOnACopy) {
   const Variant connection(db_.connection_string()), user(Variant::Long(5)), kind("SQLSERVER");
   const CallContext call(connection, user, kind, message);
   EXPECT_TRUE(mTesta_Query(call, query, Variant::Integer(5), Variant::Integer(7), matrix));
-  EXPECT_TRUE(mTesta_Query(call, query, Variant(""), Variant(), Variant()))
-      << "no filters: nothing to prepare";
+  EXPECT_TRUE(mTesta_Query(call, query, Variant(""), Variant(), Variant())) << "no filters: nothing to prepare";
   EXPECT_TRUE(message.IsEmpty());
   EXPECT_EQ(matrix.AsArray().at(0, 6), Variant("x"));
   // Its failure (a column count below 6) is checked where a template is saved.

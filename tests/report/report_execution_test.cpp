@@ -13,8 +13,7 @@ namespace {
 class ReportRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    db_.Execute("CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), EMISSAO DATETIME, "
-                "VALOR NUMERIC(10,2))");
+    db_.Execute("CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), EMISSAO DATETIME, VALOR NUMERIC(10,2))");
     db_.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
                 "INSERT INTO VENDA SELECT i, CASE i % 3 WHEN 0 THEN 'ana' WHEN 1 THEN 'bia' "
                 "ELSE 'caio' END, printf('2001/10/%02d 08:00:00', 1 + i % 28), i * 10.5 FROM n");
@@ -33,20 +32,19 @@ class ReportRun : public ::testing::Test {
   }
   Variant Run(const std::string& query, const char* export_flag = "N", const char* display = "",
               const char* kind = "SQLSERVER") {
-    Variant connection(db_.connection_string()), user(Variant::Long(5)), database_kind(kind);
+    Variant connection(db_.connection_string()), user(Variant::Long(5)), database_kind(kind), title("Vendas"),
+        subtitle("Outubro"), template_id(Variant::Long(12)), export_wish(export_flag), display_kind(display),
+        email("N");
     query_ = Variant(query);
-    Variant title("Vendas"), subtitle("Outubro"), template_id(Variant::Long(12));
-    Variant export_wish(export_flag), display_kind(display), email("N");
-    return TPL().gExecutar_Query(connection, user, message_, database_kind, query_, filters_,
-                                 filter_lines_, filter_columns_, lines_, columns_, matrix_, flag_,
-                                 title, subtitle, template_id, export_wish, display_kind,
-                                 additional_, email);
+    return TPL().gExecutar_Query(connection, user, message_, database_kind, query_, filters_, filter_lines_,
+                                 filter_columns_, lines_, columns_, matrix_, flag_, title, subtitle, template_id,
+                                 export_wish, display_kind, additional_, email);
   }
   int32_t Jobs() { return db_.Count("LOG_GERADOR"); }
 
   testing::TempDatabase db_;
-  Variant message_, query_, filters_, filter_lines_{Variant::Integer(0)},
-      filter_columns_{Variant::Integer(7)}, lines_, columns_, matrix_, flag_, additional_;
+  Variant message_, query_, filters_, filter_lines_{Variant::Integer(0)}, filter_columns_{Variant::Integer(7)}, lines_,
+      columns_, matrix_, flag_, additional_;
 };
 
 TEST_F(ReportRun, EveryFilterTypeOnBothKinds) {
@@ -74,8 +72,7 @@ TEST_F(ReportRun, EveryFilterTypeOnBothKinds) {
 // Sums and averages of a decimal column come back as decimals with a comma, as they would from SQL Server.
 TEST_F(ReportRun, SumsOfDecimalColumnsShowAsDecimals) {
   ASSERT_EQ(Run("SELECT CLIENTE, SUM(VALOR) AS TOTAL, AVG(VALOR) MEDIA, COUNT(*) FROM VENDA "
-                "GROUP BY CLIENTE ORDER BY CLIENTE"),
-            Variant::Integer(0)) << TextOrEmpty(message_);
+                "GROUP BY CLIENTE ORDER BY CLIENTE"), Variant::Integer(0)) << TextOrEmpty(message_);
   const Array& m = matrix_.AsArray();
   // ana: 3, 6, ... 120 times 10.5; 40 rows.
   EXPECT_EQ(m.at(1, 1), Variant("25830,00"));
@@ -117,7 +114,6 @@ TEST_F(ReportRun, ScreenLimitsDecideBetweenScreenAndBackground) {
   EXPECT_EQ(Jobs(), 3);
 }
 
-// An explicit export goes to the background even when the result fits the screen.
 TEST_F(ReportRun, ExplicitExportsRegisterAJobWhateverTheSize) {
   SetFilters({{"Cliente", "{C}", "C", 0, "copo d'agua"}});
   EXPECT_EQ(Run("SELECT ID FROM VENDA WHERE ID = 1 OR CLIENTE = {C}", " S ", "TXT"), Variant::Integer(10));

@@ -2,16 +2,28 @@
 // new even when a killed earlier run under the same process number left its folder behind.
 #pragma once
 
+#include <stdlib.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace tpl::testing {
 
 class TempFolder {
  public:
   explicit TempFolder(const std::string& prefix = "tpl-test-",
-                      const std::filesystem::path& parent = std::filesystem::temp_directory_path());
-  ~TempFolder();
+                      const std::filesystem::path& parent = std::filesystem::temp_directory_path()) {
+    std::string name = (parent / (prefix + "XXXXXX")).string();
+    if (mkdtemp(name.data()) == nullptr)
+      throw std::system_error(errno, std::generic_category(), "no temporary folder " + name);
+    path_ = name;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
   TempFolder(const TempFolder&) = delete;  // one owner removes the folder
   TempFolder& operator=(const TempFolder&) = delete;
 

@@ -19,12 +19,21 @@ Variant Vector(const std::vector<Variant>& values) {
   return Variant(std::move(array));
 }
 
-Variant FilterMatrix(const std::vector<std::vector<Variant>>& rows) {
-  Array array = Array::Matrix(static_cast<int32_t>(rows.size()), 7);
+Variant Matrix(int32_t last_row, int32_t last_column, const std::vector<std::vector<Variant>>& rows) {
+  Array array = Array::Matrix(last_row, last_column);
   for (size_t r = 0; r < rows.size(); ++r)
-    for (size_t c = 0; c < rows[r].size(); ++c)
-      array.at(static_cast<int32_t>(r), static_cast<int32_t>(c)) = rows[r][c];
+    for (size_t c = 0; c < rows[r].size(); ++c) array.at(static_cast<int32_t>(r), static_cast<int32_t>(c)) = rows[r][c];
   return Variant(std::move(array));
+}
+
+Variant FilterMatrix(const std::vector<std::vector<Variant>>& rows) {
+  return Matrix(static_cast<int32_t>(rows.size()), 7, rows);
+}
+
+std::string Repeat(std::string_view piece, int times) {
+  std::string text;
+  while (times-- > 0) text += piece;
+  return text;
 }
 
 std::string Show(const Variant& value) {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace tpl::testing {
@@ -35,9 +35,7 @@ std::string Inflate(const std::string& data, size_t size) {
 
 std::map<std::string, std::string> ZipParts(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
-  std::stringstream content;
-  content << file.rdbuf();
-  const std::string zip = content.str();
+  const std::string zip{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   // The end of the central directory: the last 22 bytes when, as here, the zip carries no comment.
   if (zip.size() < 22 || Read(zip, zip.size() - 22, 4) != 0x06054b50)
     throw std::runtime_error("zip: no central directory in " + path.string());

@@ -107,8 +107,7 @@ TEST(FilterListEditing, PositionOutsideTheListIsARunTimeFailure) {
       const Variant before = host.matrix;
       EXPECT_EQ(host.Apply({"Novo", "{NOVO}", "N", "S", "", position, action}), Variant::Integer(10)) << action;
       EXPECT_EQ(host.message, Variant("Acesso a chamada de rotina de Gravação não disponível. "
-                                      "Favor tentar mais tarde."))
-          << action;
+                                      "Favor tentar mais tarde.")) << action;
       EXPECT_EQ(host.matrix, before) << action;
     }
   }

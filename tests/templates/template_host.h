@@ -39,14 +39,10 @@ struct TemplateToSave {
   }
   // The group matrix as the host sends it back: identifier and description, one spare row and column.
   void SetGroups(const std::vector<int32_t>& identifiers) {
-    const int32_t count = static_cast<int32_t>(identifiers.size());
-    Array matrix = Array::Matrix(count, 2);
-    for (int32_t row = 0; row < count; ++row) {
-      matrix.at(row, 0) = Variant::Long(identifiers[row]);
-      matrix.at(row, 1) = Variant("grupo");
-    }
-    group_lines = Variant::Long(count);
-    groups = Variant(std::move(matrix));
+    std::vector<std::vector<Variant>> rows;
+    for (int32_t id : identifiers) rows.push_back({Variant::Long(id), "grupo"});
+    group_lines = Variant::Long(static_cast<int32_t>(rows.size()));
+    groups = Matrix(static_cast<int32_t>(rows.size()), 2, rows);
   }
   void SetFilters(const std::vector<std::vector<Variant>>& rows) {
     filter_lines = Variant::Long(static_cast<int32_t>(rows.size()));

@@ -18,7 +18,15 @@ class TemplateReading : public ::testing::Test {
     db_.Execute("INSERT INTO GRUPO_USUARIO_X_TEMPLATE VALUES (2, 2), (2, 3), (1, 1)");
   }
   TemplateRead Reader(int32_t id) const { return TemplateRead("SQLSERVER", db_.connection_string(), Variant::Long(id)); }
+  // gObter_Templates_do_Usuario for `group`, its outputs starting as "host".
+  Variant List(int32_t group, Variant connection = Variant()) {
+    if (connection.IsEmpty()) connection = Variant(db_.connection_string());
+    Variant user(Variant::Long(5)), kind("SQLSERVER"), id(Variant::Long(group));
+    count_ = ids_ = titles_ = Variant("host");
+    return TPL().gObter_Templates_do_Usuario(connection, user, message_, kind, id, count_, ids_, titles_);
+  }
   testing::TempDatabase db_;
+  Variant message_, count_, ids_, titles_;
 };
 
 TEST_F(TemplateReading, PiecesJoinWithoutGapsAndNullsReadAsEmpty) {
@@ -69,25 +77,19 @@ TEST_F(TemplateReading, AFailureGoesThroughTheTrapWithTheDetailForUserOne) {
 }
 
 TEST_F(TemplateReading, AGroupListsItsTemplatesByTitle) {
-  Variant connection(db_.connection_string()), user(Variant::Long(5)), message, kind("SQLSERVER"),
-      group(Variant::Long(2)), count("host"), ids("host"), titles("host");
-  EXPECT_TRUE(TPL().gObter_Templates_do_Usuario(connection, user, message, kind, group, count, ids, titles).IsEmpty());
-  EXPECT_EQ(count, Variant::Long(2));
-  EXPECT_EQ(ids.AsArray().UBound(), 1);
-  EXPECT_EQ(CStr(ids.AsArray().at(0)) + CStr(titles.AsArray().at(0)) + CStr(ids.AsArray().at(1)) +
-                CStr(titles.AsArray().at(1)),
-            "3Alfa2Beta");
-  EXPECT_TRUE(message.IsEmpty());
+  EXPECT_TRUE(List(2).IsEmpty());
+  EXPECT_EQ(count_, Variant::Long(2));
+  EXPECT_EQ(ids_.AsArray().UBound(), 1);
+  EXPECT_EQ(CStr(ids_.AsArray().at(0)) + CStr(titles_.AsArray().at(0)) + CStr(ids_.AsArray().at(1)) +
+                CStr(titles_.AsArray().at(1)), "3Alfa2Beta");
+  EXPECT_TRUE(message_.IsEmpty());
 
-  Variant empty_group(Variant::Long(3)), none("host");
-  EXPECT_TRUE(TPL().gObter_Templates_do_Usuario(connection, user, message, kind, empty_group, none, none, none).IsEmpty());
-  EXPECT_EQ(message, Variant("Não existem relatórios disponíveis."));
-  EXPECT_EQ(none, Variant("host"));
+  EXPECT_TRUE(List(3).IsEmpty());
+  EXPECT_EQ(message_, Variant("Não existem relatórios disponíveis."));
+  EXPECT_EQ(CStr(count_) + CStr(ids_) + CStr(titles_), "hosthosthost");
 
   // The one method without a trap: the failure reaches the host.
-  Variant missing("Data Source=/nonexistent/tpl.db");
-  EXPECT_THROW(TPL().gObter_Templates_do_Usuario(missing, user, message, kind, group, count, ids, titles),
-               RuntimeError);
+  EXPECT_THROW(List(2, Variant("Data Source=/nonexistent/tpl.db")), RuntimeError);
   EXPECT_EQ(db_.Count("LOG_MSG"), 0);
 }
 
@@ -129,14 +131,11 @@ TEST_F(TemplateReading, AtTheCounterLimitCountsAndRowsAreFilledBeforeTheOverflow
   db_.Execute(numbers + "INSERT INTO TEMPLATE_DINAMICO (TEMPLATE_DINAMICO_ID, TITULO) SELECT 100 + i, 't' FROM n");
   db_.Execute("DELETE FROM GRUPO_USUARIO_X_TEMPLATE WHERE GRUPO_USUARIO_ID = 3");
   db_.Execute(numbers + "INSERT INTO GRUPO_USUARIO_X_TEMPLATE SELECT 3, 100 + i FROM n");
-  Variant connection(db_.connection_string()), user(Variant::Long(5)), message, kind("SQLSERVER"),
-      group(Variant::Long(3)), count("host"), ids("host"), titles("host");
-  EXPECT_THROW(TPL().gObter_Templates_do_Usuario(connection, user, message, kind, group, count, ids, titles),
-               RuntimeError);
-  EXPECT_EQ(count, Variant::Long(kRows));
-  ASSERT_TRUE(ids.IsArray() && titles.IsArray());
-  EXPECT_EQ(ids.AsArray().UBound(), kRows - 1);
-  EXPECT_EQ(titles.AsArray().at(kRows - 1), Variant("t"));
+  EXPECT_THROW(List(3), RuntimeError);
+  EXPECT_EQ(count_, Variant::Long(kRows));
+  ASSERT_TRUE(ids_.IsArray() && titles_.IsArray());
+  EXPECT_EQ(ids_.AsArray().UBound(), kRows - 1);
+  EXPECT_EQ(titles_.AsArray().at(kRows - 1), Variant("t"));
 }
 
 }  // namespace

@@ -61,16 +61,14 @@ TEST_F(WorkbookFile, WhatTheSheetCannotHoldFailsAndLeavesNoFile) {
 
 TEST(TableCaptions, EmptyAndRepeatedCaptionsBecomeUnique) {
   using Captions = std::vector<std::string>;
-  // First come, first served: a later caption takes the next free number.
-  EXPECT_EQ(UniqueCaptions({"Nome", "", "nome", "Nome2", "NOME", ""}),
-            (Captions{"Nome", "Coluna2", "nome2", "Nome22", "NOME3", "Coluna6"}));
-  EXPECT_EQ(UniqueCaptions({"Ação", "AÇÃO", "Coluna2", ""}), (Captions{"Ação", "AÇÃO2", "Coluna2", "Coluna4"}));
-  EXPECT_EQ(UniqueCaptions({"Coluna2", ""}), (Captions{"Coluna2", "Coluna22"}));
-
-  // What no column name may hold: line breaks and tabs become blanks, other control characters go, and a name keeps
-  // 255 characters (counted as characters), its number included.
   const std::string long_accented = std::string(250, 'x') + "çãoéíú";  // 256 characters, 262 bytes
   const struct { Captions in, out; } rows[] = {
+      // First come, first served: a later caption takes the next free number.
+      {{"Nome", "", "nome", "Nome2", "NOME", ""}, {"Nome", "Coluna2", "nome2", "Nome22", "NOME3", "Coluna6"}},
+      {{"Ação", "AÇÃO", "Coluna2", ""}, {"Ação", "AÇÃO2", "Coluna2", "Coluna4"}},
+      {{"Coluna2", ""}, {"Coluna2", "Coluna22"}},
+      // What no column name may hold: line breaks and tabs become blanks, other control characters go, and a name
+      // keeps 255 characters (counted as characters), its number included.
       {{"Valor\tTotal", "a\r\nb", "\x01", "x\x1f\x7fy"}, {"Valor Total", "a  b", "Coluna3", "x\x7fy"}},
       {{"\xef\xbf\xbe" "a\xef\xbf\xbf"}, {"a"}},
       {{long_accented}, {std::string(250, 'x') + "çãoéí"}},
