@@ -94,27 +94,49 @@ struct HttpServer::State {
   // answer, with no hand-over between threads on the way.
   asio::io_context workers;
   std::vector<std::thread> worker_threads;
-  // Only as many workers wait for the network as there are calls running,
-  // plus one: the others are parked. Idle threads waiting inside Asio
-  // would be woken for every step of every request, one after the other,
-  // each wake-up a switch of threads; a parked one is woken only when a
-  // call begins and leaves no worker free to read.
+  // Workers inside the context: one per call running, and one more while
+  // any connection waits on the network (for a request, or for its answer
+  // to leave) or the stop is under way. The others are parked. Idle threads
+  // waiting inside Asio would be woken for every step of every request,
+  // one after the other, each wake-up a switch of threads. And when every
+  // connection is in its call, none waits: the worker that ends a call
+  // goes on to read that connection's next request itself, instead of
+  // parking while another thread, asleep all through the call, is woken
+  // for it.
   std::mutex pool_mutex;
   std::condition_variable parked;
-  size_t running = 0;         // workers inside the context, under pool_mutex
-  size_t calls_running = 0;   // under pool_mutex
-  bool pool_finished = false;  // under pool_mutex
+  size_t running = 0;           // workers inside the context, under pool_mutex
+  size_t calls_running = 0;     // under pool_mutex
+  size_t connections_open = 0;  // every connection, refused ones too; under pool_mutex
+  bool stop_begun = false;      // under pool_mutex
+  bool pool_finished = false;   // under pool_mutex
 
-  size_t Wanted() const { return std::min(worker_count, calls_running + 1); }
+  size_t Wanted() const {
+    const bool network_waits = connections_open > calls_running || stop_begun;
+    return std::min(worker_count, calls_running + (network_waits ? 1 : 0));
+  }
   void RunWorker();
-  void CallBegins() {
+  // Each of these may raise the number of workers wanted.
+  template <typename Change>
+  void UnderPool(Change change) {
     const std::lock_guard lock(pool_mutex);
-    ++calls_running;
+    change();
     if (running < Wanted()) parked.notify_one();
   }
+  void CallBegins() {
+    UnderPool([this] { ++calls_running; });
+  }
   void CallEnds() {
-    const std::lock_guard lock(pool_mutex);
-    --calls_running;
+    UnderPool([this] { --calls_running; });
+  }
+  void ConnectionOpens() {
+    UnderPool([this] { ++connections_open; });
+  }
+  void ConnectionCloses() {
+    // Connections still queued when the contexts are destroyed end after
+    // the pool's members.
+    if (tearing_down) return;
+    UnderPool([this] { --connections_open; });
   }
   tcp::acceptor acceptor{network};
   std::optional<asio::executor_work_guard<asio::io_context::executor_type>> keep_running{network.get_executor()};
@@ -157,11 +179,13 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // A connection that is not counted is refused at once (503) and closed.
   Connection(HttpServer::State& server, tcp::socket socket, bool counted)
       : server_(server), stream_(std::move(socket)), counted_(counted) {
+    server_.ConnectionOpens();
     if (!counted_) return;
     const std::lock_guard lock(server_.connections_mutex);
     server_.connections.insert(this);
   }
   ~Connection() {
+    server_.ConnectionCloses();
     if (!counted_) return;
     {
       const std::lock_guard lock(server_.connections_mutex);
@@ -421,6 +445,9 @@ void HttpServer::State::BeginStop() {
   accept_retry.cancel();
   keep_running.reset();
   keep_working.reset();
+  // A worker must be inside the context to see the connections end, or
+  // that there are none.
+  UnderPool([this] { stop_begun = true; });
   std::vector<std::shared_ptr<Connection>> open;
   {
     const std::lock_guard lock(connections_mutex);
