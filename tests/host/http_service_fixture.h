@@ -93,7 +93,8 @@ class RawConnection {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+      ADD_FAILURE() << "cannot connect to port " << port;
     const int one = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   }
