@@ -32,14 +32,14 @@ struct CallOutcome {
 // left in them.
 CallOutcome MakeCall(const MethodInfo& method, std::vector<Variant>& arguments);
 
+// True when the method returned the Integer 0, the result code of success.
+bool ReturnedSuccess(const CallOutcome& outcome);
+
 // The answer of a call: {"result":V,"args":[...]}, or
 // {"raised":{"number":N,"description":"..."},"args":[...]} when the method
 // raised (an error raised by the method is part of the answer). As compact
 // text written directly, or as a tree for answers changed before they are
 // written.
-// True when the method returned the Integer 0, the result code of success.
-bool ReturnedSuccess(const CallOutcome& outcome);
-
 std::string CallAnswerText(const CallOutcome& outcome, const std::vector<Variant>& arguments);
 Json CallAnswerJson(const CallOutcome& outcome, const std::vector<Variant>& arguments);
 
