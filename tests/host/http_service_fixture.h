@@ -67,8 +67,7 @@ class HttpServiceTest : public ::testing::Test {
 
   httplib::Client Client() const { return httplib::Client("127.0.0.1", port_); }
 
-  // POST /api/call/{method} with the token; the answer's status and JSON. A call may take seconds on a busy machine
-  // or under the sanitizers: the answer is awaited for a minute, not the client's default five seconds.
+  // POST /api/call/{method} with the token; the answer's status and JSON, awaited for a minute (a busy machine).
   std::pair<int, Json> Call(const std::string& method, const std::string& body) const {
     httplib::Client client = Client();
     client.set_read_timeout(60);
@@ -117,9 +116,6 @@ class RawConnection {
     const std::string head = Read(within, true);
     return head.substr(0, head.find("\r\n"));
   }
-
-  // What arrives until the server closes or `within` passes.
-  std::string ReadUntilClosed(std::chrono::milliseconds within) { return Read(within, false); }
 
   // Whether the server closes the connection within `within`.
   bool ClosedWithin(std::chrono::milliseconds within) {

