@@ -1,5 +1,5 @@
 // The system's own SQL that is not tied to one database's dialect runs on a real server too (PostgreSQL through
-// ODBC): the system-parameter lookup, the identifier counters and the message log written with the fixed date.
+// ODBC): the identifier counters and the message log written with the fixed date.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -7,8 +7,6 @@
 #include "infra/identifier_counters.h"
 #include "database/conformance/conformance_providers.h"
 #include "conventions/message_log.h"
-#include "conventions/system_parameters.h"
-#include "conventions/value_helpers.h"
 #include "tpl/conversions.h"
 
 namespace tpl {
@@ -23,9 +21,6 @@ class SystemSqlOnServer : public ::testing::Test {
     if (server.empty()) GTEST_SKIP() << db::conformance::kStartPostgresHint;
     schema_.emplace(server);
     schema_->Run(
-        "CREATE TABLE Tab_Parametro_Sistema (Tab_Parametro_Sistema_ID INTEGER PRIMARY KEY, Parametro VARCHAR(255),"
-        " Descricao VARCHAR(255));"
-        "INSERT INTO Tab_Parametro_Sistema VALUES (2001780, '90', 'tempo'), (7018, NULL, 'zeros');"
         "CREATE TABLE infra_ids (LOG_GERADOR_ID INTEGER NOT NULL DEFAULT 0, LOG_SISTEMA_ID INTEGER NOT NULL DEFAULT 0);"
         "INSERT INTO infra_ids VALUES (0, 0);"
         "CREATE TABLE LOG_MSG (LOG_MSG_ID SERIAL PRIMARY KEY, TAB_TIPO_MSG_ID INTEGER, USUARIO_INTERNET_ID INTEGER,"
@@ -38,21 +33,6 @@ class SystemSqlOnServer : public ::testing::Test {
 
   std::optional<PostgresTestSchema> schema_;
 };
-
-TEST_F(SystemSqlOnServer, ParameterLookupReadsTheRowInEitherKind) {
-  const struct { const char* kind; int32_t id; Variant expected; } rows[] = {
-      {"SQLSERVER", 2001780, Variant("90")}, {"ORACLE", 2001780, Variant("90")},
-      {"SQLSERVER", 7018, Variant("")},  // Null reads as the empty text
-      {"SQLSERVER", 555, Variant("antes")},  // a missing row leaves the value alone
-  };
-  for (const auto& row : rows) {
-    Variant message, value("antes");
-    const CallContext call(connection(), Variant::Long(5), Variant(row.kind), message);
-    EXPECT_TRUE(mBusca_Tab_Parametro_Sistema(call, {row.id, "", "", ""}, value))
-        << row.kind << " " << row.id << ": " << TextOrEmpty(message);
-    EXPECT_EQ(value, row.expected) << row.kind << " " << row.id;
-  }
-}
 
 TEST_F(SystemSqlOnServer, CountersHandOutOneIdentifierAfterAnother) {
   for (int32_t expected : {1, 2, 3}) {

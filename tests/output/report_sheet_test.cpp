@@ -9,27 +9,22 @@ namespace {
 namespace fs = std::filesystem;
 using platform_test::ErrorNumber;
 
-TEST(ColumnFormat, ChosenFromTheFirstValue) {
+TEST(ColumnFormat, ChosenFromTheFirstValueThatIsNotEmpty) {
   struct Case { Variant sample; std::string format; };
   const Case cases[] = {
-      {"1234,5", "0.00"}, {"12,345", "0.000"}, {" 12,3456 ", "0.0000"},
+      {"1234,5", "0.00"}, {" 12,3456 ", "0.0000"}, {"abc", "0.00"}, {Variant(), "0.00"}, {Variant(1234.5), "0.00"},
       {"1.234,56", "0.000000"},  // the first "." wins, and all after it counts
       {"Ação,ÇÃO", "0.000"},     // characters, not bytes
-      {"abc", "0.00"}, {"", "0.00"}, {Variant(), "0.00"}, {Variant(1234.5), "0.00"}, {"13/10/2001", "dd/mm/yyyy"},
-      {"13/10/2001 10:20", "dd/mm/yyyy hh:mm"}, {testing::MakeDate(2001, 10, 13, 10, 20), "dd/mm/yyyy hh:mm:ss"},
-      {"1/2/2001", ""}, {"13/10/2001 10:20:00.000", ""},
+      {"13/10/2001", "dd/mm/yyyy"}, {"13/10/2001 10:20", "dd/mm/yyyy hh:mm"}, {"1/2/2001", ""},
+      {testing::MakeDate(2001, 10, 13, 10, 20), "dd/mm/yyyy hh:mm:ss"}, {"13/10/2001 10:20:00.000", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(mObter_Formato_Coluna(c.sample), c.format) << testing::Show(c.sample);
-}
 
-TEST(ColumnFormat, SampleIsTheFirstValueThatIsNotEmpty) {
   Variant matrix = testing::Matrix(4, 1, {{"Título"}, {Variant::Null()}, {""}, {" "}});
   EXPECT_EQ(mObter_Valor_Amostra(matrix, 0), Variant(" "));
   matrix.AsArray().at(3, 0) = Variant();
   matrix.AsArray().at(4, 0) = "V";  // a column with no value at all reaches the type row
   EXPECT_EQ(mObter_Valor_Amostra(matrix, 0), Variant("V"));
-  EXPECT_TRUE(mObter_Valor_Amostra(matrix, 1).IsEmpty());
-  EXPECT_TRUE(mObter_Valor_Amostra(testing::Vector({"a", "b"}), 0).IsEmpty());
   EXPECT_FALSE(mValor_Vazio(Variant::Integer(0)));
 }
 
@@ -67,9 +62,10 @@ TEST(ReportSheet, DateCellsBecomeWhatTheirTextReadsAs) {
   }
 }
 
-// More rows than a sheet holds and a decimal that is no number: see the export's failures.
+// More rows than a sheet holds: see the export's failures.
 TEST(ReportSheet, WhatCannotBeLaidOutFailsWithTheSpreadsheetsError) {
   EXPECT_EQ(LayOut("1,5", "3", "2"), 0);
+  EXPECT_EQ(LayOut("doze", "3", "2"), error::kTypeMismatch) << "a decimal that is no number";
   EXPECT_EQ(LayOut("1,5", "3", "1"), workbook::kSpreadsheetError) << "no column to show";
   EXPECT_EQ(LayOut("1,5", "1", "2"), workbook::kSpreadsheetError) << "no header row left";
   EXPECT_EQ(LayOut("1,5", "9", "2"), error::kSubscriptOutOfRange) << "fewer rows than counted";
