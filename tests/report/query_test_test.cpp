@@ -37,7 +37,6 @@ TEST_F(QueryTest, EachRefusalAnswersWithItsOwnSentenceAndRunsNothing) {
       {std::string(101, 't'), "SELECT A FROM T", "Preencha Título com, no máximo, 100 caracteres."},
       {"T", " \r\n ", "Preencha o campo Query."},
       {"T", "-- comentário\r\nSELECT A FROM T", "Comando não permitido por essa função."},
-      {"T", "EXEC SP_X; SET NOCOUNT ON", "Comando não permitido por essa função."},
       {"T", "SELECT A FROM T WHERE A = {NUM}",
        "Não é permitido usar os caracteres de filtro para função TESTE. Ex: as Chaves { e }."},
   };

@@ -48,7 +48,6 @@ TEST(TemplateValidation, EachRefusalAnswersWithItsOwnSentenceAndTheAcceptedShape
        "O filtro DATA_INI não foi definido corretamente. Deve estar entre chaves. Ex: {DATA_INI}"},
       {"case differs from the query", [](Candidate& c) { SetFilter(c, 1, "Cliente", "{cli}"); },
        "O filtro {cli} não é utilizado pela Query."},
-      {"no groups", [](Candidate& c) { c.groups = Variant::Null(); }, no_groups},
       {"zero groups", [](Candidate& c) { c.groups = "0"; }, no_groups},
       {"as given", [](Candidate&) {}, ""},
       {"EXECUTE", [](Candidate& c) { c.query = "EXECUTE SP_X {DATA_INI}, {CLI}"; }, ""},
