@@ -36,24 +36,6 @@ TEST(DecimalText, CutsPadsAndRoundsSmallValues) {
   EXPECT_EQ(mFormata_Decimal_Simples(Variant(3.14159), Variant(""), Variant("3")), Variant("3,141"));
 }
 
-// Numbers take a direct path; their own text still goes the generic way. Both must give the same answer for every sign,
-// size and place count.
-TEST(DecimalText, NumbersAgreeWithTheirOwnText) {
-  for (double number : {0.0, -0.0, 0.005, -0.004, -0.999, 1.005, 12.345, 1e-7, 123456789.125, 1e15, 1.5e20, 0.135}) {
-    const Variant value(number), text(CStr(Variant(number))), dash("-");
-    for (const char* places : {"0", "2", "4"}) {
-      for (const char* flag : {"N", "S"}) {
-        EXPECT_EQ(mFormata_Decimal(value, dash, Variant(places), Variant(flag)),
-                  mFormata_Decimal(text, dash, Variant(places), Variant(flag)))
-            << number << " places " << places << " flag " << flag;
-      }
-      EXPECT_EQ(mFormata_Decimal_Simples(value, dash, Variant(places)),
-                mFormata_Decimal_Simples(text, dash, Variant(places)))
-          << number << " places " << places;
-    }
-  }
-}
-
 // The literals of filter values are checked through query preparation; here the forms it does not reach.
 TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
   using Helper = Variant (*)(const Variant&);

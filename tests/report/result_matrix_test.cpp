@@ -114,18 +114,5 @@ TEST(ResultMatrix, BlocksGiveTheWholeRowSetsMatrix) {
   EXPECT_EQ(streamed.cells.at(1, 2), Variant::Integer(0));
 }
 
-TEST(ResultMatrix, TakesTheCellsOfTheRowSet) {
-  db::ResultSet set;
-  set.columns = {{"A", DataType::Integer, 0}, {"B", DataType::VarChar, 0}};
-  for (int32_t i = 0; i < 100000; ++i) {
-    set.cells.push_back(Variant(i));
-    set.cells.push_back(Variant("linha " + std::to_string(i)));
-  }
-  const ResultMatrix m = BuildResultMatrix(set, {});
-  EXPECT_TRUE(set.cells.empty());
-  ASSERT_EQ(m.line_count, 100002);
-  EXPECT_EQ(m.cells.at(100000, 1), Variant("linha 99999"));
-}
-
 }  // namespace
 }  // namespace tpl

@@ -44,9 +44,6 @@ TEST_F(TemplateDeletion, RefusalsAndFailuresDeleteNothing) {
   EXPECT_EQ(DeleteTemplate(Variant("um")), Variant::Integer(10));
   EXPECT_EQ(message_, Variant("Acesso a exclusão dos dados não disponível. Favor tentar mais tarde."));
   EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE '% KMBTPL01.mExclui_Template %'"), 1);
-  EXPECT_EQ(DeleteFilters(Variant(""), Variant()), Variant::Integer(10));
-  EXPECT_EQ(message_, Variant("Acesso a gravação dos dados não disponível. Favor tentar mais tarde."));
-  EXPECT_EQ(db_.Count("LOG_MSG WHERE MSG01 LIKE '% KMBTPL01.mExclui_Filtro_Template %'"), 1);
   EXPECT_EQ(Stored(), "1/1/2/2");
 }
 

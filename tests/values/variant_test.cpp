@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 
 #include "error_number.h"
 #include "tpl/dictionary.h"
@@ -71,30 +70,6 @@ TEST(VariantTest, StructuralEquality) {
   EXPECT_EQ(Variant(x), Variant(y));
   y.at(1) = Variant(2);
   EXPECT_NE(Variant(x), Variant(y));
-}
-
-// Dimensions, upper bounds and size of an array.
-auto Shape(const Array& a) {
-  return std::tuple(a.Dimensions(), a.UBound(1), a.Dimensions() == 2 ? a.UBound(2) : -1, a.size());
-}
-
-// ReDim discards the contents.
-TEST(ArrayTest, BoundsDimensionsAndRedim) {
-  EXPECT_EQ(Shape(Array()), std::tuple(1, -1, -1, 0u));
-  Array m = Array::Matrix(2, 3);
-  EXPECT_EQ(Shape(m), std::tuple(2, 2, 3, 12u));
-  m.at(1, 2) = Variant("x");
-  EXPECT_EQ(m.elements()[1 * 4 + 2].AsString(), "x");  // row order
-  EXPECT_EQ(Array::Matrix(1, 0, VariantVector{Variant("a"), Variant("b")}).at(1, 0), Variant("b"));
-  Array a = Array::Vector(1);
-  a.at(0) = Variant(7);
-  a.Redim(2);
-  EXPECT_EQ(Shape(a), std::tuple(1, 2, -1, 3u));
-  EXPECT_TRUE(a.at(0).IsEmpty());
-  a.Redim(1, 0);
-  EXPECT_EQ(Shape(a), std::tuple(2, 1, 0, 2u));
-  a.Redim(-1);
-  EXPECT_EQ(Shape(a), std::tuple(1, -1, -1, 0u));
 }
 
 TEST(ArrayTest, OutOfRangeRaisesNine) {
