@@ -86,8 +86,8 @@ TEST(DatabaseKind, ExactAndTrimmedUpperCasedComparisons) {
   const std::vector<Row> rows = {
       {"ORACLE", true, true, false, false},      {" oracle ", false, true, false, false},
       {"SQLSERVER", false, false, true, true},   {" sqlserver", false, false, false, true},
-      {"ORACLE8", false, false, false, false},   {"\tORACLE", false, false, false, false},  // only blanks are trimmed
-      {Variant::Null(), false, false, false, false}, {Variant::Long(1), false, false, false, false},
+      {"\tORACLE", false, false, false, false},  // only blanks are trimmed
+      {Variant::Null(), false, false, false, false},
   };
   using enum KindComparison;
   for (const Row& row : rows) {

@@ -5,8 +5,6 @@
 namespace tpl {
 namespace {
 
-using testing::ShowRows;
-
 class QueryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -22,15 +20,6 @@ class QueryTest : public ::testing::Test {
   Variant user_{Variant::Long(5)}, message_, title_{"Teste (1)"}, subtitle_, query_, lines_, columns_, matrix_,
       additional_;
 };
-
-TEST_F(QueryTest, AValidQueryRunsAndReturnsItsResultMatrix) {
-  ASSERT_EQ(Try(" \r\nselect A, C FROM T\r\nORDER BY A"), Variant::Integer(0)) << CStr(message_);
-  EXPECT_EQ(lines_, Variant::Long(4));
-  EXPECT_EQ(ShowRows(matrix_.AsArray()),
-            "A|C|<empty>|<empty>;1|um|DET|;2|dois|DET|;I|T|<empty>|<empty>;Center|Left|<empty>|<empty>");
-  EXPECT_EQ(title_, Variant("Teste 1")) << "written back filtered";
-  EXPECT_EQ(db_.Count("LOG_TEMPLATE_DINAMICO WHERE TEMPLATE_DINAMICO_ID = 7"), 1);
-}
 
 TEST_F(QueryTest, EachRefusalAnswersWithItsOwnSentenceAndRunsNothing) {
   const struct { Variant title; std::string query, message; } rows[] = {

@@ -116,15 +116,5 @@ TEST(ValTest, Table) {
   EXPECT_EQ(ErrorNumber([] { Val("&H100000000"); }), 6);
 }
 
-TEST(IsNumericAndIsDateTest, Table) {
-  const struct { Variant in; bool numeric, date; } rows[] = {
-      {Variant("(3)"), true, false}, {Variant("1 2"), false, true}, {Variant("1E400"), false, false},
-      {Variant(), true, false}, {Variant::Null(), false, false}, {Variant(true), true, false},
-      {Variant(Date{1}), false, true}, {Variant(Array::Vector(0)), false, false},
-  };
-  for (size_t i = 0; i < std::size(rows); ++i)
-    EXPECT_EQ(std::pair(IsNumeric(rows[i].in), IsDate(rows[i].in)), std::pair(rows[i].numeric, rows[i].date)) << i;
-}
-
 }  // namespace
 }  // namespace tpl

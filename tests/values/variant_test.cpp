@@ -96,8 +96,7 @@ TEST(DictionaryTest, OrderKeysAndErrors) {
   d.Set("RS1", Variant(10));  // replaced in place
   EXPECT_EQ(d.entries(), (std::vector<std::pair<std::string, Variant>>{
                              {"RS1", Variant(10)}, {"RS0", Variant(0)}, {"RS2", Variant(2)}}));
-  EXPECT_TRUE(d.Exists("RS0"));
-  EXPECT_FALSE(d.Exists("rs0"));
+  EXPECT_EQ(std::pair(d.Exists("RS0"), d.Exists("rs0")), std::pair(true, false));
   EXPECT_EQ(ErrorNumber([&] { d.Add("RS0", Variant(2)); }), 457);
   EXPECT_EQ(d.Item("RS0"), Variant(0));
   EXPECT_EQ(ErrorNumber([&] { d.Item("b"); }), 3265);
