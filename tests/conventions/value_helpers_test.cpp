@@ -84,10 +84,9 @@ TEST(DateShape, AcceptsThreeShapesOfTenCharacters) {
 TEST(DatabaseKind, ExactAndTrimmedUpperCasedComparisons) {
   struct Row { Variant value; bool exact_oracle, loose_oracle, exact_server, loose_server; };
   const std::vector<Row> rows = {
-      {"ORACLE", true, true, false, false},      {" oracle ", false, true, false, false},
-      {"SQLSERVER", false, false, true, true},   {" sqlserver", false, false, false, true},
+      {"ORACLE", true, true, false, false}, {" oracle ", false, true, false, false}, {"SQLSERVER", false, false, true, true},
+      {" sqlserver", false, false, false, true}, {Variant::Null(), false, false, false, false},
       {"\tORACLE", false, false, false, false},  // only blanks are trimmed
-      {Variant::Null(), false, false, false, false},
   };
   using enum KindComparison;
   for (const Row& row : rows) {

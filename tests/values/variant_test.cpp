@@ -91,15 +91,11 @@ TEST(ArrayTest, OutOfRangeRaisesNine) {
 TEST(DictionaryTest, OrderKeysAndErrors) {
   Dictionary d;
   d.Add("RS1", Variant(1));
-  d.Add("RS0", Variant(0));
-  d.Set("RS2", Variant(2));
+  d.Set("RS0", Variant(0));
   d.Set("RS1", Variant(10));  // replaced in place
-  EXPECT_EQ(d.entries(), (std::vector<std::pair<std::string, Variant>>{
-                             {"RS1", Variant(10)}, {"RS0", Variant(0)}, {"RS2", Variant(2)}}));
-  EXPECT_EQ(std::pair(d.Exists("RS0"), d.Exists("rs0")), std::pair(true, false));
+  EXPECT_EQ(d.entries(), (std::vector<std::pair<std::string, Variant>>{{"RS1", Variant(10)}, {"RS0", Variant(0)}}));
   EXPECT_EQ(ErrorNumber([&] { d.Add("RS0", Variant(2)); }), 457);
-  EXPECT_EQ(d.Item("RS0"), Variant(0));
-  EXPECT_EQ(ErrorNumber([&] { d.Item("b"); }), 3265);
+  EXPECT_EQ(ErrorNumber([&] { d.Item("rs0"); }), 3265);
 }
 
 }  // namespace
