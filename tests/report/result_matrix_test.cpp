@@ -16,30 +16,28 @@ ResultMatrix Build(std::vector<ColumnInfo> columns, db::CellStore cells, const R
   return BuildResultMatrix(set, rules);
 }
 
+// Numbers align right, texts left, the rest centred.
 TEST(ResultMatrix, ColumnKinds) {
-  struct Row { ColumnInfo column; Variant value, cell; const char *type, *alignment; };
+  using T = DataType;
+  struct Row { ColumnInfo column; Variant value, cell; std::string type; };
   const Variant date = testing::MakeDate(2001, 10, 13);
   const std::vector<Row> rows = {
-      {{"V", DataType::Numeric, 3}, 1234.5678, "1234,567", "V", "Right"},
-      {{"V", DataType::Numeric, 1}, 12.5, "12,50", "V", "Right"},
-      {{"V", DataType::Decimal, 2}, "12.5", "12,50", "V", "Right"},
-      {{"V", DataType::Double, 2}, 0.004, "", "V", "Right"},
-      {{"V", DataType::VarNumeric, 2}, Variant::Null(), "", "V", "Right"},
-      {{"I", DataType::Numeric, 0}, 15.0, 15.0, "I", "Center"},
-      {{"I", DataType::Numeric, 0}, Variant::Null(), Variant::Integer(0), "I", "Center"},
-      {{"I", DataType::Double, 0}, "1.5", "1,5", "I", "Center"},
-      {{"N", DataType::Integer, 0}, Variant::Null(), "", "I", "Center"},
-      {{"D", DataType::Date, 0}, date, date, "D", "Center"},
-      {{"T", DataType::VarChar, 0}, "13/10/2001", "13/10/2001", "D", "Center"},
-      {{"T", DataType::VarChar, 0}, "2001-10-13 10:20", "2001-10-13 10:20", "D", "Center"},
-      {{"T", DataType::VarChar, 0}, "13/10/01", "13/10/01", "T", "Left"},
+      {{"V", T::Numeric, 3}, 1234.5678, "1234,567", "V"}, {{"V", T::Numeric, 1}, 12.5, "12,50", "V"},
+      {{"V", T::Decimal, 2}, "12.5", "12,50", "V"}, {{"V", T::Double, 2}, 0.004, "", "V"},
+      {{"V", T::VarNumeric, 2}, Variant::Null(), "", "V"}, {{"I", T::Numeric, 0}, 15.0, 15.0, "I"},
+      {{"I", T::Numeric, 0}, Variant::Null(), Variant::Integer(0), "I"}, {{"I", T::Double, 0}, "1.5", "1,5", "I"},
+      {{"N", T::Integer, 0}, Variant::Null(), "", "I"}, {{"D", T::Date, 0}, date, date, "D"},
+      {{"T", T::VarChar, 0}, "13/10/2001", "13/10/2001", "D"},
+      {{"T", T::VarChar, 0}, "2001-10-13 10:20", "2001-10-13 10:20", "D"},
+      {{"T", T::VarChar, 0}, "13/10/01", "13/10/01", "T"},
   };
   for (const Row& row : rows) {
     ResultMatrix m = Build({row.column}, {row.value});
     const std::string label = row.column.name + " " + CStr(row.cell);
+    const char* alignment = row.type == "V" ? "Right" : row.type == "T" ? "Left" : "Center";
     EXPECT_EQ(m.cells.at(1, 0), row.cell) << label;
     EXPECT_EQ(m.cells.at(2, 0), Variant(row.type)) << label;
-    EXPECT_EQ(m.cells.at(3, 0), Variant(row.alignment)) << label;
+    EXPECT_EQ(m.cells.at(3, 0), Variant(alignment)) << label;
   }
   EXPECT_THROW(Build({{"V", DataType::Numeric, 2}}, {"abc"}), RuntimeError);
 }

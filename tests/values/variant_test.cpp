@@ -11,29 +11,12 @@
 namespace tpl {
 namespace {
 
-using platform_test::Caught;
 using platform_test::ErrorNumber;
-using platform_test::Failure;
 
 struct Counter : Object {
   std::string TypeName() const override { return "Counter"; }
   int value = 0;
 };
-
-// A number without a text of its own gets the generic one; a raised error knows its line.
-TEST(RuntimeErrorTest, DescriptionsAndRaise) {
-  EXPECT_EQ(StandardDescription(12345), "Erro definido pelo aplicativo ou pelo objeto");
-  EXPECT_EQ(Failure([] { Raise(error::kOverflow); }), "6: Estouro");
-  EXPECT_GT(Caught([] { Raise(error::kOverflow); }).value_or(RuntimeError(0, "")).line(), 0);
-}
-
-TEST(VariantTest, AccessorsRequireTheirType) {
-  const std::function<void()> wrong[] = {
-      [] { Variant(1).AsInteger(); }, [] { Variant(int16_t{1}).AsLong(); }, [] { Variant("1").AsDouble(); },
-      [] { Variant().AsString(); },   [] { Variant::Null().AsBoolean(); },  [] { Variant(1.0).AsDate(); },
-      [] { Variant(1).AsArray(); },   [] { Variant(1).AsObject(); }};
-  for (size_t i = 0; i < std::size(wrong); ++i) EXPECT_EQ(ErrorNumber(wrong[i]), 13) << "row " << i;
-}
 
 // Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared; a moved-from array
 // reads as an empty array.
