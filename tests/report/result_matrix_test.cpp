@@ -48,8 +48,6 @@ TEST(ResultMatrix, ZeroDisplayFlagAndAdditionalMatrixRules) {
   };
   EXPECT_EQ(decimal(0.0, {true, "S"}), Variant("0,00"));
   EXPECT_EQ(decimal(0.0, {false, "S"}), Variant(""));
-  // A flag that cannot be read as text fails every decimal cell alike.
-  EXPECT_EQ(decimal(12.5, {true, Variant(Array::Vector(0))}), Variant::Integer(0));
 
   // The type row follows the last data row.
   const ColumnInfo text{"T", DataType::VarChar, 0};

@@ -47,8 +47,8 @@ TEST(TextTest, TrimAndCase) {
 
 TEST(TextTest, InStr) {
   const struct { std::string_view text, needle; size_t start, position; } rows[] = {
-      {"Título", "u", 1, 4}, {"ação ação", "ção", 3, 7}, {"abc", "d", 1, 0}, {"abc", "", 2, 2},
-      {"abc", "a", 4, 0}, {"abc", "C", 1, 0}, {"é", "\xa9", 1, 0},  // never a match inside a character
+      {"ação ação", "ção", 3, 7}, {"abc", "", 2, 2}, {"abc", "a", 4, 0}, {"abc", "C", 1, 0},
+      {"é", "\xa9", 1, 0},  // never a match inside a character
       {"é\xa9", "\xa9", 1, 2}, {"ééé\xa9", "\xa9", 2, 4},  // but a stray byte of its own is one
   };
   for (const auto& row : rows) {
