@@ -96,11 +96,10 @@ TEST(DateRecognitionTest, Refused) {
 TEST(FormatDateTest, Masks) {
   const Variant when(MakeDate({2001, 10, 13, 10, 20, 5})), evening(MakeDate({2001, 3, 5, 22, 7, 0}));
   const struct { Variant value; const char* mask; const char* text; } rows[] = {
-      {when, "YYYY/MM/DD hh:mm:ss", "2001/10/13 10:20:05"}, {when, "hh24:nn:ss", "10:20:05"},
-      {when, "dd/mm/yy", "13/10/01"}, {when, "mm:ss", "20:05"},
-      {when, "hh\"h\"nn", "10h20"}, {when, "dd\\m", "13m"}, {when, "", ""},
-      {when, "dddd, d \"de\" mmmm \"de\" yyyy", "sábado, 13 de outubro de 2001"}, {evening, "hh:mm", "22:07"},
-      {evening, "h:mm am/pm", "10:07 pm"}, {evening, "d/m/yyyy", "5/3/2001"},
+      {when, "YYYY/MM/DD hh:mm:ss", "2001/10/13 10:20:05"}, {when, "hh24:nn:ss", "10:20:05"}, {when, "mm:ss", "20:05"},
+      {when, "hh\"h\"nn", "10h20"}, {when, "dd\\m", "13m"}, {when, "", ""}, {evening, "hh:mm", "22:07"},
+      {when, "dddd, d \"de\" mmmm \"de\" yyyy", "sábado, 13 de outubro de 2001"},
+      {evening, "h:mm am/pm", "10:07 pm"}, {evening, "d/m/yy", "5/3/01"},
       {Variant("13/10/2001 10:20"), "yyyy/mm/dd hh:mm", "2001/10/13 10:20"},
       {Variant(37177), "yyyymmdd", "20011013"}, {Variant(), "dd/mm/yyyy", "30/12/1899"},
       {Variant(MakeDate({100, 1, 2})), "yyyy/mm/dd", "0100/01/02"},
