@@ -116,5 +116,12 @@ TEST(ValTest, Table) {
   EXPECT_EQ(ErrorNumber([] { Val("&H100000000"); }), 6);
 }
 
+// IsNumeric follows the conversions but for two rules of the platform: Empty is a number, a date is not.
+TEST(IsNumericTest, EmptyIsANumberNullAndDatesAreNot) {
+  const std::pair<Variant, bool> rows[] = {{Variant(), true}, {Variant::Null(), false}, {Variant(Date{1}), false},
+                                           {Variant("(3)"), true}, {Variant("1 2"), false}};
+  for (const auto& [value, numeric] : rows) EXPECT_EQ(IsNumeric(value), numeric) << static_cast<int>(value.type());
+}
+
 }  // namespace
 }  // namespace tpl
