@@ -69,18 +69,6 @@ TEST(ForbiddenCharacters, AreRemovedAndBlanksKept) {
     EXPECT_EQ(mRetira_Caracteres(in), out) << in;
 }
 
-TEST(DateShape, AcceptsThreeShapesOfTenCharacters) {
-  for (const char* in : {"2001-10-13", "2001/10/13", "10/13/2001", "13-10-2001"}) {
-    Variant value(in);
-    EXPECT_TRUE(mConsiste_Formato_Data(value)) << in;
-  }
-  for (Variant value : {Variant("13/10/01"), Variant("   "), Variant("31/02/2001"), Variant("13/10/1899"), Variant::Null()})
-    EXPECT_FALSE(mConsiste_Formato_Data(value)) << Show(value);
-  Variant filtered("(13/10/2001)");
-  EXPECT_TRUE(mConsiste_Formato_Data(filtered));
-  EXPECT_EQ(filtered, Variant("13/10/2001"));
-}
-
 TEST(DatabaseKind, ExactAndTrimmedUpperCasedComparisons) {
   struct Row { Variant value; bool exact_oracle, loose_oracle, exact_server, loose_server; };
   const std::vector<Row> rows = {

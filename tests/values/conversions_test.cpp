@@ -90,13 +90,6 @@ TEST(CStrTest, Table) {
       {DateOf({9999, 12, 31, 23, 59, 59}), "31/12/9999 23:59:59"}, {Variant(Date{2958466}), "", 6}}, TryToText);
 }
 
-TEST(CBoolTest, Table) {
-  ExpectConversions<bool>(CBool, {
-      {Variant("Verdadeiro"), true}, {Variant("falso"), false}, {Variant(" TRUE "), true}, {Variant("0"), false},
-      {Variant("0,5"), true}, {Variant(2), true}, {Variant(), false}, {Variant(Date{0}), false},
-      {Variant("sim"), false, 13}, {Variant(""), false, 13}, {Variant::Null(), false, 94}}, TryToBoolean);
-}
-
 TEST(CDateTest, Table) {
   ExpectConversions<double>([](const Variant& v) { return CDate(v).serial; }, {
       {Variant(37177), 37177}, {Variant(), 0}, {Variant(true), -1}, {Variant("13/10/2001"), 37177},
