@@ -13,8 +13,9 @@ using testing::Show;
 using Rows = std::vector<std::pair<Variant, Variant>>;  // input, expected
 
 TEST(NumberNormalisation, ReplacesOneForeignSeparatorOnly) {
-  const Rows rows = {{"12.5", "12,5"}, {"1.234.567", "1.234.567"}, {"abc", "abc"}, {Variant::Null(), Variant::Integer(0)},
-                     {"", Variant::Integer(0)}, {1234.5, 1234.5}, {Variant(Array::Vector(1)), Variant::Integer(0)}};
+  const Rows rows = {{"12.5", "12,5"}, {"1.234.567", "1.234.567"}, {"abc", "abc"}, {"", Variant::Integer(0)},
+                     {Variant::Null(), Variant::Integer(0)}, {1234.5, 1234.5},
+                     {Variant(Array::Vector(1)), Variant::Integer(0)}};
   for (const auto& [in, out] : rows) EXPECT_EQ(mNormaliza_Numero(in), out) << Show(in);
 }
 
@@ -48,8 +49,8 @@ TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
       {mTrata_Numero_SQL, "12345678901234567", "12345678901234567"}, {mTrata_Numero_SQL, 1234.5, "1234.5"},
       {gMonta_Numero_Oracle, Variant::Long(15), "  15"}, {gMonta_Numero_Oracle, 0.5, " null"},
       // Anything else is written by us: a text's leading number, nothing after it.
-      {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "-0.5e1", "-5"}, {mTrata_Numero_SQL, 1e20, "1e+20"},
-      {gMonta_Numero_Oracle, "7'--", "  7"},
+      {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
+      {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"},
       {mTrata_Texto_SQL, "O'Brien", "'O'Brien'"}, {mTrata_Texto_SQL, Variant::Null(), "null"},
       {mTrata_Data_SQL, MakeDate(2001, 10, 13, 10, 20, 30), "'2001/10/13 10:20'"},
       {mTrata_Data_SQL, "13/10/2001", "'2001/10/13 00:00'"}, {mTrata_Data_SQL, "", "null"},
@@ -72,8 +73,9 @@ TEST(ForbiddenCharacters, AreRemovedAndBlanksKept) {
 TEST(DatabaseKind, ExactAndTrimmedUpperCasedComparisons) {
   struct Row { Variant value; bool exact_oracle, loose_oracle, exact_server, loose_server; };
   const std::vector<Row> rows = {
-      {"ORACLE", true, true, false, false}, {" oracle ", false, true, false, false}, {"SQLSERVER", false, false, true, true},
-      {" sqlserver", false, false, false, true}, {Variant::Null(), false, false, false, false},
+      {"ORACLE", true, true, false, false},      {" oracle ", false, true, false, false},
+      {"SQLSERVER", false, false, true, true},   {" sqlserver", false, false, false, true},
+      {Variant::Null(), false, false, false, false},
       {"\tORACLE", false, false, false, false},  // only blanks are trimmed
   };
   using enum KindComparison;

@@ -41,8 +41,8 @@ TEST_F(QueryTest, EachRefusalAnswersWithItsOwnSentenceAndRunsNothing) {
 }
 
 TEST_F(QueryTest, SampleValuesArePreparedOnACopy) {
-  const Variant matrix = testing::FilterMatrix({{0, "Data", "{D}", " d ", 1, "", "x"}, {0, "Número", "{N}", "N", 1, "", ""},
-                                                {0, "Lista", "{@C@}", "C", 1, "", ""}, {0, "Valor", "{V}", "V", 1, "", ""},
+  const Variant matrix = testing::FilterMatrix({{0, "Data", "{D}", " d ", 1, "", "x"}, {0, "N", "{N}", "N", 1, "", ""},
+                                                {0, "Lista", "{@C@}", "C", 1, "", ""}, {0, "V", "{V}", "V", 1, "", ""},
                                                 {0, "Outro", "{O}", "Z", 1, "", "livre"}});
   const Variant query("SELECT 1 FROM T WHERE {D} {N} {@C@} {V} {O}");
   Variant message;

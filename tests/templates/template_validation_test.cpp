@@ -50,7 +50,7 @@ TEST(TemplateValidation, EachRefusalAnswersWithItsOwnSentenceAndTheAcceptedShape
        "O filtro {cli} não é utilizado pela Query."},
       {"zero groups", [](Candidate& c) { c.groups = "0"; }, no_groups},
       {"as given", [](Candidate&) {}, ""},
-      {"EXECUTE, a placeholder used twice", [](Candidate& c) { c.query = "EXECUTE SP_X {CLI}, {DATA_INI}, {CLI}"; }, ""},
+      {"EXECUTE, a placeholder twice", [](Candidate& c) { c.query = "EXECUTE SP_X {CLI}, {DATA_INI}, {CLI}"; }, ""},
       // DELETE at the end of a line and FROM on the next become DELETEFROM.
       {"a keyword before a line break",
        [](Candidate& c) { c.query = "SELECT 1 {DATA_INI} {CLI} DELETE\r\nFROM T"; }, ""},
