@@ -18,8 +18,7 @@ struct Counter : Object {
   int value = 0;
 };
 
-// Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared; a moved-from array
-// reads as an empty array.
+// Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared.
 TEST(VariantTest, CopiesAndMoves) {
   Variant a(Array::Vector(1));
   a.AsArray().at(0) = Variant(Array::Vector(0));
@@ -36,10 +35,6 @@ TEST(VariantTest, CopiesAndMoves) {
   static_cast<Counter&>(*y.AsObject()).value = 5;
   EXPECT_EQ(counter->value, 5);
   EXPECT_EQ(x, y);
-  Variant moved = std::move(a);
-  EXPECT_EQ(moved.AsArray().size(), 2u);
-  Variant copy = a;  // NOLINT(bugprone-use-after-move): the moved-from state is defined
-  EXPECT_TRUE(copy.IsArray());
 }
 
 TEST(VariantTest, StructuralEquality) {
