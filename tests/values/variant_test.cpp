@@ -19,7 +19,7 @@ struct Counter : Object {
 };
 
 // Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared.
-TEST(VariantTest, CopiesAndMoves) {
+TEST(VariantTest, ArraysCopyDeepAndObjectsAreShared) {
   Variant a(Array::Vector(1));
   a.AsArray().at(0) = Variant(Array::Vector(0));
   Variant b = a, c;
