@@ -13,9 +13,8 @@ using testing::Show;
 using Rows = std::vector<std::pair<Variant, Variant>>;  // input, expected
 
 TEST(NumberNormalisation, ReplacesOneForeignSeparatorOnly) {
-  const Rows rows = {{"12.5", "12,5"}, {"1.234.567", "1.234.567"}, {"12,5", "12,5"}, {"abc", "abc"},
-                     {Variant::Null(), Variant::Integer(0)}, {"", Variant::Integer(0)},
-                     {Variant(), Variant::Integer(0)}, {1234.5, 1234.5}, {Variant::Long(7), Variant::Long(7)},
+  const Rows rows = {{"12.5", "12,5"}, {"1.234.567", "1.234.567"}, {"abc", "abc"}, {"", Variant::Integer(0)},
+                     {Variant::Null(), Variant::Integer(0)}, {1234.5, 1234.5},
                      {Variant(Array::Vector(1)), Variant::Integer(0)}};
   for (const auto& [in, out] : rows) EXPECT_EQ(mNormaliza_Numero(in), out) << Show(in);
 }
@@ -24,10 +23,9 @@ TEST(DecimalText, CutsPadsAndRoundsSmallValues) {
   struct Row { Variant value; const char *places, *flag; Variant expected; };
   const std::vector<Row> rows = {
       {1234.5678, "2", "N", "1234,56"}, {0.125, "2", "N", "0,12"}, {0.135, "2", "N", "0,14"}, {0.004, "2", "N", ""},
-      {0.004, "2", "S", "0,00"}, {0.0, "3", "S", "0,00"}, {0.0, "3", "N", ""}, {12.0, "3", "N", "12,000"},
-      {-12.5, "2", "N", "-12,50"}, {-0.5, "2", "N", "-0,50"}, {"1234,5", "2", "N", "1234,50"},
-      {Variant::Null(), "2", "N", ""}, {Variant::Null(), "2", " S ", ""}, {"", "2", "S", ""},
-      {Variant(), "2", "S", "0,00"}, {Variant(), "2", "N", ""}, {Variant::Long(-3), "2", "N", "-3,00"},
+      {0.004, "2", "S", "0,00"}, {0.0, "3", "S", "0,00"}, {12.0, "3", "N", "12,000"}, {-0.5, "2", "N", "-0,50"},
+      {"1234,5", "2", "N", "1234,50"}, {Variant::Null(), "2", " S ", ""}, {"", "2", "S", ""},
+      {Variant(), "2", "S", "0,00"}, {Variant(), "2", "N", ""},
       {"abc", "2", "N", Variant::Integer(0)},  // a text that is no number fails inside
   };
   for (const Row& row : rows) {
@@ -39,44 +37,20 @@ TEST(DecimalText, CutsPadsAndRoundsSmallValues) {
   EXPECT_EQ(mFormata_Decimal_Simples(Variant(3.14159), Variant(""), Variant("3")), Variant("3,141"));
 }
 
-// Numbers take a direct path; their own text still goes the generic way. Both must give the same answer for every sign,
-// size and place count.
-TEST(DecimalText, NumbersAgreeWithTheirOwnText) {
-  for (double number : {0.0, -0.0, 0.005, 0.015, -0.004, 0.999, -0.999, 1.0, -1.0, 1.005, 12.345,
-                        -99.99, 1e-7, 123456789.125, 1e15, 1.5e20, -2.5e-3, 0.125, 0.135, 7.0,
-                        2147483647.0}) {
-    const Variant value(number), text(CStr(Variant(number))), dash("-");
-    for (const char* places : {"0", "2", "4"}) {
-      for (const char* flag : {"N", "S"}) {
-        EXPECT_EQ(mFormata_Decimal(value, dash, Variant(places), Variant(flag)),
-                  mFormata_Decimal(text, dash, Variant(places), Variant(flag)))
-            << number << " places " << places << " flag " << flag;
-      }
-      EXPECT_EQ(mFormata_Decimal_Simples(value, dash, Variant(places)),
-                mFormata_Decimal_Simples(text, dash, Variant(places)))
-          << number << " places " << places;
-    }
-  }
-}
-
 // The literals of filter values are checked through query preparation; here the forms it does not reach.
 TEST(SqlLiterals, NumbersTextsDatesAndOracleForms) {
   using Helper = Variant (*)(const Variant&);
   const std::vector<std::tuple<Helper, Variant, Variant>> rows = {
-      {mTrata_Numero_SQL, "abc", "null"}, {mTrata_Numero_SQL, "0", "null"}, {mTrata_Numero_SQL, "", "null"},
+      {mTrata_Numero_SQL, "abc", "null"}, {mTrata_Numero_SQL, "", "null"},
       // Zero is read from the value's text, so the Double 0.5 ("0,5") reads as 0.
       {mTrata_Numero_SQL, 0.5, "null"}, {mTrata_Numero_SQL, Variant::Integer(0), "null"},
       {mTrata_Numero_SQL, Variant::Long(15), Variant::Long(15)}, {mTrata_Numero_SQL, "15", "15"},
-      {mTrata_Numero_SQL, Variant::Integer(-3), Variant::Integer(-3)},
       // A number as typed keeps its digits; a decimal comma becomes a point.
       {mTrata_Numero_SQL, "12345678901234567", "12345678901234567"}, {mTrata_Numero_SQL, 1234.5, "1234.5"},
-      {mTrata_Numero_SQL, "0.00001", "0.00001"}, {mTrata_Numero_SQL, " 10,50", " 10.50"},
-      {gMonta_Numero_Oracle, "12345678901234567", "  12345678901234567"},
       {gMonta_Numero_Oracle, Variant::Long(15), "  15"}, {gMonta_Numero_Oracle, 0.5, " null"},
       // Anything else is written by us: a text's leading number, nothing after it.
-      {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "9 UNION SELECT 1", "9"},
-      {mTrata_Numero_SQL, " 12abc", "12"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
-      {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"}, {gMonta_Numero_Oracle, "0", " null"},
+      {mTrata_Numero_SQL, "2; DROP TABLE X", "2"}, {mTrata_Numero_SQL, "-0.5e1", "-5"},
+      {mTrata_Numero_SQL, 1e20, "1e+20"}, {gMonta_Numero_Oracle, "7'--", "  7"},
       {mTrata_Texto_SQL, "O'Brien", "'O'Brien'"}, {mTrata_Texto_SQL, Variant::Null(), "null"},
       {mTrata_Data_SQL, MakeDate(2001, 10, 13, 10, 20, 30), "'2001/10/13 10:20'"},
       {mTrata_Data_SQL, "13/10/2001", "'2001/10/13 00:00'"}, {mTrata_Data_SQL, "", "null"},
@@ -96,28 +70,13 @@ TEST(ForbiddenCharacters, AreRemovedAndBlanksKept) {
     EXPECT_EQ(mRetira_Caracteres(in), out) << in;
 }
 
-TEST(DateShape, AcceptsThreeShapesOfTenCharacters) {
-  for (const char* in : {"13/10/2001", "2001-10-13", "2001/10/13", "10/13/2001", "13-10-2001"}) {
-    Variant value(in);
-    EXPECT_TRUE(mConsiste_Formato_Data(value)) << in;
-  }
-  for (Variant value : {Variant("13/10/01"), Variant("32/13/2001"), Variant(""), Variant("   "),
-                        Variant("abc"), Variant("31/02/2001"), Variant("13/10/1899"), Variant::Null()})
-    EXPECT_FALSE(mConsiste_Formato_Data(value)) << Show(value);
-  Variant filtered("(13/10/2001)");
-  EXPECT_TRUE(mConsiste_Formato_Data(filtered));
-  EXPECT_EQ(filtered, Variant("13/10/2001"));
-}
-
 TEST(DatabaseKind, ExactAndTrimmedUpperCasedComparisons) {
   struct Row { Variant value; bool exact_oracle, loose_oracle, exact_server, loose_server; };
   const std::vector<Row> rows = {
       {"ORACLE", true, true, false, false},      {" oracle ", false, true, false, false},
-      {"Oracle", false, true, false, false},     {"SQLSERVER", false, false, true, true},
-      {" sqlserver", false, false, false, true}, {"ORACLE8", false, false, false, false},
+      {"SQLSERVER", false, false, true, true},   {" sqlserver", false, false, false, true},
+      {Variant::Null(), false, false, false, false},
       {"\tORACLE", false, false, false, false},  // only blanks are trimmed
-      {"", false, false, false, false},          {Variant::Null(), false, false, false, false},
-      {Variant(), false, false, false, false},   {Variant::Long(1), false, false, false, false},
   };
   using enum KindComparison;
   for (const Row& row : rows) {

@@ -30,18 +30,15 @@ const Variant kOne(Variant::Long(1));
 
 TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
   const std::vector<Filter> accepted = {  // expected: the value written back
-      {"{D}", "D", kOne, "13/10/2001", "2001/10/13"}, {"{D}", " d ", "1", "13/10/2001", "2001/10/13"},
-      {"{D}", "D", 0, "", ""}, {"{N}", "N", kOne, "15", "15"}, {"{U}", "U", "1", "-7", "-7"},
-      {"{N}", "N", "S", "", ""}, {"{C}", "C", kOne, "a<b>c", "abc"}, {"{C}", "C", 0, Variant(), ""},
+      {"{D}", " d ", "1", "13/10/2001", "2001/10/13"}, {"{D}", "D", 0, "", ""},
+      {"{U}", "U", "1", "-7", "-7"}, {"{N}", "N", "S", "", ""}, {"{C}", "C", kOne, "a<b>c", "abc"},
       {"{V}", "V", kOne, "10,50", "10,50"}, {"{Z}", "Z", kOne, "x;y", "xy"},
-      {"{@L@}", "N", kOne, "1,2", "1,2"}, {"{@ç@}", "N", kOne, "1, 2", "1, 2"},
-      {"{@L@}", "U", kOne, " 7 ", " 7 "}, {"{@L@}", "V", kOne, "1,5", "1,5"},
+      {"{@ç@}", "N", kOne, "1, 2", "1, 2"}, {"{@L@}", "V", kOne, "1,5", "1,5"},
       {"{@L@}", "D", kOne, "01/02/2020,05/02/2020", "01/02/2020,05/02/2020"},
-      {"{@L@}", "D", kOne, "01/02/2020", "01/02/2020"}, {"{@L@}", "C", kOne, "a,(b)", "a,b"},
-      {"{@L@}", "Z", kOne, "", ""}, {" {@L@} ", "N", kOne, "1,2", "1,2"},
+      {"{@L@}", "C", kOne, "a,(b)", "a,b"}, {"{@L@}", "Z", kOne, "", ""}, {" {@L@} ", "N", kOne, "1,2", "1,2"},
       // A value of no known type is one number or one plain identifier.
       {"{Z}", "Z", kOne, " DESC ", " DESC "}, {"{Z}", "Z", kOne, "dbo.VENDA", "dbo.VENDA"},
-      {"{Z}", "Z", kOne, "-12.5", "-12.5"}, {"{Z}", "Z", 0, "", ""}, {"{@L@}", "Z", kOne, "a,b.c,3", "a,b.c,3"},
+      {"{Z}", "Z", kOne, "-12.5", "-12.5"}, {"{@L@}", "Z", kOne, "a,b.c,3", "a,b.c,3"},
   };
   const std::string comma = "Valor inválido para o Filtro F0. Esse tipo de filtro não pode iniciar nem "
                             "terminar com vírgula.";
@@ -49,21 +46,15 @@ TEST(FilterValidation, EachValueIsWrittenBackOrRefusedWithItsMessage) {
   const std::string invalid = "O campo F0 é inválido.";
   const std::string decimals = no + "casas decimais(,)";
   const std::vector<Filter> refused = {  // expected: the message
-      {"{D}", "D", kOne, "", "Preencha F0"}, {"{N}", "N", "1", "", "Preencha F0"},
-      {"{C}", "C", kOne, "<>", "Preencha F0"}, {"{U}", "U", kOne, "abc", "Preencha F0 com valor numérico"},
+      {"{D}", "D", kOne, "", "Preencha F0"}, {"{C}", "C", kOne, "<>", "Preencha F0"},
+      {"{U}", "U", kOne, "abc", "Preencha F0 com valor numérico"},
       {"{D}", "D", kOne, "31/12/1899", "F0 deve ser igual ou maior que 01/01/1900"},
       {"{N}", "N", kOne, "1,5", decimals}, {"{@X}", "N", kOne, "1,2", decimals},
       {"{V}", "V", kOne, "1.5", no + "uso de separador de milhar(.)"}, {"{@L@}", "N", kOne, ",1,2", comma},
-      {"{@L@}", "N", kOne, "1,2,", comma}, {"{@}", "N", kOne, " ,1 ", comma},
-      {"{@L@}", "N", kOne, "1,x", invalid}, {"{@L@}", "N", kOne, "1,,2", invalid},
+      {"{@}", "N", kOne, " ,1 ", comma}, {"{@L@}", "N", kOne, "1,x", invalid}, {"{@L@}", "N", kOne, "1,,2", invalid},
       {"{@L@}", "C", kOne, "a,<>", invalid}, {"{@L@}", "D", kOne, "01/02/2020,31/02/2020", invalid},
-      {"{@L@}", "d", kOne, "31/12/1899", invalid}, {"{@L@}", "D", 0, "", invalid},
-      {"{@L@}", "N", 0, "", invalid}, {"{@L@}", "U", 0, "", invalid}, {"{@L@}", "C", 0, "", invalid},
-      {"{@L@}", "V", 0, "", invalid}, {"{Z}", "Z", kOne, "2 OR 1=1", invalid}, {"{Z}", "X", 0, "1,5", invalid},
-      {"{Z}", "Z", kOne, "2 UNION SELECT name FROM sqlite_master", invalid},
-      {"{Z}", "Z", kOne, "a.", invalid}, {"{Z}", "Z", kOne, "1e5", invalid},
-      {"{Z}", "Z", kOne, "x--y", invalid}, {"{Z}", "Z", kOne, "\xe2\x80\x99x", invalid},
-      {"{@L@}", "Z", kOne, "a,b c", invalid}, {"{@L@}", "Z", kOne, "a,,b", invalid},
+      {"{@L@}", "d", kOne, "31/12/1899", invalid}, {"{@L@}", "N", 0, "", invalid},
+      {"{Z}", "Z", kOne, "2 OR 1=1", invalid}, {"{Z}", "X", 0, "1,5", invalid}, {"{@L@}", "Z", kOne, "a,b c", invalid},
   };
   for (bool ok : {true, false}) {
     for (const Filter& row : ok ? accepted : refused) {
@@ -85,8 +76,8 @@ TEST(FilterValidation, QueryChecks) {
   const std::string forbidden = "Comando não permitido por essa função.";
   std::vector<std::pair<Variant, std::string>> rows = {
       {"SELECT A FROM T WHERE DT >= {DATA_INI}", ""}, {"SELECT A FROM T; DELETE", ""},
-      {"SELECT A FROM T WHERE X = 'delete'", ""}, {"DELETE\tFROM T", ""}, {"", empty}, {"   ", empty},
-      {Variant(), empty}, {"SELECT A FROM T; delete from T", forbidden}, {"select a from t offset 10 rows", forbidden}};
+      {"SELECT A FROM T WHERE X = 'delete'", ""}, {"DELETE\tFROM T", ""}, {"   ", empty}, {Variant(), empty},
+      {"SELECT A FROM T; delete from T", forbidden}, {"select a from t offset 10 rows", forbidden}};
   for (std::string word : {"update", "INSERT", "Truncate", "CREATE", "ALTER", "DROP", "BEGIN", "TRIGGER"})
     rows.push_back({"SELECT 1; " + word + " x", forbidden});
   for (const auto& [query, message] : rows) {
@@ -110,43 +101,26 @@ TEST(FilterValidation, RowsUpToTheLineCountUntilTheFirstFailure) {
   EXPECT_FALSE(call.Run());
   EXPECT_EQ(CStr(call.msg), "Preencha F0 com valor numérico");  // not the empty query
   EXPECT_EQ(call.Value(1), "b;");
+  // Without rows neither step touches the matrix or the query.
   for (Variant count : {Variant::Integer(0), Variant(), Variant(""), Variant::Null()}) {
-    Call none({});
+    Call none({}, "ORACLE");
     none.lines = count;
-    none.matrix = Variant();  // not touched without rows
+    none.matrix = Variant();
     EXPECT_TRUE(none.Run()) << CStr(count);
+    EXPECT_TRUE(none.Prepare()) << CStr(count);
+    EXPECT_EQ(CStr(none.query), "SELECT A FROM T WHERE X = {X}") << CStr(count);
   }
 }
 
-// A long list is read in one pass (bench/filter_list_bench shows the time per element staying flat); every element is
-// checked and kept.
-TEST(FilterValidation, LongListsAreCheckedWhole) {
-  std::string list;
-  for (int i = 0; i < 40000; ++i) list += (i ? "," : "") + std::to_string(i);
-  Call call({{"{@IDS@}", "N", kOne, list}}, "SQLSERVER", "ID IN ({@IDS@})");
-  ASSERT_TRUE(call.Run()) << CStr(call.msg);
-  ASSERT_TRUE(call.Prepare());
-  EXPECT_EQ(CStr(call.query), "ID IN (" + list + ")");
-  Call refused({{"{@IDS@}", "N", kOne, list + ",x"}});
-  EXPECT_FALSE(refused.Run());
-}
-
-// At each place the earliest row whose placeholder starts there wins, whatever the lengths; many rows over a long
-// query stay a single pass (they once cost the query's length times the rows).
+// At each place the earliest row whose placeholder starts there wins, whatever the lengths; placeholders match
+// exactly as stored and a value put in is never searched again. (That many rows over a long query stay a single pass
+// is replayed from the fuzz corpus, long_query_times_many_rows.)
 TEST(QueryPreparation, SubstitutionTakesTheEarliestRowAtEachPlace) {
-  const std::vector<Substitution> rows = {{"{AB}", "1"}, {"{A", "2"}, {"", "x"}, {"{AB}", "3"}, {"B}", "4"}};
+  const std::vector<Substitution> rows = {{"{AB}", "1"}, {"{A", "2"}, {"", "x"}, {"{AB}", "3"}, {"B}", "{A"}};
   const std::pair<const char*, const char*> cases[] = {
-      {"{AB} {A} B} {ABC", "1 2} 4 2BC"}, {"", ""}, {"{", "{"}, {"{AB}{AB}", "11"}, {"B}{A", "42"}};
+      {"{AB} {A} B} {ABC", "1 2} {A 2BC"}, {"", ""}, {"{", "{"}, {"{AB}{AB}", "11"}, {"B}{A", "{A2"},
+      {"{ab}", "{ab}"}};
   for (const auto& [query, expected] : cases) EXPECT_EQ(SubstitutePlaceholders(query, rows), expected) << query;
-
-  std::vector<Substitution> many;
-  std::string query, expected;
-  for (int i = 0; i < 30000; ++i) many.push_back({"{P" + std::to_string(i) + "}", std::to_string(i % 7)});
-  for (int i = 0; i < 20000; ++i) {
-    query += "{P" + std::to_string(i * 7 % 30000) + "} x ";
-    expected += std::to_string(i * 7 % 30000 % 7) + " x ";
-  }
-  EXPECT_EQ(SubstitutePlaceholders(query, many), expected);
 }
 
 TEST(QueryPreparation, SqlTextOfEachValue) {
@@ -154,27 +128,19 @@ TEST(QueryPreparation, SqlTextOfEachValue) {
   // Without an `other` text the value comes out the same for every kind, as lists do.
   struct Row { const char *placeholder, *type, *value; std::string oracle, other; };
   const std::vector<Row> rows = {
-      {"{D}", "D", "2001/10/13", date, "'2001/10/13'"}, {"{D}", "D", " 2001/10/13 ", date, "'2001/10/13'"},
-      {"{D}", "D", "", " null", "''"}, {"{N}", "N", "15", "  15", "15"}, {"{N}", "N", "0", " null", "null"},
-      {"{U}", "U", "", " null", "null"}, {"{C}", " c ", "abc", "  'ABC'", "'abc'"},
-      {"{C}", "C", "", " NULL", "null"}, {"{V}", "V", "10,50", "  10.50", "10.50"},
+      {"{D}", "D", " 2001/10/13 ", date, "'2001/10/13'"}, {"{D}", "D", "", " null", "''"},
+      {"{N}", "N", "0", " null", "null"}, {"{U}", "U", "", " null", "null"},
+      {"{C}", " c ", "abc", "  'ABC'", "'abc'"}, {"{C}", "C", "", " NULL", "null"},
       // A number as typed keeps every digit; only its separator becomes a point.
-      {"{N}", "N", "12345678901234567", "  12345678901234567", "12345678901234567"},
       {"{N}", "N", "-12345678901234567890", "  -12345678901234567890", "-12345678901234567890"},
-      {"{N}", "N", "35200114200166000000000000000000000000000001", "  35200114200166000000000000000000000000000001",
-       "35200114200166000000000000000000000000000001"},
       {"{V}", "V", "0,00001", "  0.00001", "0.00001"}, {"{N}", "N", "0,00001", " null", "null"},
-      {"{N}", "N", "10,50", "  10.50", "10.50"}, {"{U}", "U", " +7 ", "   +7 ", " +7 "},
+      {"{U}", "U", " +7 ", "   +7 ", " +7 "},
       // Anything else is written by us from its number, never as the caller's text.
-      {"{N}", "N", "2; DROP TABLE X", "  2", "2"}, {"{V}", "V", "-0,25", "  -0.25", "-0.25"},
-      {"{N}", "N", "1e3", "  1000", "1000"}, {"{N}", "N", "1.2.3", "  1.2", "1.2"},
-      {"{V}", "V", "0,00", " null", "null"}, {"{Z}", "Z", "a,;b", "a,;b", "a,;b"},
-      {"{@L@}", "C", "a, b", "'a',' b'", ""}, {"{@L@}", "D", "01/02/2020,05/02/2020", "'01/02/2020','05/02/2020'", ""},
-      {"{@L@}", "C", "a;b,(c)", "'ab','c'", ""}, {"{@L@}", "C", "", "''", ""},
-      {"{@L@}", "N", "1,2,3", "1,2,3", ""}, {"{@L@}", "U", "1,(2)", "1,2", ""},
-      {"{@L@}", "V", "1,5", "1,5", ""}, {"{@L@}", "N", " 1, 2 ,-3", " 1, 2 ,-3", ""},
-      {"{@L@}", "N", "12345678901234567,0.00001", "12345678901234567,0.00001", ""},
-      {"{@L@}", "N", "1 OR 1=1,2", "1,2", ""}, {"{@L@}", "N", "", "", ""},
+      {"{N}", "N", "1e3", "  1000", "1000"}, {"{Z}", "Z", "a,;b", "a,;b", "a,;b"},
+      {"{@L@}", "D", "01/02/2020,05/02/2020", "'01/02/2020','05/02/2020'", ""},
+      {"{@L@}", "C", "a;b, (c)", "'ab',' c'", ""}, {"{@L@}", "C", "", "''", ""}, {"{@L@}", "U", "1,(2)", "1,2", ""},
+      {"{@L@}", "N", " 1, 2 ,-3", " 1, 2 ,-3", ""}, {"{@L@}", "N", "1 OR 1=1,2", "1,2", ""},
+      {"{@L@}", "N", "", "", ""},
   };
   // Database kinds, and whether they select Oracle's literals.
   const std::vector<std::pair<const char*, bool>> kinds = {
@@ -191,61 +157,24 @@ TEST(QueryPreparation, SqlTextOfEachValue) {
   }
 }
 
-TEST(QueryPreparation, PlaceholdersReplacedInOrderExactlyAsStored) {
-  struct Row { const char* query; std::vector<Filter> filters; const char* expected; };
-  const std::vector<Row> rows = {
-      {"{X} {X}-{X}", {{"{X}", "Z", {}, "7"}}, "7 7-7"},
-      {"{data_ini} {Y}", {{"{DATA_INI}", "Z", {}, "7"}}, "{data_ini} {Y}"},
-      {"a {X} b", {{"a {X}", "Z", {}, "7"}}, "7 b"},
-      // One pass over the template's text: a value is never searched again.
-      {"{A} {B}", {{"{A}", "C", {}, "{B}"}, {"{B}", "N", {}, "7"}}, "'{B}' 7"},
-      // The earlier row wins though it is the shorter.
-      {"{AB}", {{"{A", "Z", {}, "1"}, {"{AB}", "Z", {}, "2"}}, "1B}"},
-  };
-  for (const Row& row : rows) {
-    Call call(row.filters, "SQLSERVER", row.query);
-    EXPECT_TRUE(call.Prepare()) << row.query;
-    EXPECT_EQ(CStr(call.query), row.expected) << row.query;
-  }
-  Call none({}, "ORACLE", "{X}");
-  none.lines = Variant("");
-  none.matrix = Variant();
-  EXPECT_TRUE(none.Prepare());
-  EXPECT_EQ(CStr(none.query), "{X}");
-}
-
 // Both steps trap run-time failures: every user gets the sentence, user 1 also the detail, and each failure leaves one
 // log row.
 TEST(FilterSteps, RunTimeFailuresGoThroughTheTrap) {
   testing::TempDatabase db;
   const std::string checking = "Acesso a consistência dos dados não disponível. Favor tentar mais tarde.";
-  const std::string overflow = checking + " KMBTPL01.mConsiste_Filtros( " +
-                               StandardDescription(error::kOverflow) + " : 6)   No Nº ";
-  // With a count of 1 the failure is the matrix that is not an array.
-  for (int32_t count : {32768, 1}) {
-    Call call({});
-    call.conn = Variant(db.connection_string());
-    call.user = kOne;
-    call.lines = Variant::Long(count);
-    call.matrix = Variant("not a matrix");
-    EXPECT_FALSE(call.Run()) << count;
-    EXPECT_EQ(CStr(call.msg).rfind(count > 1 ? overflow : checking, 0), 0u) << CStr(call.msg);
-    call.user = Variant::Long(5);
-    EXPECT_FALSE(call.Run()) << count;
-    EXPECT_EQ(CStr(call.msg), checking) << count;
-  }
-  const std::string preparing = "Acesso a geração do relatório não disponível. Favor tentar mais tarde.";
-  // A date that cannot be read stops Oracle's date literal; the row before stays prepared.
-  Call call({{"{N}", "N", {}, "15"}, {"{D}", "D", {}, "abc"}}, "ORACLE", "{N} {D}");
+  // A line count beyond an Integer overflows.
+  Call call({});
   call.conn = Variant(db.connection_string());
-  EXPECT_FALSE(call.Prepare());
-  EXPECT_EQ(CStr(call.msg), preparing);
-  EXPECT_EQ(CStr(call.query), "  15 {D}");
   call.user = kOne;
-  call.lines = Variant::Long(40000);
-  EXPECT_FALSE(call.Prepare());
-  EXPECT_EQ(CStr(call.msg).rfind(preparing + " KMBTPL01.mPrepara_Query( ", 0), 0u) << CStr(call.msg);
-  EXPECT_EQ(db.Count("LOG_MSG WHERE TAB_TIPO_MSG_ID = 1"), 6);
+  call.lines = Variant::Long(32768);
+  EXPECT_FALSE(call.Run());
+  const std::string detail = " KMBTPL01.mConsiste_Filtros( " + StandardDescription(error::kOverflow) + " : 6)   No Nº ";
+  EXPECT_EQ(CStr(call.msg).rfind(checking + detail, 0), 0u) << CStr(call.msg);
+  // A date that cannot be read stops Oracle's date literal.
+  Call prepare({{"{D}", "D", {}, "abc"}}, "ORACLE", "{D}");
+  prepare.conn = Variant(db.connection_string());
+  EXPECT_FALSE(prepare.Prepare());
+  EXPECT_EQ(db.Count("LOG_MSG WHERE TAB_TIPO_MSG_ID = 1"), 2);
 }
 
 }  // namespace

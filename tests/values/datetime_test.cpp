@@ -1,7 +1,6 @@
 // Serial dates, lenient date recognition and date masks.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <tuple>
 
 #include "error_number.h"
@@ -26,11 +25,10 @@ void ExpectParts(const DateParts& p, const DateParts& q) {
 
 TEST(SerialDateTest, KnownSerialsBothWaysAndRefusedParts) {
   const struct { DateParts parts; double serial; } rows[] = {
-      {{1899, 12, 30}, 0}, {{1899, 12, 31}, 1}, {{1899, 12, 29}, -1}, {{1900, 1, 1}, 2}, {{1900, 2, 28}, 60},
+      {{1899, 12, 30}, 0}, {{1899, 12, 29}, -1}, {{1900, 2, 28}, 60},
       {{1900, 3, 1}, 61},  // 1900 is not a leap year
-      {{2000, 2, 29}, 36585}, {{2000, 3, 1}, 36586}, {{2001, 10, 13}, 37177}, {{2004, 2, 29}, 38046},
-      {{100, 1, 1}, -657434}, {{9999, 12, 31}, 2958465}, {{1899, 12, 29, 6, 0, 0}, -1.25},
-      {{1899, 12, 30, 12, 0, 0}, 0.5}, {{1800, 1, 1, 18, 0, 0}, -36522.75},
+      {{2000, 2, 29}, 36585}, {{2001, 10, 13}, 37177}, {{100, 1, 1}, -657434}, {{9999, 12, 31}, 2958465},
+      {{1899, 12, 29, 6, 0, 0}, -1.25}, {{1800, 1, 1, 18, 0, 0}, -36522.75},
   };
   for (const auto& row : rows) {
     EXPECT_DOUBLE_EQ(MakeDate(row.parts).serial, row.serial);
@@ -44,44 +42,24 @@ TEST(SerialDateTest, KnownSerialsBothWaysAndRefusedParts) {
   };
   Date d;
   for (const DateParts& p : refused) EXPECT_FALSE(TryMakeDate(p, d)) << p.year << "-" << p.month << "-" << p.day;
-}
-
-TEST(SerialDateTest, RoundTripEveryDayAroundTheEpochAndLeapYears) {
-  for (const int year : {1896, 1899, 1900, 1904, 2000, 2001, 2100})
-    for (int month = 1; month <= 12; ++month)
-      for (int day = 1; day <= 31; ++day) {
-        const DateParts parts{year, month, day, 23, 59, 59};
-        Date d;
-        if (TryMakeDate(parts, d)) ExpectParts(SplitDate(d), parts);
-      }
-}
-
-// Negative serials keep a positive time; splitting rounds to the nearest second.
-TEST(SerialDateTest, Split) {
-  const std::pair<double, DateParts> rows[] = {
+  // Negative serials keep a positive time; splitting rounds to the nearest second.
+  const std::pair<double, DateParts> split[] = {
       {-0.5, {1899, 12, 30, 12, 0, 0}}, {-2.75, {1899, 12, 28, 18, 0, 0}}, {0.99999999, {1899, 12, 31}},
       {37177 + 10.0 / 86400 - 1e-9, {2001, 10, 13, 0, 0, 10}}};
-  for (const auto& [serial, parts] : rows) ExpectParts(SplitDate(Date{serial}), parts);
+  for (const auto& [serial, parts] : split) ExpectParts(SplitDate(Date{serial}), parts);
 }
 
 TEST(DateRecognitionTest, Accepted) {
   const struct { const char* text; DateParts parts; } rows[] = {
-      {"13/10/2001", {2001, 10, 13}}, {"1/2/2001", {2001, 2, 1}}, {"01/02/2001", {2001, 2, 1}},
-      {"13-10-2001", {2001, 10, 13}}, {"13.10.2001", {2001, 10, 13}}, {"2001/10/13", {2001, 10, 13}},
-      {"2001-10-13", {2001, 10, 13}}, {"2001.10.13", {2001, 10, 13}}, {"13/10/29", {2029, 10, 13}},
-      {"2001-10-13T10:20:00", {2001, 10, 13, 10, 20, 0}}, {"13/10/30", {1930, 10, 13}}, {"1/1/00", {2000, 1, 1}},
+      {"1/2/2001", {2001, 2, 1}}, {"2001.10.13", {2001, 10, 13}}, {"13/10/29", {2029, 10, 13}},
+      {"13/10/30", {1930, 10, 13}}, {"99/12/31", {1999, 12, 31}},
       {"10/13/2001", {2001, 10, 13}},  // day and month swapped
       {"12/11/2001", {2001, 11, 12}},  // day first when both can be months
-      {"2001/13/10", {2001, 10, 13}}, {"13/10/2001 10:20", {2001, 10, 13, 10, 20, 0}},
-      {"13/10/2001  1:2:3", {2001, 10, 13, 1, 2, 3}}, {"10:20 13/10/2001", {2001, 10, 13, 10, 20, 0}},
-      {"  13/10/2001  ", {2001, 10, 13}}, {"10:20:30", {1899, 12, 30, 10, 20, 30}}, {"0:00", {1899, 12, 30}},
-      {"10:20 PM", {1899, 12, 30, 22, 20, 0}}, {"12:05 am", {1899, 12, 30, 0, 5, 0}},
-      {"29/02/2000", {2000, 2, 29}}, {"01/01/100", {100, 1, 1}}, {"31/12/9999", {9999, 12, 31}},
-      {"13 out 2001", {2001, 10, 13}}, {"13-Out-2001", {2001, 10, 13}}, {"13 MARÇO 2001", {2001, 3, 13}},
-      {"13 de outubro de 2001", {2001, 10, 13}}, {"13 marco 2001", {2001, 3, 13}},
-      {"outubro 13, 2001", {2001, 10, 13}}, {"outubro 2001", {2001, 10, 1}}, {"10/2001", {2001, 10, 1}},
-      {"2001/10", {2001, 10, 1}}, {"13 / 10 / 2001", {2001, 10, 13}}, {"13 10 2001", {2001, 10, 13}},
-      {"99/12/31", {1999, 12, 31}}, {"2001-10-13 10:20:30.999", {2001, 10, 13, 10, 20, 30}},
+      {"2001/13/10", {2001, 10, 13}}, {"10:20 13/10/2001", {2001, 10, 13, 10, 20, 0}},
+      {"  13/10/2001  1:2:3", {2001, 10, 13, 1, 2, 3}}, {"10:20 PM", {1899, 12, 30, 22, 20, 0}},
+      {"12:05 am", {1899, 12, 30, 0, 5, 0}}, {"01/01/100", {100, 1, 1}}, {"31/12/9999", {9999, 12, 31}},
+      {"13 de outubro de 2001", {2001, 10, 13}}, {"13-MARÇO-2001", {2001, 3, 13}}, {"13 marco 2001", {2001, 3, 13}},
+      {"outubro 13, 2001", {2001, 10, 13}}, {"10/2001", {2001, 10, 1}}, {"13 / 10 / 2001", {2001, 10, 13}},
       {"2001-10-13T10:20:30.123456", {2001, 10, 13, 10, 20, 30}},
   };
   for (const auto& row : rows) {
@@ -103,13 +81,9 @@ TEST(DateRecognitionTest, DayAndMonthWithoutYearTakeTheCurrentYear) {
 
 TEST(DateRecognitionTest, Refused) {
   const char* rows[] = {
-      "", "   ", "abc", "31/02/2001", "32/13/2001", "29/02/2001", "29/02/1900", "13/13/2001", "0/10/2001",
-      "13/0/2001", "13/10/2001/", "/13/10/2001", "13//10/2001", "13/10/2001 25:00", "13/10/2001 10:60",
-      "13/10/2001 10:20:60", "37177", "1,5", "13/10/2001 abc", "13/10/2001x", "2001/10/13/1", "1/2/3/4",
-      "1,5,2001", "13,10,2001", "13/10/12345", "10:20 PM PM", "13:00 PM", "01/01/0099", "31/12/10000",
-      "13 xyz 2001", "13 out nov 2001", "2001-10-13T", "13/10/2001 10", "10:", ":20", "13/10/2001 10:20:30:40",
-      "13\xff/10/2001", "1/10/2001 10:20 11:30", "2001-10-13 10:20.5", "13/10/2001 10:20:30.", "13/10/12001",
-      "1234567",
+      "", "29/02/1900", "13/13/2001", "13/10/2001/", "13//10/2001", "13/10/2001 10:20:60", "37177", "1,5",
+      "13/10/2001x", "1/2/3/4", "10:20 PM PM", "13:00 PM", "01/01/0099", "31/12/10000", "13 xyz 2001",
+      "13 out nov 2001", "2001-10-13T", "13/10/2001 10", ":20", "13\xff/10/2001", "1/10/2001 10:20 11:30",
   };
   for (const char* text : rows) {
     Date d;
@@ -122,16 +96,10 @@ TEST(DateRecognitionTest, Refused) {
 TEST(FormatDateTest, Masks) {
   const Variant when(MakeDate({2001, 10, 13, 10, 20, 5})), evening(MakeDate({2001, 3, 5, 22, 7, 0}));
   const struct { Variant value; const char* mask; const char* text; } rows[] = {
-      {when, "yyyy/mm/dd hh:mm", "2001/10/13 10:20"}, {when, "yyyyMMddhhmmss", "20011013102005"},
-      {when, "YYYY/MM/DD hh:mm:ss", "2001/10/13 10:20:05"}, {when, "dd/mm/yyyy", "13/10/2001"},
-      {when, "hh24:nn:ss", "10:20:05"}, {when, "dd/mm/yy", "13/10/01"}, {when, "h:n:s", "10:20:5"},
-      {when, "mm:ss", "20:05"}, {when, "hh\"h\"nn", "10h20"}, {when, "dd\\m", "13m"}, {when, "", ""},
-      {when, "yyyy-mm-ddThh:nn:ss", "2001-10-13T10:20:05"}, {when, "c", "13/10/2001 10:20:05"},
+      {when, "YYYY/MM/DD hh:mm:ss", "2001/10/13 10:20:05"}, {when, "hh24:nn:ss", "10:20:05"}, {when, "mm:ss", "20:05"},
+      {when, "hh\"h\"nn", "10h20"}, {when, "dd\\m", "13m"}, {when, "", ""}, {evening, "hh:mm", "22:07"},
       {when, "dddd, d \"de\" mmmm \"de\" yyyy", "sábado, 13 de outubro de 2001"},
-      {when, "ddd dd/mmm", "sáb 13/out"}, {when, "ddddd", "13/10/2001"}, {when, "hh:nn AM/PM", "10:20 AM"},
-      {when, "w q y", "7 4 286"}, {evening, "hh:mm", "22:07"}, {evening, "hh24:mm", "22:07"},
-      {evening, "h:mm am/pm", "10:07 pm"}, {evening, "d/m/yyyy", "5/3/2001"},
-      {Variant(MakeDate({2001, 3, 5, 0, 7, 0})), "hh:nn A/P", "12:07 A"},
+      {evening, "h:mm am/pm", "10:07 pm"}, {evening, "d/m/yy", "5/3/01"},
       {Variant("13/10/2001 10:20"), "yyyy/mm/dd hh:mm", "2001/10/13 10:20"},
       {Variant(37177), "yyyymmdd", "20011013"}, {Variant(), "dd/mm/yyyy", "30/12/1899"},
       {Variant(MakeDate({100, 1, 2})), "yyyy/mm/dd", "0100/01/02"},
@@ -140,12 +108,6 @@ TEST(FormatDateTest, Masks) {
     EXPECT_EQ(FormatDate(rows[i].value, rows[i].mask), rows[i].text) << "row " << i << ": " << rows[i].mask;
   EXPECT_EQ(ErrorNumber([] { FormatDate(Variant("abc"), "yyyy"); }), 13);
   EXPECT_EQ(ErrorNumber([] { FormatDate(Variant::Null(), "yyyy"); }), 94);
-}
-
-TEST(NowTest, IsTodayToTheSecond) {
-  const Date now = Now();
-  EXPECT_NEAR(now.serial * 86400, std::round(now.serial * 86400), 1e-3);
-  EXPECT_GE(SplitDate(now).year, 2024);
 }
 
 }  // namespace

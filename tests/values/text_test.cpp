@@ -21,7 +21,7 @@ void ExpectPairs(std::initializer_list<std::pair<std::string, std::string>> pair
 
 TEST(TextTest, LenCountsCharacters) {
   const struct { std::string_view text; size_t length; } rows[] = {
-      {"Título", 6}, {"", 0}, {"ação", 4}, {"abc", 3}, {"日本", 2}, {"😀x", 2},
+      {"Título", 6}, {"", 0}, {"日本", 2}, {"😀x", 2},
       {"\xff\xfe", 2},      // two invalid bytes, one character each
       {"a\xc3", 2},         // truncated sequence at the end
       {"\xc3\x28", 2},      // invalid continuation
@@ -32,27 +32,23 @@ TEST(TextTest, LenCountsCharacters) {
 
 TEST(TextTest, MidLeftRight) {
   ExpectPairs({{Mid("Título", 2, 3), "ítu"}, {Mid("Título", 2), "ítulo"}, {Mid("Título", 6, 10), "o"},
-               {Mid("Título", 7), ""}, {Mid("Título", 20, 2), ""}, {Mid("Título", 1, 0), ""},
-               {Mid("13/10/2001", 4, 2), "10"}, {Left("Título", 2), "Tí"}, {Left("Título", 0), ""},
-               {Left("Título", 99), "Título"}, {Right("Título", 4), "tulo"}, {Right("ação", 3), "ção"},
-               {Right("ação", 9), "ação"}, {Right("ação", 0), ""}, {Left("\xff" "a", 1), "\xff"},
-               {Right("a\xff", 1), "\xff"}});
+               {Mid("Título", 7), ""}, {Mid("Título", 1, 0), ""}, {Left("Título", 2), "Tí"},
+               {Left("Título", 99), "Título"}, {Right("ação", 3), "ção"}, {Right("ação", 9), "ação"},
+               {Right("ação", 0), ""}, {Left("\xff" "a", 1), "\xff"}, {Right("a\xff", 1), "\xff"}});
   EXPECT_EQ(ErrorNumber([] { Mid("abc", 0, 1); }), 5);
 }
 
 // Trim removes spaces only; case changes reach accented letters.
 TEST(TextTest, TrimAndCase) {
-  ExpectPairs({{Trim("  a b  "), "a b"}, {Trim("\ta\t"), "\ta\t"}, {Trim("   "), ""}, {Trim(""), ""},
-               {LTrim("  a  "), "a  "}, {RTrim("  a  "), "  a"}, {UCase("ação"), "AÇÃO"},
-               {UCase("Título é"), "TÍTULO É"}, {UCase("abc123-_"), "ABC123-_"}, {LCase("AÇÃO"), "ação"},
+  ExpectPairs({{Trim("  a b  "), "a b"}, {Trim("\ta\t"), "\ta\t"}, {Trim("   "), ""}, {LTrim("  a  "), "a  "},
+               {RTrim("  a  "), "  a"}, {UCase("Título é-1"), "TÍTULO É-1"}, {LCase("AÇÃO"), "ação"},
                {UCase("\xff" "a"), "\xff" "A"}, {UCase("ß"), "ß"}});  // ß has no single-letter upper case
 }
 
 TEST(TextTest, InStr) {
   const struct { std::string_view text, needle; size_t start, position; } rows[] = {
-      {"Título", "u", 1, 4}, {"Título", "í", 1, 2}, {"ação ação", "ção", 1, 2}, {"ação ação", "ção", 3, 7},
-      {"abc", "d", 1, 0}, {"abc", "", 2, 2}, {"", "a", 1, 0}, {"abc", "a", 4, 0}, {"abc", "C", 1, 0},
-      {"aXa", "a", 2, 3}, {"é", "\xa9", 1, 0},  // never a match inside a character
+      {"ação ação", "ção", 3, 7}, {"abc", "", 2, 2}, {"abc", "a", 4, 0}, {"abc", "C", 1, 0},
+      {"é", "\xa9", 1, 0},  // never a match inside a character
       {"é\xa9", "\xa9", 1, 2}, {"ééé\xa9", "\xa9", 2, 4},  // but a stray byte of its own is one
   };
   for (const auto& row : rows) {
@@ -64,9 +60,8 @@ TEST(TextTest, InStr) {
 
 TEST(TextTest, Replace) {
   ExpectPairs({{Replace("a,b,,c", ",", "."), "a.b..c"}, {Replace("aaa", "aa", "b"), "ba"},
-               {Replace("ação", "ç", "c"), "acão"}, {Replace("abc", "", "x"), "abc"},
-               {Replace("abc", "B", "x"), "abc"}, {Replace("é", "\xa9", "x"), "é"}, {Replace("é\xa9é", "\xa9", "x"), "éxé"},
-               {Replace("{DATA_INI} e {DATA_INI}", "{DATA_INI}", "'2001/10/13'"), "'2001/10/13' e '2001/10/13'"}});
+               {Replace("abc", "", "x"), "abc"}, {Replace("abc", "B", "x"), "abc"}, {Replace("é", "\xa9", "x"), "é"},
+               {Replace("é\xa9é", "\xa9", "x"), "éxé"}});
 }
 
 }  // namespace

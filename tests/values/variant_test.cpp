@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <tuple>
 
 #include "error_number.h"
 #include "tpl/dictionary.h"
@@ -12,52 +11,15 @@
 namespace tpl {
 namespace {
 
-using platform_test::Caught;
 using platform_test::ErrorNumber;
-using platform_test::Failure;
 
 struct Counter : Object {
   std::string TypeName() const override { return "Counter"; }
   int value = 0;
 };
 
-TEST(RuntimeErrorTest, DescriptionsAndRaise) {
-  const std::pair<int32_t, const char*> rows[] = {
-      {13, "Tipos incompatíveis"},
-      {error::kKeyAlreadyExists, "Esta chave já está associada a um elemento desta coleção"},
-      {error::kNoCurrentRecord, "BOF ou EOF é True ou o registro atual foi excluído. A operação solicitada requer "
-                                "um registro atual."},
-      {12345, "Erro definido pelo aplicativo ou pelo objeto"}};
-  for (const auto& [number, text] : rows) EXPECT_EQ(StandardDescription(number), text) << number;
-  EXPECT_EQ(Failure([] { Raise(error::kOverflow); }), "6: Estouro");
-  EXPECT_GT(Caught([] { Raise(error::kOverflow); }).value_or(RuntimeError(0, "")).line(), 0);
-}
-
-TEST(VariantTest, TypeCodesAndWhichAreNumbers) {
-  const struct { Variant value; VarType type; bool number; } rows[] = {
-      {Variant(), VarType::Empty, false}, {Variant::Null(), VarType::Null, false}, {Variant(1), VarType::Long, true},
-      {Variant(int16_t{1}), VarType::Integer, true}, {Variant(1.5), VarType::Double, true},
-      {Variant(Date{1}), VarType::Date, false}, {Variant("1"), VarType::String, false},
-      {Variant(true), VarType::Boolean, false}, {Variant(std::make_shared<Counter>()), VarType::Object, false},
-      {Variant(Array::Vector(1)), VarType::Array, false}};
-  for (const auto& row : rows) {
-    EXPECT_EQ(row.value.type(), row.type) << static_cast<int>(row.type);
-    EXPECT_EQ(row.value.IsNumber(), row.number) << static_cast<int>(row.type);
-  }
-  EXPECT_LE(sizeof(Variant), 40u);  // stays small
-}
-
-TEST(VariantTest, AccessorsRequireTheirType) {
-  const std::function<void()> wrong[] = {
-      [] { Variant(1).AsInteger(); }, [] { Variant(int16_t{1}).AsLong(); }, [] { Variant("1").AsDouble(); },
-      [] { Variant().AsString(); },   [] { Variant::Null().AsBoolean(); },  [] { Variant(1.0).AsDate(); },
-      [] { Variant(1).AsArray(); },   [] { Variant(1).AsObject(); }};
-  for (size_t i = 0; i < std::size(wrong); ++i) EXPECT_EQ(ErrorNumber(wrong[i]), 13) << "row " << i;
-}
-
-// Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared; a moved-from array
-// reads as an empty array.
-TEST(VariantTest, CopiesAndMoves) {
+// Arrays copy deep, nested ones too, by Variant copy, assignment or Array copy; objects are shared.
+TEST(VariantTest, ArraysCopyDeepAndObjectsAreShared) {
   Variant a(Array::Vector(1));
   a.AsArray().at(0) = Variant(Array::Vector(0));
   Variant b = a, c;
@@ -73,17 +35,12 @@ TEST(VariantTest, CopiesAndMoves) {
   static_cast<Counter&>(*y.AsObject()).value = 5;
   EXPECT_EQ(counter->value, 5);
   EXPECT_EQ(x, y);
-  Variant moved = std::move(a);
-  EXPECT_EQ(moved.AsArray().size(), 2u);
-  Variant copy = a;  // NOLINT(bugprone-use-after-move): the moved-from state is defined
-  EXPECT_TRUE(copy.IsArray());
 }
 
 TEST(VariantTest, StructuralEquality) {
   const struct { Variant a, b; bool equal; } rows[] = {
-      {Variant(1), Variant(1), true}, {Variant(1), Variant(int16_t{1}), false}, {Variant(1), Variant(1.0), false},
+      {Variant(1), Variant(1), true}, {Variant(1), Variant(int16_t{1}), false},
       {Variant::Null(), Variant::Null(), true}, {Variant(), Variant::Null(), false},
-      {Variant("a"), Variant(std::string("a")), true},
       {Variant(std::make_shared<Counter>()), Variant(std::make_shared<Counter>()), false}};
   for (size_t i = 0; i < std::size(rows); ++i) EXPECT_EQ(rows[i].a == rows[i].b, rows[i].equal) << "row " << i;
   Array x = Array::Vector(1), y = Array::Vector(1);
@@ -93,39 +50,14 @@ TEST(VariantTest, StructuralEquality) {
   EXPECT_NE(Variant(x), Variant(y));
 }
 
-// Dimensions, upper bounds and size of an array.
-auto Shape(const Array& a) {
-  return std::tuple(a.Dimensions(), a.UBound(1), a.Dimensions() == 2 ? a.UBound(2) : -1, a.size());
-}
-
-// ReDim discards the contents.
-TEST(ArrayTest, BoundsDimensionsAndRedim) {
-  EXPECT_EQ(Shape(Array()), std::tuple(1, -1, -1, 0u));
-  Array m = Array::Matrix(2, 3);
-  EXPECT_EQ(Shape(m), std::tuple(2, 2, 3, 12u));
-  m.at(1, 2) = Variant("x");
-  EXPECT_EQ(m.elements()[1 * 4 + 2].AsString(), "x");  // row order
-  EXPECT_EQ(Array::Matrix(1, 0, VariantVector{Variant("a"), Variant("b")}).at(1, 0), Variant("b"));
-  Array a = Array::Vector(1);
-  a.at(0) = Variant(7);
-  a.Redim(2);
-  EXPECT_EQ(Shape(a), std::tuple(1, 2, -1, 3u));
-  EXPECT_TRUE(a.at(0).IsEmpty());
-  a.Redim(1, 0);
-  EXPECT_EQ(Shape(a), std::tuple(2, 1, 0, 2u));
-  a.Redim(-1);
-  EXPECT_EQ(Shape(a), std::tuple(1, -1, -1, 0u));
-}
-
 TEST(ArrayTest, OutOfRangeRaisesNine) {
   Array v = Array::Vector(2);
   Array m = Array::Matrix(1, 1);
   const struct { const char* what; std::function<void()> call; } rows[] = {
       {"index -1", [&] { v.at(-1); }}, {"index past upper", [&] { v.at(3); }},
       {"two indexes on a vector", [&] { v.at(0, 0); }}, {"one index on a matrix", [&] { m.at(0); }},
-      {"row past upper", [&] { m.at(2, 0); }}, {"column past upper", [&] { m.at(0, 2); }},
-      {"negative column", [&] { m.at(0, -1); }}, {"UBound of dimension 2 of a vector", [&] { v.UBound(2); }},
-      {"UBound of dimension 0", [&] { m.UBound(0); }}, {"ReDim below -1", [&] { v.Redim(-2); }},
+      {"column past upper", [&] { m.at(0, 2); }}, {"negative column", [&] { m.at(0, -1); }},
+      {"UBound of dimension 2 of a vector", [&] { v.UBound(2); }}, {"ReDim below -1", [&] { v.Redim(-2); }},
       {"laid-out elements short of the bounds", [] { Array::Matrix(1, 1, VariantVector(3)); }},
       {"empty vector", [] { Array().at(0); }},
   };
@@ -133,20 +65,14 @@ TEST(ArrayTest, OutOfRangeRaisesNine) {
   EXPECT_EQ(ErrorNumber([&] { v.at(2); }), 0);
 }
 
-// Keys keep their insertion order, compare exactly and cannot be added twice.
-TEST(DictionaryTest, OrderKeysAndErrors) {
+// A key cannot be added twice, and keys compare exactly. (That keys keep their insertion order shows in the JSON
+// form of a dictionary, tests/host/variant_json_test.cpp.)
+TEST(DictionaryTest, KeysAreAddedOnceAndCompareExactly) {
   Dictionary d;
-  d.Add("RS1", Variant(1));
   d.Add("RS0", Variant(0));
-  d.Set("RS2", Variant(2));
-  d.Set("RS1", Variant(10));  // replaced in place
-  EXPECT_EQ(d.entries(), (std::vector<std::pair<std::string, Variant>>{
-                             {"RS1", Variant(10)}, {"RS0", Variant(0)}, {"RS2", Variant(2)}}));
-  EXPECT_TRUE(d.Exists("RS0"));
-  EXPECT_FALSE(d.Exists("rs0"));
   EXPECT_EQ(ErrorNumber([&] { d.Add("RS0", Variant(2)); }), 457);
+  EXPECT_EQ(ErrorNumber([&] { d.Item("rs0"); }), 3265);
   EXPECT_EQ(d.Item("RS0"), Variant(0));
-  EXPECT_EQ(ErrorNumber([&] { d.Item("b"); }), 3265);
 }
 
 }  // namespace
