@@ -17,12 +17,8 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 TEST(LibraryLoading, OpensTheInstalledLibrariesAndNamesWhatIsMissing) {
-  const struct {
-    const char* name;
-    std::function<std::string(const char*)> failure;
-    const char* installed;
-    const char* sentence;
-  } libraries[] = {
+  const struct { const char *name; std::function<std::string(const char*)> failure; const char *installed, *sentence; }
+      libraries[] = {
       {"ODBC", db::odbc::DriverManagerFailureForTesting, "libodbc.so.2",
        "Não foi possível carregar o gerenciador de drivers ODBC ("},
       {"xlsxwriter", workbook::XlsxwriterFailureForTesting, "libxlsxwriter.so.4",
