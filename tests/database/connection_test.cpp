@@ -93,12 +93,8 @@ TEST(Command, RunsAStoredProcedureWithNamedParameters) {
   command.AppendParameter("pFUNCAO_ID", DataType::Integer, kIn, 0, Variant(12));
   command.AppendParameter("@pUsuario_Internet_Id", DataType::Integer, kIn, 0, Variant(57));
 
-  Recordset answer = command.Execute();
-  ASSERT_TRUE(answer.IsOpen() && !answer.Eof());
-  EXPECT_EQ(answer.Value("Retorno"), Variant(0));
-  const Variant job = answer.Value("LOG_GERADOR_ID");
-  EXPECT_EQ(job, Variant(1));
-  EXPECT_EQ(command.ParameterValue("@plog_gerador_id"), job);
+  command.Execute();
+  EXPECT_EQ(command.ParameterValue("@plog_gerador_id"), Variant(1));
   EXPECT_EQ(command.ParameterValue("pusuario_internet_id"), Variant(57)) << "inputs are left alone";
   EXPECT_EQ(ErrorNumber([&] { command.ParameterValue("pNAO_EXISTE"); }), error::kItemNotFound);
   EXPECT_EQ(database.Rows("SELECT USUARIO_INTERNET_ID, FUNCAO_ID FROM LOG_GERADOR"), "57|12");

@@ -50,10 +50,8 @@ class SilentServer {
     }
     port_ = ntohs(address.sin_port);
   }
-  ~SilentServer() { Close(); }
-  void Close() {
+  ~SilentServer() {
     if (socket_ >= 0) ::close(socket_);
-    socket_ = -1;
   }
   int port() const { return port_; }
 
@@ -61,12 +59,6 @@ class SilentServer {
   int socket_;
   int port_ = 0;
 };
-
-bool DriverInstalled(const std::string& name) {
-  const std::string found = Failure(
-      [&] { OpenOdbcProvider("Driver={" + name + "};Server=127.0.0.1;Port=1", CallLimits::OutsideAnyCall()); });
-  return found.find("Can't open lib") == std::string::npos && found.find("not found") == std::string::npos;
-}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -76,7 +68,6 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // server only the first waits out its log-in: the connection string is then unreachable for a window, and the other
 // sessions, of this call and the next, fail at once with the same sentence. After the window a session tries again.
 TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
-  if (!DriverInstalled("PostgreSQL Unicode")) GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
   SilentServer server;
   const std::string silent = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
                              ";Database=x;Uid=x;Pwd=x";
@@ -86,6 +77,8 @@ TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
 
   auto started = std::chrono::steady_clock::now();
   const std::string first = connect();
+  if (first.find("Can't open lib") != std::string::npos || first.find("not found") != std::string::npos)
+    GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
   EXPECT_THAT(first, ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 2 s"));
   EXPECT_LT(SecondsSince(started), 3.5);
   started = std::chrono::steady_clock::now();
@@ -97,7 +90,6 @@ TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
   EXPECT_THAT(connect(), ::testing::HasSubstr("O servidor não respondeu"));
   EXPECT_GE(SecondsSince(started), 1.5) << "after the window the log-in is tried again";
   ConnectionPool::Shared().Clear();
-  server.Close();
 }
 
 // The last record gives the SQLSTATE, the last native number the number; time-outs become kCommandTimeout; the
@@ -106,7 +98,6 @@ TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
   const struct { std::vector<DiagnosticRecord> records; int32_t number; const char *sql_state, *description; }
   rows[] = {
       {{{"42S02", 208, "Invalid object name 'x'."}}, 208, "42S02", "Invalid object name 'x'."},
-      {{{"IM002", 0, "Data source not found"}}, kUnspecifiedOdbcError, "IM002", "Data source not found"},
       {{{"01000", 5701, "Changed database context"}, {"42000", 102, "Incorrect syntax"}}, 102, "42000",
        "Changed database context; Incorrect syntax"},
       {{{"HYT00", 0, "Query timeout expired"}}, error::kCommandTimeout, "HYT00", "Query timeout expired"},

@@ -76,6 +76,7 @@ TEST_F(SqliteTransaction, WritersOfOneProcessTakeTurns) {
   EXPECT_EQ(CLng(RunScalar(*session_, "SELECT LOG_GERADOR_ID FROM infra_ids")), kThreads * kEach);
   EXPECT_NO_THROW(session_->BeginTransaction()) << "every turn was given back";
   session_->RollbackTransaction();
+  EXPECT_EQ(Scalar("PRAGMA journal_mode"), Variant("wal")) << "readers never wait for a writer";
 }
 
 using SqliteReadingOnly = SqliteTest;
@@ -111,9 +112,7 @@ TEST_F(SqliteReadingOnly, ReadsRunAndEverythingElseIsRefusedBeforeItRuns) {
         << row.sql;
   }
   EXPECT_EQ(Scalar("SELECT group_concat(Tab_Parametro_Sistema_ID || '=' || Parametro) FROM Tab_Parametro_Sistema"), before);
-  EXPECT_EQ(CLng(Scalar("SELECT COUNT(*) FROM pragma_database_list WHERE name NOT IN ('main', 'temp')")), 0)
-      << "nothing attached";
-  EXPECT_FALSE(std::filesystem::exists(other));
+  EXPECT_FALSE(std::filesystem::exists(other)) << "nothing attached";
   // Lifted, the session writes again: the library's own statements are not affected.
   EXPECT_EQ(Failure([&] { Run("UPDATE Tab_Parametro_Sistema SET Parametro = Parametro WHERE 0"); }), "");
 }
@@ -147,33 +146,6 @@ TEST_F(SqliteKeptStatements, ARepeatedSelectFollowsTheSchemaAndItsBindings) {
     const auto found = session_->Execute(CommandType::Text, "SELECT COUNT(*) FROM t WHERE d = ?", parameters, 0);
     EXPECT_EQ(found.at(0).cells.at(0), Variant(bound < 3 ? 1 : 0)) << bound;
   }
-}
-
-using SqliteBlocks = SqliteTest;
-
-// A column without a declared type is typed from its values: read whole, from every row; read in blocks, from the
-// first block's, kept for the blocks after it, as their columns must not change. The rest of the batch, when asked
-// for, carries the type of every row.
-TEST_F(SqliteBlocks, AComputedColumnIsTypedFromTheFirstBlock) {
-  const char* sql = "WITH c(k, x) AS (VALUES (1, 1), (2, 2), (3, 'três')) SELECT x FROM c ORDER BY k";
-  ASSERT_EQ(Run(sql).at(0).columns.at(0).type, DataType::VarChar);
-  std::vector<Parameter> none;
-  std::vector<DataType> types;
-  std::vector<ResultSet> following;
-  session_->ExecuteInBlocks(
-      CommandType::Text, sql, none, 0, 2, [&](ResultSet& block) { types.push_back(block.columns.at(0).type); },
-      &following);
-  EXPECT_EQ(types, (std::vector<DataType>{DataType::Integer, DataType::Integer}));
-  ASSERT_EQ(following.size(), 1u);
-  EXPECT_EQ(following[0].columns.at(0).type, DataType::VarChar);
-  EXPECT_TRUE(following[0].columns.at(0).typed_by_values);
-}
-
-using SqliteEmbeddedDatabase = SqliteTest;
-
-// The journal is write-ahead, so that readers never wait for a writer.
-TEST_F(SqliteEmbeddedDatabase, JournalIsWriteAhead) {
-  EXPECT_EQ(Scalar("PRAGMA journal_mode"), Variant("wal"));
 }
 
 // An existing file (number 58, named in the message) or a missing folder is refused, and nothing is written.
