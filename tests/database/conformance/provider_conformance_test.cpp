@@ -282,7 +282,6 @@ TEST_P(ProviderConformance, DatesFrom1753To9999TravelBothWays) {
 TEST_P(ProviderConformance, LongUtf8TextArrivesWhole) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "çã" + std::to_string(i % 10);
-  ASSERT_GT(text.size(), 8000u);
   Run("CREATE TABLE t (x TEXT)");
   Run("INSERT INTO t VALUES (?)", {In(DataType::LongVarChar, Variant(text))});
   EXPECT_EQ(Scalar("SELECT x FROM t"), Variant(text));

@@ -114,7 +114,6 @@ TEST_F(OdbcTest, BinaryCellsArriveAsTheirBytes) {
 // No serial means the timestamp is refused.
 TEST(OdbcDateConversion, TimestampsBecomeSerialDates) {
   const struct { const char* name; SQL_TIMESTAMP_STRUCT timestamp; std::optional<double> serial; } rows[] = {
-      {"13/10/2001 10:20", {2001, 10, 13, 10, 20, 0, 0}, 37177 + (10 * 60 + 20) / 1440.0},
       {"day zero", {1899, 12, 30, 0, 0, 0, 0}, 0},
       {"half a second", {1899, 12, 31, 0, 0, 0, 500000000}, 1 + 0.5 / 86400},
       {"before day zero", {1899, 12, 29, 6, 0, 0, 500000000}, -1.25 - 0.5 / 86400},

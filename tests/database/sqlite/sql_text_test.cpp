@@ -64,15 +64,6 @@ TEST(SqliteDialectRewriter, RewritesOnlyTheForeignWords) {
   for (const auto& [sql, rewritten] : rows) EXPECT_EQ(sqlite::RewriteForeignDialect(sql), rewritten) << sql;
 }
 
-TEST(SqliteStoredDateText, ReadsBackWhatIsWritten) {
-  Date read;
-  for (const char* text : {"2001-10-13 10:20:30", "2001/10/13"})
-    EXPECT_TRUE(sqlite::TryReadSqlDateText(text, read)) << text;
-  for (const char* text :
-       {"2001/02/30", "13/10/2001", "2001/10-13", "2001/10/13 25:00:00", "2001/10/13T10:20:30", "2001/10/1"})
-    EXPECT_FALSE(sqlite::TryReadSqlDateText(text, read)) << text;
-}
-
 // Parts the mask leaves out come from the defaults; "" as the date means refused.
 TEST(SqliteOracleDateMask, ReadsDatesWrittenWithTheMask) {
   const struct { const char* text; const char* mask; const char* date; } rows[] = {

@@ -73,25 +73,26 @@ TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
   // The sum reads as a number with its decimals, in a query with a star and a union the leftmost select governs.
   auto sums = Run("WITH t AS (SELECT * FROM venda) SELECT SUM(valor) FROM t UNION ALL SELECT 1; SELECT *, 1 FROM venda");
   ASSERT_EQ(sums.size(), 2u);
-  EXPECT_EQ(sums[0].columns[0].type, DataType::Numeric);
-  EXPECT_EQ(sums[0].cells[0], Variant(1244.5));
-  EXPECT_EQ(sums[1].columns[0].type, DataType::Numeric);
+  EXPECT_EQ(std::tuple(sums[0].columns[0].type, sums[0].cells[0], sums[1].columns[0].type),
+            std::tuple(DataType::Numeric, Variant(1244.5), DataType::Numeric));
 }
 
-// Integers beyond 32 bits become doubles, numeric columns hold doubles, a text that is no date stays text, a number in
-// a text column reads as text.
+// Integers beyond 32 bits become doubles, numeric columns hold doubles, a date text reads as a date in the stored
+// order or the day-first one, a text that is no date (a day the month lacks) stays text, a number in a text column
+// reads as text.
 TEST_F(SqliteColumnTypes, ValuesFollowTheColumnType) {
   auto results = Run("CREATE TABLE v (i INTEGER, n NUMERIC(10,2), d DATETIME, dd DATE, s VARCHAR(10), c CHAR(2));"
                      "INSERT INTO v VALUES (2147483647, 12, '2001-10-13 10:20:00', '2001-10-13', 57, 'ab');"
-                     "INSERT INTO v VALUES (2147483648, 12.5, 'não é data', NULL, 'Relatório', NULL);"
-                     "INSERT INTO v VALUES (-2147483649, NULL, NULL, '2001/10/14', NULL, 'x');"
+                     "INSERT INTO v VALUES (2147483648, 12.5, 'não é data', '13/10/2001', 'Relatório', NULL);"
+                     "INSERT INTO v VALUES (-2147483649, NULL, '2001/02/30', '2001/10/14', NULL, 'x');"
                      "SELECT i, n, d, dd, s, c FROM v ORDER BY rowid");
   ASSERT_EQ(results.size(), 1u);
   const Variant null = Variant::Null();
   EXPECT_EQ(results[0].cells, (CellStore{
       Variant::Long(2147483647), Variant(12.0), DateValue("2001-10-13 10:20:00"), DateValue("2001-10-13"),
-      Variant("57"), Variant("ab"), Variant(2147483648.0), Variant(12.5), Variant("não é data"), null,
-      Variant("Relatório"), null, Variant(-2147483649.0), null, null, DateValue("2001-10-14"), null, Variant("x")}));
+      Variant("57"), Variant("ab"), Variant(2147483648.0), Variant(12.5), Variant("não é data"), DateValue("2001-10-13"),
+      Variant("Relatório"), null, Variant(-2147483649.0), null, Variant("2001/02/30"), DateValue("2001-10-14"), null,
+      Variant("x")}));
 }
 
 }  // namespace
