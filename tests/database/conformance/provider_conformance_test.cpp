@@ -46,13 +46,6 @@ class ProviderConformance : public ::testing::TestWithParam<ProviderEntry>, prot
 
 Parameter In(DataType type, Variant value) { return {"p", type, ParameterDirection::Input, 0, std::move(value)}; }
 
-// A value as "type:text" for failure messages.
-std::string Shown(const Variant& value) {
-  if (value.IsNull()) return "Null";
-  std::string text;
-  return std::to_string(static_cast<int>(value.type())) + ":" + (TryToText(value, text) ? text : "?");
-}
-
 // Columns as "name:type:scale ...", to compare whole.
 std::string Described(const std::vector<ColumnInfo>& columns) {
   std::string text;
@@ -65,19 +58,6 @@ Date MakeDate(DateParts parts) {
   Date date;
   EXPECT_TRUE(TryMakeDate(parts, date));
   return date;
-}
-
-// In a batch, a statement returning rows gives a row set, an empty one too; DDL and DML give none. (Alone:
-// ColumnsArriveTypedWholeAndInBlocks.)
-TEST_P(ProviderConformance, OnlyQueriesGiveRowSets) {
-  REQUIRE(batches);
-  EXPECT_TRUE(Run("CREATE TABLE t (i INTEGER); INSERT INTO t VALUES (1)").empty());
-  const std::vector<ResultSet> results =
-      Run("SELECT 1 AS a; SELECT i FROM t WHERE i > 5; INSERT INTO t VALUES (7); SELECT i FROM t ORDER BY i");
-  ASSERT_EQ(results.size(), 3u);
-  EXPECT_EQ(results[0].cells, (CellStore{Variant(int32_t{1})}));
-  EXPECT_EQ(std::pair(results[1].columns.size(), results[1].row_count()), std::pair(size_t{1}, size_t{0}));
-  EXPECT_EQ(results[2].cells, (CellStore{Variant(int32_t{1}), Variant(int32_t{7})}));
 }
 
 // A row set handed over in blocks as it is fetched.
@@ -104,8 +84,7 @@ Blocks ReadInBlocks(Provider& session, std::string_view sql, size_t rows_per_blo
 
 // Values of each type arrive typed, with the code and scale a report reads, the same on every provider (a BIGINT beyond
 // 32 bits as a double, a decimal without scale with scale 0), and NULL in each. Blocks of any size give
-// what the whole fetch gives, the columns in every block; an empty result gives one empty block, a statement without
-// rows none.
+// what the whole fetch gives, the columns in every block; an empty result gives one empty block.
 TEST_P(ProviderConformance, ColumnsArriveTypedWholeAndInBlocks) {
   Run("CREATE TABLE t (i INTEGER, b BIGINT, f FLOAT, n NUMERIC(12,3), m DECIMAL(10), d DATE, ts TIMESTAMP, "
       "c CHAR(5), v VARCHAR(20), x TEXT)");
@@ -139,7 +118,7 @@ TEST_P(ProviderConformance, ColumnsArriveTypedWholeAndInBlocks) {
     if (value.type() == VarType::Double && columns[c].value.type() == VarType::Double) {
       EXPECT_NEAR(value.AsDouble(), CDbl(columns[c].value), 1e-9) << columns[c].name;
     } else {
-      EXPECT_EQ(value, columns[c].value) << columns[c].name << " " << Shown(value);
+      EXPECT_EQ(value, columns[c].value) << columns[c].name;
     }
     EXPECT_TRUE(whole[0].cells[2 * width + c].IsNull()) << columns[c].name;
   }
@@ -156,13 +135,8 @@ TEST_P(ProviderConformance, ColumnsArriveTypedWholeAndInBlocks) {
     EXPECT_EQ(cells, whole[0].cells) << size;
   }
   const Blocks empty = ReadInBlocks(*session_, "SELECT i, v FROM t WHERE i > 99", 3);
-  EXPECT_TRUE(empty.found);
   ASSERT_EQ(empty.blocks.size(), 1u);
   EXPECT_EQ(std::pair(empty.blocks[0].columns.size(), empty.blocks[0].row_count()), std::pair(size_t{2}, size_t{0}));
-  const Blocks none = ReadInBlocks(*session_, "UPDATE t SET i = i WHERE i > 99", 3);
-  EXPECT_FALSE(none.failure.has_value());
-  EXPECT_FALSE(none.found);
-  EXPECT_TRUE(none.blocks.empty());
 }
 
 // The time a receiver spends on its blocks is not the statement's, whose time-out it must not trip; a receiver that
@@ -193,14 +167,14 @@ TEST_P(ProviderConformance, TheReceiverOfBlocksIsNotTheStatement) {
 }
 
 // Asked for the rest of the batch, a provider hands the first row set over in blocks and returns what Execute would
-// have after it: the first one's columns, the later row sets whole, a later failure kept for NextRecordset. A failure
-// while the first row set is fetched raises, with nothing returned.
+// have after it: the first one's columns, the later row sets whole (none for DDL and DML), a later failure kept for
+// NextRecordset. A failure while the first row set is fetched raises, with nothing returned.
 TEST_P(ProviderConformance, BlocksThenTheRestOfTheBatch) {
   REQUIRE(batches);
   Run("CREATE TABLE t (i INTEGER)");
   for (int32_t i = 1; i <= 5; ++i) Run("INSERT INTO t VALUES (?)", {In(DataType::Integer, Variant(i))});
   const struct { const char* batch; bool later_failure, first_fails = false; } rows[] = {
-      {"SELECT i FROM t ORDER BY i; SELECT 2 AS b", false},
+      {"SELECT i FROM t ORDER BY i; UPDATE t SET i = i WHERE i > 99; SELECT 2 AS b", false},  // DML: no row set
       {"SELECT i FROM t ORDER BY i; SELECT 2 AS b; SELECT * FROM missing_table", true},
       {"SELECT abs(CASE WHEN i = 4 THEN -9223372036854775807 - 1 ELSE i END) AS a FROM t ORDER BY i; SELECT 2 AS b",
        false, true},
@@ -275,7 +249,7 @@ TEST_P(ProviderConformance, DatesFrom1753To9999TravelBothWays) {
   ASSERT_EQ(results.size(), 1u);
   ASSERT_EQ(results[0].row_count(), std::size(dates));
   for (size_t k = 0; k < std::size(dates); ++k)
-    EXPECT_EQ(results[0].cells[k], Variant(MakeDate(dates[k]))) << dates[k].year << " " << Shown(results[0].cells[k]);
+    EXPECT_EQ(results[0].cells[k], Variant(MakeDate(dates[k]))) << dates[k].year;
 }
 
 // Beyond 8,000 bytes, in a parameter and in a result; the database counts characters, not bytes.

@@ -37,27 +37,21 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
 
 // A server that takes connections and never answers: a socket listening on 127.0.0.1 that nobody accepts on (the
 // system completes the connection all the same). Closing it resets the connections it holds.
-class SilentServer {
- public:
-  SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+struct SilentServer {
+  SilentServer() {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(socket_, 8) != 0 || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      ADD_FAILURE() << "no listening socket";
-    }
-    port_ = ntohs(address.sin_port);
+    EXPECT_TRUE(socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                ::listen(socket, 8) == 0 && ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        << "no listening socket";
+    port = ntohs(address.sin_port);
   }
-  ~SilentServer() {
-    if (socket_ >= 0) ::close(socket_);
-  }
-  int port() const { return port_; }
+  ~SilentServer() { ::close(socket); }
 
- private:
-  int socket_;
-  int port_ = 0;
+  int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  int port = 0;
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -69,7 +63,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // sessions, of this call and the next, fail at once with the same sentence. After the window a session tries again.
 TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
   SilentServer server;
-  const std::string silent = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
+  const std::string silent = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port) +
                              ";Database=x;Uid=x;Pwd=x";
   const LoginTimeoutForTesting login(std::chrono::seconds(2));
   const UnreachableWindowForTesting window(std::chrono::seconds(4));

@@ -20,7 +20,7 @@ constexpr auto kOut = ParameterDirection::Output;
 // Input parameters reach their columns, converted to the parameter's type; values that do not convert are refused with
 // the conversion's error. Values already of their column's type: database/conformance.
 TEST_F(OdbcTest, InputParametersReachTheirColumns) {
-  Run("CREATE TABLE t (i INTEGER, n NUMERIC(10,2), ts DATETIME, d DATE, s VARCHAR(20), b BIT)");
+  Run("CREATE TABLE t (i INTEGER, n NUMERIC(10,2), d DATE, s VARCHAR(20), b BIT)");
   Date timestamp, date;
   ASSERT_TRUE(TryMakeDate({2001, 10, 13, 10, 20, 30}, timestamp));
   ASSERT_TRUE(TryMakeDate({2001, 10, 13}, date));
@@ -33,7 +33,6 @@ TEST_F(OdbcTest, InputParametersReachTheirColumns) {
       {"b", DataType::Boolean, Variant(true), Variant(true)},
       {"i", DataType::Integer, Variant("abc"), Variant(), error::kTypeMismatch},
       {"i", DataType::Integer, Variant(1e12), Variant(), error::kOverflow},
-      {"ts", DataType::Date, Variant("not a date"), Variant(), error::kTypeMismatch},
   };
   for (const auto& row : rows) {
     Run("DELETE FROM t");

@@ -46,9 +46,8 @@ TEST_F(SqliteProcedure, PlainLiteralArgumentsArriveAsSqliteEvaluatesThem) {
                              "SELECT @pA AS A, TYPEOF(@pA) AS T");
   database_.InstallProcedure("CREATE PROCEDURE SP_TEST_AS @pAS DOUBLE PRECISION AS\n\n  SELECT @pAS AS V");
   EXPECT_EQ(RunScalar(*session_, "EXEC SP_TEST_AS 2.5"), Variant(2.5));
-  for (const char* literal : {"5", "-7", "+3", "007", "-0", "2147483647", "-2147483648", "2147483648",
-                              "99999999999999999999", "'O''Brien'", "''", "'a,b'", "'ação'", "NULL", "null",
-                              "5.5", "1e3", "0x10"}) {
+  for (const char* literal : {"+3", "007", "-0", "2147483647", "-2147483648", "2147483648", "99999999999999999999",
+                              "'O''Brien'", "''", "'a,b'", "NULL", "5.5", "1e3", "0x10"}) {
     const auto plain = Run(std::string("EXEC SP_TEST_ECHO ") + literal);
     const auto evaluated = Run(std::string("EXEC SP_TEST_ECHO (") + literal + ")");
     ASSERT_TRUE(plain.size() == 1 && evaluated.size() == 1) << literal;
