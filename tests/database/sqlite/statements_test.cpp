@@ -58,8 +58,8 @@ TEST_F(SqliteColumnTypes, ComputedDecimalsReportTheScaleSqlServerWould) {
   Run("CREATE TABLE venda (valor NUMERIC(12,2), qtd INTEGER, taxa DECIMAL(9,4), dia DATE, nome VARCHAR(20));"
       "INSERT INTO venda VALUES (1234.5, 3, 0.1234, '2001-10-13', 'a'), (10, 1, 0.5, '2001-10-14', 'b')");
   const struct { const char* column; DataType type; int32_t scale; } rows[] = {
-      {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2}, {"MAX(taxa) AS \"maior taxa\"", DataType::Numeric, 4},
-      {"MAX(dia)", DataType::DBDate, 0}, {"COALESCE(AVG(valor), 0) AS media", DataType::Numeric, 6},
+      {"sum ( DISTINCT v.valor ) AS total", DataType::Numeric, 2}, {"MAX(dia)", DataType::DBDate, 0},
+      {"MAX(taxa) AS \"maior taxa\"", DataType::Numeric, 4}, {"COALESCE(AVG(valor), 0) AS media", DataType::Numeric, 6},
       {"cast(valor * 1 as decimal(18, 3)) x", DataType::Numeric, 3}, {"SUM(qtd)", DataType::Integer, 0},
       {"SUM(valor) + 1", DataType::Double, 0}, {"CAST(qtd AS VARCHAR(5))", DataType::VarChar, 0},
   };
@@ -90,9 +90,9 @@ TEST_F(SqliteColumnTypes, ValuesFollowTheColumnType) {
   const Variant null = Variant::Null();
   EXPECT_EQ(results[0].cells, (CellStore{
       Variant::Long(2147483647), Variant(12.0), DateValue("2001-10-13 10:20:00"), DateValue("2001-10-13"),
-      Variant("57"), Variant("ab"), Variant(2147483648.0), Variant(12.5), Variant("não é data"), DateValue("2001-10-13"),
-      Variant("Relatório"), null, Variant(-2147483649.0), null, Variant("2001/02/30"), DateValue("2001-10-14"), null,
-      Variant("x")}));
+      Variant("57"), Variant("ab"), Variant(2147483648.0), Variant(12.5), Variant("não é data"),
+      DateValue("2001-10-13"), Variant("Relatório"), null, Variant(-2147483649.0), null, Variant("2001/02/30"),
+      DateValue("2001-10-14"), null, Variant("x")}));
 }
 
 }  // namespace
