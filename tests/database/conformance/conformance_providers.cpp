@@ -95,7 +95,7 @@ const std::vector<ProviderEntry>& ConformanceProviders() {
       // The server runs a batch sent as one text as one implicit transaction, and the driver reports a failing
       // statement of it at execution, with nothing delivered: there is no earlier row set to keep.
       {"PostgresOdbc",
-       Limits{.batch_failure_keeps_earlier_row_sets = false, .sqlite_declarations = false, .server = true},
+       Limits{.batch_failure_keeps_earlier_row_sets = false, .server = true},
        [](std::string& skip_reason) -> std::unique_ptr<TestDatabase> {
          std::string server = PostgresConnectionString();
          if (server.empty()) {

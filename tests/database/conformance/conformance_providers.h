@@ -18,7 +18,6 @@ struct Limits {
   bool batch_failure_keeps_earlier_row_sets = true;  // a later failing statement spares the row sets before it
   bool procedures = true;                      // output parameters from a procedure call
   bool sql_states = true;                      // errors carry a SQLSTATE
-  bool sqlite_declarations = true;             // SQLite's column types (DATETIME, CLOB...) and its NUMERIC scale
   bool server = false;                         // a server process that can end a session
 };
 

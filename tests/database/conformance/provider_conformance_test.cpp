@@ -46,35 +46,18 @@ class ProviderConformance : public ::testing::TestWithParam<ProviderEntry>, prot
 
 Parameter In(DataType type, Variant value) { return {"p", type, ParameterDirection::Input, 0, std::move(value)}; }
 
-// A value as "type:text" for failure messages.
-std::string Shown(const Variant& value) {
-  if (value.IsNull()) return "Null";
+// Columns as "name:type:scale ...", to compare whole.
+std::string Described(const std::vector<ColumnInfo>& columns) {
   std::string text;
-  return std::to_string(static_cast<int>(value.type())) + ":" + (TryToText(value, text) ? text : "?");
+  for (const ColumnInfo& c : columns)
+    text += c.name + ":" + std::to_string(static_cast<int>(c.type)) + ":" + std::to_string(c.numeric_scale) + " ";
+  return text;
 }
 
 Date MakeDate(DateParts parts) {
   Date date;
   EXPECT_TRUE(TryMakeDate(parts, date));
   return date;
-}
-
-// A statement returning rows gives a row set, an empty one too; DDL and DML give none, alone or in a batch.
-TEST_P(ProviderConformance, OnlyQueriesGiveRowSets) {
-  for (const char* sql : {"CREATE TABLE t (i INTEGER)", "INSERT INTO t VALUES (1)", "UPDATE t SET i = 3 WHERE i = 99",
-                          "DELETE FROM t WHERE i = 99"}) {
-    EXPECT_TRUE(Run(sql).empty()) << sql;
-  }
-  const std::vector<ResultSet> none = Run("SELECT i FROM t WHERE i > 5");
-  ASSERT_EQ(none.size(), 1u);
-  EXPECT_EQ(std::pair(none[0].columns.size(), none[0].row_count()), std::pair(size_t{1}, size_t{0}));
-  if (!limits().batches) return;
-  const std::vector<ResultSet> results =
-      Run("SELECT 1 AS a; SELECT i FROM t WHERE i > 5; INSERT INTO t VALUES (7); SELECT i FROM t ORDER BY i");
-  ASSERT_EQ(results.size(), 3u);
-  EXPECT_EQ(results[0].cells, (CellStore{Variant(int32_t{1})}));
-  EXPECT_EQ(std::pair(results[1].columns.size(), results[1].row_count()), std::pair(size_t{1}, size_t{0}));
-  EXPECT_EQ(results[2].cells, (CellStore{Variant(int32_t{1}), Variant(int32_t{7})}));
 }
 
 // A row set handed over in blocks as it is fetched.
@@ -99,63 +82,82 @@ Blocks ReadInBlocks(Provider& session, std::string_view sql, size_t rows_per_blo
   return read;
 }
 
-// Blocks of any size give the rows, columns and types of the whole fetch, the columns in every block; an empty
-// result gives one empty block, a statement without rows none.
-TEST_P(ProviderConformance, BlocksGiveWhatAWholeFetchGives) {
-  Run("CREATE TABLE t (i INTEGER, n NUMERIC(12,3), v VARCHAR(20), ts TIMESTAMP)");
-  for (int32_t i = 1; i <= 7; ++i) {
-    Run("INSERT INTO t VALUES (?, ?, ?, ?)",
-        {In(DataType::Integer, Variant(i)), In(DataType::Numeric, Variant(i * 1.5)),
-         In(DataType::VarChar, i == 4 ? Variant::Null() : Variant("ação " + std::to_string(i))),
-         In(DataType::Date, Variant(MakeDate({2001, 10, i, 10, 20, 30})))});
+// Values of each type arrive typed, with the code and scale a report reads, the same on every provider (a BIGINT beyond
+// 32 bits as a double, a decimal without scale with scale 0), and NULL in each. Blocks of any size give
+// what the whole fetch gives, the columns in every block; an empty result gives one empty block.
+TEST_P(ProviderConformance, ColumnsArriveTypedWholeAndInBlocks) {
+  Run("CREATE TABLE t (i INTEGER, b BIGINT, f FLOAT, n NUMERIC(12,3), m DECIMAL(10), d DATE, ts TIMESTAMP, "
+      "c CHAR(5), v VARCHAR(20), x TEXT)");
+  using enum DataType;
+  const struct { const char* name; DataType type; int32_t scale; DataType bound_as; Variant value; } columns[] = {
+      {"i", Integer, 0, Integer, Variant(int32_t{42})}, {"b", Integer, 0, BigInt, Variant(5e9)},
+      {"f", Double, 0, Double, Variant(2.5)}, {"n", Numeric, 3, Numeric, Variant(1234.567)},
+      {"m", Numeric, 0, Numeric, Variant(7.0)},
+      {"d", DBDate, 0, DBDate, Variant(MakeDate({2001, 10, 13}))},
+      {"ts", Date, 0, Date, Variant(MakeDate({2001, 10, 13, 10, 20, 30}))},
+      {"c", Char, 0, Char, Variant("abcde")}, {"v", VarChar, 0, VarChar, Variant("ação")},
+      {"x", VarChar, 0, LongVarChar, Variant("texto longo")},
+  };
+  std::vector<Parameter> values;
+  std::vector<ColumnInfo> declared;
+  for (const auto& column : columns) {
+    values.push_back(In(column.bound_as, column.value));
+    declared.push_back({column.name, column.type, column.scale});
   }
-  const char* sql = "SELECT i, n, v, ts, i * 2 AS twice FROM t ORDER BY i";
+  Run("INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+  Run("INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", values);
+  Run("INSERT INTO t VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+  const char* sql = "SELECT i, b, f, n, m, d, ts, c, v, x FROM t ORDER BY CASE WHEN i IS NULL THEN 1 ELSE 0 END";
   const std::vector<ResultSet> whole = Run(sql);
   ASSERT_EQ(whole.size(), 1u);
-  for (const size_t size : {size_t{1}, size_t{3}, size_t{7}, size_t{100}}) {
+  ASSERT_EQ(whole[0].row_count(), 3u);
+  EXPECT_EQ(Described(whole[0].columns), Described(declared));
+  const size_t width = std::size(columns);
+  for (size_t c = 0; c < width; ++c) {
+    const Variant& value = whole[0].cells[c];
+    if (value.type() == VarType::Double && columns[c].value.type() == VarType::Double) {
+      EXPECT_NEAR(value.AsDouble(), CDbl(columns[c].value), 1e-9) << columns[c].name;
+    } else {
+      EXPECT_EQ(value, columns[c].value) << columns[c].name;
+    }
+    EXPECT_TRUE(whole[0].cells[2 * width + c].IsNull()) << columns[c].name;
+  }
+  for (const size_t size : {size_t{1}, size_t{2}, size_t{3}, size_t{100}}) {
     const Blocks read = ReadInBlocks(*session_, sql, size);
     ASSERT_FALSE(read.failure) << size << " " << read.failure->description();
     EXPECT_TRUE(read.found) << size;
-    EXPECT_EQ(read.blocks.size(), (7 + size - 1) / size) << size;
+    EXPECT_EQ(read.blocks.size(), (3 + size - 1) / size) << size;
     CellStore cells;
     for (const ResultSet& block : read.blocks) {
-      EXPECT_LE(block.row_count(), size) << size;
-      ASSERT_EQ(block.columns.size(), whole[0].columns.size()) << size;
-      for (size_t c = 0; c < block.columns.size(); ++c) {
-        const ColumnInfo& a = block.columns[c];
-        const ColumnInfo& b = whole[0].columns[c];
-        EXPECT_EQ(std::tuple(a.name, a.type, a.numeric_scale), std::tuple(b.name, b.type, b.numeric_scale))
-            << size << " column " << c;
-      }
+      EXPECT_EQ(Described(block.columns), Described(whole[0].columns)) << size;
       for (const Variant& cell : block.cells) cells.push_back(cell);
     }
     EXPECT_EQ(cells, whole[0].cells) << size;
   }
   const Blocks empty = ReadInBlocks(*session_, "SELECT i, v FROM t WHERE i > 99", 3);
-  EXPECT_TRUE(empty.found);
   ASSERT_EQ(empty.blocks.size(), 1u);
   EXPECT_EQ(std::pair(empty.blocks[0].columns.size(), empty.blocks[0].row_count()), std::pair(size_t{2}, size_t{0}));
-  const Blocks none = ReadInBlocks(*session_, "UPDATE t SET i = i WHERE i > 99", 3);
-  EXPECT_FALSE(none.failure.has_value());
-  EXPECT_FALSE(none.found);
-  EXPECT_TRUE(none.blocks.empty());
 }
 
-// A statement that fails while its rows are fetched raises, as does a receiver that gives up. The session serves on.
-TEST_P(ProviderConformance, FailuresWhileReadingBlocksRaise) {
+// The time a receiver spends on its blocks is not the statement's, whose time-out it must not trip; a receiver that
+// gives up stops the fetch with its failure, and the session serves on. (A statement failing half-way through its
+// rows: BlocksThenTheRestOfTheBatch.)
+TEST_P(ProviderConformance, TheReceiverOfBlocksIsNotTheStatement) {
   Run("CREATE TABLE t (i INTEGER)");
-  for (int32_t i = 1; i <= 9; ++i) Run("INSERT INTO t VALUES (?)", {In(DataType::Integer, Variant(i))});
-  // The absolute value of the smallest 64-bit integer overflows on every database, at the sixth row.
-  const Blocks failed = ReadInBlocks(
-      *session_, "SELECT abs(CASE WHEN i = 6 THEN -9223372036854775807 - 1 ELSE i END) AS a FROM t", 2);
-  ASSERT_TRUE(failed.failure.has_value()) << "the overflow went unnoticed";
-  EXPECT_LE(failed.blocks.size(), 3u);
-  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
-
+  Run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO t SELECT i FROM n");
   std::vector<Parameter> none;
+  size_t rows = 0;
+  const std::optional<RuntimeError> slow = Caught([&] {
+    session_->ExecuteInBlocks(CommandType::Text, "SELECT a.i FROM t a ORDER BY a.i", none, 1, 1000, [&](ResultSet& block) {
+      if (rows == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+      rows += block.row_count();
+    });
+  });
+  EXPECT_FALSE(slow.has_value()) << slow->description();
+  EXPECT_EQ(rows, 3000u);
   int calls = 0;
   const std::optional<RuntimeError> stopped = Caught([&] {
-    session_->ExecuteInBlocks(CommandType::Text, "SELECT i FROM t ORDER BY i", none, 0, 2, [&](ResultSet&) {
+    session_->ExecuteInBlocks(CommandType::Text, "SELECT i FROM t", none, 0, 2, [&](ResultSet&) {
       if (++calls == 2) throw RuntimeError(75, "disco cheio");
     });
   });
@@ -164,47 +166,15 @@ TEST_P(ProviderConformance, FailuresWhileReadingBlocksRaise) {
   EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
 }
 
-TEST_P(ProviderConformance, TimeSpentOnBlocksIsNotTheStatements) {
-  Run("CREATE TABLE t (i INTEGER)");
-  Run("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) INSERT INTO t SELECT i FROM n");
-  std::vector<Parameter> none;
-  size_t rows = 0;
-  const std::optional<RuntimeError> e = Caught([&] {
-    session_->ExecuteInBlocks(CommandType::Text, "SELECT a.i FROM t a ORDER BY a.i", none, 1, 1000, [&](ResultSet& block) {
-      if (rows == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1300));
-      rows += block.row_count();
-    });
-  });
-  EXPECT_FALSE(e.has_value()) << e->description();
-  EXPECT_EQ(rows, 3000u);
-}
-
-TEST_P(ProviderConformance, LaterFailureOfABatchSurfacesAtNextRecordset) {
-  REQUIRE(batches);
-  const char* batch = "SELECT 1 AS a; SELECT 2 AS b; SELECT * FROM missing_table";
-  if (!limits().batch_failure_keeps_earlier_row_sets) {
-    EXPECT_THAT(platform_test::Failure([&] { Run(batch); }), ::testing::HasSubstr("missing_table"));
-    return;
-  }
-  Recordset recordset(Run(batch));
-  ASSERT_TRUE(recordset.IsOpen());
-  EXPECT_EQ(recordset.Value(0), Variant(int32_t{1}));
-  ASSERT_TRUE(recordset.NextRecordset());
-  EXPECT_EQ(recordset.Value(0), Variant(int32_t{2}));
-  EXPECT_THAT(platform_test::Failure([&] { recordset.NextRecordset(); }), ::testing::HasSubstr("missing_table"));
-  EXPECT_FALSE(recordset.IsOpen());
-  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives";
-}
-
 // Asked for the rest of the batch, a provider hands the first row set over in blocks and returns what Execute would
-// have after it: the first one's columns, the later row sets whole, a later failure kept for NextRecordset. A failure
-// while the first row set is fetched raises, with nothing returned.
+// have after it: the first one's columns, the later row sets whole (none for DDL and DML), a later failure kept for
+// NextRecordset. A failure while the first row set is fetched raises, with nothing returned.
 TEST_P(ProviderConformance, BlocksThenTheRestOfTheBatch) {
   REQUIRE(batches);
   Run("CREATE TABLE t (i INTEGER)");
   for (int32_t i = 1; i <= 5; ++i) Run("INSERT INTO t VALUES (?)", {In(DataType::Integer, Variant(i))});
   const struct { const char* batch; bool later_failure, first_fails = false; } rows[] = {
-      {"SELECT i FROM t ORDER BY i; SELECT 2 AS b", false},
+      {"SELECT i FROM t ORDER BY i; UPDATE t SET i = i WHERE i > 99; SELECT 2 AS b", false},  // DML: no row set
       {"SELECT i FROM t ORDER BY i; SELECT 2 AS b; SELECT * FROM missing_table", true},
       {"SELECT abs(CASE WHEN i = 4 THEN -9223372036854775807 - 1 ELSE i END) AS a FROM t ORDER BY i; SELECT 2 AS b",
        false, true},
@@ -271,119 +241,47 @@ TEST_P(ProviderConformance, ProcedureCallFillsOutputParameters) {
   EXPECT_EQ(parameters_[2].value, Variant("nº 21"));
 }
 
-// The type code and scale of each declared type, the same on every provider so that a report reads the same fields.
-// Rows marked for SQLite alone: type names PostgreSQL does not know, and a NUMERIC without scale, to which its driver
-// gives six decimals.
-TEST_P(ProviderConformance, DeclaredTypesGiveTypeAndScale) {
-  using enum DataType;
-  constexpr bool kSqliteOnly = true;
-  const struct { const char* declaration; DataType type; int32_t scale; bool sqlite_only = false; } rows[] = {
-      {"INTEGER", Integer, 0}, {"int", Integer, 0}, {"SMALLINT", Integer, 0}, {"BIGINT", Integer, 0},
-      {"NUMERIC(12,2)", Numeric, 2}, {"numeric ( 10 , 1 )", Numeric, 1}, {"DECIMAL(10,3)", Numeric, 3},
-      {"DECIMAL(10)", Numeric, 0}, {"NUMBER(8,1)", Numeric, 1, kSqliteOnly}, {"NUMERIC", Numeric, 0, kSqliteOnly},
-      {"REAL", Double, 0}, {"FLOAT", Double, 0}, {"DOUBLE", Double, 0, kSqliteOnly}, {"DOUBLE PRECISION", Double, 0},
-      {"DATE", DBDate, 0}, {"DATETIME", Date, 0, kSqliteOnly}, {"TIMESTAMP", Date, 0}, {"CHAR(1)", Char, 0},
-      {"VARCHAR(100)", VarChar, 0}, {"NVARCHAR(50)", VarChar, 0, kSqliteOnly}, {"TEXT", VarChar, 0},
-      {"CLOB", VarChar, 0, kSqliteOnly}, {"BLOB", LongVarBinary, 0, kSqliteOnly}};
-  for (const auto& row : rows) {
-    if (row.sqlite_only && !limits().sqlite_declarations) continue;
-    Run(std::string("CREATE TABLE t (c ") + row.declaration + ")");
-    const std::vector<ResultSet> results = Run("SELECT c FROM t");
-    ASSERT_EQ(results.size(), 1u) << row.declaration;
-    const ColumnInfo& c = results[0].columns.at(0);
-    EXPECT_EQ(std::tuple(c.name, c.type, c.numeric_scale), std::tuple("c", row.type, row.scale)) << row.declaration;
-    Run("DROP TABLE t");
-  }
-}
-
-// Values of each type arrive typed, a BIGINT beyond 32 bits as a double, and NULL in each.
-TEST_P(ProviderConformance, ColumnsGiveTypeScaleValueAndNull) {
-  Run("CREATE TABLE t (i INTEGER, b BIGINT, f FLOAT, n NUMERIC(12,3), d DATE, ts TIMESTAMP, c CHAR(5), "
-      "v VARCHAR(20))");
-  const struct { const char* name; DataType type; int32_t scale; Parameter value; Variant read_back; } columns[] = {
-      {"i", DataType::Integer, 0, In(DataType::Integer, Variant(int32_t{42})), Variant(int32_t{42})},
-      {"b", DataType::Integer, 0, In(DataType::BigInt, Variant(5e9)), Variant(5e9)},
-      {"f", DataType::Double, 0, In(DataType::Double, Variant(2.5)), Variant(2.5)},
-      {"n", DataType::Numeric, 3, In(DataType::Numeric, Variant(1234.567)), Variant(1234.567)},
-      {"d", DataType::DBDate, 0, In(DataType::DBDate, Variant(MakeDate({2001, 10, 13}))),
-       Variant(MakeDate({2001, 10, 13}))},
-      {"ts", DataType::Date, 0, In(DataType::Date, Variant(MakeDate({2001, 10, 13, 10, 20, 30}))),
-       Variant(MakeDate({2001, 10, 13, 10, 20, 30}))},
-      {"c", DataType::Char, 0, In(DataType::Char, Variant("abcde")), Variant("abcde")},
-      {"v", DataType::VarChar, 0, In(DataType::VarChar, Variant("ação")), Variant("ação")},
-  };
-  std::vector<Parameter> values;
-  for (const auto& column : columns) values.push_back(column.value);
-  Run("INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?)", values);
-  Run("INSERT INTO t VALUES (NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
-  const std::vector<ResultSet> results =
-      Run("SELECT i, b, f, n, d, ts, c, v FROM t ORDER BY CASE WHEN i IS NULL THEN 1 ELSE 0 END");
-  ASSERT_EQ(results.size(), 1u);
-  ASSERT_EQ(results[0].row_count(), 2u);
-  const size_t width = std::size(columns);
-  for (size_t c = 0; c < width; ++c) {
-    const ColumnInfo& info = results[0].columns[c];
-    EXPECT_EQ(std::tuple(info.name, info.type, info.numeric_scale),
-              std::tuple(columns[c].name, columns[c].type, columns[c].scale));
-    const Variant& value = results[0].cells[c];
-    if (value.type() == VarType::Double && columns[c].read_back.type() == VarType::Double) {
-      EXPECT_NEAR(value.AsDouble(), CDbl(columns[c].read_back), 1e-9) << columns[c].name;
-    } else {
-      EXPECT_EQ(value, columns[c].read_back) << columns[c].name << " " << Shown(value);
-    }
-    EXPECT_TRUE(results[0].cells[width + c].IsNull()) << columns[c].name;
-  }
-}
-
 TEST_P(ProviderConformance, DatesFrom1753To9999TravelBothWays) {
   Run("CREATE TABLE t (ts TIMESTAMP)");
-  const DateParts dates[] = {{1753, 1, 1}, {1899, 12, 30}, {1900, 2, 28, 23, 59, 59}, {2001, 10, 13, 10, 20, 30},
-                             {9999, 12, 31, 23, 59, 59}};
+  const DateParts dates[] = {{1753, 1, 1}, {1899, 12, 30}, {1900, 2, 28, 23, 59, 59}, {9999, 12, 31, 23, 59, 59}};
   for (const DateParts& date : dates) Run("INSERT INTO t VALUES (?)", {In(DataType::Date, Variant(MakeDate(date)))});
   const std::vector<ResultSet> results = Run("SELECT ts FROM t ORDER BY ts");
   ASSERT_EQ(results.size(), 1u);
   ASSERT_EQ(results[0].row_count(), std::size(dates));
   for (size_t k = 0; k < std::size(dates); ++k)
-    EXPECT_EQ(results[0].cells[k], Variant(MakeDate(dates[k]))) << dates[k].year << " " << Shown(results[0].cells[k]);
+    EXPECT_EQ(results[0].cells[k], Variant(MakeDate(dates[k]))) << dates[k].year;
 }
 
 // Beyond 8,000 bytes, in a parameter and in a result; the database counts characters, not bytes.
 TEST_P(ProviderConformance, LongUtf8TextArrivesWhole) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "çã" + std::to_string(i % 10);
-  ASSERT_GT(text.size(), 8000u);
   Run("CREATE TABLE t (x TEXT)");
   Run("INSERT INTO t VALUES (?)", {In(DataType::LongVarChar, Variant(text))});
   EXPECT_EQ(Scalar("SELECT x FROM t"), Variant(text));
   EXPECT_EQ(CLng(Scalar("SELECT LENGTH(x) FROM t")), Len(text));
 }
 
-TEST_P(ProviderConformance, ErrorsCarryTheDatabasesStateAndText) {
-  const struct { const char* sql; const char* text; } rows[] = {
+// A failed statement raises with the database's text (and SQLSTATE where there is one). A NUL ends the text for every
+// reader of SQL: the whole text is refused at once, before any of it runs. The session serves on.
+TEST_P(ProviderConformance, FailedStatementsRaiseAndTheSessionServesOn) {
+  Run("CREATE TABLE canary (i INTEGER)");
+  const struct { std::string sql; const char* text; } rows[] = {
       {"SELECT * FROM missing_table", "missing_table"}, {"SELEC 1", "SELEC"},
-      {"INSERT INTO missing_table VALUES (1)", "missing_table"},
-  };
+      {std::string("DROP TABLE canary;\0SELECT 1", 28), nullptr},
+      {std::string("EXEC Sp_061_Envia_Rel_Din_Email02 'x\0', 1, 't'", 47), nullptr}};
   for (const auto& row : rows) {
     const std::optional<RuntimeError> e = Caught([&] { Run(row.sql); });
     ASSERT_TRUE(e.has_value()) << row.sql;
+    if (row.text == nullptr) {
+      EXPECT_EQ(e->number(), error::kCommandTextError) << row.sql;
+      continue;
+    }
     EXPECT_THAT(e->description(), ::testing::HasSubstr(row.text)) << row.sql;
     if (limits().sql_states) {
       EXPECT_EQ(e->sql_state().size(), 5u) << row.sql << ": " << e->sql_state();
     }
   }
-  EXPECT_EQ(Scalar("SELECT 3"), Variant(int32_t{3})) << "the session survives its errors";
-}
-
-// A NUL ends the text for every reader of SQL: the whole text is refused at once, before any of it runs.
-TEST_P(ProviderConformance, TextsWithANulAreRefusedWhole) {
-  Run("CREATE TABLE canary (i INTEGER)");
-  const std::string texts[] = {
-      std::string("SELECT 1\0", 9), std::string("\0", 1),
-      std::string("DROP TABLE canary;\0SELECT 1", 28), std::string("SELECT 1; \0 DROP TABLE canary", 30),
-      std::string("EXEC Sp_061_Envia_Rel_Din_Email02 'x\0', 1, 't'", 47),
-  };
-  for (const std::string& text : texts)
-    EXPECT_EQ(platform_test::ErrorNumber([&] { Run(text); }), error::kCommandTextError) << text;
   EXPECT_EQ(Scalar("SELECT COUNT(*) FROM canary"), Variant(int32_t{0})) << "the table and the session survive";
 }
 
@@ -404,12 +302,10 @@ TEST_P(ProviderConformance, TransactionsCommitAndRollBack) {
   EXPECT_EQ(count_seen_by_other(), 1) << "after rollback";
   EXPECT_NO_THROW(session_->RollbackTransaction()) << "a rollback without a transaction is harmless";
   EXPECT_THROW(session_->CommitTransaction(), RuntimeError) << "a commit without one is refused";
-  Run("INSERT INTO t VALUES (3)");
-  EXPECT_EQ(count_seen_by_other(), 2) << "autocommit after the transaction";
   session_->BeginTransaction();
   Run("INSERT INTO t VALUES (4)");
   session_.reset();
-  EXPECT_EQ(count_seen_by_other(), 2) << "closing discards an open transaction";
+  EXPECT_EQ(count_seen_by_other(), 1) << "closing discards an open transaction";
 }
 
 // Through the connection pool: a session closed with its transaction open comes back with the work undone and able to

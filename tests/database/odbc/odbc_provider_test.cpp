@@ -1,6 +1,6 @@
-// The session: refused connections and failed statements carry the driver's number, message and SQLSTATE, time-outs
-// become error::kCommandTimeout, and a silent server fails the connection within the log-in time-out. Transactions,
-// time-outs enforced, texts with a NUL and lost sessions are checked on every provider in database/conformance.
+// The session: refused connections and failures carry the driver's number, message and SQLSTATE, time-outs become
+// error::kCommandTimeout, and a silent server fails the connection within the log-in time-out. Statement errors,
+// transactions, time-outs enforced, texts with a NUL and lost sessions: database/conformance.
 #include "database/odbc/odbc_provider.h"
 
 #include <arpa/inet.h>
@@ -15,8 +15,6 @@
 #include "database/connection.h"
 #include "database/connection_pool.h"
 #include "database/odbc/odbc_time_limits.h"
-#include "tpl/conversions.h"
-#include "tpl/tpl.h"
 
 namespace tpl::db::odbc {
 namespace {
@@ -28,20 +26,9 @@ struct FailingCase { const char* input; const char* sql_state; int32_t number; c
                           ::testing::HasSubstr(row.message_part));
 }
 
-TEST_F(OdbcTest, StatementErrorsCarryTheDriversDiagnostics) {
-  const FailingCase cases[] = {
-      {"SELEC 1", "HY000", 1, "syntax error"},
-      // The SQLite driver runs one statement per call unless the batch starts with DDL.
-      {"SELECT 1; SELECT 2", "HY000", -1, "only one SQL statement allowed"},
-  };
-  for (const auto& row : cases) EXPECT_THAT(Failure([&] { Run(row.input); }), DescribedFailure(row));
-}
-
 TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
   const FailingCase cases[] = {
       {"Driver=NoSuchDriver;Database=x.db", "01000", kUnspecifiedOdbcError, "NoSuchDriver"},
-      {"DSN=no_such_dsn", "IM002", kUnspecifiedOdbcError, "Data source name not found"},
-      {"", "IM002", kUnspecifiedOdbcError, "Data source name not found"},
       {"Driver=SQLite3;Database=/no/such/folder/x.db", "HY000", 14, "connect failed"},
   };
   for (const auto& row : cases)
@@ -50,36 +37,22 @@ TEST(OdbcConnection, RefusedConnectionStringsCarryTheDiagnostics) {
 
 // A server that takes connections and never answers: a socket listening on 127.0.0.1 that nobody accepts on (the
 // system completes the connection all the same). Closing it resets the connections it holds.
-class SilentServer {
- public:
-  SilentServer() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+struct SilentServer {
+  SilentServer() {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::listen(socket_, 8) != 0 || ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      ADD_FAILURE() << "no listening socket";
-    }
-    port_ = ntohs(address.sin_port);
+    EXPECT_TRUE(socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                ::listen(socket, 8) == 0 && ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        << "no listening socket";
+    port = ntohs(address.sin_port);
   }
-  ~SilentServer() { Close(); }
-  void Close() {
-    if (socket_ >= 0) ::close(socket_);
-    socket_ = -1;
-  }
-  int port() const { return port_; }
+  ~SilentServer() { ::close(socket); }
 
- private:
-  int socket_;
-  int port_ = 0;
+  int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+  int port = 0;
 };
-
-bool DriverInstalled(const std::string& name) {
-  const std::string found = Failure(
-      [&] { OpenOdbcProvider("Driver={" + name + "};Server=127.0.0.1;Port=1", CallLimits::OutsideAnyCall()); });
-  return found.find("Can't open lib") == std::string::npos && found.find("not found") == std::string::npos;
-}
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -89,41 +62,28 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 // server only the first waits out its log-in: the connection string is then unreachable for a window, and the other
 // sessions, of this call and the next, fail at once with the same sentence. After the window a session tries again.
 TEST(OdbcConnection, ASilentServerCostsOneLogInTimeOutPerWindow) {
-  if (!DriverInstalled("PostgreSQL Unicode")) GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
   SilentServer server;
-  const std::string silent = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port()) +
+  const std::string silent = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=" + std::to_string(server.port) +
                              ";Database=x;Uid=x;Pwd=x";
   const LoginTimeoutForTesting login(std::chrono::seconds(2));
   const UnreachableWindowForTesting window(std::chrono::seconds(4));
-  auto report = [&] {
-    Variant connection(silent), user(Variant::Long(5)), message, kind("SQLSERVER"), query("SELECT 1"), filters,
-        filter_lines(Variant::Long(0)), filter_columns(Variant::Long(7)), lines, columns, matrix, excel("N"),
-        title("t"), subtitle("s"), id(Variant::Long(1)), options(""), display(""), more, email("N");
-    const Variant result = TPL().gExecutar_Query(connection, user, message, kind, query, filters, filter_lines,
-                                                 filter_columns, lines, columns, matrix, excel, title, subtitle, id,
-                                                 options, display, more, email);
-    EXPECT_EQ(result, Variant::Integer(10));
-    return CStr(message);
-  };
+  const auto connect = [&] { return Failure([&] { Connection connection(silent, CallLimits::OutsideAnyCall()); }); };
 
   auto started = std::chrono::steady_clock::now();
-  const std::string first = report();
-  EXPECT_LT(SecondsSince(started), 3.5) << "one log-in time-out of 2 s, not one per session";
-  EXPECT_FALSE(first.empty());
-
+  const std::string first = connect();
+  if (first.find("Can't open lib") != std::string::npos || first.find("not found") != std::string::npos)
+    GTEST_SKIP() << "no PostgreSQL ODBC driver (Debian odbc-postgresql)";
+  EXPECT_THAT(first, ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 2 s"));
+  EXPECT_LT(SecondsSince(started), 3.5);
   started = std::chrono::steady_clock::now();
-  EXPECT_EQ(report(), first) << "the next call, within the window, fails the same way";
+  EXPECT_EQ(connect(), first) << "within the window, at once and the same way";
   EXPECT_LT(SecondsSince(started), 1.0);
-  const std::string refused = Failure([&] { Connection again(silent, CallLimits::OutsideAnyCall()); });
-  EXPECT_THAT(refused, ::testing::HasSubstr("O servidor não respondeu ao pedido de conexão em 2 s"));
 
   std::this_thread::sleep_for(std::chrono::milliseconds(4500));
   started = std::chrono::steady_clock::now();
-  EXPECT_THAT(Failure([&] { Connection after(silent, CallLimits::OutsideAnyCall()); }),
-              ::testing::HasSubstr("O servidor não respondeu"));
+  EXPECT_THAT(connect(), ::testing::HasSubstr("O servidor não respondeu"));
   EXPECT_GE(SecondsSince(started), 1.5) << "after the window the log-in is tried again";
   ConnectionPool::Shared().Clear();
-  server.Close();
 }
 
 // The last record gives the SQLSTATE, the last native number the number; time-outs become kCommandTimeout; the
@@ -132,16 +92,11 @@ TEST(OdbcErrorTranslation, ChoosesNumberStateAndDescription) {
   const struct { std::vector<DiagnosticRecord> records; int32_t number; const char *sql_state, *description; }
   rows[] = {
       {{{"42S02", 208, "Invalid object name 'x'."}}, 208, "42S02", "Invalid object name 'x'."},
-      {{{"IM002", 0, "Data source not found"}}, kUnspecifiedOdbcError, "IM002", "Data source not found"},
       {{{"01000", 5701, "Changed database context"}, {"42000", 102, "Incorrect syntax"}}, 102, "42000",
        "Changed database context; Incorrect syntax"},
-      {{{"01000", 0, "Can't open lib"}}, kUnspecifiedOdbcError, "01000", "Can't open lib"},
       {{{"HYT00", 0, "Query timeout expired"}}, error::kCommandTimeout, "HYT00", "Query timeout expired"},
-      {{{"08S01", 11, "Link failure"}, {"HYT01", 0, "Connection timeout expired"}}, error::kCommandTimeout, "HYT01",
-       "Link failure; Connection timeout expired"},
       {{{"57014", 1, "canceling statement due to statement timeout"}}, error::kCommandTimeout, "57014",
        "canceling statement due to statement timeout"},
-      {{{"HY008", 0, "Operation canceled"}}, error::kCommandTimeout, "HY008", "Operation canceled"},
       // A lost session gives its SQLSTATE, whichever record says so.
       {{{"HY000", 35, "Error while executing"}, {"57P01", 35, "terminating connection"}}, 35, "57P01",
        "Error while executing; terminating connection"},
