@@ -24,10 +24,25 @@ TEST(Dispatch, CallsItCannotMakeRaise) {
   EXPECT_EQ(Raised("gGrava_Filtro", args), error::kWrongArgumentCount);
 }
 
-TEST(Dispatch, EveryMethodIsFoundByIdentifierAndByNameInAnyCase) {
-  for (const MethodInfo& method : TPL::Methods()) {
-    EXPECT_EQ(TPL::FindMethod(method.dispatch_id), &method) << method.name;
-    EXPECT_EQ(TPL::FindMethod(UCase(std::string(method.name))), &method) << method.name;
+// The identifiers compiled hosts call the methods by; each method is also found by its name in any case.
+TEST(Dispatch, EveryMethodKeepsItsIdentifierAndIsFoundByName) {
+  const std::pair<int32_t, std::string_view> rows[] = {
+      {0x60030000, "gGera_Excel"},           {0x60030001, "gGrava_Template"},
+      {0x60030002, "gTesta_Query"},          {0x60030003, "gExclui_Template"},
+      {0x60030004, "gExclui_Filtro_Template"}, {0x60030005, "gExecutar_Query"},
+      {0x60030006, "gGera_Arquivo_EDI"},     {0x60030007, "mVerifica_JOBs"},
+      {0x60030008, "gInclui_JOB"},           {0x60030009, "mInclui_Parametros_JOB"},
+      {0x6003000b, "mMonta_Parametro"},      {0x6003000c, "mInclui_JOB"},
+      {0x6003000e, "mConsiste_Inclui_JOB"},  {0x60030010, "gGrava_Filtro"},
+      {0x60030011, "gObter_Dados_Template"}, {0x60030012, "gObter_Templates_do_Usuario"},
+      {0x60030013, "gBusca_Arquivo_Xml"},
+  };
+  ASSERT_EQ(TPL::Methods().size(), std::size(rows));
+  for (const auto& [id, name] : rows) {
+    const MethodInfo* method = TPL::FindMethod(id);
+    ASSERT_NE(method, nullptr) << name;
+    EXPECT_EQ(method->name, name);
+    EXPECT_EQ(TPL::FindMethod(UCase(std::string(name))), method) << name;
   }
 }
 

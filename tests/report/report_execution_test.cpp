@@ -4,6 +4,7 @@
 #include "database/connection_pool.h"
 #include "database/lock_wait.h"
 #include "database/recordset.h"
+#include "conventions/value_helpers.h"
 #include "support/suite.h"
 
 namespace tpl {
@@ -12,9 +13,9 @@ namespace {
 class ReportRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    db_.Execute("CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20))");
+    db_.Execute("CREATE TABLE VENDA (ID INTEGER, CLIENTE VARCHAR(20), VALOR NUMERIC(10,2))");
     db_.Execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
-                "INSERT INTO VENDA SELECT i, CASE i % 2 WHEN 0 THEN 'ana' ELSE 'bia' END FROM n");
+                "INSERT INTO VENDA SELECT i, CASE i % 2 WHEN 0 THEN 'ana' ELSE 'bia' END, i * 10.5 FROM n");
     db_.Execute("INSERT INTO PESSOA (PESSOA_ID, EMAIL) VALUES (1, 'ana@exemplo.com.br')");
     db_.Execute("INSERT INTO COLABORADOR (COLABORADOR_ID, PESSOA_ID) VALUES (1, 1)");
     db_.Execute("INSERT INTO USUARIO (USUARIO_ID, COLABORADOR_ID) VALUES (5, 1)");
@@ -34,6 +35,17 @@ class ReportRun : public ::testing::Test {
   Variant message_, query_, filters_, filter_lines_{Variant::Integer(0)}, filter_columns_{Variant::Integer(7)}, lines_,
       columns_, matrix_, flag_, additional_;
 };
+
+// Sums and averages of a decimal column show as decimals, an average with six places, as SQL Server gives them.
+TEST_F(ReportRun, SumsOfDecimalColumnsShowAsDecimals) {
+  ASSERT_EQ(Run("SELECT CLIENTE, SUM(VALOR) AS TOTAL, AVG(VALOR) MEDIA, COUNT(*) FROM VENDA "
+                "GROUP BY CLIENTE ORDER BY CLIENTE"), Variant::Integer(0)) << TextOrEmpty(message_);
+  const Array& m = matrix_.AsArray();
+  const int32_t types = lines_.AsLong() - 1;
+  EXPECT_EQ(std::vector<Variant>({m.at(1, 1), m.at(1, 2), m.at(types, 1), m.at(types, 2), m.at(types, 3)}),
+            std::vector<Variant>({Variant("38430,00"), Variant("640,500000"), Variant("V"), Variant("V"), Variant("I")}));
+  EXPECT_EQ(m.at(types + 1, 1), Variant("Right"));
+}
 
 TEST_F(ReportRun, ScreenLimitsDecideBetweenScreenAndBackground) {
   db_.SetParameter(23042, "100");
