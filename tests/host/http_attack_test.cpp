@@ -139,7 +139,9 @@ TEST_F(HttpServiceTest, AReportQueryOnlyReadsAndFilesServeOnlyExports) {
 
   // Even with the parameter pointing elsewhere, only exports are served.
   database_.SetParameter(23017, "/proc/self/");
-  EXPECT_EQ(Client().Get("/files/environ", kAuthorized)->status, 404);
+  const httplib::Result served = Client().Get("/files/environ", kAuthorized);
+  ASSERT_TRUE(served);
+  EXPECT_EQ(served->status, 404);
 }
 
 // A stop ends the service within 2 s while clients trickle bytes of their heads (with the usual head deadline).
